@@ -1,0 +1,319 @@
+// Model: a node's kind tag together with the per-kind payload (values,
+// selections, items, texts, dates, colours, scroll offsets).
+#pragma once
+
+#include "core/tree/node_kind.hpp"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace orvy {
+
+using Text = std::u16string;
+using TextList = std::vector<Text>;
+
+// A payload too large to sit inline in every node lives behind this pointer;
+// it copies deeply so a Model keeps value semantics.
+template<class T>
+class Boxed {
+public:
+    Boxed() : m_value(std::make_unique<T>()) { }
+    Boxed(T value) : m_value(std::make_unique<T>(std::move(value))) { }
+    Boxed(Boxed const& other) : m_value(std::make_unique<T>(*other.m_value)) { }
+    Boxed& operator=(Boxed const& other)
+    {
+        if (this != &other)
+            *m_value = *other.m_value;
+        return *this;
+    }
+    Boxed(Boxed&&) noexcept = default;
+    Boxed& operator=(Boxed&&) noexcept = default;
+
+    T& operator*() { return *m_value; }
+    T const& operator*() const { return *m_value; }
+    T* operator->() { return m_value.get(); }
+    T const* operator->() const { return m_value.get(); }
+
+private:
+    std::unique_ptr<T> m_value;
+};
+
+// "container" carries nothing.
+struct EmptyModel { };
+
+// "frame" (also the pop-up layer and the box of `bx`): its corner radius.
+struct FrameModel {
+    float radius = 12.0f;
+};
+
+// "group": titled frame.
+struct GroupModel {
+    Text title;
+    float radius = 12.0f;
+};
+
+struct SeparatorModel {
+    bool vertical = false;
+};
+
+// "label", "status", "badge", "link", "drop": a text (badge: optionally a dot).
+struct TextModel {
+    Text text;
+    bool dot = false;
+};
+
+struct ButtonModel {
+    Text caption;
+    float radius = 10.0f;
+};
+
+// "slider", "progress" (0..1, clamped) and "gauge", "meter", "dial" (unclamped).
+struct ValueModel {
+    float value = 0.0f;
+    Text caption;              // gauge and dial label
+    std::uint32_t segments = 10; // meter
+};
+
+// "checkbox", "switch", "toggle", "radio".
+struct ToggleModel {
+    Text caption;
+    bool on = false;
+    std::int32_t group = 0; // radio group
+};
+
+struct TextSnapshot {
+    Text text;
+    std::size_t caret = 0;
+};
+
+struct TextboxModel {
+    Text text;
+    Text placeholder;
+    std::size_t caret = 0;
+    std::size_t anchor = 0;
+    float scroll_x = 0.0f;
+    float scroll_y = 0.0f; // multi-line boxes scroll vertically as well
+    std::vector<TextSnapshot> undo;
+    std::vector<TextSnapshot> redo;
+};
+
+// "dropdown" and "tabs" share the shape: items and one selected index.
+struct ChoiceModel {
+    TextList items;
+    std::uint32_t selected = 0;
+    bool open = false;
+};
+
+struct StackModel {
+    std::uint32_t page = 0;
+};
+
+struct AccordionModel {
+    Text title;
+    bool open = false;
+    std::int32_t group = 0;
+    float radius = 10.0f;
+};
+
+struct ScrollModel {
+    float offset = 0.0f;
+    float content_height = 0.0f;
+};
+
+struct SplitterModel {
+    bool vertical = true;
+    float ratio = 0.5f;
+};
+
+struct SpinnerModel {
+    float phase = 0.0f;
+};
+
+struct RangeModel {
+    float lo = 0.25f;
+    float hi = 0.75f;
+};
+
+struct CalendarModel {
+    std::int32_t year = 2026;
+    std::uint8_t month = 7;
+    std::uint8_t day = 1;
+};
+
+struct ColorModel {
+    float hue = 0.58f;
+    float saturation = 0.75f;
+    float value = 0.96f;
+};
+
+struct TimeModel {
+    std::uint8_t hour = 12;
+    std::uint8_t minute = 0;
+};
+
+struct PagerModel {
+    std::uint32_t page = 0;
+    std::uint32_t total = 0;
+};
+
+struct RatingModel {
+    std::uint32_t value = 0;
+    std::uint32_t maximum = 5;
+};
+
+struct ListModel {
+    TextList items;
+    std::optional<std::uint32_t> current;
+    bool multi = false;
+    std::vector<std::uint32_t> selection;
+    float scroll = 0.0f;
+};
+
+// Column texts, widths and minimums shared by tables and trees.
+struct Columns {
+    TextList titles;
+    std::vector<float> widths;
+    std::vector<float> minimums;
+};
+
+struct TreeRow {
+    std::uint32_t depth = 0;
+    Text text;
+    bool leaf = false;
+    bool open = false;
+    TextList values;
+    std::optional<std::uint32_t> background; // 0xRRGGBBAA
+    std::optional<std::uint32_t> foreground;
+    Text icon;
+    std::vector<std::optional<std::uint32_t>> cell_backgrounds;
+    std::vector<std::optional<std::uint32_t>> cell_foregrounds;
+};
+
+struct TreeviewModel {
+    std::vector<TreeRow> rows;
+    bool multi = false;
+    std::optional<std::uint32_t> current;
+    std::vector<std::uint32_t> selection;
+    float scroll = 0.0f;
+    Columns columns;
+};
+
+struct TableModel {
+    Columns columns;
+    std::vector<TextList> rows;
+    std::optional<std::uint32_t> current;
+    float scroll = 0.0f;
+    float row_line = 0.0f;    // thickness of the separators between rows
+    float column_line = 0.0f; // and between columns
+};
+
+struct PropgridModel {
+    std::vector<std::pair<Text, Text>> rows;
+};
+
+enum class ShapeKind : std::uint8_t { Rect = 0, Circle = 1, Line = 2, Label = 3, Arrow = 4, Arc = 5, Sector = 6, Poly = 7 };
+
+struct Shape {
+    ShapeKind kind = ShapeKind::Label; // "text" shapes
+    float p[6] = {};
+    std::uint32_t rgba = 0xFFFFFFFFu;
+    Text text;
+    std::vector<float> points; // poly only: x1, y1, ..., xn, yn
+};
+
+struct CanvasModel {
+    std::vector<Shape> shapes;
+    float view_x = 0.0f, view_y = 0.0f;
+    float region_x = 0.0f, region_y = 0.0f, region_w = 0.0f, region_h = 0.0f;
+    bool scrollable = false;
+};
+
+struct Menu {
+    Text title;
+    TextList items;
+};
+
+struct MenubarModel {
+    std::vector<Menu> menus;
+    std::optional<std::uint32_t> open_menu;
+};
+
+enum class DockSide : std::uint8_t { Left = 0, Right = 1, Top = 2, Bottom = 3 };
+
+struct DockModel {
+    Text title;
+    DockSide side = DockSide::Left;
+    bool open = true;
+    float size = 260.0f;
+};
+
+struct ChartModel {
+    std::vector<float> data;
+};
+
+struct TermModel {
+    TextList lines;
+    Text prompt;
+    Text input;
+    float scroll = 0.0f;
+};
+
+// "crumbs"
+struct ItemsModel {
+    TextList items;
+};
+
+// "split": a button with a menu of options.
+struct SplitModel {
+    Text caption;
+    TextList options;
+    float radius = 10.0f;
+    bool open = false;
+};
+
+struct ImageModel {
+    std::string source; // a file path, or a "mem:" key for bytes held by the window
+    std::uint8_t fit = 0; // 0 contain, 1 cover, 2 fill, 3 natural size centred
+};
+
+using Payload = std::variant<EmptyModel, FrameModel, GroupModel, SeparatorModel, TextModel, ButtonModel, ValueModel,
+    ToggleModel, Boxed<TextboxModel>, ChoiceModel, StackModel, AccordionModel, ScrollModel, SplitterModel, SpinnerModel,
+    RangeModel, CalendarModel, ColorModel, TimeModel, PagerModel, RatingModel, Boxed<ListModel>,
+    Boxed<TreeviewModel>, Boxed<TableModel>, PropgridModel, Boxed<CanvasModel>, MenubarModel, DockModel, ChartModel,
+    Boxed<TermModel>, ItemsModel, SplitModel, ImageModel>;
+
+// The payload type each kind carries by default.
+Payload default_payload(NodeKind kind);
+
+// The tagged variant stored in every node.
+struct Model {
+    NodeKind kind = NodeKind::Container;
+    Payload payload;
+
+    Model() = default;
+    explicit Model(NodeKind k) : kind(k), payload(default_payload(k)) { }
+    template<class T>
+    Model(NodeKind k, T value) : kind(k), payload(std::move(value)) { }
+
+    // The payload as T, or null when the node holds another payload type.
+    // Boxed payloads are reached through their inner type.
+    template<class T>
+    T* as()
+    {
+        if (auto* p = std::get_if<T>(&payload))
+            return p;
+        if constexpr (!std::is_same_v<T, EmptyModel>) {
+            if (auto* boxed = std::get_if<Boxed<T>>(&payload))
+                return &**boxed;
+        }
+        return nullptr;
+    }
+    template<class T>
+    T const* as() const { return const_cast<Model*>(this)->as<T>(); }
+};
+
+}

@@ -1,0 +1,22 @@
+// RectF and PointF: client-area geometry in 32-bit float pixels, origin top-left.
+#pragma once
+
+namespace orvy {
+
+struct PointF {
+    float x = 0, y = 0;
+    friend bool operator==(PointF const&, PointF const&) = default;
+};
+
+struct RectF {
+    float x = 0, y = 0, w = 0, h = 0;
+
+    float right() const { return x + w; }
+    float bottom() const { return y + h; }
+    // Half-open on the far edges, so adjacent rectangles never both contain a point.
+    bool contains(float px, float py) const { return px >= x && py >= y && px < x + w && py < y + h; }
+
+    friend bool operator==(RectF const&, RectF const&) = default;
+};
+
+}

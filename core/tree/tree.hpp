@@ -1,0 +1,159 @@
+// Tree: the node array of one window, its sets and maps, the event registry
+// and the request queue through which the Python layer hands over changes.
+#pragma once
+
+#include "core/tree/node.hpp"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace orvy {
+
+using Clock = std::chrono::steady_clock;
+using Instant = Clock::time_point;
+
+// Hash for ids, keyed per process from the system's random source, like any
+// keyed hash table: membership is what matters, never iteration order.
+struct SeededHash {
+    static std::uint64_t process_seed();
+    std::size_t operator()(std::uint64_t value) const;
+};
+
+using NodeSet = std::unordered_set<NodeId, SeededHash>;
+
+using EventCallback = Callback<void(Tree&, std::uint32_t index, float first, float second)>;
+using FrameHook = Callback<bool(Tree&)>;
+
+// A vector handed between the Python layer and the frame update. Both sides
+// hold the same cell; the producer appends, the consumer takes the whole
+// vector and leaves an empty one, so taking allocates nothing.
+template<class T>
+class SharedCell {
+public:
+    SharedCell() : m_items(std::make_shared<std::vector<T>>()) { }
+
+    void push(T item) { m_items->push_back(std::move(item)); }
+    std::vector<T> take()
+    {
+        std::vector<T> taken;
+        taken.swap(*m_items);
+        return taken;
+    }
+    bool empty() const { return m_items->empty(); }
+    std::size_t size() const { return m_items->size(); }
+    std::vector<T> const& peek() const { return *m_items; }
+
+private:
+    std::shared_ptr<std::vector<T>> m_items;
+};
+
+enum class RequestKind : std::uint8_t {
+    CanvasRegion = 0,
+    CanvasView = 1,
+    PopAt = 2,
+    PopOff = 3,
+    AccordionOpen = 4,
+    Show = 5,
+    Ghost = 6,
+    Front = 7,
+    SplitterRatio = 8,
+    Limits = 9,
+    NumericState = 10,
+    CompositeValue = 11,
+    Enable = 12,
+    Password = 13,
+    HeaderHeight = 14,
+    ResizableColumns = 15,
+    BorderLine = 16,
+};
+
+// A change made from Python while the window runs, applied at the next frame.
+struct NodeRequest {
+    std::uint64_t node = 0;
+    float a = 0, b = 0, c = 0;
+    RequestKind kind = RequestKind::CanvasRegion;
+    float d = 0;
+};
+
+struct Hovered {
+    NodeId node = 0;
+    Instant since;
+};
+
+class Tree {
+public:
+    Tree();
+    Tree(Tree&&) noexcept = default;
+    Tree& operator=(Tree&&) noexcept = default;
+
+    std::size_t size() const { return nodes.size(); }
+    bool contains(NodeId id) const { return id < nodes.size(); }
+    Node& node(NodeId id) { return nodes[id]; }
+    Node const& node(NodeId id) const { return nodes[id]; }
+
+    // Appends a node under an existing parent and returns its id.
+    NodeId append(NodeId parent, Model model, LayoutParams layout = {});
+
+    // The node's children stably sorted by z ascending: equal depths keep
+    // document order. Painting walks this order; hit testing keeps the last hit.
+    std::vector<NodeId> children_in_z_order(NodeId id) const;
+
+    // Installs a callback for (node, event) and returns the one it replaced.
+    EventCallback register_event(NodeId node, UiEvent event, EventCallback callback);
+    bool has_event(NodeId node, UiEvent event) const;
+    // Calls the callback registered for (node, event), if any: it leaves the
+    // registry for the call and is put back afterwards, dropping whatever was
+    // registered for the same pair meanwhile. Returns whether one ran.
+    bool fire(NodeId node, UiEvent event, std::uint32_t index = 0, float first = 0, float second = 0);
+
+    // The node's own callables under the same take-call-put-back rule. The
+    // node is found again by id after the call, since a call may grow the array.
+    bool fire_activate(NodeId node);
+    bool fire_change(NodeId node, float value);
+    bool fire_submit(NodeId node, std::string_view utf8);
+
+    void enqueue_request(NodeRequest request) { request_queue.push(request); }
+
+    // True when the node or one of its ancestors is in the set.
+    bool in_subtree_of_set(NodeId node, NodeSet const& set) const;
+
+    std::vector<Node> nodes;
+    NodeId root = 0;
+    std::optional<NodeId> popup_layer;
+    bool layout_dirty = true;
+    std::optional<RectF> last_layout_rect;
+    std::vector<std::optional<RectF>> clips;
+    std::vector<bool> disabled_flags;
+    NodeSet hidden_set;
+    NodeSet disabled_set;
+    NodeSet ghost_set;
+    NodeSet front_set;
+    NodeSet password_set;
+    NodeSet resizable_columns_set;
+    std::unordered_map<std::uint64_t, EventCallback, SeededHash> registry;
+    std::unordered_map<NodeId, float, SeededHash> header_heights;
+    SharedCell<NodeRequest> request_queue;
+    FrameHook frame_hook;
+    std::vector<Text> menu_items;
+    bool menu_open = false;
+    PointF menu_pos;
+    std::optional<NodeId> open_dropdown;
+    std::optional<Hovered> hovered;
+    std::optional<Instant> last_frame_time;
+    Text toast_text;
+    float toast_secs = 2.5f;
+    float tip_radius = 6.0f;
+    float tip_pad_x = 12.0f;
+    float tip_pad_y = 5.0f;
+
+private:
+    template<class Slot, class... Args>
+    bool fire_node_slot(NodeId id, Slot Node::*slot, Args&&... args);
+};
+
+}

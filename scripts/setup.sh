@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages orvy needs to build, test and run. Safe to run again.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  python3 python3-dev python3-pytest python3-hypothesis
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang-14 libclang-rt-14-dev
+  libsdl2-dev libcairo2-dev libpango1.0-dev
+  libpng-dev libjpeg-dev libgif-dev
+  fonts-dejavu-core fontconfig
+  xvfb xauth x11-utils xdotool imagemagick xcompmgr
+  hyperfine
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo_cmd apt-get update -qq
+  $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

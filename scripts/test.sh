@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds orvy and runs every test: GoogleTest, pytest and
+# the bounded fuzz runs. Usage: scripts/test.sh [--sanitize]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/setup.sh
+
+build=build
+flags=(-DORVY_WERROR=ON)
+if [ "${1:-}" = "--sanitize" ]; then
+  build=build-asan
+  flags+=(-DORVY_SANITIZE=ON -DORVY_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
+fi
+
+cmake -S . -B "$build" -G Ninja -DPython3_EXECUTABLE=/usr/bin/python3 "${flags[@]}" >/dev/null
+cmake --build "$build"
+
+if [ "${1:-}" = "--sanitize" ]; then
+  # The interpreter is not built with the sanitizer, so its runtime goes first.
+  asan_lib=$(gcc -print-file-name=libasan.so)
+  ubsan_lib=$(gcc -print-file-name=libubsan.so)
+  export LD_PRELOAD="$asan_lib $ubsan_lib"
+  export ASAN_OPTIONS=detect_leaks=0
+fi
+(cd "$build" && ctest --output-on-failure -j2)
+unset LD_PRELOAD
+
+if [ -x scripts/fuzz.sh ] && [ "${1:-}" != "--sanitize" ]; then
+  ./scripts/fuzz.sh
+fi
