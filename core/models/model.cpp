@@ -49,7 +49,7 @@ Payload default_payload(NodeKind kind)
     case NodeKind::Chart: return ChartModel {};
     case NodeKind::Term: return Boxed<TermModel> {};
     case NodeKind::Crumbs: return ItemsModel {};
-    case NodeKind::Split: return SplitModel {};
+    case NodeKind::Split: return Boxed<SplitModel> {};
     case NodeKind::Image: return ImageModel {};
     }
     return EmptyModel {};

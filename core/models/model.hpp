@@ -45,6 +45,15 @@ private:
 // "container" carries nothing.
 struct EmptyModel { };
 
+// The container of a spin field (button, value label, button): the value
+// and its bounds, which the buttons step and `val` on the field clamps to.
+struct SpinModel {
+    float value = 0.0f;
+    float minimum = 0.0f;
+    float maximum = 100.0f;
+    float step = 1.0f;
+};
+
 // "frame" (also the pop-up layer and the box of `bx`): its corner radius.
 struct FrameModel {
     float radius = 12.0f;
@@ -275,22 +284,31 @@ struct SplitModel {
     bool open = false;
 };
 
+enum class ImageFit : std::uint8_t { Contain = 0, Cover = 1, Fill = 2, Natural = 3 };
+
 struct ImageModel {
-    std::string source; // a file path, or a "mem:" key for bytes held by the window
-    std::uint8_t fit = 0; // 0 contain, 1 cover, 2 fill, 3 natural size centred
+    std::string source; // a file path, or a "mem:" key of bytes held by the tree
+    ImageFit fit = ImageFit::Contain;
 };
 
-using Payload = std::variant<EmptyModel, FrameModel, GroupModel, SeparatorModel, TextModel, ButtonModel, ValueModel,
+// Split buttons are rare and their payload is the largest inline one, so it
+// is boxed to keep every node's model small.
+using Payload = std::variant<EmptyModel, SpinModel, FrameModel, GroupModel, SeparatorModel, TextModel, ButtonModel, ValueModel,
     ToggleModel, Boxed<TextboxModel>, ChoiceModel, StackModel, AccordionModel, ScrollModel, SplitterModel, SpinnerModel,
     RangeModel, CalendarModel, ColorModel, TimeModel, PagerModel, RatingModel, Boxed<ListModel>,
     Boxed<TreeviewModel>, Boxed<TableModel>, PropgridModel, Boxed<CanvasModel>, MenubarModel, DockModel, ChartModel,
-    Boxed<TermModel>, ItemsModel, SplitModel, ImageModel>;
+    Boxed<TermModel>, ItemsModel, Boxed<SplitModel>, ImageModel>;
 
 // The payload type each kind carries by default.
 Payload default_payload(NodeKind kind);
 
 // The tagged variant stored in every node.
 struct Model {
+    template<class T>
+    static constexpr bool holds_alternative = []<class... Ts>(std::variant<Ts...>*) {
+        return (std::is_same_v<T, Ts> || ...);
+    }(static_cast<Payload*>(nullptr));
+
     NodeKind kind = NodeKind::Container;
     Payload payload;
 
@@ -304,13 +322,15 @@ struct Model {
     template<class T>
     T* as()
     {
-        if (auto* p = std::get_if<T>(&payload))
-            return p;
-        if constexpr (!std::is_same_v<T, EmptyModel>) {
-            if (auto* boxed = std::get_if<Boxed<T>>(&payload))
-                return &**boxed;
+        if constexpr (holds_alternative<T>)
+            return std::get_if<T>(&payload);
+        else if constexpr (holds_alternative<Boxed<T>>) {
+            auto* boxed = std::get_if<Boxed<T>>(&payload);
+            return boxed ? &**boxed : nullptr;
+        } else {
+            static_assert(holds_alternative<T>, "not a payload type");
+            return nullptr;
         }
-        return nullptr;
     }
     template<class T>
     T const* as() const { return const_cast<Model*>(this)->as<T>(); }

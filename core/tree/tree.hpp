@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -145,6 +146,9 @@ public:
     std::optional<NodeId> open_dropdown;
     std::optional<Hovered> hovered;
     std::optional<Instant> last_frame_time;
+    // Image bytes handed over from memory (`img(data=...)`), under the
+    // "mem:" key the image model names; shared so decoders need no copy.
+    std::unordered_map<std::string, std::shared_ptr<std::vector<std::uint8_t> const>> memory_images;
     Text toast_text;
     float toast_secs = 2.5f;
     float tip_radius = 6.0f;
