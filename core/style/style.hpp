@@ -44,6 +44,11 @@ struct Style {
     friend bool operator==(Style const&, Style const&) = default;
 };
 
+// Copies onto `style` what a hover or focus style may change: background, text
+// colour, radius, shadow, the gradient with its direction, and wrap when the
+// overlay sets it. Font and border fields of those styles never take effect.
+void apply_overlay(Style& style, Style const& overlay);
+
 enum class StyleState : std::uint8_t { Base = 0, Focus = 1, Hover = 2 };
 
 // The three style records of a node (base, focus, hover). Most nodes never

@@ -81,6 +81,15 @@ struct NodeRequest {
     float d = 0;
 };
 
+// A style sheet handed over by `css` / `css_file` while the window runs.
+struct StylesheetRequest {
+    std::string text; // UTF-8
+    bool replace = false;
+};
+
+// The cascade's restore point for one tree; defined and owned by core/style.
+struct StyleSnapshot;
+
 struct Hovered {
     NodeId node = 0;
     Instant since;
@@ -139,6 +148,10 @@ public:
     std::unordered_map<std::uint64_t, EventCallback, SeededHash> registry;
     std::unordered_map<NodeId, float, SeededHash> header_heights;
     SharedCell<NodeRequest> request_queue;
+    SharedCell<StylesheetRequest> stylesheet_queue;
+    // Kept with the tree (not per thread) so that two windows never restore
+    // each other's styles; created by the first cascade.
+    std::shared_ptr<StyleSnapshot> style_snapshot;
     FrameHook frame_hook;
     std::vector<Text> menu_items;
     bool menu_open = false;
