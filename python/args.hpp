@@ -1,0 +1,109 @@
+// Argument parsing for the module's methods: one positional/keyword matcher
+// with the interpreter's own error messages, and converters from Python
+// objects to core values. Converters set the Python error and return
+// std::nullopt on failure.
+#pragma once
+
+#include "core/models/model.hpp"
+#include "core/tree/node.hpp"
+#include "python/pyref.hpp"
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvy::py {
+
+// A method's parameters in signature order. `positional` of them may be
+// passed by position (the rest are keyword-only), the first `required` must
+// be given.
+struct ArgSpec {
+    char const* function; // for messages, e.g. "bt"
+    std::vector<char const*> names;
+    int positional = 0;
+    int required = 0;
+};
+
+// Matches fast-call arguments to `spec`. `out` receives one borrowed object
+// per parameter, null where the argument was not given. Sets TypeError with
+// the interpreter's usual wording and returns false on a mismatch.
+bool parse_args(ArgSpec const& spec, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** out);
+// The same for the classic (tuple, dict) calling convention of constructors.
+bool parse_tuple_args(ArgSpec const& spec, PyObject* args, PyObject* kwargs, PyObject** out);
+
+// Parsed arguments of one call; `given` treats an explicit None like omission.
+template<std::size_t N>
+struct Args {
+    std::array<PyObject*, N> values {};
+    PyObject* operator[](std::size_t i) const { return values[i]; }
+    bool given(std::size_t i) const { return values[i] && values[i] != Py_None; }
+    bool parse(ArgSpec const& spec, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+    {
+        return parse_args(spec, args, nargs, kwnames, values.data());
+    }
+};
+
+// Conversion failures read "argument 'name': ...".
+void set_argument_error(PyObject* type, char const* name, std::string_view message);
+// Re-raises the pending error with the argument's name in front of its text.
+void prefix_argument_error(char const* name);
+
+// Any real number (int, float, or an object with __float__/__index__) as a 32-bit float.
+std::optional<float> to_f32(PyObject* value, char const* name);
+// None or a number.
+std::optional<std::optional<float>> to_opt_f32(PyObject* value, char const* name);
+// Non-negative int: a float is a TypeError, a negative int an OverflowError.
+std::optional<std::uint64_t> to_index(PyObject* value, char const* name, std::uint64_t max = UINT32_MAX);
+// Signed int of at most 32 bits.
+std::optional<std::int32_t> to_i32(PyObject* value, char const* name);
+std::optional<bool> to_bool(PyObject* value, char const* name);
+// str as UTF-8; the view lives as long as the object.
+std::optional<std::string_view> to_utf8(PyObject* value, char const* name);
+std::optional<Text> to_text(PyObject* value, char const* name);
+// A sequence of str; a plain str is rejected.
+std::optional<TextList> to_text_list(PyObject* value, char const* name);
+std::optional<std::vector<float>> to_f32_list(PyObject* value, char const* name);
+std::optional<std::vector<std::uint32_t>> to_index_list(PyObject* value, char const* name);
+
+// Iterates any sequence (list and tuple without copying); `visit` returns
+// false to stop with the error set. A str is not accepted as a sequence.
+template<class Visit>
+bool for_each_item(PyObject* sequence, char const* name, Visit&& visit);
+
+// Results handed back to Python.
+PyObject* text_to_py(std::u16string_view text);
+PyObject* text_list_to_py(TextList const& items);
+
+// Implementation of for_each_item.
+bool sequence_size(PyObject* sequence, char const* name, Py_ssize_t& size);
+PyRef sequence_item(PyObject* sequence, Py_ssize_t index);
+
+template<class Visit>
+bool for_each_item(PyObject* sequence, char const* name, Visit&& visit)
+{
+    Py_ssize_t size = 0;
+    if (!sequence_size(sequence, name, size))
+        return false;
+    for (Py_ssize_t i = 0; i < size; ++i) {
+        // A strong reference, since converting an item may run Python code
+        // that changes the sequence.
+        PyRef item = sequence_item(sequence, i);
+        if (!item) {
+            if (PyErr_ExceptionMatches(PyExc_IndexError)) {
+                PyErr_Clear(); // the sequence shrank meanwhile: keep what was there
+                break;
+            }
+            prefix_argument_error(name);
+            return false;
+        }
+        if (!visit(item.get()))
+            return false;
+    }
+    return true;
+}
+
+}

@@ -1,0 +1,32 @@
+// Controller objects: small handles on a window's shared state.
+#pragma once
+
+#include "python/window.hpp"
+
+namespace orvy::py {
+
+// Fx, Fnt, Rct, Dlg, Note, Thm, Clip and Fl: bound to the creating thread.
+struct ControllerObject {
+    explicit ControllerObject(char const* internal_name, std::shared_ptr<WindowState> state)
+        : bound(internal_name), window(std::move(state))
+    {
+    }
+    PyObject_HEAD
+    ThreadBound bound;
+    std::shared_ptr<WindowState> window;
+};
+
+// Post may be called from any thread, so it carries no thread binding.
+struct PostObject {
+    PyObject_HEAD
+    std::shared_ptr<WindowState> window;
+};
+
+ControllerObject* enter_controller(PyObject* self);
+
+// Methods and call slot of each controller class, by Python name; the
+// controller families fill these in as they arrive.
+PyMethodDef* controller_methods(char const* name);
+PyType_Slot controller_call_slot(char const* name);
+
+}

@@ -1,0 +1,122 @@
+// The one way Python callbacks are called: interpreter lock, positional
+// arguments, the exception hook, then the window's binding refresh.
+#pragma once
+
+#include "python/pyref.hpp"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+namespace orvy::py {
+
+struct WindowState;
+struct ModuleState;
+
+// Hands the pending Python error to the calling thread's exception hook, or
+// prints it when no hook is set. The error is cleared afterwards.
+void report_exception();
+
+// Sets (or, with None, clears) the calling thread's exception hook.
+void set_exception_hook(PyObject* hook);
+
+// Re-evaluates the window's pull bindings whose signals changed.
+void refresh_bindings(WindowState& window);
+
+// Calls `callable(*args)` with the interpreter lock held by the caller.
+// `args` is a tuple or null (no arguments). Returns the result, or null
+// after the error went to the exception hook; then refreshes `window`'s
+// bindings when one is given.
+PyRef invoke(PyObject* callable, PyObject* args, WindowState* window);
+
+// Number of positional parameters `f` declares, as the table callback needs
+// it to choose its call form; 1 when it cannot be told.
+int positional_parameter_count(ModuleState& state, PyObject* f);
+
+// Native values as Python objects for callback arguments.
+PyObject* to_py(bool value);
+PyObject* to_py(std::int64_t value);
+PyObject* to_py(double value);
+PyObject* to_py(std::string_view utf8);
+PyObject* to_py(std::u16string_view utf16);
+PyObject* to_py(std::vector<std::uint32_t> const& values);
+PyObject* to_py(std::vector<float> const& values);
+PyObject* to_py(std::vector<std::string> const& values);
+template<class T>
+    requires(std::is_integral_v<T> && !std::is_same_v<T, bool>)
+PyObject* to_py(T value) { return to_py(static_cast<std::int64_t>(value)); }
+inline PyObject* to_py(float value) { return to_py(static_cast<double>(value)); }
+inline PyObject* to_py(char const* utf8) { return to_py(std::string_view(utf8)); }
+inline PyObject* to_py(std::string const& utf8) { return to_py(std::string_view(utf8)); }
+inline PyObject* to_py(std::u16string const& utf16) { return to_py(std::u16string_view(utf16)); }
+
+// Builds the positional argument tuple; null with the error set on failure.
+template<class... Values>
+PyRef make_args(Values const&... values)
+{
+    PyRef tuple = PyRef::steal(PyTuple_New(sizeof...(Values)));
+    if (!tuple)
+        return {};
+    Py_ssize_t index = 0;
+    bool ok = true;
+    ((ok = ok && [&] {
+        PyObject* item = to_py(values);
+        if (!item)
+            return false;
+        PyTuple_SetItem(tuple.get(), index++, item);
+        return true;
+    }()),
+        ...);
+    (void)index; // unused when there are no values
+    return ok ? tuple : PyRef();
+}
+
+// A Python callable owned by core (a node slot, the registry, a timer).
+// It may be called and destroyed wherever core likes: it takes the
+// interpreter lock itself.
+class PyCallable {
+public:
+    PyCallable(PyObject* callable, std::weak_ptr<WindowState> window);
+    PyCallable(PyCallable&& other) noexcept;
+    PyCallable& operator=(PyCallable&&) = delete;
+    PyCallable(PyCallable const&) = delete;
+    ~PyCallable();
+
+    PyObject* get() const { return m_callable; }
+
+    // Calls with the values converted to Python; the result is dropped.
+    template<class... Values>
+    void operator()(Values const&... values) const
+    {
+        call_with([&] { return make_args(values...); }, [](PyObject*) { });
+    }
+
+    // Calls with arguments from `build_args` (returning a PyRef tuple) and
+    // hands a successful result to `use_result`, all under the lock.
+    template<class BuildArgs, class UseResult>
+    void call_with(BuildArgs&& build_args, UseResult&& use_result) const
+    {
+        PyGILState_STATE gil = PyGILState_Ensure();
+        {
+            std::shared_ptr<WindowState> window = m_window.lock();
+            PyRef args = build_args();
+            if (!args) {
+                report_exception();
+            } else {
+                PyRef result = invoke(m_callable, args.get(), window.get());
+                if (result)
+                    use_result(result.get());
+            }
+        }
+        PyGILState_Release(gil);
+    }
+
+private:
+    PyObject* m_callable;
+    std::weak_ptr<WindowState> m_window;
+};
+
+}

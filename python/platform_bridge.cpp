@@ -1,0 +1,23 @@
+// Native window seam for builds without a platform backend: nothing can be
+// shown, and saying so is the only honest answer.
+#include "python/platform_bridge.hpp"
+
+#include "python/window.hpp"
+
+namespace orvy::py {
+
+bool open_native_window(std::shared_ptr<WindowState> const&, bool)
+{
+    PyErr_SetString(PyExc_RuntimeError, "окно не создано: в этой сборке нет оконной системы");
+    return false;
+}
+
+void close_native_window(WindowState&) { }
+
+PointF native_client_size(WindowState&) { return {}; }
+
+void move_native_window(WindowState&, float, float) { }
+
+PointF primary_screen_size() { return {}; }
+
+}

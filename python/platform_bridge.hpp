@@ -1,0 +1,25 @@
+// The module's seam to the native window: creating it, running the loop and
+// the few window queries W offers.
+#pragma once
+
+#include "core/tree/geometry.hpp"
+
+#include <memory>
+
+namespace orvy::py {
+
+struct WindowState;
+
+// Creates the native window for `window` (already marked running); with
+// `run_loop` runs the loop until the main window is destroyed, with the
+// interpreter lock released while waiting. Sets RuntimeError and returns
+// false when the window cannot be created.
+bool open_native_window(std::shared_ptr<WindowState> const& window, bool run_loop);
+// Asks a live native window to close; nothing happens without one.
+void close_native_window(WindowState& window);
+// Client size, (0, 0) without a native window.
+PointF native_client_size(WindowState& window);
+void move_native_window(WindowState& window, float x, float y);
+PointF primary_screen_size();
+
+}

@@ -1,0 +1,133 @@
+// Introspection for the module's own tests. These underscore methods are not
+// part of the public interface:
+//     W._nodes() -> [(kind, parent, children, layout), ...]
+//     W._activate(n) -> bool     # runs the node's activation as a click would
+//     W._probe(f) -> int         # the positional-parameter count of f
+//     W._options() -> dict       # the window's options and frame decoration
+#include "core/tree/utf.hpp"
+#include "python/invoke.hpp"
+#include "python/window.hpp"
+
+namespace orvy::py {
+
+namespace {
+
+PyObject* optional_float(std::optional<float> value)
+{
+    if (!value)
+        Py_RETURN_NONE;
+    return PyFloat_FromDouble(*value);
+}
+
+PyObject* layout_dict(LayoutParams const& l)
+{
+    return Py_BuildValue("{s:N,s:N,s:N,s:N,s:N,s:N,s:d,s:d,s:d,s:i,s:d,s:d,s:d,s:d,s:i,s:i,s:O,s:i,s:i,s:i,s:i,s:i,s:i,"
+                         "s:i,s:i,s:i}",
+        "w", optional_float(l.w), "h", optional_float(l.h), "left", optional_float(l.left), "top",
+        optional_float(l.top), "right", optional_float(l.right), "bottom", optional_float(l.bottom), "pd",
+        double(l.pd), "gp", double(l.gp), "grow", double(l.grow), "z", l.z, "min_w", double(l.min_w), "min_h",
+        double(l.min_h), "max_w", double(l.max_w), "max_h", double(l.max_h), "axis", int(l.axis), "placement",
+        int(l.placement), "pack_expand", l.pack_expand ? Py_True : Py_False, "justify", int(l.justify), "cross",
+        int(l.cross), "child_layout", int(l.child_layout), "row", int(l.row), "col", int(l.col), "row_span",
+        int(l.row_span), "col_span", int(l.col_span), "pack_side", int(l.pack_side), "pack_fill", int(l.pack_fill));
+}
+
+PyObject* nodes(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    static ArgSpec const spec { "W._nodes", {}, 0, 0 };
+    Args<1> a;
+    if (!a.parse(spec, args, nargs, kwnames))
+        return nullptr;
+    auto call = enter_window(self, cls, Access::Shared);
+    if (!call)
+        return nullptr;
+    Tree const& tree = call->tree();
+    PyRef list = PyRef::steal(PyList_New(0));
+    for (Node const& node : tree.nodes) {
+        PyRef children = PyRef::steal(to_py(std::vector<std::uint32_t>(node.children.begin(), node.children.end())));
+        std::string_view kind = kind_name(node.kind());
+        PyRef parent = node.parent ? PyRef::steal(PyLong_FromSize_t(*node.parent)) : PyRef::borrow(Py_None);
+        PyRef entry = PyRef::steal(Py_BuildValue("(s#OON)", kind.data(), static_cast<Py_ssize_t>(kind.size()),
+            parent.get(), children.get(), layout_dict(node.layout)));
+        if (!entry || PyList_Append(list.get(), entry.get()) < 0)
+            return nullptr;
+    }
+    return list.release();
+}
+
+PyObject* activate(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    static ArgSpec const spec { "W._activate", { "n" }, 1, 1 };
+    Args<1> a;
+    if (!a.parse(spec, args, nargs, kwnames))
+        return nullptr;
+    auto call = enter_window(self, cls, Access::Shared);
+    if (!call)
+        return nullptr;
+    auto node = to_node(a[0], "n", *call);
+    if (!node)
+        return nullptr;
+    std::shared_ptr<WindowState> keep = call->object->state;
+    call->borrow.release(); // the callback may use the window
+    return PyBool_FromLong(keep->tree.fire_activate(*node));
+}
+
+PyObject* probe(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    static ArgSpec const spec { "W._probe", { "f" }, 1, 1 };
+    Args<1> a;
+    if (!a.parse(spec, args, nargs, kwnames))
+        return nullptr;
+    auto call = enter_window(self, cls, Access::Shared);
+    if (!call)
+        return nullptr;
+    return PyLong_FromLong(positional_parameter_count(*call->module, a[0]));
+}
+
+PyObject* optional_color(std::optional<std::uint32_t> value)
+{
+    if (!value)
+        Py_RETURN_NONE;
+    return PyLong_FromUnsignedLong(*value);
+}
+
+PyObject* options(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    static ArgSpec const spec { "W._options", {}, 0, 0 };
+    Args<1> a;
+    if (!a.parse(spec, args, nargs, kwnames))
+        return nullptr;
+    auto call = enter_window(self, cls, Access::Shared);
+    if (!call)
+        return nullptr;
+    WindowState const& state = call->state();
+    WindowSettings const& s = state.settings;
+    std::string family = utf16_to_utf8(state.font_family);
+    return Py_BuildValue("{s:s,s:i,s:i,s:s,s:O,s:d,s:O,s:O,s:O,s:i,s:O,s:O,s:O,s:O,s:O,s:O,s:O,s:N,s:N,s:N,s:N,s:s,s:d,"
+                         "s:O}",
+        "ttl", s.title.c_str(), "w", s.width, "h", s.height, "thm", s.theme.c_str(), "glass", s.glass ? Py_True : Py_False,
+        "tint", double(s.tint), "blur", s.blur ? Py_True : Py_False, "frameless", s.frameless ? Py_True : Py_False,
+        "topmost", s.topmost ? Py_True : Py_False, "center", int(s.center), "resizable",
+        s.resizable ? Py_True : Py_False, "minbox", s.minimize_box ? Py_True : Py_False, "maxbox",
+        s.maximize_box ? Py_True : Py_False, "closebox", s.close_box ? Py_True : Py_False, "insp",
+        s.inspector ? Py_True : Py_False, "modal", s.modal ? Py_True : Py_False, "sub", s.is_sub ? Py_True : Py_False,
+        "cap", optional_color(state.frame.caption), "cap_txt", optional_color(state.frame.caption_text), "brd",
+        optional_color(state.frame.border), "x", optional_float(s.x), "font", family.c_str(), "font_size",
+        double(state.font_size), "running", state.is_running() ? Py_True : Py_False);
+}
+
+void add_methods(MethodList& methods)
+{
+    methods.insert(methods.end(), {
+        method<nodes>("_nodes", "_nodes($self)\n--\n\nСнимок дерева для тестов."),
+        method<activate>("_activate", "_activate($self, n)\n--\n\nАктивирует узел, как щелчок."),
+        method<probe>("_probe", "_probe($self, f)\n--\n\nЧисло позиционных параметров колбэка."),
+        method<options>("_options", "_options($self)\n--\n\nПараметры окна для тестов."),
+    });
+}
+
+WindowMethodsRegistrar const registrar(add_methods);
+
+}
+
+}

@@ -1,0 +1,147 @@
+// WindowState and the W object: the per-window state shared by the W object,
+// its contexts, its controllers and, once shown, the native window.
+#pragma once
+
+#include "core/tree/tree.hpp"
+#include "core/window/decoration.hpp"
+#include "python/args.hpp"
+#include "python/module.hpp"
+#include "python/thread_bound.hpp"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvy::py {
+
+enum class Phase : std::uint8_t { Configuring, Running };
+enum class Centering : std::uint8_t { None, Screen, Parent };
+
+// The options a window is created with; fixed at construction.
+struct WindowSettings {
+    std::string title = "ORVY";
+    std::int32_t width = 1280;
+    std::int32_t height = 720;
+    std::string theme = "drk";
+    bool glass = false;
+    float tint = 0.0f;
+    bool blur = false;
+    bool frameless = false;
+    bool topmost = false;
+    Centering center = Centering::None;
+    bool resizable = true;
+    bool minimize_box = true;
+    bool maximize_box = true;
+    bool close_box = true;
+    bool inspector = false;
+    // Sub-windows only.
+    bool is_sub = false;
+    bool modal = false;
+    std::optional<float> x;
+    std::optional<float> y;
+};
+
+// What a pull binding's result is applied to.
+enum class BindingKind : std::uint8_t {
+    Text,          // str: label, status, badge text; text field text (sig)
+    Value,         // number: numeric state, stack page; progress and gauge clamped to 0..1
+    Composite,     // up to three numbers: range, time, calendar, colour (sig)
+    Rect,          // tuple (x, y, w, h): absolute placement
+    PaddingGap,    // (padding, gap)
+    Items,         // list of str
+    Rows,          // table rows
+    Depth,         // z
+    ImageSource,   // path
+    ImageFit,      // fit name
+    Chart,         // list of numbers
+    Propgrid,      // list of (key, value)
+    TreeRows,      // tree rows
+    CanvasShapes,  // shapes
+};
+
+struct Binding {
+    BindingKind kind;
+    NodeId node;
+    PyRef callable;
+};
+
+struct WindowState {
+    WindowState();
+    WindowState(WindowState const&) = delete;
+    WindowState& operator=(WindowState const&) = delete;
+    ~WindowState();
+
+    bool is_running() const { return phase == Phase::Running; }
+    // Sets RuntimeError "окно уже запущено" and returns false once the window runs.
+    bool require_configuring() const;
+    // The explicit parent, else the innermost open `with` block, else the root.
+    NodeId parent_for(std::optional<NodeId> explicit_parent) const;
+
+    std::uint64_t key; // unique per process; also identifies the tree for node handles
+    Tree tree;
+    std::vector<NodeId> context_stack;
+    Phase phase = Phase::Configuring;
+    WindowSettings settings;
+    FrameDecoration frame;
+    Text font_family = u"Segoe UI";
+    float font_size = 20.0f;
+    PyRef on_resize;
+    PyRef on_close;
+    std::vector<Binding> bindings; // pull bindings in registration order
+    std::vector<PyRef> build_queue; // build(f) while running; drained by the frame update
+    std::vector<std::shared_ptr<WindowState>> subwindows;
+    std::weak_ptr<WindowState> owner;
+};
+
+struct WindowObject {
+    PyObject_HEAD
+    ThreadBound bound { "PyWindow" };
+    std::shared_ptr<WindowState> state;
+};
+
+enum class Access : std::uint8_t { Shared, Exclusive };
+
+// What every W method starts with: the thread check, the borrow, the module state.
+struct WindowCall {
+    WindowObject* object = nullptr;
+    ModuleState* module = nullptr;
+    ThreadBound::Borrow borrow;
+    WindowState& state() const { return *object->state; }
+    Tree& tree() const { return object->state->tree; }
+};
+std::optional<WindowCall> enter_window(PyObject* self, PyTypeObject* defining_class, Access access);
+
+// A node handle argument: must be an N of this window's tree.
+std::optional<NodeId> to_node(PyObject* value, char const* name, WindowCall const& call);
+// An optional node (None or absent gives an empty optional inside).
+std::optional<std::optional<NodeId>> to_opt_node(PyObject* value, char const* name, WindowCall const& call);
+
+// New handles for Python.
+PyObject* new_node_handle(ModuleState& module, WindowState const& window, NodeId id);
+PyObject* new_context(ModuleState& module, std::shared_ptr<WindowState> const& window, NodeId id);
+PyObject* new_window_object(ModuleState& module, std::shared_ptr<WindowState> state);
+
+// The signature shared by the module's methods.
+using Method = PyObject* (*)(PyObject* self, PyTypeObject* defining_class, PyObject* const* args, Py_ssize_t nargs,
+    PyObject* kwnames);
+
+// Methods are plain fast calls; the module state is reached through the
+// receiver's type, which is always the module's own (the classes cannot be
+// subclassed). Bound methods of the defining-class convention lose their
+// docstrings on 3.11, so that convention is not used.
+template<Method function>
+PyObject* fast_call(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    return function(self, Py_TYPE(self), args, nargs, kwnames);
+}
+
+template<Method function>
+PyMethodDef method(char const* name, char const* doc)
+{
+    return { name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(fast_call<function>)),
+        METH_FASTCALL | METH_KEYWORDS, doc };
+}
+
+}

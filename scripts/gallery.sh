@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds orvy and opens the widget gallery: on the user's
+# display when there is one, otherwise under Xvfb with a screenshot written to
+# out/gallery.png.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/setup.sh
+cmake -S . -B build -G Ninja -DPython3_EXECUTABLE=/usr/bin/python3 -DORVY_TESTS=OFF -DORVY_BENCH=OFF >/dev/null
+cmake --build build --target _orvy
+mkdir -p out
+export PYTHONPATH="$PWD/build/python"
+if [ -n "${DISPLAY:-}" ]; then
+  exec /usr/bin/python3 examples/gallery.py "$@"
+fi
+exec xvfb-run -a -s "-screen 0 1920x1080x24" /usr/bin/python3 examples/gallery.py --screenshot out/gallery.png "$@"

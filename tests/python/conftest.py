@@ -1,0 +1,34 @@
+import threading
+
+import pytest
+
+import _orvy
+
+
+@pytest.fixture
+def win():
+    return _orvy.W()
+
+
+def run_in_thread(f):
+    """Runs f on a fresh thread and returns what it raised (or None)."""
+    outcome = {}
+
+    def target():
+        try:
+            f()
+        except BaseException as error:  # the thread check may raise any exception type
+            outcome["error"] = error
+
+    thread = threading.Thread(target=target)
+    thread.start()
+    thread.join()
+    return outcome.get("error")
+
+
+def kinds(win):
+    return [entry[0] for entry in win._nodes()]
+
+
+def children(win, node_index):
+    return win._nodes()[node_index][2]
