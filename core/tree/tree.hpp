@@ -90,6 +90,13 @@ struct StylesheetRequest {
 // The cascade's restore point for one tree; defined and owned by core/style.
 struct StyleSnapshot;
 
+// Per-tree scratch and hit-test index of the layout engine (core/layout),
+// kept between passes so that neither allocates nor rebuilds per call.
+struct LayoutState;
+struct LayoutStateDeleter {
+    void operator()(LayoutState* state) const;
+};
+
 struct Hovered {
     NodeId node = 0;
     Instant since;
@@ -167,6 +174,7 @@ public:
     float tip_radius = 6.0f;
     float tip_pad_x = 12.0f;
     float tip_pad_y = 5.0f;
+    std::unique_ptr<LayoutState, LayoutStateDeleter> layout_state;
 
 private:
     template<class Slot, class... Args>

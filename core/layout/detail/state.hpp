@@ -1,0 +1,135 @@
+// LayoutState: the flat per-node arrays one pass fills (indexed by NodeId)
+// and the hit-test index it leaves behind, plus the float rules they share.
+#pragma once
+
+#include "core/layout/layout.hpp"
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace orvy {
+
+namespace detail {
+
+// max and min where a NaN operand yields the other one, so a NaN bound never
+// wins over a number.
+inline float max_of(float a, float b)
+{
+    if (std::isnan(a))
+        return b;
+    if (std::isnan(b))
+        return a;
+    return a < b ? b : a;
+}
+
+inline float min_of(float a, float b)
+{
+    if (std::isnan(a))
+        return b;
+    if (std::isnan(b))
+        return a;
+    return b < a ? b : a;
+}
+
+// v raised to the minimum, then capped by the maximum unless the minimum is
+// larger: the minimum wins over a smaller maximum.
+inline float bounded(float v, float minimum, float maximum)
+{
+    return min_of(max_of(v, minimum), max_of(maximum, minimum));
+}
+
+// A minimum that is not a positive number means none.
+inline float positive_or_zero(float v) { return v > 0 ? v : 0.0f; }
+
+inline RectF off_screen_rect() { return RectF { off_screen, off_screen, 0, 0 }; }
+
+// Inclusive on every edge.
+inline bool covers(RectF const& r, float px, float py)
+{
+    return px >= r.x && py >= r.y && px <= r.x + r.w && py <= r.y + r.h;
+}
+
+enum ItemFlag : std::uint16_t {
+    HasW = 1 << 0,
+    HasH = 1 << 1,
+    HasLeft = 1 << 2,
+    HasTop = 1 << 3,
+    HasRight = 1 << 4,
+    HasBottom = 1 << 5,
+    Hidden = 1 << 6,
+    Absolute = 1 << 7,
+    HasDefinite = 1 << 8,
+    Expand = 1 << 9,
+    // The kind's own switch: accordion and dock open, splitter vertical.
+    KindFlag = 1 << 10,
+    Disabled = 1 << 11,
+};
+
+// What the placement rules read of one node, gathered into one compact record
+// so the top-down sweep stays inside a small contiguous array.
+struct Item {
+    float w, h, left, top, right, bottom;
+    float pd, gp, grow;
+    float max_w, max_h;
+    float min_w, min_h; // resolved minimums, never NaN or negative
+    float definite_h;   // valid with HasDefinite
+    float kind_value;   // splitter ratio, scroll offset
+    std::uint32_t kind_index; // tabs selected index, stack page
+    std::uint32_t first_child;
+    std::uint32_t child_count;
+    std::uint16_t flags;
+    NodeKind kind;
+    Axis axis;
+    Justify justify;
+    Cross cross;
+    ChildLayout child_layout;
+    PackSide pack_side;
+    PackFill pack_fill;
+    std::uint8_t row, col, row_span, col_span;
+
+    bool has(std::uint16_t flag) const { return (flags & flag) != 0; }
+    bool is_flow() const { return (flags & (Hidden | Absolute)) == 0; }
+};
+
+// A hit box: the range of points where anything in a subtree can be hit.
+struct Box {
+    float x0, y0, x1, y1;
+    bool holds(float px, float py) const { return px >= x0 && px <= x1 && py >= y0 && py <= y1; }
+};
+
+}
+
+struct LayoutState {
+    std::vector<detail::Item> items;
+    std::vector<std::uint32_t> children; // every node's children, in document order, back to back
+    std::vector<std::uint32_t> parents;
+    std::vector<std::uint8_t> marks;     // hidden / disabled set membership for this pass
+    std::vector<RectF> offered;
+    std::vector<RectF> rects;
+    std::vector<RectF> child_clips;      // the clip each node hands to its children
+    std::vector<std::uint8_t> child_clip_set;
+    std::vector<detail::Box> boxes;
+    // The node count the index was built for; 0 means no index.
+    std::size_t indexed_nodes = 0;
+};
+
+namespace detail {
+
+LayoutState& state_of(Tree& tree);
+
+// Pass 1 (bottom-up): gathers items and child lists, resolves minimum sizes
+// and definite heights.
+void measure_tree(Tree const& tree, LayoutState& state);
+NodeMeasure measure_of(LayoutState const& state, NodeId id);
+
+// Places the children of one node: writes state.offered for each of them.
+// May update the node's scroll content height or splitter ratio.
+void place_children(Tree& tree, LayoutState& state, NodeId id, RectF const& rect);
+
+// Pass 4 (bottom-up): builds the hit boxes from rects and clips.
+void build_hit_index(Tree const& tree, LayoutState& state);
+
+}
+
+}
