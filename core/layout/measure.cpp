@@ -196,9 +196,9 @@ void gather(Node const& node, Item& item, std::uint8_t mark)
     item.grow = l.grow;
     item.max_w = l.max_w;
     item.max_h = l.max_h;
-    if (mark & Hidden)
+    if (mark & MarkHidden)
         flags |= Hidden;
-    if (mark & Disabled)
+    if (mark & MarkDisabled)
         flags |= Disabled;
     if (l.placement == Placement::Absolute)
         flags |= Absolute;

@@ -23,11 +23,11 @@ void mark_sets(Tree const& tree, LayoutState& state)
     state.marks.assign(count, 0);
     for (NodeId id : tree.hidden_set) {
         if (id < count)
-            state.marks[id] |= Hidden;
+            state.marks[id] |= MarkHidden;
     }
     for (NodeId id : tree.disabled_set) {
         if (id < count)
-            state.marks[id] |= Disabled;
+            state.marks[id] |= MarkDisabled;
     }
 }
 

@@ -91,7 +91,9 @@ void place_splitter(Tree& tree, LayoutState& state, NodeId id, Item const& item,
             length = max_of(length, max_of(available - b_max, 0));
     }
     float t = min_of(max_of(length, 0), available);
-    if (available > 0 && std::fabs(t / available - ratio) > splitter_ratio_tolerance) {
+    // A hidden pane forces the split to an edge; storing that would lose the
+    // ratio the user set for when both panes show again.
+    if (!a_hidden && !b_hidden && available > 0 && std::fabs(t / available - ratio) > splitter_ratio_tolerance) {
         if (auto* splitter = tree.nodes[id].model.as<SplitterModel>())
             splitter->ratio = t / available;
     }

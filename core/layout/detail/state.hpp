@@ -66,6 +66,12 @@ enum ItemFlag : std::uint16_t {
     Disabled = 1 << 11,
 };
 
+// Set membership of a node for one pass.
+enum Mark : std::uint8_t {
+    MarkHidden = 1 << 0,
+    MarkDisabled = 1 << 1,
+};
+
 // What the placement rules read of one node, gathered into one compact record
 // so the top-down sweep stays inside a small contiguous array.
 struct Item {
