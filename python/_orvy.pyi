@@ -1,5 +1,6 @@
 # Type stub for the _orvy extension module.
-from typing import Any, Callable, Optional, Sequence, Tuple
+import os
+from typing import Any, Callable, Optional, Sequence, Tuple, Union
 
 class N:
     """Узел дерева виджетов."""
@@ -65,6 +66,15 @@ class W:
     def __exit__(self, _t: Any = None, _v: Any = None, _tb: Any = None) -> None: ...
     def on_error(self, f: Callable[[str], Any]) -> None:
         """Хук необработанных исключений колбэков; `f(text)` с traceback."""
+    # CSS
+    def css(self, text: str, *, replace: bool = False) -> None:
+        """Применяет CSS-подмножество из строки."""
+    def css_file(self, path: Union[str, "os.PathLike[str]"], *, replace: bool = False) -> None:
+        """Применяет CSS из файла по пути."""
+    def css_hot(self, path: Union[str, "os.PathLike[str]"]) -> None:
+        """Следит за CSS-файлом и перезагружает его на лету."""
+    def cls(self, n: N, name: str) -> None:
+        """Присваивает узлу CSS-класс."""
     # Builders
     def fr(self, rad: float = 12.0, *, pr: Optional[N] = None, ax: str = "v", pd: float = 0.0, gp: float = 0.0,
            w: Optional[float] = None, h: Optional[float] = None, elev: float = 0.0) -> N:

@@ -2,6 +2,7 @@
 // declarations, inherit, and remember what was applied.
 #include "core/style/detail/cascade.hpp"
 #include "core/style/detail/text.hpp"
+#include "core/tree/utf.hpp"
 
 namespace orvy {
 
@@ -88,7 +89,7 @@ std::optional<Effect> compile(Declaration const& declaration)
         auto name = parse_family_name(value);
         if (!name)
             return std::nullopt;
-        effect.family = detail::utf8_to_utf16(*name);
+        effect.family = utf8_to_utf16(*name);
         break;
     }
     case Property::Border: {

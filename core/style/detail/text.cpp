@@ -1,4 +1,4 @@
-// UTF-8 whitespace, trimming, splitting, lower-casing and UTF-16 conversion.
+// UTF-8 whitespace, trimming, splitting, lower-casing and validation.
 #include "core/style/detail/text.hpp"
 
 #include <cstdint>
@@ -135,25 +135,6 @@ std::string lower_case(std::string_view text)
         }
     }
     return lower;
-}
-
-std::u16string utf8_to_utf16(std::string_view text)
-{
-    std::u16string wide;
-    wide.reserve(text.size());
-    for (std::size_t at = 0; at < text.size();) {
-        Decoded d = decode(text, at);
-        at += d.length;
-        char32_t c = d.code_point;
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            wide.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-            wide.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-        } else {
-            wide.push_back(static_cast<char16_t>(c));
-        }
-    }
-    return wide;
 }
 
 bool is_valid_utf8(std::string_view text)

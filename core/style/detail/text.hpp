@@ -1,5 +1,5 @@
 // UTF-8 helpers for the style sheet parser: whitespace, trimming, splitting,
-// lower-casing for name matching, and conversion to UTF-16.
+// lower-casing for name matching, and validation.
 #pragma once
 
 #include <string>
@@ -22,9 +22,6 @@ std::vector<std::string_view> split_whitespace(std::string_view text);
 // the ASCII names we know (ASCII letters and the Kelvin sign); other bytes are
 // kept, and could never match an ASCII name anyway.
 std::string lower_case(std::string_view text);
-
-// Invalid sequences become U+FFFD.
-std::u16string utf8_to_utf16(std::string_view text);
 
 bool is_valid_utf8(std::string_view text);
 
