@@ -1,0 +1,232 @@
+// CairoCanvas: each Canvas call as a Cairo path and fill or stroke.
+#include "platform/linux/cairo_canvas.hpp"
+
+#include "core/image/image.hpp"
+#include "platform/linux/pango_text_engine.hpp"
+
+#include <algorithm>
+#include <numbers>
+
+namespace orvy::linux_platform {
+
+namespace {
+
+bool has_area(RectF rect) { return rect.w > 0 && rect.h > 0; } // false for NaN too
+
+}
+
+void CairoCanvas::begin(cairo_surface_t* surface)
+{
+    end();
+    m_cairo = cairo_create(surface);
+    // Even-odd filling, as polygons are filled on every platform.
+    cairo_set_fill_rule(m_cairo, CAIRO_FILL_RULE_EVEN_ODD);
+}
+
+void CairoCanvas::end()
+{
+    if (!m_cairo)
+        return;
+    for (; m_clip_depth > 0; --m_clip_depth)
+        cairo_restore(m_cairo);
+    cairo_surface_flush(cairo_get_target(m_cairo));
+    cairo_destroy(m_cairo);
+    m_cairo = nullptr;
+}
+
+void CairoCanvas::set_color(Color color) { cairo_set_source_rgba(m_cairo, color.r, color.g, color.b, color.a); }
+
+void CairoCanvas::rounded_path(RectF rect, float radius)
+{
+    double r = std::min<double>({ radius, rect.w / 2.0, rect.h / 2.0 });
+    if (!(r > 0.0)) {
+        cairo_rectangle(m_cairo, rect.x, rect.y, rect.w, rect.h);
+        return;
+    }
+    constexpr double quarter = std::numbers::pi / 2;
+    double left = rect.x, top = rect.y, right = rect.x + rect.w, bottom = rect.y + rect.h;
+    cairo_new_sub_path(m_cairo);
+    cairo_arc(m_cairo, right - r, top + r, r, -quarter, 0);
+    cairo_arc(m_cairo, right - r, bottom - r, r, 0, quarter);
+    cairo_arc(m_cairo, left + r, bottom - r, r, quarter, 2 * quarter);
+    cairo_arc(m_cairo, left + r, top + r, r, 2 * quarter, 3 * quarter);
+    cairo_close_path(m_cairo);
+}
+
+void CairoCanvas::stroke_with(Color color, float width)
+{
+    set_color(color);
+    cairo_set_line_width(m_cairo, width);
+    cairo_stroke(m_cairo);
+}
+
+void CairoCanvas::clear(Color color)
+{
+    if (!drawing())
+        return;
+    cairo_save(m_cairo);
+    cairo_set_operator(m_cairo, CAIRO_OPERATOR_SOURCE);
+    set_color(color);
+    cairo_paint(m_cairo);
+    cairo_restore(m_cairo);
+}
+
+void CairoCanvas::fill_rect(RectF rect, Color color) { fill_rounded_rect(rect, 0, color); }
+
+void CairoCanvas::stroke_rect(RectF rect, Color color, float width) { stroke_rounded_rect(rect, 0, color, width); }
+
+void CairoCanvas::fill_rounded_rect(RectF rect, float radius, Color color)
+{
+    if (!drawing() || !has_area(rect))
+        return;
+    rounded_path(rect, radius);
+    set_color(color);
+    cairo_fill(m_cairo);
+}
+
+void CairoCanvas::stroke_rounded_rect(RectF rect, float radius, Color color, float width)
+{
+    if (!drawing() || !(rect.w >= 0 && rect.h >= 0) || !(width > 0))
+        return;
+    rounded_path(rect, radius);
+    stroke_with(color, width);
+}
+
+void CairoCanvas::fill_ellipse(RectF rect, Color color)
+{
+    if (!drawing() || !has_area(rect))
+        return;
+    cairo_save(m_cairo);
+    cairo_translate(m_cairo, rect.x + rect.w / 2.0, rect.y + rect.h / 2.0);
+    cairo_scale(m_cairo, rect.w / 2.0, rect.h / 2.0);
+    cairo_arc(m_cairo, 0, 0, 1, 0, 2 * std::numbers::pi);
+    cairo_restore(m_cairo);
+    set_color(color);
+    cairo_fill(m_cairo);
+}
+
+void CairoCanvas::stroke_ellipse(RectF rect, Color color, float width)
+{
+    if (!drawing() || !has_area(rect) || !(width > 0))
+        return;
+    // The path is built in the scaled space; the stroke happens after the
+    // restore so that the pen stays round.
+    cairo_save(m_cairo);
+    cairo_translate(m_cairo, rect.x + rect.w / 2.0, rect.y + rect.h / 2.0);
+    cairo_scale(m_cairo, rect.w / 2.0, rect.h / 2.0);
+    cairo_arc(m_cairo, 0, 0, 1, 0, 2 * std::numbers::pi);
+    cairo_restore(m_cairo);
+    stroke_with(color, width);
+}
+
+void CairoCanvas::draw_line(PointF from, PointF to, Color color, float width)
+{
+    if (!drawing() || !(width > 0))
+        return;
+    cairo_move_to(m_cairo, from.x, from.y);
+    cairo_line_to(m_cairo, to.x, to.y);
+    stroke_with(color, width);
+}
+
+void CairoCanvas::stroke_polyline(std::span<PointF const> points, PathShape shape, Color color, float width)
+{
+    if (!drawing() || points.size() < 2 || !(width > 0))
+        return;
+    cairo_move_to(m_cairo, points[0].x, points[0].y);
+    for (PointF point : points.subspan(1))
+        cairo_line_to(m_cairo, point.x, point.y);
+    if (shape == PathShape::Closed)
+        cairo_close_path(m_cairo);
+    stroke_with(color, width);
+}
+
+void CairoCanvas::fill_polygon(std::span<PointF const> points, Color color)
+{
+    if (!drawing() || points.size() < 3)
+        return;
+    cairo_move_to(m_cairo, points[0].x, points[0].y);
+    for (PointF point : points.subspan(1))
+        cairo_line_to(m_cairo, point.x, point.y);
+    cairo_close_path(m_cairo);
+    set_color(color);
+    cairo_fill(m_cairo);
+}
+
+void CairoCanvas::fill_gradient(RectF rect, float radius, LinearGradient const& gradient)
+{
+    if (!drawing() || !has_area(rect))
+        return;
+    cairo_pattern_t* pattern
+        = cairo_pattern_create_linear(gradient.start.x, gradient.start.y, gradient.end.x, gradient.end.y);
+    Color from = gradient.from, to = gradient.to;
+    cairo_pattern_add_color_stop_rgba(pattern, 0, from.r, from.g, from.b, from.a);
+    cairo_pattern_add_color_stop_rgba(pattern, 1, to.r, to.g, to.b, to.a);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    rounded_path(rect, radius);
+    cairo_set_source(m_cairo, pattern);
+    cairo_fill(m_cairo);
+    cairo_pattern_destroy(pattern);
+}
+
+void CairoCanvas::push_clip(RectF rect)
+{
+    if (!drawing())
+        return;
+    cairo_save(m_cairo);
+    ++m_clip_depth;
+    // Aliased, so the clip edge falls on whole pixels and costs no mask.
+    cairo_set_antialias(m_cairo, CAIRO_ANTIALIAS_NONE);
+    cairo_rectangle(m_cairo, rect.x, rect.y, std::max(rect.w, 0.0f), std::max(rect.h, 0.0f));
+    cairo_clip(m_cairo);
+    cairo_set_antialias(m_cairo, CAIRO_ANTIALIAS_DEFAULT);
+}
+
+void CairoCanvas::pop_clip()
+{
+    // A pop without a push would put the context into an error state that
+    // silently drops the rest of the frame.
+    if (!drawing() || m_clip_depth == 0)
+        return;
+    cairo_restore(m_cairo);
+    --m_clip_depth;
+}
+
+void CairoCanvas::draw_text(TextLayout const& layout, PointF origin, Color color)
+{
+    if (!drawing())
+        return;
+    auto const* pango = dynamic_cast<PangoTextLayout const*>(&layout);
+    if (!pango)
+        return;
+    set_color(color);
+    pango->draw(m_cairo, origin);
+}
+
+void CairoCanvas::draw_bitmap(Bitmap const& bitmap, RectF destination)
+{
+    if (!drawing() || bitmap.is_empty() || !has_area(destination))
+        return;
+    int stride = bitmap.width * 4;
+    if (cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, bitmap.width) != stride
+        || bitmap.pixels.size() < static_cast<std::size_t>(stride) * static_cast<std::size_t>(bitmap.height))
+        return;
+    // Cairo only reads a source surface, whatever its signature says.
+    cairo_surface_t* source = cairo_image_surface_create_for_data(const_cast<unsigned char*>(bitmap.pixels.data()),
+        CAIRO_FORMAT_ARGB32, bitmap.width, bitmap.height, stride);
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);
+    cairo_matrix_t matrix;
+    cairo_matrix_init_scale(&matrix, bitmap.width / static_cast<double>(destination.w),
+        bitmap.height / static_cast<double>(destination.h));
+    cairo_matrix_translate(&matrix, -destination.x, -destination.y);
+    cairo_pattern_set_matrix(pattern, &matrix);
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_BILINEAR);
+    // Padding keeps the edges opaque when scaling instead of fading them out.
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    cairo_rectangle(m_cairo, destination.x, destination.y, destination.w, destination.h);
+    cairo_set_source(m_cairo, pattern);
+    cairo_fill(m_cairo);
+    cairo_pattern_destroy(pattern);
+    cairo_surface_destroy(source);
+}
+
+}

@@ -1,0 +1,180 @@
+// Pango layouts: wrapping, box alignment, UTF-16 positions and hit tests.
+#include "platform/linux/pango_text_engine.hpp"
+
+#include "platform/linux/detail/utf.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include <pango/pangocairo.h>
+
+namespace orvy::linux_platform {
+
+namespace {
+
+float from_pango(int units) { return static_cast<float>(units) / PANGO_SCALE; }
+// Pango units are 1/1024 px in an int; boxes of a million pixels and more
+// are all "unbounded" to a layout, so they are cut to what an int holds.
+int to_pango(float pixels)
+{
+    constexpr float limit = 1.0e9f;
+    return static_cast<int>(std::lround(std::clamp(pixels * PANGO_SCALE, -limit, limit)));
+}
+
+}
+
+PangoTextFormat::PangoTextFormat(TextFormatKey const& key, std::string const& family_name)
+    : TextFormat(key, family_name)
+    , m_description(pango_font_description_new())
+{
+    // The default family name stands for "the system's interface font":
+    // where it is not installed, fontconfig's sans-serif takes its place.
+    std::string families = family_name == fallback_family ? family_name + ",sans-serif" : family_name;
+    pango_font_description_set_family(m_description, families.c_str());
+    pango_font_description_set_absolute_size(m_description, key.size * PANGO_SCALE);
+    pango_font_description_set_weight(m_description, static_cast<PangoWeight>(key.weight));
+}
+
+PangoTextFormat::~PangoTextFormat() { pango_font_description_free(m_description); }
+
+PangoTextLayout::PangoTextLayout(PangoContext* context, std::u16string_view text,
+    std::shared_ptr<TextFormat const> format, TextSize box)
+    : TextLayout(std::u16string(text), std::move(format), box)
+    , m_layout(pango_layout_new(context))
+    , m_utf8(detail::to_utf8(text, &m_byte_of_unit))
+{
+    TextFormatKey const& key = this->format().key();
+    pango_layout_set_font_description(m_layout, static_cast<PangoTextFormat const&>(this->format()).description());
+    pango_layout_set_text(m_layout, m_utf8.data(), static_cast<int>(m_utf8.size()));
+    bool wrap = key.wrap == WordWrap::Wrap;
+    if (wrap) {
+        pango_layout_set_width(m_layout, to_pango(box.width));
+        pango_layout_set_wrap(m_layout, PANGO_WRAP_WORD_CHAR);
+        PangoAlignment alignment = key.align == TextAlign::Center ? PANGO_ALIGN_CENTER
+            : key.align == TextAlign::Trailing                    ? PANGO_ALIGN_RIGHT
+                                                                  : PANGO_ALIGN_LEFT;
+        pango_layout_set_alignment(m_layout, alignment);
+    }
+    pango_layout_get_extents(m_layout, nullptr, &m_logical);
+
+    // An unwrapped line has no width for Pango to align in, so the box
+    // alignment is applied here; Pango has no vertical alignment at all.
+    float width = from_pango(m_logical.width);
+    float height = from_pango(m_logical.height);
+    if (!wrap && key.align == TextAlign::Center)
+        m_offset_x = (box.width - width) / 2;
+    else if (!wrap && key.align == TextAlign::Trailing)
+        m_offset_x = box.width - width;
+    if (key.paragraph == ParagraphAlign::Center)
+        m_offset_y = (box.height - height) / 2;
+    else if (key.paragraph == ParagraphAlign::Far)
+        m_offset_y = box.height - height;
+}
+
+PangoTextLayout::~PangoTextLayout() { g_object_unref(m_layout); }
+
+TextSize PangoTextLayout::size() const { return { from_pango(m_logical.width), from_pango(m_logical.height) }; }
+
+std::uint32_t PangoTextLayout::unit_at_byte(std::uint32_t byte) const
+{
+    auto found = std::lower_bound(m_byte_of_unit.begin(), m_byte_of_unit.end(), byte);
+    return static_cast<std::uint32_t>(std::min<std::ptrdiff_t>(found - m_byte_of_unit.begin(),
+        static_cast<std::ptrdiff_t>(m_byte_of_unit.size() - 1)));
+}
+
+CaretLine PangoTextLayout::caret_at(std::uint32_t position) const
+{
+    position = std::min<std::uint32_t>(position, static_cast<std::uint32_t>(m_byte_of_unit.size() - 1));
+    PangoRectangle strong {};
+    pango_layout_get_cursor_pos(m_layout, static_cast<int>(m_byte_of_unit[position]), &strong, nullptr);
+    return { from_pango(strong.x) + m_offset_x, from_pango(strong.y) + m_offset_y, from_pango(strong.height) };
+}
+
+std::uint32_t PangoTextLayout::position_at(PointF point) const
+{
+    int index = 0;
+    int trailing = 0;
+    pango_layout_xy_to_index(m_layout, to_pango(point.x - m_offset_x), to_pango(point.y - m_offset_y), &index,
+        &trailing);
+    // `trailing` counts characters past the one hit (the hit was on its far half).
+    char const* start = m_utf8.data() + index;
+    char const* end = g_utf8_offset_to_pointer(start, trailing);
+    auto byte = static_cast<std::uint32_t>(std::min<std::ptrdiff_t>(end - m_utf8.data(),
+        static_cast<std::ptrdiff_t>(m_utf8.size())));
+    return unit_at_byte(byte);
+}
+
+std::vector<RectF> PangoTextLayout::range_rects(std::uint32_t start, std::uint32_t end) const
+{
+    std::vector<RectF> rects;
+    auto last = static_cast<std::uint32_t>(m_byte_of_unit.size() - 1);
+    int first_byte = static_cast<int>(m_byte_of_unit[std::min(start, last)]);
+    int end_byte = static_cast<int>(m_byte_of_unit[std::min(end, last)]);
+    PangoLayoutIter* iter = pango_layout_get_iter(m_layout);
+    do {
+        PangoLayoutLine* line = pango_layout_iter_get_line_readonly(iter);
+        int line_end = line->start_index + line->length;
+        if (line_end < first_byte)
+            continue;
+        if (line->start_index >= end_byte)
+            break;
+        int top = 0, bottom = 0;
+        pango_layout_iter_get_line_yrange(iter, &top, &bottom);
+        int* ranges = nullptr;
+        int count = 0;
+        pango_layout_line_get_x_ranges(line, std::max(first_byte, line->start_index),
+            std::min(end_byte, line_end), &ranges, &count);
+        for (int i = 0; i < count; ++i) {
+            float left = from_pango(ranges[2 * i]), right = from_pango(ranges[2 * i + 1]);
+            if (right > left)
+                rects.push_back({ left + m_offset_x, from_pango(top) + m_offset_y, right - left,
+                    from_pango(bottom - top) });
+        }
+        g_free(ranges);
+    } while (pango_layout_iter_next_line(iter));
+    pango_layout_iter_free(iter);
+    return rects;
+}
+
+void PangoTextLayout::draw(cairo_t* cairo, PointF origin) const
+{
+    cairo_move_to(cairo, origin.x + m_offset_x, origin.y + m_offset_y);
+    pango_cairo_show_layout(cairo, m_layout);
+}
+
+PangoTextEngine::PangoTextEngine()
+    : m_context(pango_font_map_create_context(pango_cairo_font_map_get_default()))
+{
+    // Unhinted metrics give fractional advances that do not depend on the
+    // surface, so what is measured is what is drawn.
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    pango_cairo_context_set_font_options(m_context, options);
+    cairo_font_options_destroy(options);
+    pango_context_set_round_glyph_positions(m_context, FALSE);
+}
+
+PangoTextEngine::~PangoTextEngine()
+{
+    clear_caches();
+    g_object_unref(m_context);
+}
+
+std::unique_ptr<TextFormat> PangoTextEngine::create_format(TextFormatKey const& key, std::string const& family_name)
+{
+    if (family_name.empty())
+        return nullptr;
+    return std::make_unique<PangoTextFormat>(key, family_name);
+}
+
+std::unique_ptr<TextLayout> PangoTextEngine::create_layout(std::u16string_view text,
+    std::shared_ptr<TextFormat const> format, TextSize box)
+{
+    if (!dynamic_cast<PangoTextFormat const*>(format.get()))
+        return nullptr;
+    return std::make_unique<PangoTextLayout>(m_context, text, std::move(format), box);
+}
+
+}

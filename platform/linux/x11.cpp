@@ -1,0 +1,71 @@
+// A 32-bit visual for glass windows, and the Motif hints for caption buttons.
+#include "platform/linux/detail/x11.hpp"
+
+#include <cstdio>
+
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace orvy::linux_platform::detail {
+
+std::optional<std::string> transparent_visual_id()
+{
+    char const* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::string_view(driver) != "x11")
+        return std::nullopt;
+    // A connection of our own: SDL's is only reachable through a window,
+    // and this runs before the window exists. Visual ids are the server's,
+    // so they mean the same on every connection.
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return std::nullopt;
+    int screen = DefaultScreen(display);
+    std::optional<std::string> result;
+    XVisualInfo info {};
+    char selection[32];
+    std::snprintf(selection, sizeof selection, "_NET_WM_CM_S%d", screen);
+    Atom compositor = XInternAtom(display, selection, False);
+    if (XGetSelectionOwner(display, compositor) != None && XMatchVisualInfo(display, screen, 32, TrueColor, &info)) {
+        char text[32];
+        std::snprintf(text, sizeof text, "0x%lx", info.visualid);
+        result = text;
+    }
+    XCloseDisplay(display);
+    return result;
+}
+
+void set_window_functions(SDL_Window* window, WindowStyles const& styles)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return;
+    enum : unsigned long {
+        hint_functions = 1,
+        hint_decorations = 2,
+        function_resize = 2,
+        function_move = 4,
+        function_minimize = 8,
+        function_maximize = 16,
+        function_close = 32,
+    };
+    unsigned long functions = function_move;
+    if (styles.is_resizable())
+        functions |= function_resize;
+    if (styles.has_minimize_button())
+        functions |= function_minimize;
+    if (styles.has_maximize_button())
+        functions |= function_maximize;
+    if (styles.has_close_button())
+        functions |= function_close;
+    unsigned long hints[5] = { hint_functions | hint_decorations, functions, 1, 0, 0 };
+    Display* display = info.info.x11.display;
+    Atom atom = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(display, info.info.x11.window, atom, atom, 32, PropModeReplace,
+        reinterpret_cast<unsigned char*>(hints), 5);
+    XFlush(display);
+}
+
+}

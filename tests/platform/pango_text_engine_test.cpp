@@ -1,0 +1,130 @@
+#include "platform/linux/cairo_canvas.hpp"
+#include "platform/linux/pango_text_engine.hpp"
+
+#include <gtest/gtest.h>
+
+#include <pango/pangocairo.h>
+
+using namespace orvy;
+using orvy::linux_platform::PangoTextEngine;
+using orvy::linux_platform::PangoTextFormat;
+
+namespace {
+
+class PangoTextEngineTest : public ::testing::Test {
+protected:
+    std::shared_ptr<TextFormat const> format(TextRole role = TextRole::Paragraph, float size = 20)
+    {
+        return engine.format(text_format_key(role, 0, size));
+    }
+
+    PangoTextEngine engine;
+};
+
+}
+
+TEST_F(PangoTextEngineTest, segoe_ui_resolves_to_an_installed_sans_font)
+{
+    auto made = format();
+    auto const& pango = static_cast<PangoTextFormat const&>(*made);
+    PangoFontMap* map = pango_cairo_font_map_get_default();
+    PangoContext* context = pango_font_map_create_context(map);
+    PangoFont* font = pango_font_map_load_font(map, context, pango.description());
+    ASSERT_NE(font, nullptr);
+    PangoFontDescription* loaded = pango_font_describe(font);
+    std::string family = pango_font_description_get_family(loaded);
+    EXPECT_NE(family.find("Sans"), std::string::npos) << family;
+    pango_font_description_free(loaded);
+    g_object_unref(font);
+    g_object_unref(context);
+    EXPECT_GT(engine.text_width(u"Segoe", *made), 20.0f);
+}
+
+TEST_F(PangoTextEngineTest, widths_count_trailing_spaces_and_grow_with_the_size)
+{
+    auto body = format();
+    float word = engine.text_width(u"orvy", *body);
+    EXPECT_GT(engine.text_width(u"orvy   ", *body), word + 10);
+    EXPECT_EQ(engine.text_width(u"", *body), 0.0f);
+    EXPECT_GT(engine.text_width(u"orvy", *format(TextRole::Paragraph, 40)), word * 1.8f);
+
+    TextSize measured = engine.measure(u"orvy ", 20, "Segoe UI");
+    EXPECT_GT(measured.width, word);
+    EXPECT_GT(measured.height, 15.0f);
+    EXPECT_EQ(engine.measure(u"", 0.5f, "Segoe UI").width, 0.0f);
+    EXPECT_GT(engine.measure(u"", 0.5f, "Segoe UI").height, 0.0f);
+}
+
+TEST_F(PangoTextEngineTest, every_caret_position_hits_back_to_itself)
+{
+    auto body = format();
+    std::u16string text = u"Ок, \U0001F600 orvy";
+    std::uint32_t previous_x = 0;
+    for (std::uint32_t position = 0; position <= text.size(); ++position) {
+        if (position == 5)
+            continue; // inside the surrogate pair
+        float x = engine.caret_x(text, *body, position);
+        EXPECT_GE(x, static_cast<float>(previous_x)) << position;
+        previous_x = static_cast<std::uint32_t>(x);
+        CaretLine line = engine.caret_line(text, *body, 10000, position);
+        EXPECT_EQ(engine.position_at_point(text, *body, 10000, { line.x + 0.5f, line.y + 2 }, 0), position);
+    }
+    EXPECT_EQ(engine.position_at_point(text, *body, 10000, { 1e6f, 5 }, 0), text.size());
+}
+
+TEST_F(PangoTextEngineTest, wrapped_text_has_several_lines_and_selections_cover_each)
+{
+    auto body = format();
+    std::u16string text = u"one two three four five six seven";
+    CaretLine first = engine.caret_line(text, *body, 80, 0);
+    CaretLine last = engine.caret_line(text, *body, 80, static_cast<std::uint32_t>(text.size()));
+    EXPECT_GT(last.y, first.y + first.height * 2);
+    auto rects = engine.selection_rects(text, *body, 80, 0, static_cast<std::uint32_t>(text.size()));
+    EXPECT_GE(rects.size(), 3u);
+    for (RectF const& rect : rects)
+        EXPECT_LE(rect.right(), 81.0f);
+}
+
+TEST_F(PangoTextEngineTest, box_alignment_centres_titles_both_ways)
+{
+    auto title = format(TextRole::Heading);
+    auto laid = engine.layout(u"Ок", *title, 200, 100);
+    TextSize size = laid->size();
+    CaretLine start = laid->caret_at(0);
+    EXPECT_NEAR(start.x, (200 - size.width) / 2, 0.5f);
+    EXPECT_NEAR(start.y, (100 - size.height) / 2, 0.5f);
+}
+
+TEST(CairoCanvas, fills_clip_and_text_land_where_asked)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 100, 60);
+    auto at = [&](int x, int y) {
+        cairo_surface_flush(surface);
+        auto* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+        return *reinterpret_cast<std::uint32_t*>(row + x * 4);
+    };
+    PangoTextEngine engine;
+    auto format = engine.format(text_format_key(TextRole::Title, 0, 20));
+
+    linux_platform::CairoCanvas canvas;
+    canvas.begin(surface);
+    canvas.clear(Color { 0, 0, 0, 1 });
+    canvas.push_clip({ 0, 0, 50, 60 });
+    canvas.fill_rect({ 10, 10, 80, 10 }, Color { 1, 0, 0, 1 });
+    canvas.pop_clip();
+    canvas.pop_clip(); // unmatched: ignored, drawing goes on
+    canvas.fill_rounded_rect({ 0, 30, 40, 30 }, 12, Color { 0, 1, 0, 1 });
+    canvas.draw_text(*engine.layout(u"W", *format, 40, 30), { 55, 25 }, Color { 1, 1, 1, 1 });
+    canvas.end();
+
+    EXPECT_EQ(at(20, 15), 0xFFFF0000u);
+    EXPECT_EQ(at(70, 15), 0xFF000000u); // clipped away
+    EXPECT_EQ(at(20, 45), 0xFF00FF00u);
+    EXPECT_EQ(at(0, 59), 0xFF000000u); // outside the rounded corner
+    int lit = 0;
+    for (int y = 25; y < 55; ++y)
+        for (int x = 55; x < 95; ++x)
+            lit += at(x, y) != 0xFF000000u;
+    EXPECT_GT(lit, 20);
+    cairo_surface_destroy(surface);
+}
