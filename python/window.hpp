@@ -90,6 +90,8 @@ struct WindowState {
     PyRef on_resize;
     PyRef on_close;
     std::vector<Binding> bindings; // pull bindings in registration order
+    // Objects a widget keeps for its life without using them (the `bg` of a table).
+    std::vector<std::pair<NodeId, PyRef>> kept_objects;
     std::vector<PyRef> build_queue; // build(f) while running; drained by the frame update
     std::vector<std::shared_ptr<WindowState>> subwindows;
     std::weak_ptr<WindowState> owner;

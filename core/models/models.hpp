@@ -32,7 +32,8 @@ inline constexpr float flexible_column_base = 40.0f;
 // ---- Scalar and composite state (no callback runs; layout_dirty on change)
 
 // `val`, `chk`, `dd_sel`: the numeric state of a slider, gauge, toggle,
-// radio, dropdown, tabs, list, stack, pager or rating. Returns whether it changed.
+// radio, dropdown, tabs, list, stack, pager, rating or spin field. Returns
+// whether it changed.
 bool set_numeric_state(Tree&, NodeId, float x);
 // `rsl_set`, `cal_set`, `clr_set`, `tm_set`.
 bool set_composite_value(Tree&, NodeId, float a, float b, float c);

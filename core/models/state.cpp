@@ -113,6 +113,12 @@ bool set_numeric_state(Tree& tree, NodeId id, float x)
         break;
     }
     default:
+        // A spin field (its container or its value label) clamps and rewrites its text.
+        if (auto container = spin_container(tree, id)) {
+            float before = tree.node(*container).model.as<SpinModel>()->value;
+            set_spin_value(tree, id, x);
+            changed = tree.node(*container).model.as<SpinModel>()->value != before;
+        }
         break;
     }
     if (changed)

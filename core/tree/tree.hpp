@@ -97,6 +97,15 @@ struct LayoutStateDeleter {
     void operator()(LayoutState* state) const;
 };
 
+// New text of a text field or label, or new items of a list or dropdown,
+// handed over while the window runs and applied at the next frame.
+enum class TextMode : std::uint8_t { Textbox = 0, Label = 2, Items = 3 };
+struct TextRequest {
+    NodeId node = 0;
+    TextMode mode = TextMode::Textbox;
+    std::vector<Text> texts;
+};
+
 struct Hovered {
     NodeId node = 0;
     Instant since;
@@ -155,6 +164,7 @@ public:
     std::unordered_map<std::uint64_t, EventCallback, SeededHash> registry;
     std::unordered_map<NodeId, float, SeededHash> header_heights;
     SharedCell<NodeRequest> request_queue;
+    SharedCell<TextRequest> text_queue;
     SharedCell<StylesheetRequest> stylesheet_queue;
     // Kept with the tree (not per thread) so that two windows never restore
     // each other's styles; created by the first cascade.

@@ -1,0 +1,256 @@
+// Structured argument converters: table, tree and property rows, menus, shapes.
+#include "python/item_formats.hpp"
+
+#include "core/models/models.hpp"
+#include "core/style/css.hpp"
+
+namespace orvy::py {
+
+namespace {
+
+bool is_pair_like(PyObject* value) { return PyTuple_Check(value) || PyList_Check(value); }
+
+// The items of a tuple or list of `minimum` to `maximum` entries.
+bool unpack(PyObject* value, char const* name, char const* what, Py_ssize_t minimum, Py_ssize_t maximum,
+    std::vector<PyRef>& items)
+{
+    if (!is_pair_like(value)) {
+        set_argument_error(PyExc_TypeError, name, std::string(what) + " must be a tuple");
+        return false;
+    }
+    Py_ssize_t size = PySequence_Size(value);
+    if (size < minimum || size > maximum) {
+        set_argument_error(PyExc_TypeError, name,
+            std::string(what) + " must have " + std::to_string(minimum)
+                + (minimum == maximum ? "" : " to " + std::to_string(maximum)) + " items");
+        return false;
+    }
+    items.clear();
+    for (Py_ssize_t i = 0; i < size; ++i) {
+        items.push_back(PyRef::steal(PySequence_GetItem(value, i)));
+        if (!items.back()) {
+            prefix_argument_error(name);
+            return false;
+        }
+    }
+    return true;
+}
+
+// A mapping entry, or null without an error when the key is absent.
+bool lookup(PyObject* mapping, char const* key, char const* name, PyRef& out)
+{
+    out = PyRef::steal(PyMapping_GetItemString(mapping, key));
+    if (out)
+        return true;
+    if (PyErr_ExceptionMatches(PyExc_KeyError)) {
+        PyErr_Clear();
+        return true;
+    }
+    prefix_argument_error(name);
+    return false;
+}
+
+std::optional<std::vector<std::optional<std::uint32_t>>> to_color_list(PyObject* value, char const* name)
+{
+    std::vector<std::optional<std::uint32_t>> colors;
+    bool ok = for_each_item(value, name, [&](PyObject* item) {
+        auto color = to_packed_color(item, name);
+        if (color)
+            colors.push_back(*color);
+        return color.has_value();
+    });
+    return ok ? std::optional(std::move(colors)) : std::nullopt;
+}
+
+std::optional<TreeRow> tree_row_from_mapping(PyObject* mapping, char const* name)
+{
+    TreeRow row;
+    PyRef entry;
+    if (!lookup(mapping, "depth", name, entry))
+        return std::nullopt;
+    if (entry) {
+        auto depth = to_index(entry.get(), name);
+        if (!depth)
+            return std::nullopt;
+        row.depth = static_cast<std::uint32_t>(*depth);
+    }
+    auto read_text = [&](char const* key, Text& out) {
+        if (!lookup(mapping, key, name, entry))
+            return false;
+        if (!entry || entry.is_none())
+            return true;
+        auto text = to_text(entry.get(), name);
+        if (text)
+            out = std::move(*text);
+        return text.has_value();
+    };
+    auto read_flag = [&](char const* key, bool& out) {
+        if (!lookup(mapping, key, name, entry))
+            return false;
+        if (!entry || entry.is_none())
+            return true;
+        auto flag = to_bool(entry.get(), name);
+        if (flag)
+            out = *flag;
+        return flag.has_value();
+    };
+    auto read_color = [&](char const* key, std::optional<std::uint32_t>& out) {
+        if (!lookup(mapping, key, name, entry))
+            return false;
+        if (!entry)
+            return true;
+        auto color = to_packed_color(entry.get(), name);
+        if (color)
+            out = *color;
+        return color.has_value();
+    };
+    auto read_list = [&](char const* key, auto convert, auto& out) {
+        if (!lookup(mapping, key, name, entry))
+            return false;
+        if (!entry || entry.is_none())
+            return true;
+        auto list = convert(entry.get(), name);
+        if (list)
+            out = std::move(*list);
+        return list.has_value();
+    };
+    if (!read_text("text", row.text) || !read_flag("leaf", row.leaf) || !read_flag("open", row.open)
+        || !read_list("values", to_text_list, row.values) || !read_color("bg", row.background)
+        || !read_color("fg", row.foreground) || !read_text("icon", row.icon)
+        || !read_list("cbg", to_color_list, row.cell_backgrounds) || !read_list("cfg", to_color_list, row.cell_foregrounds))
+        return std::nullopt;
+    return row;
+}
+
+}
+
+std::optional<std::optional<std::uint32_t>> to_packed_color(PyObject* value, char const* name)
+{
+    if (value == Py_None)
+        return std::optional<std::uint32_t>();
+    auto text = to_utf8(value, name);
+    if (!text)
+        return std::nullopt;
+    std::optional<std::uint32_t> packed;
+    if (auto color = parse_color(*text))
+        packed = pack_rgba(*color);
+    return packed;
+}
+
+std::optional<std::vector<TextList>> to_table_rows(PyObject* value, char const* name)
+{
+    std::vector<TextList> rows;
+    bool ok = for_each_item(value, name, [&](PyObject* item) {
+        auto row = to_text_list(item, name);
+        if (row)
+            rows.push_back(std::move(*row));
+        return row.has_value();
+    });
+    return ok ? std::optional(std::move(rows)) : std::nullopt;
+}
+
+std::optional<std::vector<TreeRow>> to_tree_rows(PyObject* value, char const* name)
+{
+    std::vector<TreeRow> rows;
+    std::vector<PyRef> parts;
+    bool ok = for_each_item(value, name, [&](PyObject* item) {
+        if (is_pair_like(item)) {
+            if (!unpack(item, name, "a row", 3, 3, parts))
+                return false;
+            auto depth = to_index(parts[0].get(), name);
+            auto text = depth ? to_text(parts[1].get(), name) : std::nullopt;
+            auto leaf = text ? to_bool(parts[2].get(), name) : std::nullopt;
+            if (!leaf)
+                return false;
+            TreeRow row;
+            row.depth = static_cast<std::uint32_t>(*depth);
+            row.text = std::move(*text);
+            row.leaf = *leaf;
+            rows.push_back(std::move(row));
+            return true;
+        }
+        if (!PyMapping_Check(item) || PyUnicode_Check(item)) {
+            set_argument_error(PyExc_TypeError, name, "a row must be a tuple (depth, text, leaf) or a mapping");
+            return false;
+        }
+        auto row = tree_row_from_mapping(item, name);
+        if (row)
+            rows.push_back(std::move(*row));
+        return row.has_value();
+    });
+    return ok ? std::optional(std::move(rows)) : std::nullopt;
+}
+
+std::optional<std::vector<std::pair<Text, Text>>> to_property_rows(PyObject* value, char const* name)
+{
+    std::vector<std::pair<Text, Text>> rows;
+    std::vector<PyRef> parts;
+    bool ok = for_each_item(value, name, [&](PyObject* item) {
+        if (!unpack(item, name, "a row", 2, 2, parts))
+            return false;
+        Text texts[2];
+        for (int i = 0; i < 2; ++i) {
+            PyRef shown = PyUnicode_Check(parts[i].get()) ? parts[i] : PyRef::steal(PyObject_Str(parts[i].get()));
+            auto text = shown ? to_text(shown.get(), name) : std::nullopt;
+            if (!text) {
+                if (!shown)
+                    prefix_argument_error(name);
+                return false;
+            }
+            texts[i] = std::move(*text);
+        }
+        rows.emplace_back(std::move(texts[0]), std::move(texts[1]));
+        return true;
+    });
+    return ok ? std::optional(std::move(rows)) : std::nullopt;
+}
+
+std::optional<std::vector<Menu>> to_menus(PyObject* value, char const* name)
+{
+    std::vector<Menu> menus;
+    std::vector<PyRef> parts;
+    bool ok = for_each_item(value, name, [&](PyObject* item) {
+        if (!unpack(item, name, "a menu", 2, 2, parts))
+            return false;
+        auto title = to_text(parts[0].get(), name);
+        auto items = title ? to_text_list(parts[1].get(), name) : std::nullopt;
+        if (!items)
+            return false;
+        menus.push_back({ std::move(*title), std::move(*items) });
+        return true;
+    });
+    return ok ? std::optional(std::move(menus)) : std::nullopt;
+}
+
+std::optional<std::vector<Shape>> to_shapes(PyObject* value, char const* name)
+{
+    std::vector<Shape> shapes;
+    std::vector<PyRef> parts;
+    bool ok = for_each_item(value, name, [&](PyObject* item) {
+        if (!unpack(item, name, "a shape", 2, 4, parts))
+            return false;
+        auto kind = to_utf8(parts[0].get(), name);
+        auto numbers = kind ? to_f32_list(parts[1].get(), name) : std::nullopt;
+        if (!numbers)
+            return false;
+        std::optional<Color> color;
+        if (parts.size() > 2 && !parts[2].is_none()) {
+            auto text = to_utf8(parts[2].get(), name);
+            if (!text)
+                return false;
+            color = parse_color(*text);
+        }
+        Text label;
+        if (parts.size() > 3 && !parts[3].is_none()) {
+            auto text = to_text(parts[3].get(), name);
+            if (!text)
+                return false;
+            label = std::move(*text);
+        }
+        shapes.push_back(make_shape(*kind, *numbers, color, std::move(label)));
+        return true;
+    });
+    return ok ? std::optional(std::move(shapes)) : std::nullopt;
+}
+
+}
