@@ -54,6 +54,8 @@ NodeId Tree::append(NodeId parent, Model model, LayoutParams layout)
     node.model = std::move(model);
     node.layout = layout;
     nodes[parent].children.push_back(id);
+    if (node.kind() == NodeKind::Spinner)
+        ++spinner_count;
     layout_dirty = true;
     return id;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/tree/node.hpp"
+#include "core/tree/queues.hpp"
 
 #include <chrono>
 #include <cstdint>
@@ -170,6 +171,18 @@ public:
     // each other's styles; created by the first cascade.
     std::shared_ptr<StyleSnapshot> style_snapshot;
     FrameHook frame_hook;
+    // Further hand-over cells drained by the frame update, in its order.
+    SharedCell<Callback<void(Tree&)>> build_queue;
+    SharedCell<TextRequest> text_queue;
+    SharedSlot<MenuRequest> menu_request;
+    SharedCell<ListOperation> list_operations;
+    SharedCell<Tween> tween_inbox;
+    SharedCell<TimerRequest> timer_inbox;
+    SharedCell<std::uint64_t> cancelled_timers;
+    std::vector<Tween> tweens;
+    std::vector<Timer> timers;
+    std::shared_ptr<CellRects> cell_rects = std::make_shared<CellRects>();
+    std::size_t spinner_count = 0;
     std::vector<Text> menu_items;
     bool menu_open = false;
     PointF menu_pos;

@@ -1,0 +1,42 @@
+// The frame update: takes in the work queued since the previous frame and
+// advances everything that moves with time (tweens, timers, spinners).
+#pragma once
+
+#include "core/tree/tree.hpp"
+
+namespace orvy {
+
+class StyleContext;
+
+struct FrameContext {
+    Instant now;
+    float client_width = 0;
+    float client_height = 0;
+    StyleContext* styles = nullptr; // applies the stylesheet queue; none skips it
+    bool timed_overlays_visible = false; // toasts and notifications keep frames coming
+};
+
+// Runs the update once. Returns true when anything was applied or is still
+// moving, that is when a repaint is due.
+bool frame_update(Tree& tree, FrameContext const& context);
+
+// Applies one node request; requests for nodes the tree does not have are skipped.
+void apply_request(Tree& tree, NodeRequest const& request);
+
+// The eased progress of a tween at linear progress p in 0..1.
+float ease(std::uint8_t easing, float p);
+
+// Context menu geometry: 220 px wide, 30 px per item.
+inline constexpr float menu_width = 220.0f;
+inline constexpr float menu_item_height = 30.0f;
+// How long the pointer rests on a node before its tooltip shows.
+inline constexpr float tooltip_delay_seconds = 1.2f;
+// Spinner speed in turns per second.
+inline constexpr float spinner_turns_per_second = 1.6f;
+
+// The interval a timer gets for a requested number of milliseconds: at
+// least 1 ms; NaN counts as 1 ms and huge values are capped at a day, so the
+// timer list only ever holds representable intervals.
+std::chrono::nanoseconds timer_interval(float milliseconds);
+
+}

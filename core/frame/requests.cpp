@@ -1,0 +1,143 @@
+// Node requests: the changes Python makes to a running window, applied at
+// the start of the next frame.
+#include "core/frame/frame.hpp"
+
+#include "core/models/models.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace orvy {
+
+namespace {
+
+constexpr float off_screen = -1000000.0f;
+
+bool on(float value) { return value >= 0.5f; }
+
+void place(Tree& tree, NodeId id, float left, float top)
+{
+    LayoutParams& layout = tree.node(id).layout;
+    layout.placement = Placement::Absolute;
+    layout.left = left;
+    layout.top = top;
+    layout.right.reset();
+    layout.bottom.reset();
+}
+
+void set_limits(LayoutParams& layout, float min_w, float min_h, float max_w, float max_h)
+{
+    auto maximum = [](float value) { return value == 0.0f ? std::numeric_limits<float>::infinity() : value; };
+    if (!(min_w < 0))
+        layout.min_w = min_w;
+    if (!(min_h < 0))
+        layout.min_h = min_h;
+    if (!(max_w < 0))
+        layout.max_w = maximum(max_w);
+    if (!(max_h < 0))
+        layout.max_h = maximum(max_h);
+}
+
+// The outline colour travels as two exactly representable halves of 0xRRGGBBAA.
+void set_border_line(Tree& tree, NodeId id, float high, float low, float width, bool present)
+{
+    Style& style = tree.node(id).styles.base_mut();
+    if (!present) {
+        style.border_color.reset();
+        style.border_width.reset();
+        return;
+    }
+    auto half = [](float value) {
+        return std::isfinite(value) ? static_cast<std::uint32_t>(std::clamp(value, 0.0f, 65535.0f)) : 0u;
+    };
+    style.border_color = Color::from_rgba8((half(high) << 16) | half(low));
+    style.border_width = width;
+}
+
+}
+
+void apply_request(Tree& tree, NodeRequest const& request)
+{
+    if (request.node >= tree.size())
+        return;
+    auto id = static_cast<NodeId>(request.node);
+    float a = request.a, b = request.b, c = request.c, d = request.d;
+    switch (request.kind) {
+    case RequestKind::CanvasRegion:
+        set_canvas_region(tree, id, a, b, c, d);
+        tree.layout_dirty = true;
+        break;
+    case RequestKind::CanvasView:
+        set_canvas_view(tree, id, a, b);
+        tree.layout_dirty = true;
+        break;
+    case RequestKind::PopAt: {
+        place(tree, id, a, b);
+        LayoutParams& layout = tree.node(id).layout;
+        if (c > 0)
+            layout.w = c;
+        if (d > 0)
+            layout.h = d;
+        tree.popup_layer = id;
+        tree.layout_dirty = true;
+        break;
+    }
+    case RequestKind::PopOff:
+        place(tree, id, off_screen, off_screen);
+        if (tree.popup_layer == id)
+            tree.popup_layer.reset();
+        tree.layout_dirty = true;
+        break;
+    case RequestKind::AccordionOpen:
+        set_accordion_open(tree, id, on(a));
+        break;
+    case RequestKind::Show:
+        set_shown(tree, id, on(a));
+        break;
+    case RequestKind::Ghost:
+        set_ghost(tree, id, on(a));
+        break;
+    case RequestKind::Front:
+        set_front(tree, id, on(a));
+        break;
+    case RequestKind::SplitterRatio:
+        set_splitter_ratio(tree, id, a);
+        tree.layout_dirty = true;
+        break;
+    case RequestKind::Limits:
+        set_limits(tree.node(id).layout, a, b, c, d);
+        tree.layout_dirty = true;
+        break;
+    case RequestKind::NumericState:
+        set_numeric_state(tree, id, a);
+        break;
+    case RequestKind::CompositeValue:
+        set_composite_value(tree, id, a, b, c);
+        break;
+    case RequestKind::Enable:
+        set_enabled(tree, id, on(a));
+        break;
+    case RequestKind::Password:
+        set_password(tree, id, on(a));
+        break;
+    case RequestKind::HeaderHeight:
+        if (a > 0)
+            tree.header_heights[id] = a;
+        else
+            tree.header_heights.erase(id);
+        tree.layout_dirty = true;
+        break;
+    case RequestKind::ResizableColumns:
+        if (on(a))
+            tree.resizable_columns_set.insert(id);
+        else
+            tree.resizable_columns_set.erase(id);
+        break;
+    case RequestKind::BorderLine:
+        set_border_line(tree, id, a, b, c, on(d));
+        break;
+    }
+}
+
+}
