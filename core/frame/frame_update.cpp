@@ -42,16 +42,16 @@ bool apply_text_queue(Tree& tree)
         if (!tree.contains(request.node))
             continue;
         switch (request.mode) {
-        case TextMode::TextboxText:
+        case TextMode::Textbox:
             if (tree.node(request.node).kind() == NodeKind::Textbox)
-                set_text(tree, request.node, request.strings.empty() ? Text() : std::move(request.strings.front()));
+                set_text(tree, request.node, request.texts.empty() ? Text() : std::move(request.texts.front()));
             break;
-        case TextMode::LabelText:
+        case TextMode::Label:
             if (tree.node(request.node).kind() != NodeKind::Textbox)
-                set_text(tree, request.node, request.strings.empty() ? Text() : std::move(request.strings.front()));
+                set_text(tree, request.node, request.texts.empty() ? Text() : std::move(request.texts.front()));
             break;
         default:
-            set_items(tree, request.node, std::move(request.strings));
+            set_items(tree, request.node, std::move(request.texts));
             break;
         }
     }

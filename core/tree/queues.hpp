@@ -19,15 +19,6 @@ namespace orvy {
 class Tree;
 using NodeId = std::size_t;
 
-// New text for a text field or label, or a new item list.
-enum class TextMode : std::uint8_t { TextboxText = 0, LabelText = 2, Items = 1 };
-
-struct TextRequest {
-    NodeId node = 0;
-    TextMode mode = TextMode::Items;
-    TextList strings;
-};
-
 // Items and position of the context menu or popup; an empty list closes it.
 struct MenuRequest {
     TextList items;

@@ -173,7 +173,6 @@ public:
     FrameHook frame_hook;
     // Further hand-over cells drained by the frame update, in its order.
     SharedCell<Callback<void(Tree&)>> build_queue;
-    SharedCell<TextRequest> text_queue;
     SharedSlot<MenuRequest> menu_request;
     SharedCell<ListOperation> list_operations;
     SharedCell<Tween> tween_inbox;

@@ -73,8 +73,8 @@ TEST(FrameUpdate, text_requests_set_texts_and_items_by_mode)
     NodeId field = f.add(NodeKind::Textbox);
     NodeId label = f.add(NodeKind::Label);
     NodeId list = f.add(NodeKind::Dropdown);
-    f.tree.text_queue.push({ field, TextMode::TextboxText, { u"typed", u"ignored" } });
-    f.tree.text_queue.push({ label, TextMode::LabelText, {} });
+    f.tree.text_queue.push({ field, TextMode::Textbox, { u"typed", u"ignored" } });
+    f.tree.text_queue.push({ label, TextMode::Label, {} });
     f.tree.text_queue.push({ list, TextMode::Items, { u"a", u"b" } });
     f.tree.text_queue.push({ 999, TextMode::Items, { u"lost" } });
     EXPECT_TRUE(f.update());
