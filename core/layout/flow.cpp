@@ -84,7 +84,7 @@ void place_flow(LayoutState& state, Item const& item, ContentBox const& box, std
         else if (item.cross == Cross::End)
             offset = cross_extent - cross;
 
-        state.offered[id] = vertical ? RectF { cross_origin + offset, cursor, cross, main }
+        state.rects[id] = vertical ? RectF { cross_origin + offset, cursor, cross, main }
                                      : RectF { cursor, cross_origin + offset, main, cross };
         cursor += main + g + between;
     });
@@ -105,7 +105,7 @@ void place_grid(LayoutState& state, Item const& item, ContentBox const& box)
         float row_span = static_cast<float>(std::max<unsigned>(child.row_span, 1));
         float span_w = max_of(column_span * cell_w + (column_span - 1) * g, 0);
         float span_h = max_of(row_span * cell_h + (row_span - 1) * g, 0);
-        state.offered[id] = RectF {
+        state.rects[id] = RectF {
             box.x + static_cast<float>(child.col) * (cell_w + g),
             box.y + static_cast<float>(child.row) * (cell_h + g),
             child.has(HasW) ? min_of(child.w, span_w) : span_w,
@@ -182,7 +182,7 @@ void place_pack(LayoutState& state, Item const& item, ContentBox const& box)
             centre(slot.x, slot.w, child.w);
         if (!fill_y && child.has(HasH))
             centre(slot.y, slot.h, child.h);
-        state.offered[id] = slot;
+        state.rects[id] = slot;
     });
 }
 

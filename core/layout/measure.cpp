@@ -269,6 +269,9 @@ void measure_tree(Tree const& tree, LayoutState& state)
     // list of the node before it in this descending walk begins.
     std::size_t fill = count - 1;
     for (std::size_t i = count; i-- > 0;) {
+        // Child lists live apart from the nodes, where no hardware prefetch finds them.
+        if (i >= prefetch_distance)
+            prefetch_for_read(tree.nodes[i - prefetch_distance].children.data());
         Node const& node = tree.nodes[i];
         Item& item = state.items[i];
         gather(node, item, state.marks[i]);

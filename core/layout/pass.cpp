@@ -59,37 +59,39 @@ void layout_pass(Tree& tree, RectF client)
     // Pass 2: parents first (every child's id exceeds its parent's), each node
     // clamps the rectangle its parent offered and offers rectangles to its
     // children; the clip and disabled state flow down the same way.
-    state.offered.resize(count);
     state.rects.resize(count);
-    state.child_clips.resize(count);
-    state.child_clip_set.resize(count);
     tree.clips.resize(count);
     tree.disabled_flags.resize(count);
-    state.offered[tree.root] = client;
+    state.rects[tree.root] = client;
     for (std::size_t i = 0; i < count; ++i) {
+        if (i + prefetch_distance < count) {
+            RectF const* ahead = &tree.nodes[i + prefetch_distance].rect;
+            prefetch_for_read(ahead);
+            prefetch_for_read(&ahead->h);
+        }
         Item const& item = state.items[i];
-        RectF const& offered = state.offered[i];
-        RectF rect = item.has(Hidden) ? off_screen_rect()
-                                      : RectF { offered.x, offered.y, bounded(offered.w, item.min_w, item.max_w),
-                                            bounded(offered.h, item.min_h, item.max_h) };
-        tree.nodes[i].rect = rect;
-        state.rects[i] = rect;
+        RectF& rect = state.rects[i];
+        if (item.has(Hidden))
+            rect = off_screen_rect();
+        else
+            rect = RectF { rect.x, rect.y, bounded(rect.w, item.min_w, item.max_w), bounded(rect.h, item.min_h, item.max_h) };
+        // Most rects come out as they were; leaving those lines clean spares
+        // writing them back to memory in big trees.
+        if (!(tree.nodes[i].rect == rect))
+            tree.nodes[i].rect = rect;
 
+        // A scroll area clips what it holds to its own rectangle.
         std::optional<RectF> clip;
         bool disabled = item.has(Disabled);
         if (i != tree.root) {
             std::uint32_t parent = state.parents[i];
-            if (state.child_clip_set[parent])
-                clip = state.child_clips[parent];
+            clip = tree.clips[parent];
+            if (state.items[parent].kind == NodeKind::Scroll)
+                clip = clip ? intersect(*clip, state.rects[parent]) : state.rects[parent];
             disabled = disabled || tree.disabled_flags[parent];
         }
         tree.clips[i] = clip;
         tree.disabled_flags[i] = disabled;
-        // A scroll area clips what it holds to its own rectangle.
-        if (item.kind == NodeKind::Scroll)
-            clip = clip ? intersect(*clip, rect) : rect;
-        state.child_clip_set[i] = clip.has_value();
-        state.child_clips[i] = clip.value_or(RectF {});
 
         if (item.child_count > 0)
             place_children(tree, state, i, rect);

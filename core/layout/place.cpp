@@ -12,7 +12,7 @@ namespace {
 void hide_all(LayoutState& state, Item const& item)
 {
     for (std::uint32_t k = 0; k < item.child_count; ++k)
-        state.offered[state.children[item.first_child + k]] = off_screen_rect();
+        state.rects[state.children[item.first_child + k]] = off_screen_rect();
 }
 
 // Only the child at the given position is shown, in the given rectangle.
@@ -21,7 +21,7 @@ void show_one(LayoutState& state, Item const& item, std::uint32_t position, Rect
     for (std::uint32_t k = 0; k < item.child_count; ++k) {
         std::uint32_t child = state.children[item.first_child + k];
         bool visible = k == position && !state.items[child].has(Hidden);
-        state.offered[child] = visible ? shown : off_screen_rect();
+        state.rects[child] = visible ? shown : off_screen_rect();
     }
 }
 
@@ -39,11 +39,11 @@ Rows stack_rows(LayoutState& state, Item const& item, float x, float y, float wi
         std::uint32_t id = state.children[item.first_child + k];
         Item const& child = state.items[id];
         if (child.has(Hidden)) {
-            state.offered[id] = off_screen_rect();
+            state.rects[id] = off_screen_rect();
             continue;
         }
         float height = bounded(child.has(HasDefinite) ? child.definite_h : row_default, child.min_h, child.max_h);
-        state.offered[id] = RectF { x, y, width, height };
+        state.rects[id] = RectF { x, y, width, height };
         y += height + item.gp;
         rows.total += height;
         ++rows.count;
@@ -101,9 +101,9 @@ void place_splitter(Tree& tree, LayoutState& state, NodeId id, Item const& item,
     RectF second = vertical ? RectF { r.x + t + gutter, r.y, available - t, r.h }
                             : RectF { r.x, r.y + t + gutter, r.w, available - t };
     if (!a_hidden)
-        state.offered[a_id] = first;
+        state.rects[a_id] = first;
     if (b && !b_hidden)
-        state.offered[b_id] = second;
+        state.rects[b_id] = second;
 }
 
 struct Span {
@@ -140,13 +140,13 @@ void place_general(LayoutState& state, Item const& item, RectF const& r, float h
         std::uint32_t id = state.children[item.first_child + k];
         Item const& child = state.items[id];
         if (child.has(Hidden)) {
-            state.offered[id] = off_screen_rect();
+            state.rects[id] = off_screen_rect();
         } else if (child.has(Absolute)) {
             Span x = absolute_span(box.x, box.w, child.has(HasLeft), child.left, child.has(HasRight), child.right,
                 child.has(HasW), child.w);
             Span y = absolute_span(box.y, box.h, child.has(HasTop), child.top, child.has(HasBottom), child.bottom,
                 child.has(HasH), child.h);
-            state.offered[id] = RectF { x.start, y.start, x.length, y.length };
+            state.rects[id] = RectF { x.start, y.start, x.length, y.length };
         } else {
             ++flow_count;
         }

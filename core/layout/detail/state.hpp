@@ -42,6 +42,12 @@ inline float bounded(float v, float minimum, float maximum)
 // A minimum that is not a positive number means none.
 inline float positive_or_zero(float v) { return v > 0 ? v : 0.0f; }
 
+// Big trees outgrow the caches: the sweeps ask for the memory they will touch
+// a few nodes in advance where the hardware cannot guess it.
+inline constexpr std::size_t prefetch_distance = 8;
+
+inline void prefetch_for_read(void const* address) { __builtin_prefetch(address, 0, 3); }
+
 inline RectF off_screen_rect() { return RectF { off_screen, off_screen, 0, 0 }; }
 
 // Inclusive on every edge.
@@ -111,10 +117,8 @@ struct LayoutState {
     std::vector<std::uint32_t> children; // every node's children, in document order, back to back
     std::vector<std::uint32_t> parents;
     std::vector<std::uint8_t> marks;     // hidden / disabled set membership for this pass
-    std::vector<RectF> offered;
+    // What the parent offers a node, until the node clamps it into its rect.
     std::vector<RectF> rects;
-    std::vector<RectF> child_clips;      // the clip each node hands to its children
-    std::vector<std::uint8_t> child_clip_set;
     std::vector<detail::Box> boxes;
     // The node count the index was built for; 0 means no index.
     std::size_t indexed_nodes = 0;
@@ -129,7 +133,8 @@ LayoutState& state_of(Tree& tree);
 void measure_tree(Tree const& tree, LayoutState& state);
 NodeMeasure measure_of(LayoutState const& state, NodeId id);
 
-// Places the children of one node: writes state.offered for each of them.
+// Places the children of one node: writes the rectangle offered to each of
+// them into state.rects.
 // May update the node's scroll content height or splitter ratio.
 void place_children(Tree& tree, LayoutState& state, NodeId id, RectF const& rect);
 

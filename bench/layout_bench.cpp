@@ -1,0 +1,186 @@
+// Full layout passes over mixed trees of 1k, 10k and 100k nodes, and hit
+// tests in a 10k-node tree.
+#include "core/layout/layout.hpp"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+using namespace orvy;
+
+namespace {
+
+// Builds a window-like tree: flow lists, grids, pack frames, scroll areas,
+// deep chains, wide rows, tabs and splitters, each section nested into one of
+// the earlier ones until the node count is reached.
+class MixedTree {
+public:
+    explicit MixedTree(std::size_t target) : m_target(target)
+    {
+        while (room()) {
+            NodeId host = m_hosts[(m_turn * 7919u) % m_hosts.size()];
+            section(host, m_turn % 8);
+            ++m_turn;
+        }
+    }
+
+    Tree tree;
+
+private:
+    bool room() const { return tree.size() < m_target; }
+
+    NodeId add(NodeId parent, NodeKind kind, LayoutParams params = {})
+    {
+        return tree.append(parent, Model(kind), params);
+    }
+
+    void section(NodeId host, unsigned style)
+    {
+        LayoutParams framed;
+        framed.pd = 8;
+        framed.gp = 4;
+        switch (style) {
+        case 0: { // a list of labels, some of fixed height
+            NodeId list = add(host, NodeKind::Frame, framed);
+            m_hosts.push_back(list);
+            for (int i = 0; i < 20 && room(); ++i) {
+                LayoutParams row;
+                if (i % 3 == 0)
+                    row.h = 24;
+                add(list, NodeKind::Label, row);
+            }
+            break;
+        }
+        case 1: { // a 4 × 4 grid of buttons
+            LayoutParams grid = framed;
+            grid.child_layout = ChildLayout::Grid;
+            NodeId panel = add(host, NodeKind::Frame, grid);
+            for (int i = 0; i < 16 && room(); ++i) {
+                LayoutParams cell;
+                cell.row = static_cast<std::uint8_t>(i / 4);
+                cell.col = static_cast<std::uint8_t>(i % 4);
+                add(panel, NodeKind::Button, cell);
+            }
+            break;
+        }
+        case 2: { // toolbar, status bar, side bar and a centre that hosts more
+            LayoutParams pack = framed;
+            pack.child_layout = ChildLayout::Pack;
+            NodeId frame = add(host, NodeKind::Frame, pack);
+            LayoutParams side;
+            side.pack_fill = PackFill::Both;
+            side.h = 32;
+            add(frame, NodeKind::Container, side);
+            side.pack_side = PackSide::Bottom;
+            add(frame, NodeKind::Status, side);
+            side.h.reset();
+            side.w = 180;
+            side.pack_side = PackSide::Left;
+            m_hosts.push_back(add(frame, NodeKind::Container, side));
+            side.w.reset();
+            side.pack_expand = true;
+            side.pack_side = PackSide::Top;
+            m_hosts.push_back(add(frame, NodeKind::Container, side));
+            break;
+        }
+        case 3: { // a scroll area of rows
+            NodeId scroll = add(host, NodeKind::Scroll, framed);
+            m_hosts.push_back(scroll);
+            for (int i = 0; i < 30 && room(); ++i) {
+                LayoutParams row;
+                row.h = 28;
+                add(scroll, NodeKind::Label, row);
+            }
+            break;
+        }
+        case 4: { // a deep chain of nested frames
+            NodeId at = host;
+            for (int i = 0; i < 40 && room(); ++i) {
+                LayoutParams nested;
+                nested.pd = 1;
+                nested.axis = i % 2 ? Axis::Horizontal : Axis::Vertical;
+                at = add(at, i % 5 == 4 ? NodeKind::Group : NodeKind::Frame, nested);
+            }
+            m_hosts.push_back(at);
+            break;
+        }
+        case 5: { // a wide row
+            LayoutParams row = framed;
+            row.axis = Axis::Horizontal;
+            row.justify = Justify::Between;
+            row.cross = Cross::Center;
+            NodeId wide = add(host, NodeKind::Frame, row);
+            for (int i = 0; i < 100 && room(); ++i) {
+                LayoutParams item;
+                item.w = 12;
+                item.h = 12;
+                add(wide, NodeKind::Badge, item);
+            }
+            break;
+        }
+        case 6: { // tabs with three pages
+            NodeId tabs = add(host, NodeKind::Tabs);
+            for (int i = 0; i < 3 && room(); ++i)
+                m_hosts.push_back(add(tabs, NodeKind::Frame, framed));
+            break;
+        }
+        default: { // a splitter with two panes and a pinned overlay
+            NodeId splitter = add(host, NodeKind::Splitter);
+            LayoutParams pane = framed;
+            pane.min_w = 120;
+            m_hosts.push_back(add(splitter, NodeKind::Frame, pane));
+            m_hosts.push_back(add(splitter, NodeKind::Frame, pane));
+            LayoutParams pinned;
+            pinned.placement = Placement::Absolute;
+            pinned.right = 10;
+            pinned.bottom = 10;
+            pinned.w = 200;
+            pinned.h = 60;
+            add(host, NodeKind::Frame, pinned);
+            break;
+        }
+        }
+    }
+
+    std::size_t m_target;
+    std::vector<NodeId> m_hosts { 0 };
+    unsigned m_turn = 0;
+};
+
+constexpr RectF client { 0, 0, 1280, 800 };
+
+void full_pass(benchmark::State& state)
+{
+    MixedTree mixed(static_cast<std::size_t>(state.range(0)));
+    Tree& tree = mixed.tree;
+    for (auto _ : state) {
+        tree.layout_dirty = true;
+        layout(tree, client);
+        benchmark::DoNotOptimize(tree.nodes.back().rect);
+    }
+    auto nodes = static_cast<double>(tree.size());
+    state.counters["nodes"] = nodes;
+    state.counters["per_node"] =
+        benchmark::Counter(nodes * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(full_pass)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+void hit_test_10k(benchmark::State& state)
+{
+    MixedTree mixed(10000);
+    Tree& tree = mixed.tree;
+    layout(tree, client);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> x(0, client.w), y(0, client.h);
+    std::vector<PointF> points(4096);
+    for (PointF& p : points)
+        p = { x(random), y(random) };
+    std::size_t next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(hit_test(tree, points[next]));
+        next = (next + 1) % points.size();
+    }
+}
+BENCHMARK(hit_test_10k);
+
+}
