@@ -75,6 +75,26 @@ class W:
         """Следит за CSS-файлом и перезагружает его на лету."""
     def cls(self, n: N, name: str) -> None:
         """Присваивает узлу CSS-класс."""
+    # Layout
+    def grow(self, n: N, g: float) -> None:
+        """Задаёт flex-вес узла вдоль главной оси."""
+    def align(self, n: N, *, justify: str = "st", cross: str = "str") -> None:
+        """Выравнивает детей узла: `justify` (st/cnt/end/btw), `cross` (str/st/cnt/end)."""
+    def pin(self, n: N, *, l: Optional[float] = None, t: Optional[float] = None, r: Optional[float] = None,
+            b: Optional[float] = None) -> None:
+        """Пинит узел к краям родителя; `l/t/r/b` — отступы, `None` — не привязан."""
+    def pl(self, n: N, *, x: Optional[float] = None, y: Optional[float] = None, r: Optional[float] = None,
+           b: Optional[float] = None, w: Optional[float] = None, h: Optional[float] = None) -> None:
+        """Размещает узел абсолютно: `x`, `y`, `r`, `b`, `w`, `h`."""
+    def gr(self, n: N, r: int = 0, c: int = 0, *, rs: int = 1, cs: int = 1) -> None:
+        """Ставит узел в ячейку сетки: строка, столбец, растяжки."""
+    def pk(self, n: N, side: str = "t", *, fill: Optional[str] = None, exp: bool = False) -> None:
+        """Прижимает узел к стороне: `t`/`b`/`l`/`r`, `fill`, `exp`."""
+    def lim(self, n: N, *, min_w: Optional[float] = None, min_h: Optional[float] = None,
+            max_w: Optional[float] = None, max_h: Optional[float] = None) -> None:
+        """Пределы размеров узла: `lim(node, min_w=200.0)`."""
+    def dep(self, n: N, z: int = 0) -> None:
+        """Задаёт глубину узла: больше `z` — ближе к зрителю (`dep(node, 2)`)."""
     # Builders
     def fr(self, rad: float = 12.0, *, pr: Optional[N] = None, ax: str = "v", pd: float = 0.0, gp: float = 0.0,
            w: Optional[float] = None, h: Optional[float] = None, elev: float = 0.0) -> N:
