@@ -164,6 +164,8 @@ void prefix_argument_error(char const* name)
 
 std::optional<float> to_f32(PyObject* value, char const* name)
 {
+    if (PyErr_Occurred())
+        return std::nullopt; // an earlier argument failed; keep its error
     if (PyFloat_Check(value))
         return static_cast<float>(PyFloat_AsDouble(value));
     double number = PyFloat_AsDouble(value);
@@ -191,6 +193,8 @@ std::optional<std::optional<float>> to_opt_f32(PyObject* value, char const* name
 
 std::optional<std::uint64_t> to_index(PyObject* value, char const* name, std::uint64_t max)
 {
+    if (PyErr_Occurred())
+        return std::nullopt; // an earlier argument failed; keep its error
     if (!PyLong_Check(value)) {
         set_argument_error(PyExc_TypeError, name, "'" + type_name(value) + "' object cannot be interpreted as an integer");
         return std::nullopt;
@@ -210,6 +214,8 @@ std::optional<std::uint64_t> to_index(PyObject* value, char const* name, std::ui
 
 std::optional<std::int32_t> to_i32(PyObject* value, char const* name)
 {
+    if (PyErr_Occurred())
+        return std::nullopt; // an earlier argument failed; keep its error
     if (!PyLong_Check(value)) {
         set_argument_error(PyExc_TypeError, name, "'" + type_name(value) + "' object cannot be interpreted as an integer");
         return std::nullopt;
@@ -229,6 +235,8 @@ std::optional<std::int32_t> to_i32(PyObject* value, char const* name)
 
 std::optional<bool> to_bool(PyObject* value, char const* name)
 {
+    if (PyErr_Occurred())
+        return std::nullopt; // an earlier argument failed; keep its error
     if (value == Py_True)
         return true;
     if (value == Py_False)
@@ -248,6 +256,8 @@ std::optional<bool> to_bool(PyObject* value, char const* name)
 
 std::optional<std::string_view> to_utf8(PyObject* value, char const* name)
 {
+    if (PyErr_Occurred())
+        return std::nullopt; // an earlier argument failed; keep its error
     if (!PyUnicode_Check(value)) {
         cannot_convert(value, name, "str");
         return std::nullopt;
@@ -263,6 +273,8 @@ std::optional<std::string_view> to_utf8(PyObject* value, char const* name)
 
 std::optional<Text> to_text(PyObject* value, char const* name)
 {
+    if (PyErr_Occurred())
+        return std::nullopt; // an earlier argument failed; keep its error
     auto utf8 = to_utf8(value, name);
     if (!utf8)
         return std::nullopt;
@@ -300,6 +312,8 @@ PyRef sequence_item(PyObject* sequence, Py_ssize_t index)
 
 std::optional<TextList> to_text_list(PyObject* value, char const* name)
 {
+    if (PyErr_Occurred())
+        return std::nullopt; // an earlier argument failed; keep its error
     TextList items;
     bool ok = for_each_item(value, name, [&](PyObject* item) {
         auto text = to_text(item, name);
@@ -315,6 +329,8 @@ std::optional<TextList> to_text_list(PyObject* value, char const* name)
 
 std::optional<std::vector<float>> to_f32_list(PyObject* value, char const* name)
 {
+    if (PyErr_Occurred())
+        return std::nullopt; // an earlier argument failed; keep its error
     std::vector<float> numbers;
     bool ok = for_each_item(value, name, [&](PyObject* item) {
         auto number = to_f32(item, name);
@@ -330,6 +346,8 @@ std::optional<std::vector<float>> to_f32_list(PyObject* value, char const* name)
 
 std::optional<std::vector<std::uint32_t>> to_index_list(PyObject* value, char const* name)
 {
+    if (PyErr_Occurred())
+        return std::nullopt; // an earlier argument failed; keep its error
     std::vector<std::uint32_t> indexes;
     bool ok = for_each_item(value, name, [&](PyObject* item) {
         auto index = to_index(item, name);

@@ -18,19 +18,26 @@ bool unpack(PyObject* value, char const* name, char const* what, Py_ssize_t mini
         set_argument_error(PyExc_TypeError, name, std::string(what) + " must be a tuple");
         return false;
     }
-    Py_ssize_t size = PySequence_Size(value);
-    if (size < minimum || size > maximum) {
+    auto wrong_size = [&] {
         set_argument_error(PyExc_TypeError, name,
             std::string(what) + " must have " + std::to_string(minimum)
                 + (minimum == maximum ? "" : " to " + std::to_string(maximum)) + " items");
         return false;
-    }
+    };
+    Py_ssize_t size = PySequence_Size(value);
+    if (size < minimum || size > maximum)
+        return wrong_size();
     items.clear();
     for (Py_ssize_t i = 0; i < size; ++i) {
-        items.push_back(PyRef::steal(PySequence_GetItem(value, i)));
+        items.push_back(sequence_item(value, i));
         if (!items.back()) {
-            prefix_argument_error(name);
-            return false;
+            // A sequence that shrinks while it is read no longer has the items it claimed.
+            if (!PyErr_ExceptionMatches(PyExc_IndexError)) {
+                prefix_argument_error(name);
+                return false;
+            }
+            PyErr_Clear();
+            return wrong_size();
         }
     }
     return true;
