@@ -1,7 +1,6 @@
 // SdlHost: window creation and the loop that serves every window of the thread.
 #include "platform/linux/sdl_host.hpp"
 
-#include "platform/linux/detail/key_map.hpp"
 #include "platform/linux/detail/utf.hpp"
 #include "platform/linux/detail/x11.hpp"
 #include "platform/linux/image_decoder.hpp"

@@ -285,3 +285,34 @@ TEST_F(SdlHostTest, the_screen_size_is_the_x_screen)
     EXPECT_GT(screen.height, 0u);
     EXPECT_EQ(host.find(12345), nullptr);
 }
+
+TEST_F(SdlHostTest, windows_are_centred_and_decorated_from_their_options)
+{
+    Record record;
+    WindowOptions options;
+    options.width = 400;
+    options.height = 300;
+    options.center = CenterMode::Screen;
+    options.frameless = true;
+    options.topmost = true;
+    SdlWindow* window = open(record, options);
+    ASSERT_TRUE(window);
+    SDL_Rect area {};
+    ASSERT_EQ(SDL_GetDisplayUsableBounds(0, &area), 0);
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(window->sdl(), &x, &y);
+    EXPECT_EQ(x, area.x + (area.w - 400) / 2);
+    EXPECT_EQ(y, area.y + (area.h - 300) / 2);
+    Uint32 flags = SDL_GetWindowFlags(window->sdl());
+    EXPECT_TRUE(flags & SDL_WINDOW_BORDERLESS);
+    EXPECT_TRUE(flags & SDL_WINDOW_ALWAYS_ON_TOP);
+    EXPECT_FALSE(flags & SDL_WINDOW_RESIZABLE);
+
+    WindowOptions plain = at_origin();
+    plain.resizable = false;
+    SdlWindow* fixed = open(record, plain);
+    ASSERT_TRUE(fixed);
+    flags = SDL_GetWindowFlags(fixed->sdl());
+    EXPECT_FALSE(flags & SDL_WINDOW_BORDERLESS);
+    EXPECT_FALSE(flags & SDL_WINDOW_RESIZABLE);
+}
