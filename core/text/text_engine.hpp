@@ -146,7 +146,8 @@ public:
 
     // Width (trailing whitespace included) and height of the text in the named
     // family at the given size (at least 1), weight 400, in an unbounded box.
-    // Nothing is cached: this serves one-off measurements from any thread.
+    // Nothing is cached: this serves one-off measurements, made on an engine
+    // of the calling thread.
     TextSize measure(std::u16string_view text, float size, std::string_view family);
 
     // Drops every format and layout (on resize and on a base-font change).
