@@ -183,4 +183,32 @@ void hit_test_10k(benchmark::State& state)
 }
 BENCHMARK(hit_test_10k);
 
+// One scroll area holding 10k rows: the widest node a window is likely to have.
+void hit_test_10k_rows(benchmark::State& state)
+{
+    Tree tree;
+    LayoutParams area;
+    area.pd = 4;
+    area.gp = 2;
+    NodeId scroll = tree.append(tree.root, Model(NodeKind::Scroll), area);
+    for (int i = 0; i < 10000; ++i) {
+        LayoutParams row;
+        row.h = 24;
+        tree.append(scroll, Model(NodeKind::Label), row);
+    }
+    tree.node(scroll).model.as<ScrollModel>()->offset = 120000;
+    layout(tree, client);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> x(0, client.w), y(0, client.h);
+    std::vector<PointF> points(4096);
+    for (PointF& p : points)
+        p = { x(random), y(random) };
+    std::size_t next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(hit_test(tree, points[next]));
+        next = (next + 1) % points.size();
+    }
+}
+BENCHMARK(hit_test_10k_rows);
+
 }

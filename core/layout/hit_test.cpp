@@ -60,10 +60,46 @@ bool takes_hit(Tree const& tree, NodeId id, RectF const& rect, float px, float p
 // be hit: the union of their rectangles, each cut to its own clip, and the
 // whole cut to the node's clip, since a node outside its clip is skipped with
 // everything below it. Hidden subtrees get an empty box.
+namespace {
+
+bool advances(Box const& before, Box const& after, bool along_x)
+{
+    return along_x ? before.x0 <= after.x0 && before.x1 <= after.x1 : before.y0 <= after.y0 && before.y1 <= after.y1;
+}
+
+void add_child_run(LayoutState& state, std::uint32_t node)
+{
+    Item const& item = state.items[node];
+    auto first = static_cast<std::uint32_t>(state.run_children.size());
+    bool along_y = true, along_x = true;
+    Box const* previous = nullptr;
+    for (std::uint32_t k = 0; k < item.child_count && (along_y || along_x); ++k) {
+        std::uint32_t child = state.children[item.first_child + k];
+        Box const& box = state.boxes[child];
+        if (box.is_empty())
+            continue;
+        if (previous) {
+            along_y = along_y && advances(*previous, box, false);
+            along_x = along_x && advances(*previous, box, true);
+        }
+        previous = &box;
+        state.run_children.push_back(child);
+    }
+    if (!along_y && !along_x) {
+        state.run_children.resize(first);
+        return;
+    }
+    state.runs.push_back({ node, first, static_cast<std::uint32_t>(state.run_children.size()) - first, !along_y });
+}
+
+}
+
 void build_hit_index(Tree const& tree, LayoutState& state)
 {
     std::size_t count = state.rects.size();
     state.boxes.assign(count, empty_box);
+    state.runs.clear();
+    state.run_children.clear();
     for (std::size_t i = count; i-- > 0;) {
         RectF const& rect = state.rects[i];
         Box& box = state.boxes[i];
@@ -79,9 +115,13 @@ void build_hit_index(Tree const& tree, LayoutState& state)
                     box = empty_box;
             }
         }
-        if (i != tree.root && box.x0 <= box.x1 && box.y0 <= box.y1)
+        if (i != tree.root && !box.is_empty())
             extend(state.boxes[state.parents[i]], box);
+        // The children's boxes are final here: they all come later in the array.
+        if (state.items[i].child_count >= wide_node_children)
+            add_child_run(state, static_cast<std::uint32_t>(i));
     }
+    std::reverse(state.runs.begin(), state.runs.end());
     state.indexed_nodes = count;
 }
 
@@ -103,6 +143,35 @@ std::optional<NodeId> hit_test_walk(Tree const& tree, PointF point)
         pending.insert(pending.end(), order.rbegin(), order.rend());
     }
     return hit;
+}
+
+namespace detail {
+
+namespace {
+
+ChildRun const* run_of(LayoutState const& state, std::uint32_t node)
+{
+    auto it = std::lower_bound(state.runs.begin(), state.runs.end(), node,
+        [](ChildRun const& run, std::uint32_t id) { return run.node < id; });
+    return it != state.runs.end() && it->node == node ? &*it : nullptr;
+}
+
+// The children of the run whose boxes reach the coordinate along its axis.
+std::pair<std::uint32_t const*, std::uint32_t const*> stretch_holding(LayoutState const& state, ChildRun const& run,
+    float at)
+{
+    std::uint32_t const* begin = state.run_children.data() + run.first;
+    std::uint32_t const* end = begin + run.count;
+    bool along_x = run.along_x;
+    auto near_edge = [&](std::uint32_t id) { return along_x ? state.boxes[id].x0 : state.boxes[id].y0; };
+    auto far_edge = [&](std::uint32_t id) { return along_x ? state.boxes[id].x1 : state.boxes[id].y1; };
+    std::uint32_t const* from = std::partition_point(begin, end, [&](std::uint32_t id) { return far_edge(id) < at; });
+    std::uint32_t const* to = std::partition_point(from, end, [&](std::uint32_t id) { return near_edge(id) <= at; });
+    return { from, to };
+}
+
+}
+
 }
 
 std::optional<NodeId> hit_test(Tree const& tree, PointF point)
@@ -136,15 +205,22 @@ std::optional<NodeId> hit_test(Tree const& tree, PointF point)
         if (skips_subtree(tree, step.node, rect, px, py))
             continue;
         pending.push_back({ step.node, true });
-        Item const& item = state->items[step.node];
         std::size_t first = pending.size();
         bool any_depth = false;
-        for (std::uint32_t k = 0; k < item.child_count; ++k) {
-            std::uint32_t child = state->children[item.first_child + k];
+        auto consider = [&](std::uint32_t child) {
             if (!state->boxes[child].holds(px, py))
-                continue;
+                return;
             pending.push_back({ child, false });
             any_depth = any_depth || tree.nodes[child].layout.z != 0;
+        };
+        Item const& item = state->items[step.node];
+        if (ChildRun const* run = item.child_count >= wide_node_children ? run_of(*state, step.node) : nullptr) {
+            auto [from, to] = stretch_holding(*state, *run, run->along_x ? px : py);
+            for (std::uint32_t const* at = from; at != to; ++at)
+                consider(*at);
+        } else {
+            for (std::uint32_t k = 0; k < item.child_count; ++k)
+                consider(state->children[item.first_child + k]);
         }
         // Only the children that can take the hit need ordering: sorting them
         // by depth keeps the order they have among all the children.

@@ -108,6 +108,21 @@ struct Item {
 struct Box {
     float x0, y0, x1, y1;
     bool holds(float px, float py) const { return px >= x0 && px <= x1 && py >= y0 && py <= y1; }
+    bool is_empty() const { return !(x0 <= x1 && y0 <= y1); }
+};
+
+// Nodes with at least this many children get a run when they can have one.
+inline constexpr std::uint32_t wide_node_children = 32;
+
+// The children of a wide node whose boxes are not empty, when those boxes
+// advance along one axis (both edges never going back, as in a list or a
+// row): the ones that can hold a coordinate then form one stretch, found by
+// two binary searches instead of a look at every child.
+struct ChildRun {
+    std::uint32_t node;
+    std::uint32_t first; // into LayoutState::run_children
+    std::uint32_t count;
+    bool along_x;
 };
 
 }
@@ -120,6 +135,8 @@ struct LayoutState {
     // What the parent offers a node, until the node clamps it into its rect.
     std::vector<RectF> rects;
     std::vector<detail::Box> boxes;
+    std::vector<detail::ChildRun> runs; // ordered by node
+    std::vector<std::uint32_t> run_children;
     // The node count the index was built for; 0 means no index.
     std::size_t indexed_nodes = 0;
 };

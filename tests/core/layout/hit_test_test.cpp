@@ -193,3 +193,35 @@ TEST(RaiseOnPress, ignores_nodes_in_hidden_subtrees_and_the_root)
     EXPECT_FALSE(raise_on_press(t.tree, { 10, 10 }));
     EXPECT_EQ(t.params(0).z, 0);
 }
+
+TEST(HitTest, wide_lists_and_rows_answer_like_the_walk)
+{
+    LayoutTree t(NodeKind::Container, { .gp = 4, .axis = Axis::Horizontal });
+    NodeId list = t.add(0, NodeKind::Scroll, { .pd = 3, .gp = 2 });
+    NodeId row = t.add(0, { .gp = 1, .axis = Axis::Horizontal });
+    NodeId column = t.add(0, { .gp = -3 }); // overlapping children
+    for (int i = 0; i < 120; ++i) {
+        NodeId item = t.add(list, { .h = 20 });
+        t.add(item, { .w = 10, .h = 10, .left = 2, .top = 2, .placement = Placement::Absolute });
+        if (i % 7 == 0)
+            t.tree.hidden_set.insert(item);
+        t.add(row);
+        t.add(column);
+    }
+    t.model<ScrollModel>(list).offset = 2000;
+    t.run(900, 600);
+    auto agree = [&] {
+        for (float y = -2; y < 604; y += 4.3f) {
+            for (float x = -2; x < 904; x += 5.1f)
+                ASSERT_EQ(hit_test(t.tree, { x, y }), hit_test_walk(t.tree, { x, y })) << x << ", " << y;
+        }
+    };
+    agree();
+    // Depth and ghosts change without a pass; pinned rows break the order.
+    t.params(t.tree.node(row).children[40]).z = 2;
+    t.tree.ghost_set.insert(t.tree.node(column).children[10]);
+    agree();
+    t.params(t.tree.node(list).children[50]).placement = Placement::Absolute;
+    t.run(900, 600);
+    agree();
+}
