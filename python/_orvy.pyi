@@ -1,6 +1,6 @@
 # Type stub for the _orvy extension module.
 import os
-from typing import Any, Callable, Optional, Sequence, Tuple, Union
+from typing import Any, Callable, List, Mapping, Optional, Sequence, Tuple, Union
 
 class N:
     """Узел дерева виджетов."""
@@ -111,3 +111,214 @@ class W:
            w: Optional[float] = None, h: Optional[float] = None, clk: Optional[Callable[[], Any]] = None,
            elev: float = 0.0) -> N:
         """Добавляет кнопку; `clk` вызывается по нажатию."""
+    def grp(self, title: str = "", *, pr: Optional[N] = None, rad: float = 12.0, ax: float = "v", pd: float = 12.0,
+            gp: float = 8.0, w: Optional[float] = None, h: Optional[float] = None) -> Ctx:
+        """Группа с заголовком как контекст: `with win.grp("Имя"):`."""
+    def scr(self, *, pr: Optional[N] = None, pd: float = 8.0, gp: float = 8.0, w: Optional[float] = None,
+            h: Optional[float] = None) -> Ctx:
+        """Область прокрутки как контекст: `with win.scr():`."""
+    def stk(self, *, pr: Optional[N] = None, page: int = 0, bind: Optional[Callable[..., Any]] = None,
+            w: Optional[float] = None, h: Optional[float] = None) -> Ctx:
+        """Стопка страниц как контекст; `bind` — колбэк, возвращающий индекс."""
+    def spl(self, *, pr: Optional[N] = None, ratio: float = 0.5, vertical: bool = True, w: Optional[float] = None,
+            h: Optional[float] = None) -> Ctx:
+        """Разделитель двух областей как контекст; тянется мышью."""
+    def acc(self, title: str = "", *, pr: Optional[N] = None, open: bool = False, grp: int = 0,
+            ch: Optional[Callable[..., Any]] = None, rad: float = 10.0, pd: float = 8.0, gp: float = 8.0,
+            w: Optional[float] = None, h: Optional[float] = None) -> Ctx:
+        """Секция аккордеона как контекст: `with win.acc("Имя"):`."""
+    def tab(self, labels: Sequence[str], *, pr: Optional[N] = None, sel: int = 0,
+            ch: Optional[Callable[..., Any]] = None, pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None,
+            h: Optional[float] = None) -> Ctx:
+        """Добавляет вкладки как контекст; вложенные контейнеры — их содержимое."""
+    def dock(self, ttl: str = "", *, pr: Optional[N] = None, side: str = "l", size: float = 260.0, open: bool = True,
+             ax: float = "v", pd: float = 10.0, gp: float = 8.0) -> Ctx:
+        """Док-панель с заголовком; клик по шапке сворачивает."""
+    def pop(self, *, w: float = 240.0, h: float = 40.0, on_close: Optional[Callable[..., Any]] = None) -> Ctx:
+        """Слой поверх всего окна; содержимое строится внутри `with`."""
+    def lnk(self, lb: str = "", *, pr: Optional[N] = None, clk: Optional[Callable[..., Any]] = None, pd: float = 0.0,
+            gp: float = 0.0, w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Добавляет ссылку; `clk` вызывается по нажатию."""
+    def sbt(self, lb: str, opts: Sequence[str], *, pr: Optional[N] = None, clk: Optional[Callable[..., Any]] = None,
+            ch: Optional[Callable[..., Any]] = None, rad: float = 10.0, pd: float = 0.0, gp: float = 0.0,
+            w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Кнопка с меню; `clk` — основное действие, `ch(i)` — пункт меню."""
+    def tgl(self, lb: str = "", *, pr: Optional[N] = None, icon: float = None, tip: float = None, on: bool = False,
+            clk: Optional[Callable[..., Any]] = None, sig: Any = None, pd: float = 0.0, gp: float = 0.0,
+            w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Добавляет кнопку-переключатель; `clk(on)` при смене состояния."""
+    def ch(self, lb: str = "", *, pr: Optional[N] = None, chk: bool = False, clk: Optional[Callable[..., Any]] = None,
+           sig: Any = None, pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None,
+           h: Optional[float] = None) -> N:
+        """Добавляет флажок; `clk` вызывается после переключения."""
+    def sw(self, lb: str = "", *, pr: Optional[N] = None, on: bool = False, clk: Optional[Callable[..., Any]] = None,
+           sig: Any = None, pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None,
+           h: Optional[float] = None) -> N:
+        """Добавляет переключатель; `clk(on)` при смене состояния."""
+    def rd(self, lb: str = "", *, pr: Optional[N] = None, grp: int = 0, on: bool = False,
+           clk: Optional[Callable[..., Any]] = None, pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None,
+           h: Optional[float] = None) -> N:
+        """Добавляет радиокнопку группы `grp`; `clk()` при выборе."""
+    def sep(self, *, pr: Optional[N] = None, vertical: bool = False, pd: float = 0.0, gp: float = 0.0,
+            w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Добавляет разделитель; `vertical` — вертикальная линия."""
+    def tx(self, txt: str = "", *, pr: Optional[N] = None, sig: Any = None, ph: str = "", pd: float = 0.0,
+           gp: float = 0.0, w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Добавляет поле ввода; `sig` — сигнал текста, `ph` — подсказка пустого поля."""
+    def ta(self, txt: str = "", *, pr: Optional[N] = None, sig: Any = None, ph: str = "", pd: float = 0.0,
+           gp: float = 0.0, w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Многострочное поле ввода; Enter — перенос, `ph` — подсказка пустого поля."""
+    def spin(self, value: float = 0.0, *, pr: Optional[N] = None, min: float = 0.0, max: int = 100.0,
+             step: float = 1.0, ch: Optional[Callable[..., Any]] = None, pd: float = 0.0, gp: float = 6.0,
+             w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Числовое поле с кнопками −/+; `ch(value)` при изменении."""
+    def sl(self, vl: float = 0.5, *, pr: Optional[N] = None, ch: Optional[Callable[..., Any]] = None, sig: Any = None,
+           pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Добавляет ползунок 0..1; `ch(value)` при перетаскивании."""
+    def rsl(self, lo: float = 0.25, hi: float = 0.75, *, pr: Optional[N] = None,
+            ch: Optional[Callable[..., Any]] = None, sig: Any = None, pd: float = 0.0, gp: float = 0.0,
+            w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Диапазонный ползунок 0..1; `ch(lo, hi)` при перетаскивании."""
+    def dl(self, vl: float = 0.5, *, pr: Optional[N] = None, lb: str = "", ch: Optional[Callable[..., Any]] = None,
+           bind: Optional[Callable[..., Any]] = None, pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None,
+           h: Optional[float] = None) -> N:
+        """Круговой регулятор 0..1; тянуть вверх/вниз, `ch(value)`."""
+    def pr(self, vl: float = 0.0, *, pr: Optional[N] = None, bind: Optional[Callable[..., Any]] = None,
+           pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Добавляет индикатор прогресса; `bind` — колбэк значения 0..1."""
+    def gg(self, value: float = 0.0, *, pr: Optional[N] = None, lb: str = "",
+           bind: Optional[Callable[..., Any]] = None, pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None,
+           h: Optional[float] = None) -> N:
+        """Круговой индикатор; `bind` — колбэк значения 0..1."""
+    def mt(self, vl: float = 0.0, *, pr: Optional[N] = None, bind: Optional[Callable[..., Any]] = None, seg: int = 10,
+           pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Сегментная шкала 0..1; `bind` — колбэк значения."""
+    def spn(self, *, pr: Optional[N] = None, pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None,
+            h: Optional[float] = None) -> N:
+        """Добавляет вращающийся индикатор загрузки."""
+    def stb(self, txt: str = "", *, pr: Optional[N] = None, bind: Optional[Callable[..., Any]] = None,
+            pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Строка состояния; `bind` — колбэк текста."""
+    def bdg(self, txt: str = "", *, pr: Optional[N] = None, dot: bool = False,
+            bind: Optional[Callable[..., Any]] = None, pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None,
+            h: Optional[float] = None) -> N:
+        """Значок-счётчик; `dot=True` — точка без текста, `bind` — текст."""
+    def rat(self, vl: int = 0, *, pr: Optional[N] = None, max: int = 5, ch: Optional[Callable[..., Any]] = None,
+            sig: Any = None, pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None,
+            h: Optional[float] = None) -> N:
+        """Оценка звёздами; `ch(value)` при клике."""
+    def pgn(self, total: int, *, pr: Optional[N] = None, page: int = 0, ch: Optional[Callable[..., Any]] = None,
+            pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Постраничная навигация; `ch(page)` при смене страницы."""
+    def crumb(self, items: Sequence[str], *, pr: Optional[N] = None, ch: Optional[Callable[..., Any]] = None,
+              pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Хлебные крошки; клик обрезает путь, `ch(i)`."""
+    def dd(self, options: Sequence[str], *, pr: Optional[N] = None, sel: int = 0,
+           ch: Optional[Callable[..., Any]] = None, sig: Any = None, pd: float = 0.0, gp: float = 0.0,
+           w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Добавляет выпадающий список; `ch(index)` при выборе."""
+    def lst(self, items: Sequence[str], *, pr: Optional[N] = None, sel: Union[int, Sequence[int], None] = None,
+            multi: bool = False, ch: Optional[Callable[..., Any]] = None, pd: float = 0.0, gp: float = 0.0,
+            w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Добавляет список; `ch` — индекс, при `multi` — список индексов."""
+    def tbl(self, columns: Sequence[str], rows: Sequence[Sequence[str]], *, pr: Optional[N] = None,
+            ch: Optional[Callable[..., Any]] = None, bg: Any = None, hl: float = 0.0, vl: float = 0.0,
+            pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Добавляет таблицу; `hl`/`vl` — толщина разделителей строк и столбцов."""
+    def tre(self, items: Sequence[Union[Tuple[int, str, bool], Mapping[str, Any]]], *, pr: Optional[N] = None,
+            cols: Optional[Sequence[str]] = None, widths: Optional[Sequence[float]] = None, multi: bool = False,
+            bind: Optional[Callable[..., Any]] = None, ch: Optional[Callable[..., Any]] = None,
+            clk: Optional[Callable[..., Any]] = None, dbl: Optional[Callable[..., Any]] = None,
+            on_open: Optional[Callable[..., Any]] = None, pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None,
+            h: Optional[float] = None) -> N:
+        """Дерево; строка — кортеж `(глубина, текст, лист)` либо словарь."""
+    def pg(self, rows: Sequence[Tuple[Any, Any]], *, pr: Optional[N] = None,
+           bind: Optional[Callable[..., Any]] = None, ch: Optional[Callable[..., Any]] = None, pd: float = 0.0,
+           gp: float = 0.0, w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Таблица свойств «ключ — значение»; `bind` — колбэк списка пар."""
+    def cal(self, year: int = 2026, month: int = 7, day: int = 1, *, pr: Optional[N] = None,
+            ch: Optional[Callable[..., Any]] = None, sig: Any = None, pd: float = 0.0, gp: float = 0.0,
+            w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Календарь; `ch(год, месяц, день)` при выборе даты."""
+    def tm(self, hour: int = 12, minute: int = 0, *, pr: Optional[N] = None, ch: Optional[Callable[..., Any]] = None,
+           sig: Any = None, pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None,
+           h: Optional[float] = None) -> N:
+        """Выбор времени; клики по половинам, `ch(часы, минуты)`."""
+    def clr(self, hue: float = 0.58, sat: float = 0.75, val: float = 0.96, *, pr: Optional[N] = None,
+            ch: Optional[Callable[..., Any]] = None, sig: Any = None, pd: float = 0.0, gp: float = 0.0,
+            w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Палитра цвета (HSV); `ch("#RRGGBB")` при выборе."""
+    def cht(self, data: Sequence[float], *, pr: Optional[N] = None, bind: Optional[Callable[..., Any]] = None,
+            pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Столбчатая диаграмма; `bind` — колбэк списка значений."""
+    def mb(self, menus: Sequence[Tuple[str, Sequence[str]]], *, pr: Optional[N] = None,
+           on_select: Optional[Callable[..., Any]] = None, pd: float = 0.0, gp: float = 0.0,
+           w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Строка меню; `on_select(menu, item)` при выборе пункта."""
+    def img(self, src: str = "", *, pr: Optional[N] = None, src_bind: Optional[Callable[..., Any]] = None,
+            data: Optional[bytes] = None, fit: str = "contain", fit_bind: Optional[Callable[..., Any]] = None,
+            pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Добавляет изображение; `src_bind` — путь, `data` — PNG/JPEG из памяти."""
+    def cv(self, shapes: Sequence[Tuple[Any, ...]] = ..., *, pr: Optional[N] = None,
+           bind: Optional[Callable[..., Any]] = None, ch: Optional[Callable[..., Any]] = None,
+           down: Optional[Callable[..., Any]] = None, move: Optional[Callable[..., Any]] = ...,
+           up: Optional[Callable[..., Any]] = None, dbl: Optional[Callable[..., Any]] = None, scroll: bool = False,
+           pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None, h: Optional[float] = None) -> N:
+        """Область рисования; фигуры — `(вид, [args], цвет, текст)`.
+        Виды: `rect` `[x,y,w,h,rad,stroke]`, `circle` `[cx,cy,r,stroke]`,
+        `line` `[x1,y1,x2,y2,w]`, `text` `[x,y,w,h]`,
+        `poly` `[x1,y1,...,xn,yn,stroke]`."""
+    def term(self, lines: Sequence[str] = ..., *, pr: Optional[N] = None, prompt: str = "$",
+             on: Optional[Callable[..., Any]] = None, pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None,
+             h: Optional[float] = None) -> N:
+        """Терминал; `on(cmd)` при Enter, вывод — возврат строки из `on`."""
+    def drop(self, txt: str = "Перетащите файлы сюда", *, pr: Optional[N] = None,
+             on: Optional[Callable[..., Any]] = None, pd: float = 0.0, gp: float = 0.0, w: Optional[float] = None,
+             h: Optional[float] = None) -> N:
+        """Зона приёма файлов; `on(paths)` при перетаскивании из проводника."""
+    def val(self, n: N, value: float) -> None:
+        """Задаёт числовое состояние виджета; колбэк не вызывается."""
+    def chk(self, n: N, on: bool = True) -> None:
+        """Состояние флажка, переключателя, тумблера или радиокнопки."""
+    def dd_sel(self, n: N, index: int) -> None:
+        """Выбранный пункт выпадающего списка, вкладки или списка."""
+    def cal_set(self, n: N, y: float, m: float, d: float) -> None:
+        """Дата календаря."""
+    def tm_set(self, n: N, h: Optional[float], m: float) -> None:
+        """Время часов и минут."""
+    def clr_set(self, n: N, hue: float, sat: float, val: float) -> None:
+        """Цвет палитры в HSV, каждый канал 0..1."""
+    def rsl_set(self, n: N, lo: float, hi: float) -> None:
+        """Границы двойного ползунка, 0..1."""
+    def txt(self, n: N, text: str) -> None:
+        """Текст поля ввода; каретка встаёт в конец, выделение снимается."""
+    def items(self, n: N, items: Sequence[str]) -> None:
+        """Пункты выпадающего списка или списка; выбор сбрасывается."""
+    def spl_ratio(self, n: N, ratio: float) -> None:
+        """Задаёт долю первой области разделителя: `spl_ratio(node, 0.3)`."""
+    def ghost(self, node: N, on: bool = True) -> None:
+        """Делает узел прозрачным для мыши; клики проходят насквозь."""
+    def front(self, node: N, on: bool = True) -> None:
+        """Поднимает узел поверх соседей при нажатии внутри него."""
+    def enable(self, n: N, on: bool = True) -> None:
+        """Доступность узла и всего его поддерева."""
+    def pwd(self, n: N, on: bool = True) -> None:
+        """Показывает содержимое поля точками, не меняя значения."""
+    def crumb_set(self, node: N, items: Sequence[str]) -> None:
+        """Задаёт элементы хлебных крошек узла."""
+    def term_clear(self, node: N) -> None:
+        """Очищает вывод терминала."""
+    def tv(self, n: N) -> str:
+        """Возвращает текущий текст поля ввода."""
+    def swv(self, n: N) -> bool:
+        """Возвращает состояние переключателя."""
+    def rdv(self, n: N) -> bool:
+        """Возвращает состояние радиокнопки."""
+    def tglv(self, n: N) -> bool:
+        """Возвращает состояние кнопки-переключателя."""
+    def lstv(self, n: N) -> int:
+        """Возвращает выбранный пункт списка или -1."""
+    def crumb_get(self, node: N) -> List[str]:
+        """Возвращает элементы хлебных крошек узла."""
+    def tre_opened(self, node: N) -> List[int]:
+        """Индексы раскрытых строк дерева."""

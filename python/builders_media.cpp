@@ -221,7 +221,8 @@ void add_methods(MethodList& methods)
             "Терминал; `on(cmd)` при Enter, вывод — возврат строки из `on`."),
         // The signature spells the default with escapes: text signatures must be ASCII.
         method<drop>("drop",
-            "drop($self, txt=\"\\u041f\\u0435\\u0440\\u0435\\u0442\\u0430\\u0449\\u0438\\u0442\\u0435 \\u0444\\u0430\\u0439\\u043b\\u044b \\u0441\\u044e\\u0434\\u0430\", *, pr=None, on=None, pd=0.0, gp=0.0, w=None, h=None)\n--\n\n"
+            "drop($self, txt=\"\\u041f\\u0435\\u0440\\u0435\\u0442\\u0430\\u0449\\u0438\\u0442\\u0435"
+            " \\u0444\\u0430\\u0439\\u043b\\u044b \\u0441\\u044e\\u0434\\u0430\", *, pr=None, on=None, pd=0.0, gp=0.0, w=None, h=None)\n--\n\n"
             "Зона приёма файлов; `on(paths)` при перетаскивании из проводника."),
     });
 }
