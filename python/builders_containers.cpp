@@ -120,8 +120,20 @@ PyObject* acc(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
     auto id = append_built(*call, common,
         Model(NodeKind::Accordion,
             AccordionModel { .title = std::move(*title), .open = *open, .group = *group, .radius = *radius }));
-    if (id && a.given(4))
-        call->tree().node(*id).on_change = change_bool(Push::make(*call, a[4]));
+    if (!id)
+        return nullptr;
+    Tree& tree = call->tree();
+    // A section built open closes the open ones of its group, as opening it
+    // later would; nothing is reported while the window is being built.
+    if (*open && *group != 0) {
+        for (NodeId other = 0; other < *id; ++other) {
+            auto* section = tree.node(other).model.as<AccordionModel>();
+            if (section && tree.node(other).kind() == NodeKind::Accordion && section->group == *group)
+                section->open = false;
+        }
+    }
+    if (a.given(4))
+        tree.node(*id).on_change = change_bool(Push::make(*call, a[4]));
     return context_for(*call, id);
 }
 

@@ -2,6 +2,9 @@
 // public interface:
 //     W._model(n) -> dict   # the node's kind and the fields of its payload
 //     W._child(n, i) -> N   # a handle on the node's i-th child
+//     W._change(n, value) -> bool, W._submit(n, text) -> bool,
+//     W._fire(n, event, index=0, first=0.0, second=0.0) -> bool
+//                           # run the node's callables as input handlers would
 #include "core/tree/utf.hpp"
 #include "python/invoke.hpp"
 #include "python/window.hpp"
@@ -192,10 +195,71 @@ PyObject* child(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssi
     return new_node_handle(*call->module, call->state(), children[*index]);
 }
 
+// Runs `fire` with the window released, since the callback may use it again.
+template<class Fire>
+PyObject* fire_released(WindowCall& call, Fire&& fire)
+{
+    std::shared_ptr<WindowState> keep = call.object->state;
+    call.borrow.release();
+    return PyBool_FromLong(fire(keep->tree));
+}
+
+PyObject* change(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    static ArgSpec const spec { "W._change", { "n", "value" }, 2, 2 };
+    Args<2> a;
+    if (!a.parse(spec, args, nargs, kwnames))
+        return nullptr;
+    auto call = enter_window(self, cls, Access::Shared);
+    auto node = call ? to_node(a[0], "n", *call) : std::nullopt;
+    auto value = node ? to_f32(a[1], "value") : std::nullopt;
+    if (!value)
+        return nullptr;
+    return fire_released(*call, [&](Tree& tree) { return tree.fire_change(*node, *value); });
+}
+
+PyObject* submit(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    static ArgSpec const spec { "W._submit", { "n", "text" }, 2, 2 };
+    Args<2> a;
+    if (!a.parse(spec, args, nargs, kwnames))
+        return nullptr;
+    auto call = enter_window(self, cls, Access::Shared);
+    auto node = call ? to_node(a[0], "n", *call) : std::nullopt;
+    auto text = node ? to_utf8(a[1], "text") : std::nullopt;
+    if (!text)
+        return nullptr;
+    std::string owned(*text);
+    return fire_released(*call, [&](Tree& tree) { return tree.fire_submit(*node, owned); });
+}
+
+PyObject* fire(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    static ArgSpec const spec { "W._fire", { "n", "event", "index", "first", "second" }, 5, 2 };
+    Args<5> a;
+    if (!a.parse(spec, args, nargs, kwnames))
+        return nullptr;
+    auto call = enter_window(self, cls, Access::Shared);
+    auto node = call ? to_node(a[0], "n", *call) : std::nullopt;
+    auto event = node ? to_index(a[1], "event", 255) : std::nullopt;
+    auto index = event ? (a[2] ? to_index(a[2], "index") : std::optional<std::uint64_t>(0)) : std::nullopt;
+    auto first = index ? (a[3] ? to_f32(a[3], "first") : std::optional<float>(0.0f)) : std::nullopt;
+    auto second = first ? (a[4] ? to_f32(a[4], "second") : std::optional<float>(0.0f)) : std::nullopt;
+    if (!second)
+        return nullptr;
+    return fire_released(*call, [&](Tree& tree) {
+        return tree.fire(*node, static_cast<UiEvent>(*event), static_cast<std::uint32_t>(*index), *first, *second);
+    });
+}
+
 void add_methods(MethodList& methods)
 {
     methods.push_back(method<model>("_model", "_model($self, n)\n--\n\nМодель узла для тестов."));
     methods.push_back(method<child>("_child", "_child($self, n, i)\n--\n\nДочерний узел для тестов."));
+    methods.push_back(method<change>("_change", "_change($self, n, value)\n--\n\nВызывает колбэк изменения узла."));
+    methods.push_back(method<submit>("_submit", "_submit($self, n, text)\n--\n\nВызывает колбэк ввода узла."));
+    methods.push_back(method<fire>("_fire",
+        "_fire($self, n, event, index=0, first=0.0, second=0.0)\n--\n\nВызывает обработчик события узла."));
 }
 
 WindowMethodsRegistrar const registrar(add_methods);

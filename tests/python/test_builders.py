@@ -177,6 +177,8 @@ def test_initial_values_are_clamped_like_the_setters_clamp(win):
     first = win.rd("a", grp=3, on=True)
     second = win.rd("b", grp=3, on=True)
     assert (win.rdv(first), win.rdv(second)) == (False, True)
+    sections = [enter(win.acc(str(i), open=True, grp=4)) for i in range(3)]
+    assert [win._model(n)["open"] for n in sections] == [False, False, True]
     many = win._model(win.lst(["a", "b", "c"], sel=[2, 0, 9, 2], multi=True))
     assert (many["selection"], many["current"]) == ([0, 2], 2)
 
