@@ -10,17 +10,21 @@ using namespace orvy;
 
 namespace {
 
+// How sections are attached: right after their container, as the builders
+// inside `with` blocks append them, or to containers made long before, as
+// `pr=` and late `build()` calls do, which scatters each subtree over the array.
+enum class Order { DepthFirst, Scattered };
+
 // Builds a window-like tree: flow lists, grids, pack frames, scroll areas,
-// deep chains, wide rows, tabs and splitters, each section nested into one of
-// the earlier ones until the node count is reached.
+// deep chains, wide rows, tabs and splitters, nested into one another until
+// the node count is reached.
 class MixedTree {
 public:
-    explicit MixedTree(std::size_t target) : m_target(target)
+    MixedTree(std::size_t target, Order order) : m_target(target), m_order(order)
     {
         while (room()) {
-            NodeId host = m_hosts[(m_turn * 7919u) % m_hosts.size()];
-            section(host, m_turn % 8);
-            ++m_turn;
+            NodeId host = m_order == Order::Scattered ? m_hosts[(m_turn * 7919u) % m_hosts.size()] : tree.root;
+            section(host, m_turn++ % 8);
         }
     }
 
@@ -28,6 +32,21 @@ public:
 
 private:
     bool room() const { return tree.size() < m_target; }
+
+    // A container that can hold further sections.
+    void host_made(NodeId host)
+    {
+        if (m_order == Order::Scattered) {
+            m_hosts.push_back(host);
+            return;
+        }
+        if (m_depth >= 6)
+            return;
+        ++m_depth;
+        for (int k = 0; k < 2 && room(); ++k)
+            section(host, m_turn++ % 8);
+        --m_depth;
+    }
 
     NodeId add(NodeId parent, NodeKind kind, LayoutParams params = {})
     {
@@ -42,7 +61,7 @@ private:
         switch (style) {
         case 0: { // a list of labels, some of fixed height
             NodeId list = add(host, NodeKind::Frame, framed);
-            m_hosts.push_back(list);
+            host_made(list);
             for (int i = 0; i < 20 && room(); ++i) {
                 LayoutParams row;
                 if (i % 3 == 0)
@@ -76,16 +95,16 @@ private:
             side.h.reset();
             side.w = 180;
             side.pack_side = PackSide::Left;
-            m_hosts.push_back(add(frame, NodeKind::Container, side));
+            host_made(add(frame, NodeKind::Container, side));
             side.w.reset();
             side.pack_expand = true;
             side.pack_side = PackSide::Top;
-            m_hosts.push_back(add(frame, NodeKind::Container, side));
+            host_made(add(frame, NodeKind::Container, side));
             break;
         }
         case 3: { // a scroll area of rows
             NodeId scroll = add(host, NodeKind::Scroll, framed);
-            m_hosts.push_back(scroll);
+            host_made(scroll);
             for (int i = 0; i < 30 && room(); ++i) {
                 LayoutParams row;
                 row.h = 28;
@@ -101,7 +120,7 @@ private:
                 nested.axis = i % 2 ? Axis::Horizontal : Axis::Vertical;
                 at = add(at, i % 5 == 4 ? NodeKind::Group : NodeKind::Frame, nested);
             }
-            m_hosts.push_back(at);
+            host_made(at);
             break;
         }
         case 5: { // a wide row
@@ -121,15 +140,15 @@ private:
         case 6: { // tabs with three pages
             NodeId tabs = add(host, NodeKind::Tabs);
             for (int i = 0; i < 3 && room(); ++i)
-                m_hosts.push_back(add(tabs, NodeKind::Frame, framed));
+                host_made(add(tabs, NodeKind::Frame, framed));
             break;
         }
         default: { // a splitter with two panes and a pinned overlay
             NodeId splitter = add(host, NodeKind::Splitter);
             LayoutParams pane = framed;
             pane.min_w = 120;
-            m_hosts.push_back(add(splitter, NodeKind::Frame, pane));
-            m_hosts.push_back(add(splitter, NodeKind::Frame, pane));
+            host_made(add(splitter, NodeKind::Frame, pane));
+            host_made(add(splitter, NodeKind::Frame, pane));
             LayoutParams pinned;
             pinned.placement = Placement::Absolute;
             pinned.right = 10;
@@ -143,15 +162,17 @@ private:
     }
 
     std::size_t m_target;
+    Order m_order;
     std::vector<NodeId> m_hosts { 0 };
     unsigned m_turn = 0;
+    int m_depth = 0;
 };
 
 constexpr RectF client { 0, 0, 1280, 800 };
 
-void full_pass(benchmark::State& state)
+void run_passes(benchmark::State& state, Order order)
 {
-    MixedTree mixed(static_cast<std::size_t>(state.range(0)));
+    MixedTree mixed(static_cast<std::size_t>(state.range(0)), order);
     Tree& tree = mixed.tree;
     for (auto _ : state) {
         tree.layout_dirty = true;
@@ -163,11 +184,14 @@ void full_pass(benchmark::State& state)
     state.counters["per_node"] =
         benchmark::Counter(nodes * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
+void full_pass(benchmark::State& state) { run_passes(state, Order::DepthFirst); }
+void full_pass_scattered(benchmark::State& state) { run_passes(state, Order::Scattered); }
 BENCHMARK(full_pass)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(full_pass_scattered)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 void hit_test_10k(benchmark::State& state)
 {
-    MixedTree mixed(10000);
+    MixedTree mixed(10000, Order::DepthFirst);
     Tree& tree = mixed.tree;
     layout(tree, client);
     std::mt19937 random(7);

@@ -117,11 +117,9 @@ void build_hit_index(Tree const& tree, LayoutState& state)
         }
         if (i != tree.root && !box.is_empty())
             extend(state.boxes[state.parents[i]], box);
-        // The children's boxes are final here: they all come later in the array.
-        if (state.items[i].child_count >= wide_node_children)
-            add_child_run(state, static_cast<std::uint32_t>(i));
     }
-    std::reverse(state.runs.begin(), state.runs.end());
+    for (auto node = state.wide_nodes.rbegin(); node != state.wide_nodes.rend(); ++node)
+        add_child_run(state, *node);
     state.indexed_nodes = count;
 }
 

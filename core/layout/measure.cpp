@@ -264,6 +264,7 @@ void measure_tree(Tree const& tree, LayoutState& state)
     state.items.resize(count);
     state.parents.resize(count);
     state.children.resize(count - 1);
+    state.wide_nodes.clear();
 
     // Children are filled from the back, so each node's list ends where the
     // list of the node before it in this descending walk begins.
@@ -282,6 +283,8 @@ void measure_tree(Tree const& tree, LayoutState& state)
         fill -= child_count;
         item.first_child = static_cast<std::uint32_t>(fill);
         item.child_count = static_cast<std::uint32_t>(child_count);
+        if (child_count >= wide_node_children)
+            state.wide_nodes.push_back(static_cast<std::uint32_t>(i));
         for (std::size_t k = 0; k < child_count; ++k) {
             assert(node.children[k] > i);
             state.children[fill + k] = static_cast<std::uint32_t>(node.children[k]);

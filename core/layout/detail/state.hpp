@@ -135,7 +135,8 @@ struct LayoutState {
     // What the parent offers a node, until the node clamps it into its rect.
     std::vector<RectF> rects;
     std::vector<detail::Box> boxes;
-    std::vector<detail::ChildRun> runs; // ordered by node
+    std::vector<std::uint32_t> wide_nodes; // at least wide_node_children children, descending
+    std::vector<detail::ChildRun> runs;    // ordered by node
     std::vector<std::uint32_t> run_children;
     // The node count the index was built for; 0 means no index.
     std::size_t indexed_nodes = 0;
