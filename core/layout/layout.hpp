@@ -50,14 +50,14 @@ NodeMeasure measure_node(Tree const& tree, NodeId node);
 std::optional<NodeId> hit_test(Tree const& tree, PointF point);
 
 // The same answer by a plain walk of the whole tree, without the index the
-// pass builds. Used when the tree changed since the last pass.
+// pass builds; hit_test falls back to it when nodes were added since the pass.
 std::optional<NodeId> hit_test_walk(Tree const& tree, PointF point);
 
 // Whether the point lies on the 8-pixel strip between a splitter's panes.
 bool on_splitter_gutter(Tree const& tree, NodeId splitter, PointF point);
 
-// A press at the point raises the deepest-z node of front_set under it above
-// its siblings. Returns whether a node was raised.
+// A press at the point lifts the nearest node of front_set under it (the
+// greatest z) above its siblings' depth. Returns whether its z changed.
 bool raise_on_press(Tree& tree, PointF point);
 
 }
