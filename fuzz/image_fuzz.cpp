@@ -1,11 +1,13 @@
 // Fuzzes image loading: the format sniffing, the PNG, JPEG and GIF decoders
-// with a frame number, the frame count and the source-text parsing. The
-// first byte picks the frame; the rest is the file.
+// with a frame number, the frame count, the source-text parsing and the image
+// cache loading an in-memory image. The first byte picks the frame; the rest
+// is the file.
 #include "core/image/image.hpp"
 #include "platform/linux/image_decoder.hpp"
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size)
@@ -30,6 +32,15 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         }
     }
     if (decoder.frame_count(bytes) == 0)
+        __builtin_trap();
+
+    // The same bytes as an in-memory image through the window's image cache:
+    // a failure is remembered, a success is found under its source.
+    orvy::ImageCache cache;
+    std::string const sources[] = { "mem:1" };
+    orvy::MemoryImageLookup lookup = [&](std::string_view) { return bytes; };
+    std::size_t loaded = cache.load(sources, decoder, lookup);
+    if (!cache.has_tried("mem:1") || (loaded == 1) != (cache.find("mem:1") != nullptr))
         __builtin_trap();
     return 0;
 }

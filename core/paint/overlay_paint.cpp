@@ -26,13 +26,14 @@ struct Overlay {
     {
         draw_text(canvas, context.text, value, format, box, color);
     }
-    // The body format centred horizontally, for labels on buttons.
+    // The body format centred on one line, for labels on small buttons.
     std::shared_ptr<TextFormat const> centred_body() const
     {
         if (!context.text || !context.formats.body)
             return nullptr;
         TextFormatKey key = context.formats.body->key();
         key.align = TextAlign::Center;
+        key.wrap = WordWrap::NoWrap;
         return context.text->format(key);
     }
 };

@@ -6,11 +6,14 @@
 #include "platform/linux/cairo_canvas.hpp"
 #include "platform/linux/image_decoder.hpp"
 #include "platform/linux/pango_text_engine.hpp"
+#include "core/paint/recording_canvas.hpp"
 #include "tests/platform/gallery_tree.hpp"
+#include "tests/platform/image_samples.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <numbers>
@@ -61,7 +64,7 @@ private:
 };
 
 // A 64 x 64 picture with a disc, written once as a PNG the decoder reads back.
-std::string sample_png()
+std::string sample_png_file()
 {
     static std::string path = [] {
         auto file = std::filesystem::temp_directory_path() / "orvy_paint_render_sample.png";
@@ -106,7 +109,7 @@ protected:
     }
 
     Tree tree;
-    gallery::GalleryNodes nodes = gallery::build(tree, sample_png());
+    gallery::GalleryNodes nodes = gallery::build(tree, sample_png_file());
 
 private:
     linux_platform::PangoTextEngine m_text;
@@ -183,4 +186,56 @@ TEST_F(PaintRender, open_lists_draw_their_hovered_row_in_selection)
     EXPECT_TRUE(near(picture.at(list.x + 6, list.y + row * 1.5f), c.palette.selection()));
     EXPECT_TRUE(near(picture.at(list.x + 6, list.y + row * 0.5f), c.palette.surface()));
     EXPECT_TRUE(near(picture.at(905, 310), c.palette.surface()));
+}
+
+TEST(TreeImages, malformed_memory_images_are_skipped_and_frame_suffixes_pick_gif_frames)
+{
+    using namespace orvy::test;
+    Tree tree;
+    Bytes png = orvy::test::sample_png();
+    std::vector<Bytes> broken { {}, Bytes(png.begin(), png.begin() + static_cast<std::ptrdiff_t>(png.size() / 2)),
+        { 'G', 'I', 'F' }, png_header_claiming(100000, 100000) };
+    for (std::size_t i = 0; i < broken.size(); ++i) {
+        std::string key = "mem:" + std::to_string(i + 1);
+        tree.memory_images[key] = std::make_shared<std::vector<std::uint8_t> const>(broken[i]);
+        NodeId image = tree.append(tree.root, Model(NodeKind::Image, ImageModel { key }));
+        tree.node(image).rect = { 0, 0, 40, 40 };
+    }
+    // A GIF of two frames on disk, asked for frame 7: the last frame shows.
+    auto gif_path = std::filesystem::temp_directory_path() / "orvy_paint_two_frames.gif";
+    Bytes gif = sample_gif({ { 0, 0, 4, 4, 1, keep_frame }, { 0, 0, 4, 4, 2, keep_frame } });
+    {
+        std::FILE* out = std::fopen(gif_path.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        std::fwrite(gif.data(), 1, gif.size(), out);
+        std::fclose(out);
+    }
+    std::string framed = gif_path.string() + "|7";
+    NodeId animated = tree.append(tree.root, Model(NodeKind::Image, ImageModel { framed, ImageFit::Fill }));
+    tree.node(animated).rect = { 0, 0, 40, 40 };
+
+    linux_platform::LinuxImageDecoder decoder;
+    ImageCache images;
+    EXPECT_EQ(load_tree_images(images, decoder, tree), 1u);
+    for (std::size_t i = 0; i < broken.size(); ++i) {
+        std::string key = "mem:" + std::to_string(i + 1);
+        EXPECT_TRUE(images.has_tried(key));
+        EXPECT_EQ(images.find(key), nullptr);
+    }
+    Bitmap const* last = images.find(framed);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->pixels[1], 255); // green (BGRA): the second frame
+    EXPECT_EQ(decoder.frame_count_file(gif_path.string()), 2u);
+    EXPECT_EQ(decoder.frame_count_file("/no/such/file.gif"), 1u);
+
+    // Painting draws the loaded image and nothing for the broken ones.
+    RecordingCanvas canvas;
+    PaintContext context;
+    context.viewport_width = 100;
+    context.viewport_height = 100;
+    context.images = &images;
+    paint_tree(canvas, context, tree);
+    ASSERT_EQ(canvas.of(DrawOp::DrawBitmap).size(), 1u);
+    EXPECT_EQ(canvas.of(DrawOp::DrawBitmap)[0].bitmap, last);
+    std::filesystem::remove(gif_path);
 }
