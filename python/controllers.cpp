@@ -3,6 +3,8 @@
 // unexported Note, Thm, Clip and Fl. Python cannot construct any of them.
 #include "python/controllers.hpp"
 
+#include <string_view>
+
 namespace orvy::py {
 
 namespace {
@@ -45,7 +47,12 @@ PyMethodDef* controller_methods(char const*)
     return none;
 }
 
-PyType_Slot controller_call_slot(char const*) { return { 0, nullptr }; }
+PyType_Slot controller_call_slot(char const* name)
+{
+    if (std::string_view(name) == "Post")
+        return post_call_slot();
+    return { 0, nullptr };
+}
 
 int add_controller_types(PyObject* module, ModuleState& state)
 {

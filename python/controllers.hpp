@@ -19,7 +19,7 @@ struct ControllerObject {
 // Post may be called from any thread, so it carries no thread binding.
 struct PostObject {
     PyObject_HEAD
-    std::shared_ptr<WindowState> window;
+    std::shared_ptr<PostRecord> record;
 };
 
 ControllerObject* enter_controller(PyObject* self);
@@ -28,5 +28,7 @@ ControllerObject* enter_controller(PyObject* self);
 // controller families fill these in as they arrive.
 PyMethodDef* controller_methods(char const* name);
 PyType_Slot controller_call_slot(char const* name);
+// Post's call slot: queues a callable for the UI thread (timers.cpp).
+PyType_Slot post_call_slot();
 
 }

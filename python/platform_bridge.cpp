@@ -1,5 +1,7 @@
 // Native window seam for builds without a platform backend: nothing can be
 // shown, and saying so is the only honest answer.
+#if !ORVY_HAS_PLATFORM
+
 #include "python/platform_bridge.hpp"
 
 #include "python/window.hpp"
@@ -20,4 +22,8 @@ void move_native_window(WindowState&, float, float) { }
 
 PointF primary_screen_size() { return {}; }
 
+void wake_native_window(WindowState&) { }
+
 }
+
+#endif

@@ -21,5 +21,7 @@ void close_native_window(WindowState& window);
 PointF native_client_size(WindowState& window);
 void move_native_window(WindowState& window, float x, float y);
 PointF primary_screen_size();
+// Makes a live native window run a frame soon (timers and calls are waiting).
+void wake_native_window(WindowState& window);
 
 }

@@ -1,9 +1,10 @@
 // Introspection for the module's own tests. These underscore methods are not
 // part of the public interface:
-//     W._nodes() -> [(kind, parent, children, layout), ...]
+//     W._nodes() -> [(kind, parent, children, layout, rect), ...]
 //     W._activate(n) -> bool     # runs the node's activation as a click would
 //     W._probe(f) -> int         # the positional-parameter count of f
 //     W._options() -> dict       # the window's options and frame decoration
+//     W._post_wakeups() -> int   # wake-ups sent by the window's Post objects
 #include "core/tree/utf.hpp"
 #include "python/invoke.hpp"
 #include "python/window.hpp"
@@ -47,8 +48,9 @@ PyObject* nodes(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssi
         PyRef children = PyRef::steal(to_py(std::vector<std::uint32_t>(node.children.begin(), node.children.end())));
         std::string_view kind = kind_name(node.kind());
         PyRef parent = node.parent ? PyRef::steal(PyLong_FromSize_t(*node.parent)) : PyRef::borrow(Py_None);
-        PyRef entry = PyRef::steal(Py_BuildValue("(s#OON)", kind.data(), static_cast<Py_ssize_t>(kind.size()),
-            parent.get(), children.get(), layout_dict(node.layout)));
+        PyRef entry = PyRef::steal(Py_BuildValue("(s#OON(dddd))", kind.data(), static_cast<Py_ssize_t>(kind.size()),
+            parent.get(), children.get(), layout_dict(node.layout), double(node.rect.x), double(node.rect.y),
+            double(node.rect.w), double(node.rect.h)));
         if (!entry || PyList_Append(list.get(), entry.get()) < 0)
             return nullptr;
     }
@@ -116,6 +118,18 @@ PyObject* options(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_s
         double(state.font_size), "running", state.is_running() ? Py_True : Py_False);
 }
 
+PyObject* post_wakeups(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    static ArgSpec const spec { "W._post_wakeups", {}, 0, 0 };
+    Args<1> a;
+    if (!a.parse(spec, args, nargs, kwnames))
+        return nullptr;
+    auto call = enter_window(self, cls, Access::Shared);
+    if (!call)
+        return nullptr;
+    return PyLong_FromUnsignedLongLong(call->state().post->wakeups.load());
+}
+
 void add_methods(MethodList& methods)
 {
     methods.insert(methods.end(), {
@@ -123,6 +137,7 @@ void add_methods(MethodList& methods)
         method<activate>("_activate", "_activate($self, n)\n--\n\nАктивирует узел, как щелчок."),
         method<probe>("_probe", "_probe($self, f)\n--\n\nЧисло позиционных параметров колбэка."),
         method<options>("_options", "_options($self)\n--\n\nПараметры окна для тестов."),
+        method<post_wakeups>("_post_wakeups", "_post_wakeups($self)\n--\n\nЧисло пробуждений окна от Post."),
     });
 }
 

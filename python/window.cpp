@@ -310,7 +310,19 @@ PyObject* build(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssi
     if (!call)
         return nullptr;
     if (call->state().is_running()) {
-        call->state().build_queue.push_back(PyRef::borrow(a[0]));
+        // The frame update lends the live tree back for the call: builders
+        // inside f work on it directly, and the window runs again afterwards
+        // whatever f does.
+        std::weak_ptr<WindowState> weak = call->object->state;
+        call->tree().build_queue.push([weak, f = PyCallable(a[0], weak)](Tree&) {
+            auto window = weak.lock();
+            if (!window)
+                return;
+            window->phase = Phase::Configuring;
+            f();
+            window->phase = Phase::Running;
+        });
+        wake_native_window(call->state());
         Py_RETURN_NONE;
     }
     // The builders called by f need the window exclusively.

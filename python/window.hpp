@@ -2,13 +2,16 @@
 // its contexts, its controllers and, once shown, the native window.
 #pragma once
 
+#include "core/frame/window_core.hpp"
 #include "core/tree/tree.hpp"
 #include "core/window/decoration.hpp"
 #include "python/args.hpp"
 #include "python/module.hpp"
 #include "python/thread_bound.hpp"
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <memory>
 #include <optional>
 #include <string>
@@ -67,6 +70,18 @@ struct Binding {
     PyRef callable;
 };
 
+// The part of a window that `Post` objects reach from any thread: calls
+// queued for the UI thread, the wake-up of the native window, and the flags
+// that coalesce wake-ups and drop calls once the window is gone.
+struct PostRecord {
+    std::mutex mutex;                   // guards `calls` and `waker`
+    std::vector<PyRef> calls;           // appended and taken with the interpreter lock held
+    std::shared_ptr<Waker> waker;       // set once the native window exists
+    std::atomic<bool> alive { true };   // cleared by close() and when the window is destroyed
+    std::atomic<bool> pending { false }; // a wake-up is on its way
+    std::atomic<std::uint64_t> wakeups { 0 }; // wake-ups sent, for tests
+};
+
 struct WindowState {
     WindowState();
     WindowState(WindowState const&) = delete;
@@ -92,9 +107,12 @@ struct WindowState {
     std::vector<Binding> bindings; // pull bindings in registration order
     // Objects a widget keeps for its life without using them (the `bg` of a table).
     std::vector<std::pair<NodeId, PyRef>> kept_objects;
-    std::vector<PyRef> build_queue; // build(f) while running; drained by the frame update
     std::vector<std::shared_ptr<WindowState>> subwindows;
     std::weak_ptr<WindowState> owner;
+    // The native window, once shown (0 before and after).
+    WindowId native = 0;
+    WindowCells cells;
+    std::shared_ptr<PostRecord> post = std::make_shared<PostRecord>();
 };
 
 struct WindowObject {

@@ -1,0 +1,79 @@
+// WindowCore: what core does for one native window — the per-tick frame
+// update and the frame pipeline that lays out, paints and overlays the tree.
+#pragma once
+
+#include "core/frame/frame.hpp"
+#include "core/image/image.hpp"
+#include "core/style/css.hpp"
+#include "core/style/theme.hpp"
+#include "core/text/text_engine.hpp"
+#include "core/window/host.hpp"
+
+#include <memory>
+#include <vector>
+
+namespace orvy {
+
+// A base-font change requested while the window runs.
+struct FontChange {
+    Text family;
+    float size = 20.0f;
+};
+
+// What a window paints with, fixed when it is created.
+struct WindowLook {
+    ThemeId theme = ThemeId::Dark;
+    Text font_family = u"Segoe UI";
+    float font_size = 20.0f;
+    bool glass = false;
+    float tint = 0.0f;
+    bool inspector = false;
+};
+
+// The shared cells through which the Python layer's controllers reach a
+// running window; they outlive the window, so late calls find nothing to do.
+struct WindowCells {
+    PendingTheme theme;
+    SharedSlot<FontChange> font;
+    // Every node's rectangle as of the last layout, for `rects()`.
+    std::shared_ptr<std::vector<RectF>> rects = std::make_shared<std::vector<RectF>>();
+};
+
+class WindowCore : public WindowHandlers {
+public:
+    // `tree` and `styles` must outlive the core; `owner` is held until the
+    // core is destroyed and may be what keeps them alive.
+    WindowCore(Tree& tree, StyleContext& styles, WindowLook const& look, WindowCells cells,
+        std::unique_ptr<TextEngine> text, std::unique_ptr<ImageDecoder> images, std::shared_ptr<void> owner);
+    ~WindowCore() override;
+
+    void attached(NativeWindow& window) override;
+    bool frame_update() override;
+    bool has_app_timers() const override;
+    void paint(Canvas& canvas) override;
+    void resize(ClientSize size) override;
+
+    Theme const& theme() const { return m_theme; }
+    ClientSize client_size() const { return m_client; }
+
+private:
+    // Pipeline steps before drawing: pending theme and font, hot reload,
+    // the frame update, layout and the exported rectangles.
+    void prepare_frame();
+    void apply_font(FontChange change);
+    FrameContext frame_context() const;
+
+    Tree& m_tree;
+    StyleContext& m_styles;
+    WindowLook m_look;
+    WindowCells m_cells;
+    Theme m_theme;
+    std::unique_ptr<TextEngine> m_text;
+    std::unique_ptr<ImageDecoder> m_decoder;
+    ImageCache m_images;
+    NativeWindow* m_window = nullptr;
+    ClientSize m_client;
+    std::shared_ptr<void> m_owner;
+};
+
+}

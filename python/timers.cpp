@@ -1,0 +1,152 @@
+// Timers and cross-thread calls:
+//     W.every(ms, f) -> int     # repeating timer
+//     W.after(ms, f) -> int     # one-shot timer
+//     W.cancel(tid)             # harmless for unknown or repeated ids
+//     W.post() -> Post          # p = w.post(); p(f) from any thread runs f on the UI thread
+#include "python/controllers.hpp"
+#include "python/invoke.hpp"
+#include "python/platform_bridge.hpp"
+
+#include <atomic>
+
+namespace orvy::py {
+
+namespace {
+
+// Timer ids are unique across the windows of the process; the first is 1.
+std::atomic<std::uint64_t> next_timer_id { 1 };
+
+PyObject* start_timer(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+    bool once)
+{
+    static ArgSpec const every_spec { "W.every", { "ms", "f" }, 2, 2 };
+    static ArgSpec const after_spec { "W.after", { "ms", "f" }, 2, 2 };
+    Args<2> a;
+    if (!a.parse(once ? after_spec : every_spec, args, nargs, kwnames))
+        return nullptr;
+    auto call = enter_window(self, cls, Access::Exclusive);
+    if (!call)
+        return nullptr;
+    auto ms = to_f32(a[0], "ms");
+    if (!ms)
+        return nullptr;
+    std::uint64_t id = next_timer_id.fetch_add(1);
+    call->tree().timer_inbox.push({ .on_fire = [f = PyCallable(a[1], call->object->state)](Tree&) { f(); },
+        .id = id,
+        .milliseconds = *ms,
+        .once = once });
+    wake_native_window(call->state());
+    return PyLong_FromUnsignedLongLong(id);
+}
+
+PyObject* every(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    return start_timer(self, cls, args, nargs, kwnames, false);
+}
+
+PyObject* after(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    return start_timer(self, cls, args, nargs, kwnames, true);
+}
+
+PyObject* cancel(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    static ArgSpec const spec { "W.cancel", { "tid" }, 1, 1 };
+    Args<1> a;
+    if (!a.parse(spec, args, nargs, kwnames))
+        return nullptr;
+    auto call = enter_window(self, cls, Access::Exclusive);
+    if (!call)
+        return nullptr;
+    auto tid = to_index(a[0], "tid", UINT64_MAX);
+    if (!tid)
+        return nullptr;
+    call->tree().cancelled_timers.push(*tid);
+    Py_RETURN_NONE;
+}
+
+// Runs the calls posted for this window, in order; the frame hook of a window
+// that handed out a Post.
+bool drain_posted(PostRecord& record, std::weak_ptr<WindowState> const& window)
+{
+    record.pending = false;
+    PyGILState_STATE gil = PyGILState_Ensure();
+    std::vector<PyRef> calls;
+    {
+        std::lock_guard lock(record.mutex);
+        calls.swap(record.calls);
+    }
+    bool ran = !calls.empty();
+    if (ran) {
+        auto state = window.lock();
+        for (PyRef const& f : calls)
+            invoke(f.get(), nullptr, nullptr);
+        if (state)
+            refresh_bindings(*state);
+    }
+    calls.clear(); // released under the lock
+    PyGILState_Release(gil);
+    return ran;
+}
+
+PyObject* post(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    static ArgSpec const spec { "W.post", {}, 0, 0 };
+    Args<1> a;
+    if (!a.parse(spec, args, nargs, kwnames))
+        return nullptr;
+    auto call = enter_window(self, cls, Access::Exclusive);
+    if (!call || !call->state().require_configuring())
+        return nullptr;
+    auto record = call->state().post;
+    std::weak_ptr<WindowState> window = call->object->state;
+    call->tree().frame_hook = [record, window](Tree&) { return drain_posted(*record, window); };
+    auto* object = create_object<PostObject>(call->module->post_type);
+    if (!object)
+        return nullptr;
+    object->record = std::move(record);
+    return reinterpret_cast<PyObject*>(object);
+}
+
+// p(f): any thread, with the interpreter lock held as for every Python call.
+PyObject* post_call(PyObject* self, PyObject* args, PyObject* kwargs)
+{
+    static ArgSpec const spec { "Post.__call__", { "f" }, 1, 1 };
+    PyObject* values[1];
+    if (!parse_tuple_args(spec, args, kwargs, values))
+        return nullptr;
+    PostRecord& record = *reinterpret_cast<PostObject*>(self)->record;
+    if (!record.alive)
+        Py_RETURN_NONE;
+    std::shared_ptr<Waker> waker;
+    {
+        std::lock_guard lock(record.mutex);
+        record.calls.push_back(PyRef::borrow(values[0]));
+        waker = record.waker;
+    }
+    // One wake-up per batch: only the call that finds no wake-up pending sends one.
+    if (!record.pending.exchange(true) && waker) {
+        ++record.wakeups;
+        waker->wake();
+    }
+    Py_RETURN_NONE;
+}
+
+void add_methods(MethodList& methods)
+{
+    methods.insert(methods.end(), {
+        method<every>("every", "every($self, ms, f)\n--\n\nПериодический вызов каждые `ms` мс; возвращает идентификатор."),
+        method<after>("after", "after($self, ms, f)\n--\n\nОдноразовый вызов через `ms` мс; возвращает идентификатор."),
+        method<cancel>("cancel", "cancel($self, tid)\n--\n\nОтменяет таймер по идентификатору; повторный вызов безвреден."),
+        method<post>("post",
+            "post($self)\n--\n\nОчередь вызовов в UI-потоке: `p = win.post()`, далее `p(f)` из любого потока."),
+    });
+}
+
+WindowMethodsRegistrar const registrar(add_methods);
+
+}
+
+PyType_Slot post_call_slot() { return { Py_tp_call, reinterpret_cast<void*>(post_call) }; }
+
+}

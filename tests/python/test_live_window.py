@@ -1,0 +1,173 @@
+"""Real windows under the X server: the loop, timers, the exception hook in
+a running window, deferred building and cross-thread posting."""
+import os
+import subprocess
+import threading
+import time
+
+import pytest
+
+import _orvy
+from conftest import kinds
+
+pytestmark = pytest.mark.skipif(not os.environ.get("DISPLAY"), reason="needs an X display")
+
+
+def test_a_timer_closes_the_window_and_go_returns():
+    w = _orvy.W("live", 400, 300)
+    ticks = []
+    w.every(10, lambda: ticks.append(1))
+    w.after(200, w.close)
+    assert w.go() is None
+    assert len(ticks) >= 3
+    assert w.size() == (0.0, 0.0)
+
+
+def test_timer_ids_grow_across_windows_and_cancelling_twice_is_harmless():
+    first = _orvy.W().after(0, print)
+    second = _orvy.W().after(0, print)
+    assert second > first >= 1
+    w = _orvy.W()
+    fired = []
+    tid = w.after(50, lambda: fired.append("cancelled one"))
+    w.cancel(tid)
+    w.cancel(tid)
+    w.cancel(10**12)
+    w.after(0, lambda: fired.append("zero"))
+    w.after(150, w.close)
+    w.go()
+    assert fired == ["zero"]
+
+
+def test_a_raising_callback_reaches_the_hook_and_the_window_keeps_running():
+    w = _orvy.W()
+    texts, later = [], []
+    w.on_error(texts.append)
+
+    def bad():
+        raise ValueError("from a timer")
+
+    w.after(10, bad)
+    w.after(100, lambda: later.append(True))
+    w.after(200, w.close)
+    w.go()
+    w.on_error(None)
+    assert len(texts) == 1 and texts[0].rstrip().endswith("ValueError: from a timer")
+    assert later == [True]
+
+
+def test_builders_refuse_in_callbacks_but_build_adds_nodes_next_frame():
+    w = _orvy.W()
+    texts, seen = [], []
+    w.on_error(texts.append)
+
+    def in_callback():
+        w.bt("too late")  # raises: the window runs
+
+    def deferred():
+        w.build(lambda: w.lb("built later"))
+        seen.append(kinds(w))
+
+    w.after(10, in_callback)
+    w.after(30, deferred)
+    w.after(120, lambda: seen.append(kinds(w)))
+    w.after(150, w.close)
+    w.go()
+    w.on_error(None)
+    assert len(texts) == 1 and "RuntimeError: окно уже запущено" in texts[0]
+    assert seen[0] == ["container"]
+    assert seen[1] == ["container", "label"]
+
+
+def test_posting_from_four_threads_delivers_everything_in_order_with_one_wakeup_per_batch():
+    w = _orvy.W()
+    post = w.post()
+    got = {t: [] for t in range(4)}
+    started = threading.Event()
+
+    def worker(t):
+        started.wait()
+        for i in range(2500):
+            post(lambda t=t, i=i: got[t].append(i))
+
+    threads = [threading.Thread(target=worker, args=(t,)) for t in range(4)]
+    for thread in threads:
+        thread.start()
+    # The workers post before the window exists: one batch, drained by the first frame.
+    started.set()
+    for thread in threads:
+        thread.join()
+    w.after(100, w.close)
+    w.go()
+    for t in range(4):
+        assert got[t] == list(range(2500))
+    assert w._post_wakeups() <= 1
+    post(lambda: got[0].append("after close"))
+    assert got[0][-1] == 2499
+
+
+def test_a_batch_posted_while_running_costs_one_wakeup():
+    w = _orvy.W()
+    post = w.post()
+    got = []
+    done = threading.Event()
+
+    def worker():
+        time.sleep(0.2)  # let the frame timer go idle
+        for i in range(100):
+            post(lambda i=i: got.append(i))
+        done.set()
+        time.sleep(0.2)
+        post(w.close)
+
+    w.after(0, lambda: threading.Thread(target=worker).start())
+    before = w._post_wakeups()
+    w.go()
+    assert got == list(range(100))
+    assert w._post_wakeups() - before <= 3  # the batch, then the close
+
+
+def test_an_idle_window_uses_no_processor_time():
+    w = _orvy.W()
+    with w.bx(pd=10):
+        w.lb("idle")
+    post = w.post()
+    used = {}
+
+    def watcher():
+        time.sleep(0.6)  # nine quiet ticks stop the frame timer
+        start = time.process_time()
+        time.sleep(2.0)
+        used["cpu"] = time.process_time() - start
+        post(w.close)
+
+    threading.Thread(target=watcher).start()
+    w.go()
+    assert used["cpu"] < 0.1, used
+
+
+def read_pixel(path, x, y):
+    ppm = subprocess.run(["convert", str(path), "-crop", f"1x1+{x}+{y}", "ppm:-"], capture_output=True, check=True).stdout
+    return tuple(ppm[-3:])
+
+
+@pytest.mark.parametrize("theme, background, surface", [
+    ("wht", (0xFF, 0xFF, 0xFF), (0xF5, 0xF5, 0xF5)),
+    ("drk", (0x0E, 0x11, 0x16), (0x17, 0x1A, 0x21)),
+])
+def test_a_screenshot_shows_the_theme_background_and_a_panel_surface(tmp_path, theme, background, surface):
+    w = _orvy.W("shot", 400, 300, thm=theme, center="screen")
+    w.fr(w=100, h=60, rad=0)
+    shot = tmp_path / "shot.png"
+
+    def take():
+        subprocess.run(["import", "-window", "root", str(shot)], check=True)
+        w.close()
+
+    w.after(300, take)
+    w.go()
+    # Without a window manager the client area is the whole window, centred
+    # on the 1920 x 1080 screen: its top-left corner is at (760, 390).
+    assert read_pixel(shot, 760 + 50, 390 + 30) == surface
+    assert read_pixel(shot, 760 + 300, 390 + 200) == background
+    assert read_pixel(shot, 700, 390 + 30) == (0, 0, 0)  # the root window outside
