@@ -3,6 +3,7 @@ import os
 import pytest
 
 import _orvy
+from conftest import start
 
 
 @pytest.fixture(autouse=True)
@@ -15,11 +16,6 @@ def fresh_styles():
 
 def base(win, node):
     return win._style(node)[0]
-
-
-def start(win):
-    with pytest.raises(RuntimeError, match="окно не создано"):
-        win.go()
 
 
 def write(path, text, step):

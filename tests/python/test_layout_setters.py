@@ -5,15 +5,11 @@ import math
 import pytest
 
 import _orvy
+from conftest import start
 
 
 def layout_of(win, index):
     return win._nodes()[index][3]
-
-
-def start(win):
-    with pytest.raises(RuntimeError, match="окно не создано"):
-        win.go()
 
 
 SIGNATURES = {

@@ -3,7 +3,7 @@ sub-windows and the window-level methods."""
 import pytest
 
 import _orvy
-from conftest import children, kinds
+from conftest import children, kinds, start
 
 
 def test_defaults_of_a_plain_window():
@@ -81,22 +81,12 @@ def test_show_hides_and_shows_nodes_while_configuring(win):
         win.show(label, "yes")
 
 
-def start_and_close(win):
-    """Runs go() until a timer closes the window; without a display go()
-    fails, and either way the window counts as started."""
-    win.after(0, win.close)
-    try:
-        win.go()
-    except RuntimeError as error:
-        assert "окно" in str(error) or str(error)
-
-
 class TestAfterStart:
     @pytest.fixture
     def started(self):
         win = _orvy.W()
         win.lb("before")
-        start_and_close(win)
+        start(win)
         return win
 
     def test_go_twice_is_refused(self, started):
