@@ -3,6 +3,7 @@
 
 #include "core/layout/layout.hpp"
 #include "core/paint/canvas.hpp"
+#include "core/paint/painter.hpp"
 #include "core/tree/utf.hpp"
 
 #include <algorithm>
@@ -49,10 +50,31 @@ FrameContext WindowCore::frame_context() const
     return { .now = Clock::now(),
         .client_width = static_cast<float>(m_client.width),
         .client_height = static_cast<float>(m_client.height),
-        .styles = &m_styles };
+        .styles = &m_styles,
+        .timed_overlays_visible = !m_overlays.toasts.empty() || m_overlays.notification.has_value() };
 }
 
-bool WindowCore::frame_update() { return orvy::frame_update(m_tree, frame_context()); }
+bool WindowCore::frame_update()
+{
+    bool changed = orvy::frame_update(m_tree, frame_context());
+    return m_overlays.expire(Clock::now()) || changed;
+}
+
+PaintContext WindowCore::paint_context() const
+{
+    PaintContext context;
+    context.viewport_width = static_cast<float>(m_client.width);
+    context.viewport_height = static_cast<float>(m_client.height);
+    context.palette = m_theme.palette();
+    context.text = m_text.get();
+    if (m_text)
+        context.formats = make_frame_formats(*m_text, 0, m_look.font_size);
+    context.images = &m_images;
+    if (m_tree.hovered && m_tree.contains(m_tree.hovered->node))
+        context.hover = m_tree.hovered->node;
+    context.now = Clock::now();
+    return context;
+}
 
 bool WindowCore::has_app_timers() const { return !m_tree.timers.empty() || !m_tree.timer_inbox.empty(); }
 
@@ -86,12 +108,19 @@ void WindowCore::prepare_frame()
     m_styles.check_hot_reload(m_tree);
     // Step 8: the frame update, then layout when something moved.
     orvy::frame_update(m_tree, frame_context());
+    m_overlays.expire(Clock::now());
     RectF client { 0, 0, static_cast<float>(m_client.width), static_cast<float>(m_client.height) };
     if (layout(m_tree, client)) {
         auto& rects = *m_cells.rects;
         rects.resize(m_tree.size());
         for (NodeId id = 0; id < m_tree.size(); ++id)
             rects[id] = m_tree.node(id).rect;
+        m_images_wanted = true;
+    }
+    // New image sources appear with new nodes or bindings, which lay out again.
+    if (m_images_wanted && m_decoder) {
+        load_tree_images(m_images, *m_decoder, m_tree);
+        m_images_wanted = false;
     }
 }
 
@@ -103,14 +132,10 @@ void WindowCore::paint(Canvas& canvas)
     bool see_through = m_look.glass && m_window && m_window->is_transparent();
     background.a = see_through ? m_look.tint : 1.0f;
     canvas.clear(background);
-    // Step 12: the tree. FIXME: until widget painting lands, panels show as surfaces.
-    Color surface = m_theme.palette().surface();
-    for (Node const& node : m_tree.nodes) {
-        if (node.kind() == NodeKind::Frame && node.rect.x > hidden_subtree_x && node.rect.w > 0 && node.rect.h > 0) {
-            auto const* frame = node.model.as<FrameModel>();
-            canvas.fill_rounded_rect(node.rect, frame ? frame->radius : 0.0f, node.styles.base().background.value_or(surface));
-        }
-    }
+    // Steps 12 and 13: the tree in depth order, then the overlays.
+    PaintContext context = paint_context();
+    paint_tree(canvas, context, m_tree);
+    paint_overlays(canvas, context, m_tree, m_overlays);
 }
 
 }

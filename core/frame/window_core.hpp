@@ -4,6 +4,7 @@
 
 #include "core/frame/frame.hpp"
 #include "core/image/image.hpp"
+#include "core/paint/overlays.hpp"
 #include "core/style/css.hpp"
 #include "core/style/theme.hpp"
 #include "core/text/text_engine.hpp"
@@ -55,6 +56,7 @@ public:
 
     Theme const& theme() const { return m_theme; }
     ClientSize client_size() const { return m_client; }
+    OverlayState& overlays() { return m_overlays; }
 
 private:
     // Pipeline steps before drawing: pending theme and font, hot reload,
@@ -62,6 +64,7 @@ private:
     void prepare_frame();
     void apply_font(FontChange change);
     FrameContext frame_context() const;
+    PaintContext paint_context() const;
 
     Tree& m_tree;
     StyleContext& m_styles;
@@ -71,6 +74,8 @@ private:
     std::unique_ptr<TextEngine> m_text;
     std::unique_ptr<ImageDecoder> m_decoder;
     ImageCache m_images;
+    bool m_images_wanted = true; // the tree may use sources not tried yet
+    OverlayState m_overlays;
     NativeWindow* m_window = nullptr;
     ClientSize m_client;
     std::shared_ptr<void> m_owner;
