@@ -5,6 +5,7 @@
 //     W._probe(f) -> int         # the positional-parameter count of f
 //     W._options() -> dict       # the window's options and frame decoration
 //     W._post_wakeups() -> int   # wake-ups sent by the window's Post objects
+//     W._frames() -> int         # frames painted (and presented) so far
 #include "core/tree/utf.hpp"
 #include "python/invoke.hpp"
 #include "python/window.hpp"
@@ -130,6 +131,18 @@ PyObject* post_wakeups(PyObject* self, PyTypeObject* cls, PyObject* const* args,
     return PyLong_FromUnsignedLongLong(call->state().post->wakeups.load());
 }
 
+PyObject* frames(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    static ArgSpec const spec { "W._frames", {}, 0, 0 };
+    Args<1> a;
+    if (!a.parse(spec, args, nargs, kwnames))
+        return nullptr;
+    auto call = enter_window(self, cls, Access::Shared);
+    if (!call)
+        return nullptr;
+    return PyLong_FromUnsignedLongLong(*call->state().cells.frames);
+}
+
 void add_methods(MethodList& methods)
 {
     methods.insert(methods.end(), {
@@ -137,6 +150,7 @@ void add_methods(MethodList& methods)
         method<activate>("_activate", "_activate($self, n)\n--\n\nАктивирует узел, как щелчок."),
         method<probe>("_probe", "_probe($self, f)\n--\n\nЧисло позиционных параметров колбэка."),
         method<options>("_options", "_options($self)\n--\n\nПараметры окна для тестов."),
+        method<frames>("_frames", "_frames($self)\n--\n\nЧисло нарисованных кадров."),
         method<post_wakeups>("_post_wakeups", "_post_wakeups($self)\n--\n\nЧисло пробуждений окна от Post."),
     });
 }

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
-cmake -S . -B build -G Ninja -DPython3_EXECUTABLE=/usr/bin/python3 -DORVY_TESTS=OFF -DORVY_BENCH=OFF >/dev/null
+cmake -S . -B build -G Ninja -DPython3_EXECUTABLE=/usr/bin/python3 >/dev/null
 cmake --build build --target _orvy
 mkdir -p out
 export PYTHONPATH="$PWD/build/python"

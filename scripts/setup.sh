@@ -11,7 +11,7 @@ packages=(
   libpng-dev libjpeg-dev libgif-dev
   fonts-dejavu-core fontconfig
   xvfb xauth x11-utils xdotool imagemagick xcompmgr
-  hyperfine
+  hyperfine python3-tk x11-apps
 )
 
 missing=()

@@ -136,6 +136,7 @@ void WindowCore::paint(Canvas& canvas)
     PaintContext context = paint_context();
     paint_tree(canvas, context, m_tree);
     paint_overlays(canvas, context, m_tree, m_overlays);
+    ++*m_cells.frames;
 }
 
 }

@@ -38,6 +38,8 @@ struct WindowCells {
     SharedSlot<FontChange> font;
     // Every node's rectangle as of the last layout, for `rects()`.
     std::shared_ptr<std::vector<RectF>> rects = std::make_shared<std::vector<RectF>>();
+    // Frames painted so far, for measurements.
+    std::shared_ptr<std::uint64_t> frames = std::make_shared<std::uint64_t>(0);
 };
 
 class WindowCore : public WindowHandlers {
