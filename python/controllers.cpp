@@ -51,6 +51,8 @@ PyType_Slot controller_call_slot(char const* name)
 {
     if (std::string_view(name) == "Post")
         return post_call_slot();
+    if (std::string_view(name) == "Rct")
+        return rects_call_slot();
     return { 0, nullptr };
 }
 

@@ -30,5 +30,7 @@ PyMethodDef* controller_methods(char const* name);
 PyType_Slot controller_call_slot(char const* name);
 // Post's call slot: queues a callable for the UI thread (timers.cpp).
 PyType_Slot post_call_slot();
+// Rct's call slot: a node's rectangle from the last layout (rects_and_measures.cpp).
+PyType_Slot rects_call_slot();
 
 }

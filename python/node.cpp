@@ -85,19 +85,24 @@ PyObject* new_context(ModuleState& module, std::shared_ptr<WindowState> const& w
     return reinterpret_cast<PyObject*>(context);
 }
 
-std::optional<NodeId> to_node(PyObject* value, char const* name, WindowCall const& call)
+std::optional<NodeId> node_of_window(PyObject* value, char const* name, ModuleState& module, WindowState const& window)
 {
-    if (!value || !PyObject_TypeCheck(value, call.module->node_type)) {
+    if (!value || !PyObject_TypeCheck(value, module.node_type)) {
         PyRef type_name = PyRef::steal(PyType_GetName(Py_TYPE(value ? value : Py_None)));
         PyErr_Format(PyExc_TypeError, "argument '%s': '%U' object cannot be converted to 'N'", name, type_name.get());
         return std::nullopt;
     }
     auto* node = reinterpret_cast<NodeObject*>(value);
-    if (node->window_key != call.state().key || node->id >= call.tree().size()) {
+    if (node->window_key != window.key || node->id >= window.tree.size()) {
         set_argument_error(PyExc_ValueError, name, "узел принадлежит другому окну");
         return std::nullopt;
     }
     return node->id;
+}
+
+std::optional<NodeId> to_node(PyObject* value, char const* name, WindowCall const& call)
+{
+    return node_of_window(value, name, *call.module, call.state());
 }
 
 std::optional<std::optional<NodeId>> to_opt_node(PyObject* value, char const* name, WindowCall const& call)

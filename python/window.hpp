@@ -134,6 +134,7 @@ struct WindowCall {
 std::optional<WindowCall> enter_window(PyObject* self, PyTypeObject* defining_class, Access access);
 
 // A node handle argument: must be an N of this window's tree.
+std::optional<NodeId> node_of_window(PyObject* value, char const* name, ModuleState& module, WindowState const& window);
 std::optional<NodeId> to_node(PyObject* value, char const* name, WindowCall const& call);
 // An optional node (None or absent gives an empty optional inside).
 std::optional<std::optional<NodeId>> to_opt_node(PyObject* value, char const* name, WindowCall const& call);

@@ -171,3 +171,35 @@ def test_a_screenshot_shows_the_theme_background_and_a_panel_surface(tmp_path, t
     assert read_pixel(shot, 760 + 50, 390 + 30) == surface
     assert read_pixel(shot, 760 + 300, 390 + 200) == background
     assert read_pixel(shot, 700, 390 + 30) == (0, 0, 0)  # the root window outside
+
+
+def test_rects_reads_the_last_layout_and_zeros_before_it():
+    w = _orvy.W("rects", 400, 300)
+    panel = w.fr(w=120, h=50)
+    rc = w.rects()
+    assert rc(panel) == (0.0, 0.0, 0.0, 0.0)
+    seen = []
+
+    def look():
+        seen.append(rc(panel))
+        w.close()
+
+    w.after(200, look)
+    w.go()
+    assert seen == [(0.0, 0.0, 120.0, 50.0)]
+    with pytest.raises(ValueError):
+        rc(_orvy.W().rt())
+    with pytest.raises(TypeError, match="argument 'node'"):
+        rc("root")
+
+
+def test_measure_text_and_frames_need_no_window(tmp_path):
+    width, height = _orvy.W.measure_text("Привет, мир", 20)
+    assert width > 50 and height > 10
+    wider, _ = _orvy.W.measure_text("Привет, мир", 40)
+    assert wider > width
+    assert _orvy.W.measure_text("") == (0.0, 0.0) or _orvy.W.measure_text("")[0] == 0.0
+    assert _orvy.W.measure_text("x", -5) == _orvy.W.measure_text("x", 1)
+    assert _orvy.W.frames(str(tmp_path / "missing.gif")) == 1
+    (tmp_path / "junk.png").write_bytes(b"not an image")
+    assert _orvy.W.frames(str(tmp_path / "junk.png")) == 1
