@@ -45,17 +45,26 @@ def icon_file():
     return path
 
 
+def plain(w, box):
+    """Boxes that only arrange their children show the window behind them."""
+    w.cls(box, "plain")
+    return box
+
+
 def controls(w, icon):
-    with w.bx(pd=12, gp=7):
+    with w.bx(pd=12, gp=7, w=212, elev=2):
         w.lb("Кнопки и поля", icon=icon, h=28)
-        with w.bx(ax="h", gp=8, h=40, rad=0):
+        with w.bx(ax="h", gp=8, h=40, rad=0) as row:
+            plain(w, row)
             w.bt("Кнопка", tip="Обычная кнопка", clk=lambda: None)
             w.bt("Тень", elev=4)
-        with w.bx(ax="h", gp=8, h=40, rad=0):
+        with w.bx(ax="h", gp=8, h=40, rad=0) as row:
+            plain(w, row)
             w.sbt("Ещё", ["Первое", "Второе"])
             w.tgl("Тумблер", on=True)
         w.ch("Флажок", chk=True, h=28)
-        with w.bx(ax="h", gp=8, h=28, rad=0):
+        with w.bx(ax="h", gp=8, h=28, rad=0) as row:
+            plain(w, row)
             w.rd("Один", grp=1, on=True)
             w.rd("Два", grp=1)
         w.sw("Переключатель", on=True, h=28)
@@ -68,20 +77,22 @@ def controls(w, icon):
 
 
 def values(w):
-    with w.bx(pd=12, gp=7):
+    with w.bx(pd=12, gp=7, w=212, elev=2):
         w.sl(0.6, h=24)
         w.rsl(0.2, 0.7, h=24)
         w.pr(0.45, h=20)
         w.mt(0.7, seg=12, h=24)
         w.rat(3, h=32)
-        w.pgn(4, page=1, h=40)
-        w.crumb(["Дом", "Док", "orvy"], h=30)
-        with w.bx(ax="h", gp=8, h=28, rad=0):
+        w.pgn(3, page=1, h=40)
+        w.crumb(["Дом", "orvy"], h=30)
+        with w.bx(ax="h", gp=8, h=28, rad=0) as row:
+            plain(w, row)
             w.bdg("12", w=44)
             w.bdg(dot=True, w=20)
             w.spn(w=28)
             w.stb("Готово")
-        with w.bx(ax="h", gp=8, h=120, rad=0):
+        with w.bx(ax="h", gp=8, h=120, rad=0) as row:
+            plain(w, row)
             w.gg(0.62, lb="62%")
             w.dl(0.35, lb="Звук")
         w.cht([3, 7, 4, 9, 6, 2, 8], h=80)
@@ -89,7 +100,7 @@ def values(w):
 
 
 def lists(w):
-    with w.bx(pd=12, gp=7):
+    with w.bx(pd=12, gp=7, w=262, elev=2):
         w.lst(["Яблоко", "Груша", "Слива", "Вишня", "Персик"], sel=[1], h=130)
         w.tbl(["Файл", "Размер"], [[f"файл {i}", f"{i * 3} КБ"] for i in range(1, 9)], hl=1.0, vl=1.0, h=180)
         w.tre([
@@ -103,25 +114,28 @@ def lists(w):
 
 
 def pickers(w, image):
-    with w.bx(pd=12, gp=7):
-        w.cal(2026, 7, 14, h=230)
-        with w.bx(ax="h", gp=8, h=130, rad=0):
+    with w.bx(pd=12, gp=7, w=300, elev=2):
+        w.cal(2026, 7, 14, h=250)
+        with w.bx(ax="h", gp=8, h=140, rad=0) as row:
+            plain(w, row)
             w.clr(0.58, 0.75, 0.96)
-            w.tm(9, 5, w=90)
-        with w.bx(ax="h", gp=8, h=90, rad=0):
+            w.tm(9, 5, w=100)
+        with w.bx(ax="h", gp=8, h=100, rad=0) as row:
+            plain(w, row)
             w.cv([
                 ("rect", [10, 10, 60, 40, 6], "#3b82f6", ""),
                 ("circle", [100, 30, 20], "#e5484d", ""),
                 ("line", [10, 70, 120, 60, 2], "#30a46c", ""),
-                ("poly", [130, 70, 150, 20, 170, 70], "#f5a623", ""),
+                ("poly", [130, 70, 150, 20, 170, 70, 0], "#f5a623", ""),
             ])
             w.img(data=image, w=70)
 
 
 def containers(w):
-    with w.bx(pd=12, gp=7):
+    with w.bx(pd=12, gp=7, elev=2):
         w.term(["$ orvy --version", "orvy 0.1"], h=100)
-        with w.bx(ax="h", gp=8, h=70, rad=0):
+        with w.bx(ax="h", gp=8, h=70, rad=0) as row:
+            plain(w, row)
             w.drop("Файлы сюда")
             with w.grp("Группа", pd=8):
                 pass
@@ -134,14 +148,15 @@ def containers(w):
                 with w.stk(h=30):
                     w.lb("Стопка")
                 for i in range(4):
-                    w.lb(f"строка {i + 1}", h=24)
+                    w.lb(f"{i + 1}", h=24)
         w.pg([("Ширина", "1280"), ("Высота", "720")], h=70)
 
 
 def build(w, theme_index):
     icon = icon_file()
     image = png_bytes(64)
-    with w.bx(pd=10, gp=8, rad=0):
+    with w.bx(pd=10, gp=8, rad=0) as outer:
+        plain(w, outer)
         w.mb([("Файл", ["Открыть", "Сохранить"]), ("Правка", ["Копировать", "Вставить"]), ("Вид", ["Тема"])], h=34)
 
         def switch_theme(index):
@@ -151,13 +166,18 @@ def build(w, theme_index):
 
         with w.tab(THEMES, sel=theme_index, ch=switch_theme):
             for _ in THEMES:
-                with w.bx(ax="h", pd=8, gp=10, rad=0):
+                with w.bx(ax="h", pd=8, gp=10, rad=0) as page:
+                    plain(w, page)
                     controls(w, icon)
                     values(w)
                     lists(w)
                     pickers(w, image)
                     containers(w)
         w.stb("orvy — галерея виджетов: 45 видов", h=30)
+    # A smaller base size than the default 20 px, so that all 45 kinds fit
+    # one 1280 x 720 window; every node inherits it from the root. The sheet
+    # styles the nodes that exist, so it comes after them.
+    w.css("container { font-size: 15px; } .plain { background: #00000000; }")
 
 
 def parse(argv):

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds orvy and opens the widget gallery: on the user's
 # display when there is one, otherwise under Xvfb with a screenshot written to
-# out/gallery.png.
+# out/gallery.png (the screen is the window's size, so the picture is the window).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -12,4 +12,4 @@ export PYTHONPATH="$PWD/build/python"
 if [ -n "${DISPLAY:-}" ]; then
   exec /usr/bin/python3 examples/gallery.py "$@"
 fi
-exec xvfb-run -a -s "-screen 0 1920x1080x24" /usr/bin/python3 examples/gallery.py --screenshot out/gallery.png "$@"
+exec xvfb-run -a -s "-screen 0 1280x720x24" /usr/bin/python3 examples/gallery.py --screenshot out/gallery.png "$@"

@@ -139,7 +139,15 @@ void paint_hints(Overlay const& o)
             o.canvas.push_clip(*o.tree.clips[id]);
         RectF box = node.multiline ? RectF { r.x + 10, r.y + 6, non_negative(r.w - 20), 28 }
                                    : RectF { r.x + 12, r.y, non_negative(r.w - 24), r.h };
-        o.text(model->placeholder, o.context.formats.body.get(), box, o.palette().border());
+        // The hint stands in for the field's text, so it takes the field's font.
+        Style const& style = node.styles.base();
+        std::shared_ptr<TextFormat const> own;
+        if ((style.font_size || style.font_family) && o.context.text) {
+            TextFormatKey key = text_format_key(TextRole::Body, style.font_family.value_or(0), 1);
+            key.size = style.font_size.value_or(20.0f);
+            own = o.context.text->format(key);
+        }
+        o.text(model->placeholder, own ? own.get() : o.context.formats.body.get(), box, o.palette().border());
         if (clipped)
             o.canvas.pop_clip();
     }

@@ -122,8 +122,8 @@ void paint_node(Canvas& canvas, PaintContext const& context, Tree const& tree, N
     // Step 4: node-specific formats when the style sets a font; their sizes are
     // fixed and do not follow the base font.
     detail::NodeFormats formats { context.formats.title.get(), context.formats.body.get(),
-        context.formats.paragraph.get() };
-    std::shared_ptr<TextFormat const> own_title, own_body, own_paragraph;
+        context.formats.paragraph.get(), context.formats.heading.get() };
+    std::shared_ptr<TextFormat const> own_title, own_body, own_paragraph, own_heading;
     if ((style.font_size || style.font_family) && context.text) {
         std::uint16_t family = style.font_family.value_or(0);
         float title_size = style.font_size.value_or(24.0f);
@@ -137,7 +137,9 @@ void paint_node(Canvas& canvas, PaintContext const& context, Tree const& tree, N
         own_title = context.text->format(title);
         own_body = context.text->format(body);
         own_paragraph = context.text->format(paragraph);
-        formats = { own_title.get(), own_body.get(), own_paragraph.get() };
+        title.wrap = WordWrap::NoWrap;
+        own_heading = context.text->format(title);
+        formats = { own_title.get(), own_body.get(), own_paragraph.get(), own_heading.get() };
     }
     bool masked = tree.password_set.contains(id);
     // Step 5: the kind's own drawing.

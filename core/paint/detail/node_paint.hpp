@@ -41,6 +41,7 @@ struct NodeFormats {
     TextFormat const* title = nullptr;
     TextFormat const* body = nullptr;
     TextFormat const* paragraph = nullptr;
+    TextFormat const* heading = nullptr; // the title on one line, for grid cells
 };
 
 struct NodePaint {

@@ -136,18 +136,20 @@ void paint_calendar(NodePaint const& p)
     p.fill(p.r, p.radius_or(8), p.background_or(palette.surface()));
     int month = model->month >= 1 && model->month <= 12 ? model->month : 12;
     std::int64_t year = model->year;
-    char16_t heading[48];
+    char16_t caption[48];
     std::u16string_view name = month_names[static_cast<std::size_t>(month - 1)];
-    std::size_t length = name.copy(heading, name.size());
-    heading[length++] = u' ';
+    std::size_t length = name.copy(caption, name.size());
+    caption[length++] = u' ';
     NumberText year_text = decimal(year);
-    length += year_text.view().copy(heading + length, year_text.length);
-    p.text({ heading, length }, p.formats.title, { p.r.x, p.r.y, p.r.w, 40 }, text);
+    length += year_text.view().copy(caption + length, year_text.length);
+    p.text({ caption, length }, p.formats.title, { p.r.x, p.r.y, p.r.w, 40 }, text);
     p.text(u"◀", p.formats.title, { p.r.x, p.r.y, 40, 40 }, text);
     p.text(u"▶", p.formats.title, { p.r.right() - 40, p.r.y, 40, 40 }, text);
+    // Heads and day numbers stay on one line: in a narrow calendar a
+    // wrapped "10" would read as two numbers.
     float column = p.r.w / 7;
     for (std::size_t d = 0; d < 7; ++d)
-        p.text(weekday_heads[d], p.formats.title, { p.r.x + column * static_cast<float>(d), p.r.y + 40, column, 24 },
+        p.text(weekday_heads[d], p.formats.heading, { p.r.x + column * static_cast<float>(d), p.r.y + 40, column, 24 },
             palette.border());
     float row_height = std::max((p.r.h - 40 - 24) / 6, 1.0f);
     PointF grid { p.r.x, p.r.y + 64 };
@@ -163,7 +165,7 @@ void paint_calendar(NodePaint const& p)
         bool selected = day == model->day;
         if (selected)
             p.canvas.fill_rect(cell, p.background_or(palette.accent()));
-        p.text(decimal(day).view(), p.formats.title, cell, selected ? palette.on_accent() : text);
+        p.text(decimal(day).view(), p.formats.heading, cell, selected ? palette.on_accent() : text);
     }
 }
 

@@ -169,15 +169,16 @@ void paint_pager(NodePaint const& p)
     Span span = visible_cells(p.context, p.r.x + 2, 40, 36, cells);
     for (std::size_t i = span.first; i < span.last; ++i) {
         RectF cell { p.r.x + 2 + 40 * static_cast<float>(i), p.r.y + 2, 36, height };
+        // Numbers stay on one line: a wrapped "10" would read as two numbers.
         NumberText number = decimal(static_cast<std::int64_t>(i));
         std::u16string_view label = i == 0 ? u"◀" : i == cells - 1 ? u"▶" : number.view();
         bool current = i >= 1 && i <= model->total && i == static_cast<std::size_t>(model->page) + 1;
         if (current) {
             p.fill(cell, 6, p.background_or(palette.accent()));
-            p.text(label, p.formats.title, cell, palette.on_accent());
+            p.text(label, p.formats.heading, cell, palette.on_accent());
         } else {
             p.canvas.stroke_rect(cell, palette.border(), 1);
-            p.text(label, p.formats.title, cell, p.text_or(palette.text()));
+            p.text(label, p.formats.heading, cell, p.text_or(palette.text()));
         }
     }
 }
