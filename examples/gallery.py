@@ -90,7 +90,7 @@ def values(w):
             w.bdg("12", w=44)
             w.bdg(dot=True, w=20)
             w.spn(w=28)
-            w.stb("Готово")
+            w.stb("ОК")
         with w.bx(ax="h", gp=8, h=120, rad=0) as row:
             plain(w, row)
             w.gg(0.62, lb="62%")
