@@ -27,6 +27,17 @@ ToastCorner parse_toast_corner(std::string_view text)
     return ToastCorner::BottomCenter;
 }
 
+bool OverlayState::take_notification(Tree& tree, Instant now)
+{
+    if (tree.toast_text.empty())
+        return false;
+    float seconds = tree.toast_secs > 0 ? std::min(tree.toast_secs, 86400.0f) : 0.0f; // NaN as 0
+    auto lasting = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<float>(seconds));
+    notification = Notification { std::move(tree.toast_text), now + lasting };
+    tree.toast_text.clear();
+    return true;
+}
+
 bool OverlayState::expire(Instant now)
 {
     if (notification && notification->end <= now)

@@ -83,6 +83,9 @@ struct OverlayState {
     std::optional<Dialog> dialog;
     bool inspector = false; // F12 in a window made with insp=True
 
+    // Frame step for the pill: a message a button's `toast=` left in the tree
+    // replaces the current one for the tree's toast time. Returns whether one did.
+    bool take_notification(Tree& tree, Instant now);
     // Drops a notification and the toasts whose time has run out; returns
     // whether a timed overlay is still on screen.
     bool expire(Instant now);

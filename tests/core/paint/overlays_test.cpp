@@ -74,6 +74,22 @@ TEST(OverlayExpiry, notifications_and_toasts_leave_when_their_time_is_up)
     EXPECT_EQ(notification_alpha(start + std::chrono::seconds(9), start), 1);
 }
 
+TEST(OverlayExpiry, a_button_toast_becomes_the_notification_for_the_tree_toast_time)
+{
+    Tree tree;
+    OverlayState state;
+    Instant now = Clock::now();
+    EXPECT_FALSE(state.take_notification(tree, now));
+    tree.toast_text = u"Сохранено";
+    EXPECT_TRUE(state.take_notification(tree, now));
+    ASSERT_TRUE(state.notification);
+    EXPECT_EQ(state.notification->message, u"Сохранено");
+    EXPECT_TRUE(tree.toast_text.empty());
+    EXPECT_NEAR(std::chrono::duration<float>(state.notification->end - now).count(), 2.5f, 1e-3f);
+    EXPECT_TRUE(state.expire(now + std::chrono::seconds(2)));
+    EXPECT_FALSE(state.expire(now + std::chrono::seconds(3)));
+}
+
 TEST(DialogGeometry, buttons_share_one_row_sixteen_pixels_apart)
 {
     RectF panel = dialog_panel(1280, 720);
