@@ -130,13 +130,6 @@ void SignalTracking::record_read(std::uint32_t id)
 
 SignalTracking& signal_tracking() { return tracking(); }
 
-void refresh_bindings(WindowState&)
-{
-    // Pull bindings arrive with the binding tables; until then a refresh only
-    // closes the round of changes.
-    tracking().dirty.clear();
-}
-
 void add_window_signal_methods(MethodList&) { }
 
 int add_signal_types(PyObject* module, ModuleState& state)

@@ -1,0 +1,222 @@
+// The binding refresh: after every callback, the pull bindings whose signals
+// changed are evaluated again and their results written into the tree.
+#include "core/models/models.hpp"
+#include "python/invoke.hpp"
+#include "python/item_formats.hpp"
+#include "python/signals.hpp"
+#include "python/window.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvy::py {
+
+namespace {
+
+// Calls f() unless it read signals before and none of them changed since.
+// Returns the result, or null when skipped or failed (the failure reported).
+PyRef evaluate(PyObject* f)
+{
+    SignalTracking& tracking = signal_tracking();
+    auto entry = tracking.dependencies.find(f);
+    if (entry != tracking.dependencies.end() && !entry->second.empty()
+        && std::none_of(entry->second.begin(), entry->second.end(),
+            [&](std::uint32_t id) { return tracking.dirty.contains(id); }))
+        return {};
+    auto outer = std::exchange(tracking.recorder, std::vector<std::uint32_t> {});
+    PyRef result = PyRef::steal(PyObject_CallNoArgs(f));
+    std::vector<std::uint32_t> read = std::move(*tracking.recorder);
+    tracking.recorder = std::move(outer);
+    auto& ids = tracking.dependencies[f];
+    for (std::uint32_t id : read) {
+        if (std::find(ids.begin(), ids.end(), id) == ids.end())
+            ids.push_back(id);
+    }
+    if (!result)
+        report_exception();
+    return result;
+}
+
+std::optional<float> number(PyObject* value)
+{
+    double x = PyFloat_AsDouble(value);
+    if (x == -1.0 && PyErr_Occurred())
+        return std::nullopt;
+    return static_cast<float>(x);
+}
+
+// Up to `count` leading numbers of a sequence.
+std::optional<std::vector<float>> numbers(PyObject* value, char const* name)
+{
+    return to_f32_list(value, name);
+}
+
+void apply_value(Tree& tree, NodeId id, PyObject* result)
+{
+    auto x = number(result);
+    if (!x) {
+        PyErr_Clear(); // a value binding that returns no number simply does nothing
+        return;
+    }
+    Node& node = tree.node(id);
+    switch (node.kind()) {
+    case NodeKind::Progress:
+    case NodeKind::Gauge:
+        set_numeric_state(tree, id, std::isnan(*x) ? 0.0f : std::clamp(*x, 0.0f, 1.0f));
+        break;
+    default:
+        set_numeric_state(tree, id, *x);
+        break;
+    }
+}
+
+bool apply_rect(Tree& tree, NodeId id, PyObject* result)
+{
+    if (!PyTuple_Check(result) || PyTuple_Size(result) != 4) {
+        PyErr_SetString(PyExc_TypeError, "bindp: expected a tuple (x, y, w, h)");
+        return false;
+    }
+    auto values = numbers(result, "bindp");
+    if (!values)
+        return false;
+    LayoutParams& layout = tree.node(id).layout;
+    layout.placement = Placement::Absolute;
+    layout.left = (*values)[0];
+    layout.top = (*values)[1];
+    layout.w = (*values)[2];
+    layout.h = (*values)[3];
+    layout.right.reset();
+    layout.bottom.reset();
+    tree.layout_dirty = true;
+    return true;
+}
+
+// Writes one binding's result into the node; false with the error set when
+// the result has the wrong shape.
+bool apply(Tree& tree, Binding const& binding, PyObject* result)
+{
+    NodeId id = binding.node;
+    switch (binding.kind) {
+    case BindingKind::Text: {
+        auto text = to_text(result, "bind");
+        return text && (set_text(tree, id, std::move(*text)), true);
+    }
+    case BindingKind::Value:
+        apply_value(tree, id, result);
+        return true;
+    case BindingKind::Composite: {
+        auto values = numbers(result, "sig");
+        if (!values)
+            return false;
+        values->resize(3, 0.0f);
+        set_composite_value(tree, id, (*values)[0], (*values)[1], (*values)[2]);
+        return true;
+    }
+    case BindingKind::Rect:
+        return apply_rect(tree, id, result);
+    case BindingKind::PaddingGap: {
+        auto values = numbers(result, "bindb");
+        if (!values)
+            return false;
+        LayoutParams& layout = tree.node(id).layout;
+        if (values->size() > 0)
+            layout.pd = (*values)[0];
+        if (values->size() > 1)
+            layout.gp = (*values)[1];
+        tree.layout_dirty = true;
+        return true;
+    }
+    case BindingKind::Items: {
+        auto items = to_text_list(result, "bindl");
+        return items && (set_items(tree, id, std::move(*items)), true);
+    }
+    case BindingKind::Rows: {
+        auto rows = to_table_rows(result, "bindt");
+        return rows && (set_table_rows(tree, id, std::move(*rows)), true);
+    }
+    case BindingKind::Depth: {
+        auto z = number(result);
+        if (!z)
+            return false;
+        float clamped = std::isnan(*z) ? 0.0f : std::clamp(*z, -2147483648.0f, 2147483520.0f);
+        tree.node(id).layout.z = static_cast<std::int32_t>(clamped);
+        tree.layout_dirty = true;
+        return true;
+    }
+    case BindingKind::ImageSource: {
+        auto path = to_utf8(result, "src_bind");
+        if (!path)
+            return false;
+        if (auto* image = tree.node(id).model.as<ImageModel>(); image && image->source != *path) {
+            image->source = *path;
+            tree.layout_dirty = true;
+        }
+        return true;
+    }
+    case BindingKind::ImageFit: {
+        auto word = to_utf8(result, "fit_bind");
+        if (!word)
+            return false;
+        if (auto* image = tree.node(id).model.as<ImageModel>())
+            image->fit = static_cast<ImageFit>(parse_fit_mode(*word));
+        return true;
+    }
+    case BindingKind::Chart: {
+        auto values = numbers(result, "bind");
+        if (!values)
+            return false;
+        if (auto* chart = tree.node(id).model.as<ChartModel>())
+            chart->data = std::move(*values);
+        return true;
+    }
+    case BindingKind::Propgrid: {
+        auto rows = to_property_rows(result, "bind");
+        if (!rows)
+            return false;
+        if (auto* grid = tree.node(id).model.as<PropgridModel>())
+            grid->rows = std::move(*rows);
+        tree.layout_dirty = true;
+        return true;
+    }
+    case BindingKind::TreeRows: {
+        auto rows = to_tree_rows(result, "bind");
+        return rows && (set_tree_rows(tree, id, std::move(*rows)), true);
+    }
+    case BindingKind::CanvasShapes: {
+        auto shapes = to_shapes(result, "bind");
+        if (!shapes)
+            return false;
+        if (auto* canvas = tree.node(id).model.as<CanvasModel>())
+            canvas->shapes = std::move(*shapes);
+        return true;
+    }
+    }
+    return true;
+}
+
+}
+
+void refresh_bindings(WindowState& window)
+{
+    SignalTracking& tracking = signal_tracking();
+    // A callback run by the refresh itself does not start another one.
+    if (tracking.refreshing)
+        return;
+    tracking.refreshing = true;
+    // Bindings may be added while they run (build inside a binding); walk by index.
+    for (std::size_t i = 0; i < window.bindings.size(); ++i) {
+        PyRef callable = window.bindings[i].callable;
+        PyRef result = evaluate(callable.get());
+        if (!result)
+            continue;
+        Binding const& binding = window.bindings[i];
+        if (binding.node >= window.tree.size())
+            continue;
+        if (!apply(window.tree, binding, result.get()))
+            report_exception();
+    }
+    tracking.dirty.clear();
+    tracking.refreshing = false;
+}
+
+}

@@ -1,0 +1,58 @@
+"""Pull bindings and signals: the refresh after every callback writes the
+results of changed bindings into the tree."""
+import _orvy
+
+
+def test_a_binding_that_reads_no_signal_runs_after_every_callback(win):
+    calls = []
+    label = win.lb(bind=lambda: calls.append(1) or f"n={len(calls)}")
+    button = win.bt("x", clk=lambda: None)
+    win._activate(button)
+    win._activate(button)
+    assert len(calls) == 2
+    assert win._model(label)["text"] == "n=2"
+
+
+def test_a_binding_that_reads_a_signal_runs_again_only_after_a_write(win):
+    count = _orvy.sgnl(0)
+    calls = []
+
+    def text():
+        calls.append(1)
+        return f"count={count()}"
+
+    label = win.lb(bind=text)
+    button = win.bt("+", clk=lambda: count.st(count() + 1))
+    idle = win.bt("noop", clk=lambda: None)
+    win._activate(idle)
+    win._activate(idle)
+    assert len(calls) == 1  # read a signal once, nothing changed since
+    win._activate(button)
+    assert len(calls) == 2 and win._model(label)["text"] == "count=1"
+    win._activate(win.bt("same", clk=lambda: count.st(count())))
+    assert len(calls) == 3  # writing the same value still counts as a change
+
+
+def test_a_slider_follows_its_signal_within_the_callback_that_writes_it(win):
+    level = _orvy.sgnl(0.5)
+    slider = win.sl(0.5, sig=level)
+    win._activate(win.bt("x", clk=lambda: level.st(0.8)))
+    assert abs(win._model(slider)["value"] - 0.8) < 1e-6
+
+
+def test_a_failing_binding_reports_and_leaves_the_node_alone(win):
+    texts = []
+    win.on_error(texts.append)
+    label = win.lb("keep", bind=lambda: 42)  # not a str
+    gauge = win.gg(bind=lambda: "not a number")  # value bindings stay silent
+    win._activate(win.bt("x", clk=lambda: None))
+    win.on_error(None)
+    assert win._model(label)["text"] == "keep"
+    assert len(texts) == 1 and "TypeError" in texts[0]
+    assert win._model(gauge)["value"] == 0.0
+
+
+def test_progress_bindings_are_clamped(win):
+    bar = win.pr(bind=lambda: 3.5)
+    win._activate(win.bt("x", clk=lambda: None))
+    assert win._model(bar)["value"] == 1.0
