@@ -15,19 +15,15 @@ namespace {
 
 // Calls f() unless it read signals before and none of them changed since.
 // Returns the result, or null when skipped or failed (the failure reported).
-PyRef evaluate(PyObject* f)
+PyRef evaluate(PyObject* f, std::vector<std::uint32_t>& ids)
 {
     SignalTracking& tracking = signal_tracking();
-    auto entry = tracking.dependencies.find(f);
-    if (entry != tracking.dependencies.end() && !entry->second.empty()
-        && std::none_of(entry->second.begin(), entry->second.end(),
-            [&](std::uint32_t id) { return tracking.dirty.contains(id); }))
+    if (!ids.empty() && std::none_of(ids.begin(), ids.end(), [&](std::uint32_t id) { return tracking.dirty.contains(id); }))
         return {};
     auto outer = std::exchange(tracking.recorder, std::vector<std::uint32_t> {});
     PyRef result = PyRef::steal(PyObject_CallNoArgs(f));
     std::vector<std::uint32_t> read = std::move(*tracking.recorder);
     tracking.recorder = std::move(outer);
-    auto& ids = tracking.dependencies[f];
     for (std::uint32_t id : read) {
         if (std::find(ids.begin(), ids.end(), id) == ids.end())
             ids.push_back(id);
@@ -206,7 +202,9 @@ void refresh_bindings(WindowState& window)
     // Bindings may be added while they run (build inside a binding); walk by index.
     for (std::size_t i = 0; i < window.bindings.size(); ++i) {
         PyRef callable = window.bindings[i].callable;
-        PyRef result = evaluate(callable.get());
+        std::vector<std::uint32_t> ids = std::move(window.bindings[i].dependencies);
+        PyRef result = evaluate(callable.get(), ids);
+        window.bindings[i].dependencies = std::move(ids);
         if (!result)
             continue;
         Binding const& binding = window.bindings[i];

@@ -13,10 +13,6 @@ namespace orvy::py {
 struct SignalTracking {
     std::unordered_set<std::uint32_t> dirty;
     std::optional<std::vector<std::uint32_t>> recorder; // present only while a binding runs
-    // The signals each pull callable has read, by the callable's identity;
-    // bindings keep their callables alive, so an identity is never reused
-    // while its entry matters.
-    std::unordered_map<void const*, std::vector<std::uint32_t>> dependencies;
     bool refreshing = false;
 
     void record_read(std::uint32_t id);

@@ -68,6 +68,10 @@ struct Binding {
     BindingKind kind;
     NodeId node;
     PyRef callable;
+    // The signals the callable read in its evaluations so far. Kept with the
+    // binding rather than by the callable's identity, which a new object may
+    // take over once a window and its bindings are gone.
+    std::vector<std::uint32_t> dependencies;
 };
 
 // The part of a window that `Post` objects reach from any thread: calls

@@ -17,6 +17,10 @@ class Recorder:
     def st(self, value):
         self.calls.append(("st", value))
 
+    def pushes(self):
+        """The calls without the argument-less reads the binding refresh makes of a signal."""
+        return [c for c in self.calls if c != ()]
+
 
 def test_value_widgets_convert_the_core_value(win):
     slider, dropdown, switch, radio, menubar = (Recorder() for _ in range(5))
@@ -30,8 +34,8 @@ def test_value_widgets_convert_the_core_value(win):
     win._change(sw, 1.0)
     win._change(rd, 1.0)
     win._change(mb, 2003.0)
-    assert slider.calls == [("st", 0.25), (0.25,)]
-    assert dropdown.calls == [("st", 1), (1,)]
+    assert slider.pushes() == [("st", 0.25), (0.25,)]
+    assert dropdown.pushes() == [("st", 1), (1,)]
     assert switch.calls == [(True,)]
     assert radio.calls == [()]
     assert menubar.calls == [(2, 3)]
@@ -46,11 +50,11 @@ def test_composite_widgets_read_their_model(win):
     for node in (rsl, tm, cal):
         win._change(node, 0.0)
     win._change(clr, float(0x1A2B3C))
-    assert span.calls == [("st", (pytest.approx(0.2), pytest.approx(0.6))), (pytest.approx(0.2), pytest.approx(0.6))]
-    assert time.calls == [("st", (13, 45)), (13, 45)]
+    assert span.pushes() == [("st", (pytest.approx(0.2), pytest.approx(0.6))), (pytest.approx(0.2), pytest.approx(0.6))]
+    assert time.pushes() == [("st", (13, 45)), (13, 45)]
     assert date.calls == [(2025, 12, 31)]
-    assert colour.calls[1] == ("#1A2B3C",)
-    assert colour.calls[0][0] == "st" and len(colour.calls[0][1]) == 3
+    assert colour.pushes()[1] == ("#1A2B3C",)
+    assert colour.pushes()[0][0] == "st" and len(colour.pushes()[0][1]) == 3
 
 
 def test_table_callback_form_follows_its_parameter_count(win):
@@ -113,7 +117,7 @@ def test_text_field_signal_and_signal_without_st(win, capsys):
     signal = Recorder()
     field = win.tx("x", sig=signal)
     win._submit(field, "héllo")
-    assert signal.calls == [("st", "héllo")]
+    assert signal.pushes() == [("st", "héllo")]
 
     heard = []
     hook = []
