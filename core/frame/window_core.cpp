@@ -57,6 +57,7 @@ FrameContext WindowCore::frame_context() const
 bool WindowCore::frame_update()
 {
     bool changed = orvy::frame_update(m_tree, frame_context());
+    changed |= m_overlays.take_notification(m_tree, Clock::now());
     return m_overlays.expire(Clock::now()) || changed;
 }
 
@@ -108,6 +109,8 @@ void WindowCore::prepare_frame()
     m_styles.check_hot_reload(m_tree);
     // Step 8: the frame update, then layout when something moved.
     orvy::frame_update(m_tree, frame_context());
+    // Steps 6 and 7: a button's toast becomes the notification pill; timed overlays expire.
+    m_overlays.take_notification(m_tree, Clock::now());
     m_overlays.expire(Clock::now());
     RectF client { 0, 0, static_cast<float>(m_client.width), static_cast<float>(m_client.height) };
     if (layout(m_tree, client)) {
