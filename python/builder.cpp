@@ -60,6 +60,26 @@ std::optional<NodeId> append_under_root(WindowCall& call, CommonArgs const& comm
     return append_at(call, call.tree().root, common, std::move(model));
 }
 
+std::optional<NodeId> append_with_common(WindowCall& call, PyObject* const* values, CommonSlots const& slots,
+    Model model)
+{
+    CommonArgs common;
+    if (!common.read(values, slots, call))
+        return std::nullopt;
+    return append_built(call, common, std::move(model));
+}
+
+PyObject* handle_for(WindowCall& call, std::optional<NodeId> id)
+{
+    return id ? new_node_handle(*call.module, call.state(), *id) : nullptr;
+}
+
+void bind_to(WindowCall& call, NodeId id, PyObject* callable, BindingKind kind)
+{
+    if (callable && callable != Py_None)
+        call.state().bindings.push_back({ kind, id, PyRef::borrow(callable) });
+}
+
 std::optional<Text> text_or(PyObject* value, char const* name, std::u16string_view fallback)
 {
     if (!value)

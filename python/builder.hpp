@@ -31,6 +31,17 @@ std::optional<NodeId> append_built(WindowCall& call, CommonArgs const& common, M
 // The same, always under the root (pop-up layers).
 std::optional<NodeId> append_under_root(WindowCall& call, CommonArgs const& common, Model model);
 
+// Reads the common arguments, then appends as append_built does; the callers
+// then let the model's own setters bring the given values into range.
+std::optional<NodeId> append_with_common(WindowCall& call, PyObject* const* values, CommonSlots const& slots,
+    Model model);
+
+// A new N for a node that was appended, or null (the error is set) when none was.
+PyObject* handle_for(WindowCall& call, std::optional<NodeId> id);
+
+// Registers a pull binding unless the callable is absent or None.
+void bind_to(WindowCall& call, NodeId id, PyObject* callable, BindingKind kind);
+
 // A text argument that defaults to `fallback` when absent.
 std::optional<Text> text_or(PyObject* value, char const* name, std::u16string_view fallback = u"");
 // A float argument that defaults to `fallback` when absent.

@@ -18,11 +18,6 @@ namespace orvy::py {
 
 namespace {
 
-PyObject* handle_for(WindowCall& call, std::optional<NodeId> id)
-{
-    return id ? new_node_handle(*call.module, call.state(), *id) : nullptr;
-}
-
 PyObject* lnk(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
 {
     static ArgSpec const spec { "W.lnk", { "lb", "pr", "clk", "pd", "gp", "w", "h" }, 1, 0 };

@@ -17,26 +17,6 @@ namespace orvy::py {
 
 namespace {
 
-PyObject* handle_for(WindowCall& call, std::optional<NodeId> id)
-{
-    return id ? new_node_handle(*call.module, call.state(), *id) : nullptr;
-}
-
-void bind_to(WindowCall& call, NodeId id, PyObject* callable, BindingKind kind)
-{
-    if (callable && callable != Py_None)
-        call.state().bindings.push_back({ kind, id, PyRef::borrow(callable) });
-}
-
-std::optional<NodeId> append_with_common(WindowCall& call, PyObject* const* values, CommonSlots const& slots,
-    Model model)
-{
-    CommonArgs common;
-    if (!common.read(values, slots, call))
-        return std::nullopt;
-    return append_built(call, common, std::move(model));
-}
-
 PyObject* cht(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
 {
     static ArgSpec const spec { "W.cht", { "data", "pr", "bind", "pd", "gp", "w", "h" }, 1, 1 };
