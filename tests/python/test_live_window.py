@@ -203,3 +203,34 @@ def test_measure_text_and_frames_need_no_window(tmp_path):
     assert _orvy.W.frames(str(tmp_path / "missing.gif")) == 1
     (tmp_path / "junk.png").write_bytes(b"not an image")
     assert _orvy.W.frames(str(tmp_path / "junk.png")) == 1
+
+
+def test_closing_a_subwindow_leaves_the_loop_running_and_calls_on_close():
+    w = _orvy.W("main", 500, 400)
+    events = []
+    sub = w.subwin("sub", 300, 200, modal=True, on_close=lambda: events.append("sub closed"))
+    sub.lb("inside")
+
+    def open_sub():
+        with sub:
+            pass
+        events.append(("sub size", sub.size()))
+
+    w.after(50, open_sub)
+    w.after(150, sub.close)
+    w.after(300, lambda: events.append("main still runs"))
+    w.after(350, w.close)
+    w.go()
+    assert events[0] == ("sub size", (300.0, 200.0))
+    assert events[1:] == ["sub closed", "main still runs"]
+
+
+def test_on_resize_reports_the_client_size():
+    w = _orvy.W("resize", 500, 400)
+    sizes = []
+    w.on_resize(lambda width, height: sizes.append((width, height)))
+    w.after(100, lambda: sizes.append(w.size()))
+    w.after(150, w.close)
+    w.go()
+    assert sizes[-1] == (500.0, 400.0)
+    assert all(isinstance(v, float) for size in sizes for v in size)
