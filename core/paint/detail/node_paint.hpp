@@ -85,6 +85,15 @@ float own_radius(Node const& node);
 // rectangle (title format).
 void paint_icon_and_label(NodePaint const& p, std::u16string_view label, Color color);
 
+// A row or cell position clamped into 0..count, NaN as 0, so no
+// out-of-range float ever reaches an integer conversion.
+inline std::size_t clamp_index(double value, std::size_t count)
+{
+    if (!(value > 0))
+        return 0;
+    return value >= static_cast<double>(count) ? count : static_cast<std::size_t>(value);
+}
+
 // Value clamped to 0..1, NaN as 0.
 inline float unit(float value) { return value > 0 ? std::min(value, 1.0f) : 0.0f; }
 

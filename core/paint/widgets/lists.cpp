@@ -4,6 +4,8 @@
 #include "core/models/models.hpp"
 #include "core/paint/detail/node_paint.hpp"
 
+#include <limits>
+
 namespace orvy::detail {
 
 namespace {
@@ -17,10 +19,9 @@ struct RowSpan {
 // height holds plus 2, capped at the row count.
 RowSpan visible_rows(float scroll, float row_height, float visible, std::size_t count)
 {
-    double first = std::floor(std::max(scroll, 0.0f) / row_height);
+    double first = std::floor(non_negative(scroll) / row_height);
     double shown = std::ceil(non_negative(visible) / row_height) + 2;
-    auto cap = static_cast<double>(count);
-    return { static_cast<std::size_t>(std::min(first, cap)), static_cast<std::size_t>(std::min(first + shown, cap)) };
+    return { clamp_index(first, count), clamp_index(first + shown, count) };
 }
 
 bool contains_sorted(std::vector<std::uint32_t> const& values, std::size_t index)
@@ -34,7 +35,7 @@ std::optional<std::size_t> pointer_row(NodePaint const& p, float top, float row_
     if (!p.is_hover() || p.context.pointer.y < top)
         return std::nullopt;
     float row = std::floor((p.context.pointer.y - top + scroll) / row_height);
-    if (!(row >= 0))
+    if (!(row >= 0) || row > 1e15f)
         return std::nullopt;
     return static_cast<std::size_t>(row);
 }
@@ -130,7 +131,18 @@ void paint_treeview(NodePaint const& p)
                 { columns[c].x + 8, p.r.y, non_negative(columns[c].w - 12), header }, text);
         p.canvas.push_clip({ p.r.x, p.r.y + header, p.r.w, non_negative(p.r.h - header) });
     }
-    std::vector<std::uint32_t> visible = visible_tree_rows(*model);
+    // The visible rows, in a buffer kept between frames: a closed row hides
+    // the rows after it that are deeper than it.
+    thread_local std::vector<std::uint32_t> visible;
+    visible.clear();
+    std::uint32_t hiding_depth = std::numeric_limits<std::uint32_t>::max();
+    for (std::size_t i = 0; i < model->rows.size(); ++i) {
+        TreeRow const& row = model->rows[i];
+        if (row.depth > hiding_depth)
+            continue;
+        hiding_depth = !row.leaf && !row.open ? row.depth : std::numeric_limits<std::uint32_t>::max();
+        visible.push_back(static_cast<std::uint32_t>(i));
+    }
     RowSpan rows = visible_rows(model->scroll, tree_row_height, p.r.h - header, visible.size());
     float first_right = has_columns ? columns[0].x + columns[0].w : p.r.right() - 8;
     float first_left = has_columns ? columns[0].x : p.r.x;

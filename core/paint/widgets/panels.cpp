@@ -182,9 +182,8 @@ void paint_term(NodePaint const& p)
     // Lines with 8 + 22 i − scroll in [−22, area + 8] from the top show.
     double first = std::ceil((model->scroll - 30.0) / 22.0);
     double last = std::floor((area + model->scroll) / 22.0);
-    auto count = static_cast<double>(model->lines.size());
-    auto begin = static_cast<std::size_t>(std::clamp(first, 0.0, count));
-    auto end = static_cast<std::size_t>(std::clamp(last + 1, 0.0, count));
+    std::size_t begin = clamp_index(first, model->lines.size());
+    std::size_t end = clamp_index(last + 1, model->lines.size());
     for (std::size_t i = begin; i < end; ++i) {
         float top = p.r.y + 8 + 22 * static_cast<float>(i) - model->scroll;
         if (top > p.r.y + area + 8 || top + 22 < p.r.y)

@@ -24,8 +24,8 @@ Span visible_cells(PaintContext const& context, float start, float step, float c
         return { 0, std::min<std::size_t>(count, 1) };
     double low = (-48.0 - cell - start) / step;
     double high = (context.viewport_width + 48.0 - start) / step + 1;
-    auto first = static_cast<std::size_t>(std::clamp(std::floor(low), 0.0, static_cast<double>(count)));
-    auto last = static_cast<std::size_t>(std::clamp(std::ceil(high), 0.0, static_cast<double>(count)));
+    std::size_t first = clamp_index(std::floor(low), count);
+    std::size_t last = clamp_index(std::ceil(high), count);
     return { first, std::max(first, last) };
 }
 

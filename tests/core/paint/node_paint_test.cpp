@@ -1,5 +1,7 @@
 #include "tests/core/paint/paint_fixture.hpp"
 
+#include <limits>
+
 using namespace orvy;
 
 namespace {
@@ -192,4 +194,43 @@ TEST_F(NodePaint, a_style_font_gives_the_node_formats_of_fixed_sizes)
     paint(label);
     EXPECT_FLOAT_EQ(canvas.of(DrawOp::DrawText)[0].font_size, 13);
     EXPECT_EQ(canvas.of(DrawOp::DrawText)[0].font_weight, 400); // paragraph
+}
+
+TEST_F(NodePaint, every_kind_paints_hostile_values_with_balanced_clips)
+{
+    float const nan = std::numeric_limits<float>::quiet_NaN();
+    float const huge = 3e38f;
+    std::vector<RectF> rects { { 10, 10, 200, 120 }, { 10, 10, 0, 0 }, { 10, 10, -50, -50 }, { nan, 10, 100, 100 },
+        { 10, 10, nan, nan }, { 10, 10, huge, huge } };
+    for (std::size_t k = 0; k < kind_count; ++k) {
+        auto kind = static_cast<NodeKind>(k);
+        for (RectF rect : rects) {
+            NodeId id = add(kind, rect);
+            Model& model = tree.node(id).model;
+            if (auto* list = model.as<ListModel>()) {
+                list->items.assign(50, u"x");
+                list->scroll = nan;
+            }
+            if (auto* table = model.as<TableModel>()) {
+                table->columns.titles = { u"a", u"b" };
+                table->rows.assign(50, { u"1", u"2" });
+                table->scroll = huge;
+            }
+            if (auto* term = model.as<TermModel>()) {
+                term->lines.assign(50, u"line");
+                term->scroll = -huge;
+            }
+            if (auto* value = model.as<ValueModel>())
+                value->value = nan;
+            if (auto* chart = model.as<ChartModel>())
+                chart->data = { nan, -1, huge };
+            if (auto* spinner = model.as<SpinnerModel>())
+                spinner->phase = nan;
+            context.hover = id;
+            context.pointer = { 50, huge };
+            paint(id);
+            EXPECT_EQ(canvas.clip_depth(), 0u) << kind_name(kind);
+            EXPECT_EQ(canvas.unmatched_pops(), 0u) << kind_name(kind);
+        }
+    }
 }

@@ -240,3 +240,23 @@ TEST_F(WidgetPaint, a_wrapping_label_with_an_icon_uses_the_paragraph_format_afte
     EXPECT_EQ(drawn[0].font_weight, 400);
     EXPECT_EQ(drawn[0].font_size, 20);
 }
+
+TEST_F(WidgetPaint, tree_rows_under_a_closed_row_are_skipped_and_the_rest_indent_by_depth)
+{
+    TreeviewModel model;
+    model.rows = { { 0, u"a", false, true }, { 1, u"b", false, false }, { 2, u"hidden", true },
+        { 3, u"hidden too", true }, { 1, u"c", true }, { 0, u"d", true } };
+    model.current = 4;
+    NodeId tree_node = add(NodeKind::Treeview, Boxed<TreeviewModel>(std::move(model)), { 0, 0, 300, 400 });
+    paint(tree_node);
+    EXPECT_EQ(canvas.texts(), (std::vector<Text> { u"▼", u"a", u"▶", u"b", u"c", u"d" }));
+    auto labels = canvas.of(DrawOp::DrawText);
+    EXPECT_EQ(labels[1].rect.x, 8 + 22);      // depth 0, after the arrow
+    EXPECT_EQ(labels[4].rect.x, 8 + 18 + 22); // depth 1 leaf
+    EXPECT_EQ(labels[4].rect.y, 2 * 32);      // third visible row
+    // The current row (the fifth stored, third shown) is the selection band.
+    auto bands = fills();
+    auto selected = std::find_if(bands.begin(), bands.end(), [&](DrawCommand const& c) { return c.color == palette().selection(); });
+    ASSERT_NE(selected, bands.end());
+    EXPECT_EQ(selected->rect, (RectF { 3, 64 + 2, 294, 28 }));
+}
