@@ -260,3 +260,38 @@ TEST_F(WidgetPaint, tree_rows_under_a_closed_row_are_skipped_and_the_rest_indent
     ASSERT_NE(selected, bands.end());
     EXPECT_EQ(selected->rect, (RectF { 3, 64 + 2, 294, 28 }));
 }
+
+TEST_F(WidgetPaint, image_nodes_draw_in_their_fit_mode_clipping_what_spills_out)
+{
+    struct Wide final : ImageDecoder {
+        std::optional<Bitmap> decode(std::span<std::uint8_t const>, std::uint32_t) override
+        {
+            return Bitmap { 4, 2, std::vector<std::uint8_t>(32, 255) };
+        }
+        std::uint32_t frame_count(std::span<std::uint8_t const>) override { return 1; }
+    } decoder;
+    tree.memory_images["mem:1"] = std::make_shared<std::vector<std::uint8_t> const>(1, 0);
+    NodeId image = add(NodeKind::Image, ImageModel { "mem:1" }, { 0, 0, 100, 100 });
+    ImageCache images;
+    load_tree_images(images, decoder, tree);
+    context.images = &images;
+    struct Case {
+        ImageFit fit;
+        RectF destination;
+        bool clipped;
+    };
+    for (Case const& c : { Case { ImageFit::Contain, { 0, 25, 100, 50 }, false },
+             Case { ImageFit::Cover, { -50, 0, 200, 100 }, true }, Case { ImageFit::Fill, { 0, 0, 100, 100 }, false },
+             Case { ImageFit::Natural, { 48, 49, 4, 2 }, true } }) {
+        tree.node(image).model.as<ImageModel>()->fit = c.fit;
+        paint(image);
+        auto drawn = canvas.of(DrawOp::DrawBitmap);
+        ASSERT_EQ(drawn.size(), 1u);
+        EXPECT_EQ(drawn[0].rect, c.destination);
+        EXPECT_EQ(canvas.of(DrawOp::PushClip).size(), c.clipped ? 1u : 0u);
+    }
+    // A source that is not loaded draws nothing.
+    tree.node(image).model.as<ImageModel>()->source = "mem:2";
+    paint(image);
+    EXPECT_TRUE(canvas.commands().empty());
+}
