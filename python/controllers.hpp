@@ -19,7 +19,7 @@ struct ControllerObject {
 // Post may be called from any thread, so it carries no thread binding.
 struct PostObject {
     PyObject_HEAD
-    std::shared_ptr<PostRecord> record;
+    std::shared_ptr<PostTarget> target;
 };
 
 ControllerObject* enter_controller(PyObject* self);

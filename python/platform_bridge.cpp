@@ -14,7 +14,7 @@ bool open_native_window(std::shared_ptr<WindowState> const&, bool)
     return false;
 }
 
-void close_native_window(WindowState&) { }
+void close_native_window(WindowState& window) { window.post->mark_closed(); }
 
 PointF native_client_size(WindowState&) { return {}; }
 

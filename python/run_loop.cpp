@@ -89,13 +89,32 @@ WindowHooks native_hooks(std::shared_ptr<WindowState> const& state)
     hooks.on_close = [weak, on_close = std::move(on_close)] {
         if (auto window = weak.lock()) {
             window->native = 0;
-            window->post->alive = false;
+            window->post->mark_closed();
         }
         if (on_close)
             (*on_close)();
     };
     return hooks;
 }
+
+// Counts the wake-ups the window's posts send, for the tests that check
+// that a batch costs one.
+class CountingWaker final : public Waker {
+public:
+    CountingWaker(std::shared_ptr<Waker> inner, std::shared_ptr<std::atomic<std::uint64_t>> count)
+        : m_inner(std::move(inner)), m_count(std::move(count))
+    {
+    }
+    void wake() override
+    {
+        ++*m_count;
+        m_inner->wake();
+    }
+
+private:
+    std::shared_ptr<Waker> m_inner;
+    std::shared_ptr<std::atomic<std::uint64_t>> m_count;
+};
 
 NativeWindow* live_window(WindowState const& state)
 {
@@ -123,10 +142,8 @@ bool open_native_window(std::shared_ptr<WindowState> const& window, bool run_loo
         return false;
     }
     state.native = made.window->id();
-    {
-        std::lock_guard lock(state.post->mutex);
-        state.post->waker = made.window->waker();
-    }
+    PostQueue::process().attach(*state.post,
+        std::make_shared<CountingWaker>(made.window->waker(), state.post_wakeups));
     // Timers and posted calls made before the window existed are waiting.
     made.window->waker()->wake();
     if (!run_loop) {
@@ -142,7 +159,7 @@ bool open_native_window(std::shared_ptr<WindowState> const& window, bool run_loo
 
 void close_native_window(WindowState& window)
 {
-    window.post->alive = false;
+    window.post->mark_closed();
     if (NativeWindow* native = live_window(window))
         native->request_close();
     window.native = 0;

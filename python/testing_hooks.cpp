@@ -128,7 +128,7 @@ PyObject* post_wakeups(PyObject* self, PyTypeObject* cls, PyObject* const* args,
     auto call = enter_window(self, cls, Access::Shared);
     if (!call)
         return nullptr;
-    return PyLong_FromUnsignedLongLong(call->state().post->wakeups.load());
+    return PyLong_FromUnsignedLongLong(call->state().post_wakeups->load());
 }
 
 PyObject* frames(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)

@@ -65,28 +65,21 @@ PyObject* cancel(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ss
     Py_RETURN_NONE;
 }
 
-// Runs the calls posted for this window, in order; the frame hook of a window
-// that handed out a Post.
-bool drain_posted(PostRecord& record, std::weak_ptr<WindowState> const& window)
+// Runs the calls posted for this window, in order, then refreshes its
+// bindings once; the frame hook of a window that handed out a Post.
+bool drain_posted(PostTarget& target, std::weak_ptr<WindowState> const& window)
 {
-    record.pending = false;
+    std::vector<PostedCall> calls = PostQueue::process().drain(target);
+    if (calls.empty())
+        return false;
     PyGILState_STATE gil = PyGILState_Ensure();
-    std::vector<PyRef> calls;
-    {
-        std::lock_guard lock(record.mutex);
-        calls.swap(record.calls);
-    }
-    bool ran = !calls.empty();
-    if (ran) {
-        auto state = window.lock();
-        for (PyRef const& f : calls)
-            invoke(f.get(), nullptr, nullptr);
-        if (state)
-            refresh_bindings(*state);
-    }
-    calls.clear(); // released under the lock
+    for (PostedCall& call : calls)
+        call();
+    if (auto state = window.lock())
+        refresh_bindings(*state);
+    calls.clear(); // the callables are released under the lock
     PyGILState_Release(gil);
-    return ran;
+    return true;
 }
 
 PyObject* post(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
@@ -98,37 +91,27 @@ PyObject* post(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssiz
     auto call = enter_window(self, cls, Access::Exclusive);
     if (!call || !call->state().require_configuring())
         return nullptr;
-    auto record = call->state().post;
+    auto target = call->state().post;
     std::weak_ptr<WindowState> window = call->object->state;
-    call->tree().frame_hook = [record, window](Tree&) { return drain_posted(*record, window); };
+    call->tree().frame_hook = [target, window](Tree&) { return drain_posted(*target, window); };
     auto* object = create_object<PostObject>(call->module->post_type);
     if (!object)
         return nullptr;
-    object->record = std::move(record);
+    object->target = std::move(target);
     return reinterpret_cast<PyObject*>(object);
 }
 
 // p(f): any thread, with the interpreter lock held as for every Python call.
+// The call runs without its own refresh: the drain refreshes once per batch.
 PyObject* post_call(PyObject* self, PyObject* args, PyObject* kwargs)
 {
     static ArgSpec const spec { "Post.__call__", { "f" }, 1, 1 };
     PyObject* values[1];
     if (!parse_tuple_args(spec, args, kwargs, values))
         return nullptr;
-    PostRecord& record = *reinterpret_cast<PostObject*>(self)->record;
-    if (!record.alive)
-        Py_RETURN_NONE;
-    std::shared_ptr<Waker> waker;
-    {
-        std::lock_guard lock(record.mutex);
-        record.calls.push_back(PyRef::borrow(values[0]));
-        waker = record.waker;
-    }
-    // One wake-up per batch: only the call that finds no wake-up pending sends one.
-    if (!record.pending.exchange(true) && waker) {
-        ++record.wakeups;
-        waker->wake();
-    }
+    PostTarget& target = *reinterpret_cast<PostObject*>(self)->target;
+    if (target.is_alive())
+        PostQueue::process().post(target, [f = PyCallable(values[0], {})] { f(); });
     Py_RETURN_NONE;
 }
 

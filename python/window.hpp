@@ -5,13 +5,13 @@
 #include "core/frame/window_core.hpp"
 #include "core/tree/tree.hpp"
 #include "core/window/decoration.hpp"
+#include "core/window/post_queue.hpp"
 #include "python/args.hpp"
 #include "python/module.hpp"
 #include "python/thread_bound.hpp"
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <memory>
 #include <optional>
 #include <string>
@@ -74,18 +74,6 @@ struct Binding {
     std::vector<std::uint32_t> dependencies;
 };
 
-// The part of a window that `Post` objects reach from any thread: calls
-// queued for the UI thread, the wake-up of the native window, and the flags
-// that coalesce wake-ups and drop calls once the window is gone.
-struct PostRecord {
-    std::mutex mutex;                   // guards `calls` and `waker`
-    std::vector<PyRef> calls;           // appended and taken with the interpreter lock held
-    std::shared_ptr<Waker> waker;       // set once the native window exists
-    std::atomic<bool> alive { true };   // cleared by close() and when the window is destroyed
-    std::atomic<bool> pending { false }; // a wake-up is on its way
-    std::atomic<std::uint64_t> wakeups { 0 }; // wake-ups sent, for tests
-};
-
 struct WindowState {
     WindowState();
     WindowState(WindowState const&) = delete;
@@ -116,7 +104,10 @@ struct WindowState {
     // The native window, once shown (0 before and after).
     WindowId native = 0;
     WindowCells cells;
-    std::shared_ptr<PostRecord> post = std::make_shared<PostRecord>();
+    // This window's end of the process-wide post queue, and the wake-ups
+    // its posts have sent (for tests).
+    std::shared_ptr<PostTarget> post = std::make_shared<PostTarget>(key);
+    std::shared_ptr<std::atomic<std::uint64_t>> post_wakeups = std::make_shared<std::atomic<std::uint64_t>>(0);
 };
 
 struct WindowObject {
