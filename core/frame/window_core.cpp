@@ -73,9 +73,39 @@ PaintContext WindowCore::paint_context() const
     context.images = &m_images;
     if (m_tree.hovered && m_tree.contains(m_tree.hovered->node))
         context.hover = m_tree.hovered->node;
+    context.hot = m_pointer.hot();
+    context.pressed = m_pointer.pressed();
+    context.focus = m_pointer.focus();
+    context.pointer = m_pointer.pointer();
     context.now = Clock::now();
     return context;
 }
+
+PointerContext WindowCore::pointer_context() const
+{
+    PointerContext context { .now = Clock::now(),
+        .client_width = static_cast<float>(m_client.width),
+        .client_height = static_cast<float>(m_client.height),
+        .modifiers = m_modifiers ? m_modifiers() : std::uint8_t { 0 } };
+    if (m_overlays.dialog && m_text) {
+        FrameFormats formats = make_frame_formats(*m_text, 0, m_look.font_size);
+        if (formats.paragraph)
+            context.dialog_text_height = dialog_message_height_of(*m_text, *formats.paragraph, m_overlays.dialog->message);
+    }
+    return context;
+}
+
+bool WindowCore::pointer_move(float x, float y) { return m_pointer.move(pointer_context(), { x, y }); }
+
+void WindowCore::left_down(float x, float y) { m_pointer.left_down(pointer_context(), { x, y }); }
+
+bool WindowCore::left_up() { return m_pointer.left_up(pointer_context()); }
+
+bool WindowCore::right_down(float x, float y) { return m_pointer.right_down(pointer_context(), { x, y }); }
+
+bool WindowCore::wheel(std::int32_t delta) { return m_pointer.wheel(pointer_context(), delta); }
+
+CursorKind WindowCore::cursor_kind() { return m_pointer.cursor_kind(); }
 
 bool WindowCore::has_app_timers() const { return !m_tree.timers.empty() || !m_tree.timer_inbox.empty(); }
 

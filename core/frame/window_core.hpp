@@ -4,6 +4,7 @@
 
 #include "core/frame/frame.hpp"
 #include "core/image/image.hpp"
+#include "core/input/pointer.hpp"
 #include "core/paint/overlays.hpp"
 #include "core/style/css.hpp"
 #include "core/style/theme.hpp"
@@ -56,9 +57,21 @@ public:
     void paint(Canvas& canvas) override;
     void resize(ClientSize size) override;
 
+    bool pointer_move(float x, float y) override;
+    void left_down(float x, float y) override;
+    bool left_up() override;
+    bool right_down(float x, float y) override;
+    bool wheel(std::int32_t delta) override;
+    CursorKind cursor_kind() override;
+
+    // Where the pointer handlers read the held modifier keys (key_modifier
+    // bits); without a source no key counts as held.
+    void set_modifier_source(Callback<std::uint8_t()> source) { m_modifiers = std::move(source); }
+
     Theme const& theme() const { return m_theme; }
     ClientSize client_size() const { return m_client; }
     OverlayState& overlays() { return m_overlays; }
+    PointerInput& pointer() { return m_pointer; }
 
 private:
     // Pipeline steps before drawing: pending theme and font, hot reload,
@@ -67,6 +80,7 @@ private:
     void apply_font(FontChange change);
     FrameContext frame_context() const;
     PaintContext paint_context() const;
+    PointerContext pointer_context() const;
 
     Tree& m_tree;
     StyleContext& m_styles;
@@ -78,6 +92,8 @@ private:
     ImageCache m_images;
     bool m_images_wanted = true; // the tree may use sources not tried yet
     OverlayState m_overlays;
+    PointerInput m_pointer { m_tree, m_overlays };
+    Callback<std::uint8_t()> m_modifiers;
     NativeWindow* m_window = nullptr;
     ClientSize m_client;
     std::shared_ptr<void> m_owner;

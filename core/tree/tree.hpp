@@ -30,6 +30,9 @@ using NodeSet = std::unordered_set<NodeId, SeededHash>;
 
 using EventCallback = Callback<void(Tree&, std::uint32_t index, float first, float second)>;
 using FrameHook = Callback<bool(Tree&)>;
+// A `wheel` handler: notches (positive away from the user) and the pointer
+// position, relative to a canvas plus its view offset, else in the window.
+using WheelCallback = Callback<void(Tree&, float notches, float x, float y)>;
 
 // A vector handed between the Python layer and the frame update. Both sides
 // hold the same cell; the producer appends, the consumer takes the whole
@@ -164,6 +167,8 @@ public:
     NodeSet resizable_columns_set;
     std::unordered_map<std::uint64_t, EventCallback, SeededHash> registry;
     std::unordered_map<NodeId, float, SeededHash> header_heights;
+    // Wheel handlers take the wheel before any scrolling; same call rule as the registry.
+    std::unordered_map<NodeId, WheelCallback, SeededHash> wheel_handlers;
     SharedCell<NodeRequest> request_queue;
     SharedCell<TextRequest> text_queue;
     SharedCell<StylesheetRequest> stylesheet_queue;

@@ -1,0 +1,130 @@
+// Pointer input: a window's pointer state and the handlers that turn pointer
+// events into changes of its tree and overlays and into UiEvents.
+#pragma once
+
+#include "core/models/models.hpp"
+#include "core/paint/overlays.hpp"
+#include "core/tree/tree.hpp"
+#include "core/window/host.hpp"
+
+#include <cstdint>
+#include <optional>
+
+namespace orvy {
+
+// Two presses make a double press when they are less than 400 ms apart
+// (whole milliseconds, truncated) and less than 6 px apart on both axes.
+inline constexpr std::int64_t double_press_milliseconds = 400;
+inline constexpr float double_press_distance = 6.0f;
+// The vertical scroll bar zone at the right edge of lists, tables, trees and scroll areas.
+inline constexpr float scrollbar_zone_width = 12.0f;
+// Pointer travel that turns a dial through its whole range.
+inline constexpr float dial_drag_span = 160.0f;
+// The arrow part at the right of a split button.
+inline constexpr float split_arrow_width = 34.0f;
+inline constexpr float calendar_header = 40.0f;
+inline constexpr float calendar_weekday_row = 24.0f;
+inline constexpr float pager_button_width = 40.0f;
+inline constexpr float wheel_notch = 120.0f;
+inline constexpr float slider_wheel_step = 0.05f;
+
+enum class DragKind : std::uint8_t {
+    None,
+    Slider,
+    ScrollBar, // lists, scroll areas and tables
+    TreeScrollBar,
+    Splitter,
+    RangeThumb,
+    Dial,
+    Color,
+    CanvasPan,
+};
+
+// The one drag a press may start, with what it started from.
+struct Drag {
+    DragKind kind = DragKind::None;
+    NodeId node = 0;
+    RangeThumb thumb = RangeThumb::Lower;
+    ColorPart color_part = ColorPart::Field;
+    float start_value = 0;
+    PointF start_pointer;
+    PointF start_view;
+};
+
+// What the handlers read from the window at the time of the event.
+struct PointerContext {
+    Instant now;
+    float client_width = 0;
+    float client_height = 0;
+    std::uint8_t modifiers = 0; // key_modifier bits
+    // Height of the open message box's text, which bounds its scrolling.
+    float dialog_text_height = 0;
+};
+
+// The pointer state machine of one window. Every handler returns whether the
+// window must be repainted.
+//
+// Left button (press, then release):
+//   down on a clickable, up over it             -> click (activate)
+//   down on a clickable, up elsewhere           -> nothing
+//   down on a clickable, away, back, up         -> click
+//   down on a drag handle, move                 -> the drag follows the pointer
+//   down on a drag handle, up anywhere          -> the drag ends
+//   down on a canvas, up                        -> PointerDown, PointerUp
+//   second down within 400 ms and 6 px          -> double press (canvas, tree,
+//                                                  splitter reset, word select)
+// Overlays take the press first, in this order:
+//   dialog open, down on a button  -> dialog closes with that button; any other down is eaten
+//   pop layer shown, down outside  -> layer hidden, LayerClosed
+//   toast with an action, down in  -> toast removed, its action runs
+//   open list, down anywhere       -> list closes; a row in it is picked
+//   context menu, down anywhere    -> menu closes; an item in it is picked
+//   open dropdown, down anywhere   -> list closes; a row in it is selected;
+//                                     down on the list or the dropdown ends there
+class PointerInput {
+public:
+    PointerInput(Tree& tree, OverlayState& overlays) : m_tree(tree), m_overlays(overlays) { }
+
+    bool move(PointerContext const& context, PointF point);
+    void left_down(PointerContext const& context, PointF point);
+    bool left_up(PointerContext const& context);
+    bool right_down(PointerContext const& context, PointF point);
+    bool wheel(PointerContext const& context, std::int32_t delta);
+    CursorKind cursor_kind() const;
+
+    PointF pointer() const { return m_pointer; }
+    // The clickable node under the pointer, and the one the button went down on.
+    std::optional<NodeId> hot() const { return m_hot; }
+    std::optional<NodeId> pressed() const { return m_pressed; }
+    std::optional<NodeId> focus() const { return m_focus; }
+    void set_focus(std::optional<NodeId> node) { m_focus = node; }
+    Drag const& drag() const { return m_drag; }
+
+private:
+    bool press_overlays(PointerContext const& context, PointF point);
+    bool is_double_press(PointerContext const& context, PointF point) const;
+    void record_press(PointerContext const& context, PointF point);
+    bool press_splitter(PointerContext const& context, PointF point, NodeId hit);
+    void press_kind(PointerContext const& context, PointF point, NodeId hit);
+    void press_value(PointerContext const& context, PointF point, NodeId hit);
+    void press_list(PointerContext const& context, PointF point, NodeId hit);
+    void press_treeview(PointerContext const& context, PointF point, NodeId hit);
+    void press_calendar(PointF point, NodeId hit);
+    bool follow_drag(PointF point);
+    bool activate(NodeId node);
+    bool scroll_container(NodeId from, float notches);
+    PointF canvas_point(NodeId canvas, PointF point) const;
+
+    Tree& m_tree;
+    OverlayState& m_overlays;
+    PointF m_pointer;
+    std::optional<NodeId> m_hot;
+    std::optional<NodeId> m_pressed;
+    std::optional<NodeId> m_focus;
+    std::optional<NodeId> m_pressed_canvas;
+    std::optional<Instant> m_last_press_time;
+    PointF m_last_press_point;
+    Drag m_drag;
+};
+
+}

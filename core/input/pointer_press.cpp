@@ -1,0 +1,285 @@
+// The left button press: overlays first, then splitters, then the pressed
+// node's own reaction by kind.
+#include "core/input/detail/pointer_detail.hpp"
+#include "core/input/pointer.hpp"
+
+#include "core/frame/frame.hpp"
+#include "core/layout/layout.hpp"
+#include "core/tree/utf.hpp"
+
+#include <chrono>
+
+namespace orvy {
+
+using detail::floor_index;
+
+bool PointerInput::is_double_press(PointerContext const& context, PointF point) const
+{
+    if (!m_last_press_time)
+        return false;
+    auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(context.now - *m_last_press_time).count();
+    return elapsed >= 0 && elapsed < double_press_milliseconds
+        && std::fabs(point.x - m_last_press_point.x) < double_press_distance
+        && std::fabs(point.y - m_last_press_point.y) < double_press_distance;
+}
+
+void PointerInput::record_press(PointerContext const& context, PointF point)
+{
+    m_last_press_time = context.now;
+    m_last_press_point = point;
+}
+
+PointF PointerInput::canvas_point(NodeId canvas, PointF point) const
+{
+    Node const& node = m_tree.node(canvas);
+    auto const* model = node.model.as<CanvasModel>();
+    float view_x = model ? model->view_x : 0.0f;
+    float view_y = model ? model->view_y : 0.0f;
+    return { point.x - node.rect.x + view_x, point.y - node.rect.y + view_y };
+}
+
+bool PointerInput::press_overlays(PointerContext const& context, PointF point)
+{
+    // The message box is modal: it eats every press.
+    if (m_overlays.dialog) {
+        RectF panel = dialog_panel(context.client_width, context.client_height);
+        auto button = dialog_button_at(panel, m_overlays.dialog->buttons.size(), point);
+        if (button) {
+            Dialog closed = std::move(*m_overlays.dialog);
+            m_overlays.dialog.reset();
+            if (closed.on_close)
+                closed.on_close(m_tree, *button);
+        }
+        return true;
+    }
+    if (auto layer = m_tree.popup_layer; layer && m_tree.contains(*layer)) {
+        RectF rect = m_tree.node(*layer).rect;
+        if (rect.x > hidden_subtree_x && !rect.contains(point.x, point.y)) {
+            apply_request(m_tree, NodeRequest { .node = *layer, .kind = RequestKind::PopOff });
+            m_tree.fire(*layer, UiEvent::LayerClosed);
+            return true;
+        }
+    }
+    if (!m_overlays.toasts.empty()) {
+        auto placements = place_toasts(m_overlays.toasts, context.client_width, context.client_height);
+        auto at = toast_at(placements, point);
+        if (at && (m_overlays.toasts[*at].on_action || !m_overlays.toasts[*at].button.empty())) {
+            Toast toast = std::move(m_overlays.toasts[*at]);
+            m_overlays.toasts.erase(m_overlays.toasts.begin() + static_cast<std::ptrdiff_t>(*at));
+            if (toast.on_action)
+                toast.on_action(m_tree);
+            return true;
+        }
+    }
+    if (m_overlays.open_list) {
+        OpenList list = std::move(*m_overlays.open_list);
+        m_overlays.open_list.reset();
+        if (m_tree.contains(list.owner)) {
+            Node& owner = m_tree.node(list.owner);
+            if (auto* split = owner.model.as<SplitModel>())
+                split->open = false;
+            if (auto* menubar = owner.model.as<MenubarModel>())
+                menubar->open_menu.reset();
+        }
+        RectF rect = menu_list_rect(list.position, list.items.size());
+        if (auto row = list_row_at(rect, menu_list_row, list.items.size(), point))
+            m_tree.fire_change(list.owner, static_cast<float>(list.list_number * 1000 + *row));
+        if (rect.contains(point.x, point.y))
+            return true;
+    }
+    if (m_tree.menu_open) {
+        m_tree.menu_open = false;
+        RectF rect = context_menu_rect(m_tree.menu_pos, m_tree.menu_items.size());
+        if (auto item = list_row_at(rect, menu_item_height, m_tree.menu_items.size(), point))
+            m_tree.fire_change(m_tree.root, static_cast<float>(*item));
+        if (rect.contains(point.x, point.y))
+            return true;
+    }
+    if (auto open = m_tree.open_dropdown) {
+        m_tree.open_dropdown.reset();
+        if (m_tree.contains(*open)) {
+            RectF own = m_tree.node(*open).rect;
+            auto* choice = m_tree.node(*open).model.as<ChoiceModel>();
+            std::size_t count = choice ? choice->items.size() : 0;
+            if (choice)
+                choice->open = false;
+            RectF list = dropdown_list_rect(own, count);
+            if (auto row = list_row_at(list, own.h, count, point)) {
+                choice->selected = *row;
+                m_tree.layout_dirty = true;
+                m_tree.fire_change(*open, static_cast<float>(*row));
+            }
+            if (list.contains(point.x, point.y) || own.contains(point.x, point.y))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool PointerInput::press_splitter(PointerContext const& context, PointF point, NodeId hit)
+{
+    std::optional<NodeId> splitter;
+    for (std::optional<NodeId> at = hit; at && m_tree.contains(*at); at = m_tree.node(*at).parent) {
+        if (on_splitter_gutter(m_tree, *at, point)) {
+            splitter = *at;
+            break;
+        }
+    }
+    if (!splitter)
+        return false;
+    if (is_double_press(context, point)) {
+        set_splitter_ratio(m_tree, *splitter, 0.5f);
+    } else {
+        m_drag = Drag { .kind = DragKind::Splitter, .node = *splitter };
+        follow_drag(point);
+    }
+    record_press(context, point);
+    return true;
+}
+
+void PointerInput::left_down(PointerContext const& context, PointF point)
+{
+    m_pointer = point;
+    // Step 1: a focused text field loses the focus to a press elsewhere and reports its text.
+    if (!m_overlays.dialog && !m_tree.menu_open && !m_overlays.open_list && m_focus && m_tree.contains(*m_focus)
+        && m_tree.node(*m_focus).kind() == NodeKind::Textbox && hit_test(m_tree, point) != m_focus) {
+        NodeId textbox = *m_focus;
+        m_focus.reset();
+        auto const* model = m_tree.node(textbox).model.as<TextboxModel>();
+        m_tree.fire_submit(textbox, model ? utf16_to_utf8(model->text) : std::string {});
+    }
+    // Steps 2 to 7: whatever is drawn over the tree.
+    if (press_overlays(context, point))
+        return;
+    // Step 8: raise a front node, hit-test, focus.
+    raise_on_press(m_tree, point);
+    auto hit = hit_test(m_tree, point);
+    m_focus.reset();
+    m_hot.reset();
+    if (!hit)
+        return record_press(context, point);
+    NodeKind kind = m_tree.node(*hit).kind();
+    if (kind == NodeKind::Slider || kind == NodeKind::Textbox)
+        m_focus = hit;
+    if (detail::is_clickable(m_tree, *hit))
+        m_hot = hit;
+    // Step 9: column edges. FIXME: column edges of tables and trees are not draggable yet.
+    // Step 10: splitter gutters.
+    if (press_splitter(context, point, *hit))
+        return;
+    // Steps 11 to 14.
+    press_kind(context, point, *hit);
+    // A split button acts on the press itself; releasing over it must not act twice.
+    if (detail::is_clickable(m_tree, *hit) && kind != NodeKind::Split)
+        m_pressed = hit;
+    press_value(context, point, *hit);
+    record_press(context, point);
+}
+
+void PointerInput::press_kind(PointerContext const& context, PointF point, NodeId hit)
+{
+    Node& node = m_tree.node(hit);
+    RectF rect = node.rect;
+    switch (node.kind()) {
+    case NodeKind::Dropdown:
+        if (auto* choice = node.model.as<ChoiceModel>()) {
+            choice->open = true;
+            m_tree.open_dropdown = hit;
+        }
+        break;
+    case NodeKind::Tabs:
+        if (auto* choice = node.model.as<ChoiceModel>(); choice && point.y <= rect.y + 40.0f && !choice->items.empty()) {
+            auto count = static_cast<std::int64_t>(choice->items.size());
+            std::int64_t tab = std::clamp<std::int64_t>(
+                floor_index((point.x - rect.x) / (rect.w / static_cast<float>(count))), 0, count - 1);
+            set_numeric_state(m_tree, hit, static_cast<float>(tab));
+            m_tree.layout_dirty = true;
+            m_tree.fire_change(hit, static_cast<float>(tab));
+        }
+        break;
+    case NodeKind::Table:
+    case NodeKind::List:
+    case NodeKind::Scroll:
+        if (detail::in_scrollbar_zone(rect, point.x)) {
+            m_drag = Drag { .kind = DragKind::ScrollBar, .node = hit };
+            follow_drag(point);
+        } else if (node.kind() == NodeKind::Table) {
+            table_click(m_tree, hit, point.x, point.y);
+        } else if (node.kind() == NodeKind::List) {
+            press_list(context, point, hit);
+        }
+        break;
+    case NodeKind::Accordion:
+        if (auto* accordion = node.model.as<AccordionModel>(); accordion && point.y <= rect.y + 40.0f)
+            set_accordion_open(m_tree, hit, !accordion->open);
+        break;
+    case NodeKind::Split:
+        if (point.x < rect.right() - split_arrow_width) {
+            m_tree.fire_activate(hit);
+        } else if (auto* split = node.model.as<SplitModel>()) {
+            split->open = true;
+            m_overlays.open_list = OpenList { .owner = hit, .items = split->options,
+                .position = { rect.x, rect.bottom() }, .list_number = 0 };
+        }
+        break;
+    case NodeKind::Menubar:
+        if (auto* menubar = node.model.as<MenubarModel>()) {
+            std::int64_t menu = floor_index((point.x - rect.x) / menubar_title_width);
+            if (menu >= 0 && static_cast<std::size_t>(menu) < menubar->menus.size()) {
+                auto index = static_cast<std::uint32_t>(menu);
+                menubar->open_menu = index;
+                m_overlays.open_list = OpenList { .owner = hit, .items = menubar->menus[index].items,
+                    .position = { rect.x + static_cast<float>(index) * menubar_title_width, rect.bottom() },
+                    .list_number = index };
+            }
+        }
+        break;
+    case NodeKind::Canvas: {
+        auto const* model = node.model.as<CanvasModel>();
+        bool pan = model && model->scrollable && !m_tree.has_event(hit, UiEvent::PointerMove);
+        std::uint32_t shape = model ? canvas_hit(*model, rect, point.x, point.y) : no_index;
+        PointF local = canvas_point(hit, point);
+        PointF view = model ? PointF { model->view_x, model->view_y } : PointF {};
+        bool twice = is_double_press(context, point);
+        m_pressed_canvas = hit;
+        m_tree.fire(hit, UiEvent::PointerDown, shape, local.x, local.y);
+        if (twice)
+            m_tree.fire(hit, UiEvent::DoubleClick, shape, local.x, local.y);
+        if (pan)
+            m_drag = Drag { .kind = DragKind::CanvasPan, .node = hit, .start_pointer = point, .start_view = view };
+        break;
+    }
+    default:
+        // FIXME: presses in text fields do not place the caret or select yet.
+        break;
+    }
+}
+
+void PointerInput::press_list(PointerContext const& context, PointF point, NodeId hit)
+{
+    auto row = list_item_at(m_tree, hit, point.y);
+    auto* list = m_tree.node(hit).model.as<ListModel>();
+    if (!row || !list)
+        return;
+    std::vector<std::uint32_t>& selection = list->selection;
+    if (list->multi && (context.modifiers & key_modifier::control)) {
+        auto found = std::find(selection.begin(), selection.end(), *row);
+        if (found == selection.end())
+            selection.insert(std::upper_bound(selection.begin(), selection.end(), *row), *row);
+        else
+            selection.erase(found);
+    } else if (list->multi && (context.modifiers & key_modifier::shift) && list->current) {
+        std::uint32_t from = std::min(*list->current, *row);
+        std::uint32_t to = std::max(*list->current, *row);
+        selection.clear();
+        for (std::uint32_t i = from; i <= to; ++i)
+            selection.push_back(i);
+    } else {
+        selection.assign(1, *row);
+    }
+    list->current = *row;
+    m_tree.layout_dirty = true;
+    m_tree.fire(hit, UiEvent::SelectionChanged, *row);
+}
+
+}

@@ -1,0 +1,225 @@
+// Presses that pick a value where they land: sliders and ranges, dials,
+// trees, calendars, colours, times, crumbs, pagers, ratings, docks.
+#include "core/input/detail/pointer_detail.hpp"
+#include "core/input/pointer.hpp"
+
+namespace orvy {
+
+using detail::clamp_unit;
+using detail::floor_index;
+
+namespace {
+
+bool is_leap_year(std::int32_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+std::int32_t days_in_month(std::int32_t year, std::int32_t month)
+{
+    static constexpr std::int32_t lengths[12] { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+    if (month < 1 || month > 12)
+        return 30;
+    return month == 2 && is_leap_year(year) ? 29 : lengths[month - 1];
+}
+
+// Monday = 0, of the first day of the month (proleptic Gregorian calendar).
+std::int32_t first_weekday(std::int32_t year, std::int32_t month)
+{
+    // Days since 1970-01-01 by the civil-from-days inverse; that day was a Thursday.
+    std::int32_t y = month <= 2 ? year - 1 : year;
+    std::int32_t era = (y >= 0 ? y : y - 399) / 400;
+    std::int32_t year_of_era = y - era * 400;
+    std::int32_t month_index = month > 2 ? month - 3 : month + 9;
+    std::int32_t day_of_year = (153 * month_index + 2) / 5;
+    std::int32_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+    std::int64_t days = static_cast<std::int64_t>(era) * 146097 + day_of_era - 719468;
+    return static_cast<std::int32_t>(((days + 3) % 7 + 7) % 7);
+}
+
+}
+
+void PointerInput::press_value(PointerContext const& context, PointF point, NodeId hit)
+{
+    Node& node = m_tree.node(hit);
+    RectF rect = node.rect;
+    switch (node.kind()) {
+    case NodeKind::Slider:
+        m_drag = Drag { .kind = DragKind::Slider, .node = hit };
+        slider_from_pointer(m_tree, hit, point.x);
+        break;
+    case NodeKind::Range:
+        if (auto const* range = node.model.as<RangeModel>()) {
+            float t = clamp_unit((point.x - rect.x) / rect.w);
+            RangeThumb thumb = std::fabs(t - range->lo) <= std::fabs(t - range->hi) ? RangeThumb::Lower : RangeThumb::Upper;
+            m_drag = Drag { .kind = DragKind::RangeThumb, .node = hit, .thumb = thumb };
+            range_from_pointer(m_tree, hit, point.x, thumb);
+        }
+        break;
+    case NodeKind::Dial:
+        if (auto const* dial = node.model.as<ValueModel>())
+            m_drag = Drag { .kind = DragKind::Dial, .node = hit, .start_value = dial->value, .start_pointer = point };
+        break;
+    case NodeKind::Treeview:
+        press_treeview(context, point, hit);
+        break;
+    case NodeKind::Calendar:
+        press_calendar(point, hit);
+        break;
+    case NodeKind::Color: {
+        std::optional<ColorPart> part;
+        if (color_hue_rect(rect).contains(point.x, point.y))
+            part = ColorPart::HueStrip;
+        else if (color_field_rect(rect).contains(point.x, point.y))
+            part = ColorPart::Field;
+        if (part) {
+            m_drag = Drag { .kind = DragKind::Color, .node = hit, .color_part = *part };
+            pick_color(m_tree, hit, point.x, point.y, *part);
+        }
+        break;
+    }
+    case NodeKind::Time: {
+        std::int32_t direction = point.y < rect.y + rect.h / 2 ? 1 : -1;
+        if (point.x < rect.x + rect.w / 2)
+            step_time(m_tree, hit, direction, 0);
+        else
+            step_time(m_tree, hit, 0, direction * 5);
+        break;
+    }
+    case NodeKind::Crumbs:
+        m_focus = hit;
+        if (auto const* crumbs = node.model.as<ItemsModel>()) {
+            // Widths are estimated from the text length, as the crumbs are drawn.
+            float left = rect.x + 10.0f;
+            for (std::size_t i = 0; i < crumbs->items.size(); ++i) {
+                float width = static_cast<float>(crumbs->items[i].size()) * 10.0f + 12.0f;
+                if (point.x >= left && point.x < left + width) {
+                    TextList kept(crumbs->items.begin(), crumbs->items.begin() + static_cast<std::ptrdiff_t>(i + 1));
+                    set_crumbs(m_tree, hit, std::move(kept));
+                    m_tree.fire_change(hit, static_cast<float>(i));
+                    break;
+                }
+                left += width + 22.0f;
+            }
+        }
+        break;
+    case NodeKind::Pager:
+        if (auto const* pager = node.model.as<PagerModel>(); pager && pager->total > 0) {
+            std::int64_t button = floor_index((point.x - rect.x) / pager_button_width);
+            std::int64_t total = pager->total;
+            std::int64_t page = pager->page;
+            std::int64_t next = page;
+            if (button == 0)
+                next = std::max<std::int64_t>(page - 1, 0);
+            else if (button >= 1 && button <= total)
+                next = button - 1;
+            else if (button == total + 1)
+                next = std::min(page + 1, total - 1);
+            if (next != page) {
+                set_numeric_state(m_tree, hit, static_cast<float>(next));
+                m_tree.fire_change(hit, static_cast<float>(next));
+            }
+        }
+        break;
+    case NodeKind::Rating:
+        if (auto const* rating = node.model.as<RatingModel>(); rating && rating->maximum > 0) {
+            float star_width = std::max(rect.w / static_cast<float>(rating->maximum), 1.0f);
+            std::int64_t star = floor_index((point.x - rect.x) / star_width);
+            if (star >= 0 && star < static_cast<std::int64_t>(rating->maximum)) {
+                set_numeric_state(m_tree, hit, static_cast<float>(star + 1));
+                m_tree.fire_change(hit, static_cast<float>(star + 1));
+            }
+        }
+        break;
+    case NodeKind::Term:
+        m_focus = hit;
+        break;
+    case NodeKind::Dock:
+        if (point.y <= rect.y + 32.0f)
+            toggle_dock(m_tree, hit);
+        break;
+    default:
+        break;
+    }
+}
+
+void PointerInput::press_treeview(PointerContext const& context, PointF point, NodeId hit)
+{
+    m_focus = hit;
+    RectF rect = m_tree.node(hit).rect;
+    if (detail::in_scrollbar_zone(rect, point.x)) {
+        m_drag = Drag { .kind = DragKind::TreeScrollBar, .node = hit };
+        follow_drag(point);
+        return;
+    }
+    auto* model = m_tree.node(hit).model.as<TreeviewModel>();
+    if (!model)
+        return;
+    float header = header_height(m_tree, hit);
+    std::int64_t index = floor_index((point.y - rect.y - header + model->scroll) / tree_row_height);
+    auto visible = visible_tree_rows(*model);
+    if (index < 0 || static_cast<std::size_t>(index) >= visible.size())
+        return;
+    std::uint32_t row = visible[static_cast<std::size_t>(index)];
+    auto columns = column_layout(m_tree, hit);
+    auto column = static_cast<std::uint32_t>(columns.empty() ? 0 : column_at(columns, point.x));
+    TreeRow const& item = model->rows[row];
+    float expander = (columns.empty() ? rect.x : columns.front().x) + 8.0f + 18.0f * static_cast<float>(item.depth);
+    if (!item.leaf && point.x >= expander && point.x <= expander + 20.0f) {
+        std::uint32_t rows[1] { row };
+        open_tree_rows(m_tree, hit, rows, !item.open);
+        return;
+    }
+    bool twice = is_double_press(context, point);
+    bool control = (context.modifiers & key_modifier::control) != 0;
+    bool shift = (context.modifiers & key_modifier::shift) != 0;
+    if (model->multi && (control || (shift && model->current))) {
+        std::vector<std::uint32_t>& selection = model->selection;
+        if (control) {
+            auto found = std::find(selection.begin(), selection.end(), row);
+            if (found == selection.end())
+                selection.insert(std::upper_bound(selection.begin(), selection.end(), row), row);
+            else
+                selection.erase(found);
+        } else {
+            selection.clear();
+            for (std::uint32_t i = std::min(*model->current, row); i <= std::max(*model->current, row); ++i)
+                selection.push_back(i);
+        }
+        model->current = row;
+        m_tree.layout_dirty = true;
+        m_tree.fire(hit, UiEvent::SelectionChanged, row);
+        m_tree.fire(hit, UiEvent::RowClick, row, static_cast<float>(column));
+    } else {
+        tree_select_row(m_tree, hit, row, column);
+    }
+    if (twice)
+        m_tree.fire(hit, UiEvent::RowDoubleClick, row, static_cast<float>(column));
+}
+
+void PointerInput::press_calendar(PointF point, NodeId hit)
+{
+    RectF rect = m_tree.node(hit).rect;
+    auto* calendar = m_tree.node(hit).model.as<CalendarModel>();
+    if (!calendar)
+        return;
+    if (point.y <= rect.y + calendar_header) {
+        std::int32_t months = point.x <= rect.x + 40.0f ? -1 : point.x >= rect.right() - 40.0f ? 1 : 0;
+        if (months != 0) {
+            step_calendar(m_tree, hit, months);
+            auto const* stepped = m_tree.node(hit).model.as<CalendarModel>();
+            m_tree.fire_change(hit, static_cast<float>(stepped->day));
+        }
+        return;
+    }
+    float grid_top = calendar_header + calendar_weekday_row;
+    std::int64_t column = floor_index((point.x - rect.x) / (rect.w / 7.0f));
+    std::int64_t row = floor_index((point.y - rect.y - grid_top) / std::max((rect.h - grid_top) / 6.0f, 1.0f));
+    if (column < 0 || column >= 7 || row < 0 || row >= 6)
+        return;
+    std::int64_t day = row * 7 + column - first_weekday(calendar->year, calendar->month) + 1;
+    if (day < 1 || day > days_in_month(calendar->year, calendar->month))
+        return;
+    calendar->day = static_cast<std::uint8_t>(day);
+    m_tree.layout_dirty = true;
+    m_tree.fire_change(hit, static_cast<float>(day));
+}
+
+}
