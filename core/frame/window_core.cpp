@@ -13,14 +13,14 @@ namespace orvy {
 
 WindowCore::WindowCore(Tree& tree, StyleContext& styles, WindowLook const& look, WindowCells cells,
     std::unique_ptr<TextEngine> text, std::unique_ptr<ImageDecoder> images, std::shared_ptr<void> owner)
-    : m_tree(tree)
+    : m_owner(std::move(owner))
+    , m_tree(tree)
     , m_styles(styles)
     , m_look(look)
     , m_cells(std::move(cells))
     , m_theme(look.theme)
     , m_text(std::move(text))
     , m_decoder(std::move(images))
-    , m_owner(std::move(owner))
 {
     m_look.tint = std::clamp(m_look.tint, 0.0f, 1.0f);
     if (std::isnan(m_look.tint))
@@ -32,12 +32,7 @@ WindowCore::WindowCore(Tree& tree, StyleContext& styles, WindowLook const& look,
     }
 }
 
-WindowCore::~WindowCore()
-{
-    // The tree's callbacks may be what `m_owner` keeps alive; drop them while
-    // everything they refer to still exists.
-    m_window = nullptr;
-}
+WindowCore::~WindowCore() = default;
 
 void WindowCore::attached(NativeWindow& window)
 {

@@ -82,6 +82,8 @@ private:
     PaintContext paint_context() const;
     PointerContext pointer_context() const;
 
+    // Declared first so it is released last: it may be what keeps the tree alive.
+    std::shared_ptr<void> m_owner;
     Tree& m_tree;
     StyleContext& m_styles;
     WindowLook m_look;
@@ -96,7 +98,6 @@ private:
     Callback<std::uint8_t()> m_modifiers;
     NativeWindow* m_window = nullptr;
     ClientSize m_client;
-    std::shared_ptr<void> m_owner;
 };
 
 }
