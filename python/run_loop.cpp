@@ -136,6 +136,7 @@ bool open_native_window(std::shared_ptr<WindowState> const& window, bool run_loo
     auto core = std::make_unique<WindowCore>(state.tree, thread_styles(), look, state.cells, make_platform_text_engine(),
         make_platform_image_decoder(), hold_for_native_window(window));
     Host& host = platform_host();
+    core->set_modifier_source([&host] { return host.key_modifiers(); });
     WindowCreation made = host.create_window(native_options(state), native_hooks(window), std::move(core));
     if (!made.window) {
         PyErr_SetString(PyExc_RuntimeError, made.error.empty() ? "окно не создано" : made.error.c_str());
