@@ -234,3 +234,36 @@ def test_on_resize_reports_the_client_size():
     w.go()
     assert sizes[-1] == (500.0, 400.0)
     assert all(isinstance(v, float) for size in sizes for v in size)
+
+
+def test_real_clicks_reach_buttons_and_check_boxes_and_bindings_follow():
+    w = _orvy.W("click", 400, 300, center="screen")
+    count = _orvy.sgnl(0)
+    with w.bx(pd=20, gp=10):
+        button = w.bt("Нажми", h=60, clk=lambda: count.st(count() + 1))
+        label = w.lb(bind=lambda: f"нажатий: {count()}")
+        box = w.ch("Флажок", h=30)
+    rc = w.rects()
+    seen = {}
+
+    def click(node):
+        x, y, width, height = rc(node)
+        # Without a window manager the client area of the centred window starts at (760, 390).
+        subprocess.run(["xdotool", "mousemove", str(int(760 + x + 12)), str(int(390 + y + height / 2)), "click", "1"],
+                       check=True)
+
+    def drive():
+        click(button)
+        click(button)
+        click(box)
+
+    def finish():
+        seen["label"] = w._model(label)["text"]
+        seen["box"] = w._model(box)["on"]
+        w.close()
+
+    w.after(300, drive)
+    w.after(900, finish)
+    w.go()
+    assert count() == 2
+    assert seen == {"label": "нажатий: 2", "box": True}
