@@ -60,7 +60,7 @@ int add_controller_types(PyObject* module, ModuleState& state)
 {
     for (ControllerType const& type : controller_types) {
         bool is_post = type.slot == &ModuleState::post_type;
-        // The interpreter keeps pointers into the slots and the spec for the
+        // The interpreter keeps pointers into the slots and the PyType_Spec for the
         // life of the type, so they live as long as the process.
         auto* slots = new PyType_Slot[6];
         int count = 0;
