@@ -19,27 +19,12 @@ namespace orvy::py {
 
 namespace {
 
-// Parses `spec`, enters the window and converts the node argument (always first).
+// A node call with the helpers the layout setters share.
 template<std::size_t N>
-struct LayoutCall {
-    Args<N> a;
-    std::optional<WindowCall> call;
-    NodeId node = 0;
-
-    bool enter(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
-        ArgSpec const& spec)
-    {
-        if (!a.parse(spec, args, nargs, kwnames))
-            return false;
-        call = enter_window(self, cls, Access::Exclusive);
-        if (!call)
-            return false;
-        auto id = to_node(a[0], spec.names[0], *call);
-        if (!id)
-            return false;
-        node = *id;
-        return true;
-    }
+struct LayoutCall : NodeCall<N> {
+    using NodeCall<N>::a;
+    using NodeCall<N>::call;
+    using NodeCall<N>::node;
 
     // Optional float arguments from index `first` on; None and omission give nothing.
     template<std::size_t Count>

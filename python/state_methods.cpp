@@ -16,31 +16,6 @@ namespace orvy::py {
 
 namespace {
 
-// Parses `spec`, enters the window and converts the node argument (always first).
-template<std::size_t N>
-struct NodeCall {
-    Args<N> a;
-    std::optional<WindowCall> call;
-    NodeId node = 0;
-
-    bool enter(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
-        ArgSpec const& spec)
-    {
-        if (!a.parse(spec, args, nargs, kwnames))
-            return false;
-        call = enter_window(self, cls, Access::Exclusive);
-        if (!call)
-            return false;
-        auto id = to_node(a[0], spec.names[0], *call);
-        if (!id)
-            return false;
-        node = *id;
-        return true;
-    }
-    Tree& tree() { return call->tree(); }
-    bool running() { return call->state().is_running(); }
-};
-
 PyObject* queue_text(Tree& tree, NodeId node, TextMode mode, TextList texts)
 {
     tree.text_queue.push({ .node = node, .mode = mode, .texts = std::move(texts) });

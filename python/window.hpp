@@ -134,6 +134,32 @@ std::optional<NodeId> to_node(PyObject* value, char const* name, WindowCall cons
 // An optional node (None or absent gives an empty optional inside).
 std::optional<std::optional<NodeId>> to_opt_node(PyObject* value, char const* name, WindowCall const& call);
 
+// The prologue of every method whose first argument is a node: parses
+// `spec`, enters the window exclusively and converts the node.
+template<std::size_t N>
+struct NodeCall {
+    Args<N> a;
+    std::optional<WindowCall> call;
+    NodeId node = 0;
+
+    bool enter(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+        ArgSpec const& spec)
+    {
+        if (!a.parse(spec, args, nargs, kwnames))
+            return false;
+        call = enter_window(self, cls, Access::Exclusive);
+        if (!call)
+            return false;
+        auto id = to_node(a[0], spec.names[0], *call);
+        if (!id)
+            return false;
+        node = *id;
+        return true;
+    }
+    Tree& tree() { return call->tree(); }
+    bool running() { return call->state().is_running(); }
+};
+
 // New handles for Python.
 PyObject* new_node_handle(ModuleState& module, WindowState const& window, NodeId id);
 PyObject* new_context(ModuleState& module, std::shared_ptr<WindowState> const& window, NodeId id);
