@@ -4,6 +4,8 @@
 
 #include "core/tree/tree.hpp"
 
+#include <string_view>
+
 namespace orvy {
 
 class StyleContext;
@@ -25,6 +27,9 @@ void apply_request(Tree& tree, NodeRequest const& request);
 
 // The eased progress of a tween at linear progress p in 0..1.
 float ease(std::uint8_t easing, float p);
+// The easing code of a name: "lin", "in" and "io", matched exactly; any
+// other name is cubic out.
+std::uint8_t easing_from_name(std::string_view name);
 
 // Context menu geometry: 220 px wide, 30 px per item.
 inline constexpr float menu_width = 220.0f;

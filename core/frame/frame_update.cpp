@@ -251,6 +251,17 @@ float ease(std::uint8_t easing, float p)
     }
 }
 
+std::uint8_t easing_from_name(std::string_view name)
+{
+    if (name == "lin")
+        return static_cast<std::uint8_t>(Easing::Linear);
+    if (name == "in")
+        return static_cast<std::uint8_t>(Easing::CubicIn);
+    if (name == "io")
+        return static_cast<std::uint8_t>(Easing::CubicInOut);
+    return 2;
+}
+
 std::chrono::nanoseconds timer_interval(float milliseconds)
 {
     constexpr double one_day = 24.0 * 3600.0 * 1000.0;

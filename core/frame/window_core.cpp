@@ -52,8 +52,17 @@ FrameContext WindowCore::frame_context() const
 bool WindowCore::frame_update()
 {
     bool changed = orvy::frame_update(m_tree, frame_context());
-    changed |= m_overlays.take_notification(m_tree, Clock::now());
-    return m_overlays.expire(Clock::now()) || changed;
+    // Callbacks run by the update may have asked for dialogs and toasts.
+    return take_overlay_requests() || changed;
+}
+
+bool WindowCore::take_overlay_requests()
+{
+    Instant now = Clock::now();
+    bool changed = m_overlays.take_dialogs(m_cells.dialogs.take());
+    changed |= m_overlays.take_notification(m_tree, now);
+    changed |= m_overlays.take_toasts(m_cells.notifications.take(), now);
+    return m_overlays.expire(now) || changed;
 }
 
 PaintContext WindowCore::paint_context() const
@@ -115,9 +124,12 @@ void WindowCore::resize(ClientSize size)
 
 void WindowCore::apply_font(FontChange change)
 {
-    m_look.font_family = std::move(change.family);
-    m_look.font_size = change.size;
-    m_styles.font_families().set_default(m_look.font_family);
+    if (change.family) {
+        m_look.font_family = std::move(*change.family);
+        m_styles.font_families().set_default(m_look.font_family);
+    }
+    if (change.size)
+        m_look.font_size = *change.size;
     if (m_text)
         m_text->clear_caches();
     m_tree.layout_dirty = true;
@@ -132,11 +144,10 @@ void WindowCore::prepare_frame()
         apply_font(std::move(*font));
     // Step 4: the watched style sheet.
     m_styles.check_hot_reload(m_tree);
+    // Steps 5 to 7: the next dialog, the notification pill, new toasts; timed overlays expire.
+    take_overlay_requests();
     // Step 8: the frame update, then layout when something moved.
     orvy::frame_update(m_tree, frame_context());
-    // Steps 6 and 7: a button's toast becomes the notification pill; timed overlays expire.
-    m_overlays.take_notification(m_tree, Clock::now());
-    m_overlays.expire(Clock::now());
     RectF client { 0, 0, static_cast<float>(m_client.width), static_cast<float>(m_client.height) };
     if (layout(m_tree, client)) {
         auto& rects = *m_cells.rects;

@@ -12,14 +12,16 @@
 #include "core/window/host.hpp"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace orvy {
 
-// A base-font change requested while the window runs.
+// A base-font change requested while the window runs; what is not given
+// keeps its current value.
 struct FontChange {
-    Text family;
-    float size = 20.0f;
+    std::optional<Text> family;
+    std::optional<float> size;
 };
 
 // What a window paints with, fixed when it is created.
@@ -37,6 +39,10 @@ struct WindowLook {
 struct WindowCells {
     PendingTheme theme;
     SharedSlot<FontChange> font;
+    // Message dialogs and notifications in request order; the frame pipeline
+    // shows the dialogs one at a time and turns the notifications into toasts.
+    SharedCell<Dialog> dialogs;
+    SharedCell<Toast> notifications;
     // Every node's rectangle as of the last layout, for `rects()`.
     std::shared_ptr<std::vector<RectF>> rects = std::make_shared<std::vector<RectF>>();
     // Frames painted so far, for measurements.
@@ -78,6 +84,9 @@ private:
     // the frame update, layout and the exported rectangles.
     void prepare_frame();
     void apply_font(FontChange change);
+    // Steps 5 to 7: dialogs, the notification pill and toasts; returns
+    // whether any overlay changed or a timed one is still on screen.
+    bool take_overlay_requests();
     FrameContext frame_context() const;
     PaintContext paint_context() const;
     PointerContext pointer_context() const;

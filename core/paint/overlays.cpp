@@ -38,6 +38,26 @@ bool OverlayState::take_notification(Tree& tree, Instant now)
     return true;
 }
 
+bool OverlayState::take_dialogs(std::vector<Dialog> requested)
+{
+    for (Dialog& request : requested)
+        waiting_dialogs.push_back(std::move(request));
+    if (dialog || waiting_dialogs.empty())
+        return false;
+    dialog = std::move(waiting_dialogs.front());
+    waiting_dialogs.pop_front();
+    return true;
+}
+
+bool OverlayState::take_toasts(std::vector<Toast> posted, Instant now)
+{
+    for (Toast& toast : posted) {
+        toast.start = now;
+        toasts.push_back(std::move(toast));
+    }
+    return !posted.empty();
+}
+
 bool OverlayState::expire(Instant now)
 {
     if (notification && notification->end <= now)

@@ -7,6 +7,7 @@
 #include "core/paint/painter.hpp"
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <span>
 #include <vector>
@@ -81,7 +82,17 @@ struct OverlayState {
     std::optional<Notification> notification;
     std::vector<Toast> toasts;
     std::optional<Dialog> dialog;
+    // Dialogs requested while another one is shown, in request order.
+    std::deque<Dialog> waiting_dialogs;
     bool inspector = false; // F12 in a window made with insp=True
+
+    // Frame step for message dialogs: the requests join the waiting line and,
+    // when no dialog is shown, the first waiting one is shown. Returns whether
+    // one was.
+    bool take_dialogs(std::vector<Dialog> requested);
+    // Frame step for toasts: newly posted ones join the live list, starting
+    // now. Returns whether any did.
+    bool take_toasts(std::vector<Toast> posted, Instant now);
 
     // Frame step for the pill: a message a button's `toast=` left in the tree
     // replaces the current one for the tree's toast time. Returns whether one did.

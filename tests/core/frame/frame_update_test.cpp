@@ -217,6 +217,31 @@ TEST(Tweens, easings_at_the_quarter_and_the_middle)
     EXPECT_FLOAT_EQ(ease(77, 0.5f), 0.875f);
 }
 
+TEST(Tweens, a_linear_half_second_tween_rises_evenly_and_unknown_names_ease_out)
+{
+    Frames f;
+    std::vector<float> seen;
+    f.tree.tween_inbox.push({ .on_value = [&](Tree&, float v) { seen.push_back(v); },
+        .from = 0,
+        .to = 1,
+        .duration = 0.5f,
+        .easing = easing_from_name("lin") });
+    f.update();
+    for (int frame = 0; frame < 5; ++frame)
+        f.update(100ms);
+    ASSERT_EQ(seen.size(), 6u);
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        EXPECT_NEAR(seen[i], 0.2f * static_cast<float>(i), 1e-5f);
+    EXPECT_FALSE(f.update(100ms));
+    EXPECT_EQ(seen.back(), 1.0f);
+
+    EXPECT_EQ(easing_from_name("in"), 1);
+    EXPECT_EQ(easing_from_name("io"), 3);
+    EXPECT_EQ(easing_from_name("out"), 2);
+    EXPECT_EQ(easing_from_name("LIN"), 2);
+    EXPECT_EQ(easing_from_name(""), 2);
+}
+
 TEST(Timers, an_after_zero_fires_once_at_least_a_millisecond_after_intake)
 {
     Frames f;
