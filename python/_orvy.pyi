@@ -20,11 +20,35 @@ class S:
 def sgnl(vl: Any) -> S:
     """Создаёт сигнал с начальным значением."""
 
-class Fx: ...
-class Fnt: ...
+class Fx:
+    def __call__(self, sig: Any, to: float, *, frm: Optional[float] = None, dur: float = 0.3,
+                 ease: str = "out") -> None: ...
+
+class Fnt:
+    def __call__(self, family: Optional[str] = None, size: Optional[float] = None) -> None: ...
+
 class Post: ...
 class Rct: ...
-class Dlg: ...
+
+class Dlg:
+    def __call__(self, title: str, message: str, buttons: Sequence[str], *,
+                 on: Optional[Callable[[int], Any]] = None) -> None: ...
+    def msg(self, title: str, message: str, *, ok: str = "Ок", on: Optional[Callable[[int], Any]] = None) -> None:
+        """Информационное окно с одной кнопкой."""
+    def alert(self, message: str, *, title: str = "Внимание", ok: str = "Ок",
+              on: Optional[Callable[[int], Any]] = None) -> None:
+        """Предупреждение с одной кнопкой."""
+
+# Not exported by the module; reached through W.nt() and W.thm().
+class Note:
+    def __call__(self, title: str, text: str, *, secs: float = 4.0, action: str = "", corner: str = "tr",
+                 on: Optional[Callable[[], Any]] = None) -> None: ...
+    def snack(self, text: str, *, secs: float = 4.0, action: str = "", corner: str = "",
+              on: Optional[Callable[[], Any]] = None) -> None:
+        """Снэкбар; без `corner` — по центру внизу окна."""
+
+class Thm:
+    def __call__(self, name: str) -> None: ...
 
 class W:
     def __init__(self, ttl: str = "ORVY", w: int = 1280, h: int = 720, thm: str = "drk", glass: bool = False,
@@ -322,3 +346,13 @@ class W:
         """Возвращает элементы хлебных крошек узла."""
     def tre_opened(self, node: N) -> List[int]:
         """Индексы раскрытых строк дерева."""
+    def dlg(self) -> Dlg:
+        """Возвращает контроллер диалогов."""
+    def nt(self) -> Note:
+        """Уведомления: `nt(title, text)` и `nt.snack(text)`."""
+    def fx(self) -> Fx:
+        """Возвращает контроллер анимаций."""
+    def thm(self) -> Thm:
+        """Смена темы из кода: `thm("drk")`."""
+    def fnt(self) -> Fnt:
+        """Живая смена шрифта: `fnt(family, size)`."""

@@ -39,20 +39,50 @@ ControllerObject* enter_controller(PyObject* self)
     return controller->bound.check_thread() ? controller : nullptr;
 }
 
+PyObject* new_controller(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs,
+    PyObject* kwnames, char const* function, PyTypeObject* ModuleState::*type, char const* internal_name)
+{
+    ArgSpec const spec { function, {}, 0, 0 };
+    Args<1> a;
+    if (!a.parse(spec, args, nargs, kwnames))
+        return nullptr;
+    auto call = enter_window(self, cls, Access::Shared);
+    if (!call)
+        return nullptr;
+    return reinterpret_cast<PyObject*>(
+        create_object<ControllerObject>(call->module->*type, internal_name, call->object->state));
+}
+
 void add_window_controller_methods(MethodList&) { }
 
-PyMethodDef* controller_methods(char const*)
+PyMethodDef* controller_methods(char const* name)
 {
+    std::string_view python_name = name;
+    if (python_name == "Dlg")
+        return dialog_methods();
+    if (python_name == "Note")
+        return notes_methods();
     static PyMethodDef none[] = { { nullptr, nullptr, 0, nullptr } };
     return none;
 }
 
 PyType_Slot controller_call_slot(char const* name)
 {
-    if (std::string_view(name) == "Post")
+    std::string_view python_name = name;
+    if (python_name == "Post")
         return post_call_slot();
-    if (std::string_view(name) == "Rct")
+    if (python_name == "Rct")
         return rects_call_slot();
+    if (python_name == "Dlg")
+        return dialog_call_slot();
+    if (python_name == "Note")
+        return notes_call_slot();
+    if (python_name == "Fx")
+        return effects_call_slot();
+    if (python_name == "Thm")
+        return theme_call_slot();
+    if (python_name == "Fnt")
+        return font_call_slot();
     return { 0, nullptr };
 }
 

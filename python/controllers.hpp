@@ -24,6 +24,11 @@ struct PostObject {
 
 ControllerObject* enter_controller(PyObject* self);
 
+// The body of the W methods that hand out a controller: no arguments, any
+// window phase; the controller shares the window's state.
+PyObject* new_controller(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs,
+    PyObject* kwnames, char const* function, PyTypeObject* ModuleState::*type, char const* internal_name);
+
 // Methods and call slot of each controller class, by Python name; the
 // controller families fill these in as they arrive.
 PyMethodDef* controller_methods(char const* name);
@@ -32,5 +37,15 @@ PyType_Slot controller_call_slot(char const* name);
 PyType_Slot post_call_slot();
 // Rct's call slot: a node's rectangle from the last layout (rects_and_measures.cpp).
 PyType_Slot rects_call_slot();
+// Dlg and Note (dialogs_and_notes.cpp): the call slots and the methods
+// msg, alert and snack.
+PyType_Slot dialog_call_slot();
+PyType_Slot notes_call_slot();
+PyMethodDef* dialog_methods();
+PyMethodDef* notes_methods();
+// Fx, Thm and Fnt (effects_theme_font.cpp).
+PyType_Slot effects_call_slot();
+PyType_Slot theme_call_slot();
+PyType_Slot font_call_slot();
 
 }
