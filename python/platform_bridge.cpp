@@ -20,7 +20,7 @@ PointF native_client_size(WindowState&) { return {}; }
 
 void move_native_window(WindowState&, float, float) { }
 
-PointF primary_screen_size() { return {}; }
+std::optional<PointF> primary_screen_size() { return PointF {}; }
 
 void wake_native_window(WindowState&) { }
 

@@ -1,12 +1,24 @@
-// The module's seam to the native window: creating it, running the loop and
-// the few window queries W offers.
+// The module's seam to the native window: loading the backend, creating the
+// window, running the loop and the few window queries W offers.
 #pragma once
 
 #include "core/tree/geometry.hpp"
 
 #include <memory>
+#include <optional>
+
+namespace orvy {
+struct PlatformTable;
+}
 
 namespace orvy::py {
+
+// The backend's services, its library opened on first use (once per
+// process). Null with RuntimeError set when the library cannot be loaded;
+// every later call reports the same error.
+PlatformTable const* platform_services();
+// The services if they are loaded already; never loads, never sets an error.
+PlatformTable const* loaded_platform_services();
 
 struct WindowState;
 
@@ -20,7 +32,8 @@ void close_native_window(WindowState& window);
 // Client size, (0, 0) without a native window.
 PointF native_client_size(WindowState& window);
 void move_native_window(WindowState& window, float x, float y);
-PointF primary_screen_size();
+// Nothing with RuntimeError set when the backend cannot be loaded.
+std::optional<PointF> primary_screen_size();
 // Makes a live native window run a frame soon (timers and calls are waiting).
 void wake_native_window(WindowState& window);
 

@@ -7,6 +7,7 @@
 
 #if ORVY_HAS_PLATFORM
 #include "core/window/platform.hpp"
+#include "python/platform_bridge.hpp"
 #endif
 
 #include <algorithm>
@@ -43,7 +44,13 @@ PyObject* measure_text(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObj
     double width = 0, height = 0;
 #if ORVY_HAS_PLATFORM
     // One engine per calling thread, made on first use.
-    thread_local std::unique_ptr<TextEngine> engine = make_platform_text_engine();
+    thread_local std::unique_ptr<TextEngine> engine;
+    if (!engine) {
+        PlatformTable const* platform = platform_services();
+        if (!platform)
+            return nullptr;
+        engine = platform->make_text_engine();
+    }
     if (engine && !text->empty()) {
         float measured_size = std::isnan(*size) ? 1.0f : std::clamp(*size, 1.0f, 10000.0f);
         TextSize measured = engine->measure(*text, measured_size, *family);
@@ -65,7 +72,13 @@ PyObject* frames(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* k
         return nullptr;
     std::uint32_t count = 1;
 #if ORVY_HAS_PLATFORM
-    thread_local std::unique_ptr<ImageDecoder> decoder = make_platform_image_decoder();
+    thread_local std::unique_ptr<ImageDecoder> decoder;
+    if (!decoder) {
+        PlatformTable const* platform = platform_services();
+        if (!platform)
+            return nullptr;
+        decoder = platform->make_image_decoder();
+    }
     if (decoder)
         count = std::max<std::uint32_t>(decoder->frame_count_file(*path), 1);
 #endif

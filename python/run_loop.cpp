@@ -1,4 +1,4 @@
-// The native window behind W: creating it through the platform host,
+// The native window behind W: creating it through the loaded backend's host,
 // running the loop with the interpreter lock released, and the window queries.
 #if ORVY_HAS_PLATFORM
 
@@ -116,15 +116,20 @@ private:
     std::shared_ptr<std::atomic<std::uint64_t>> m_count;
 };
 
+// A window that exists was made by the backend, which is loaded by then.
 NativeWindow* live_window(WindowState const& state)
 {
-    return state.native ? platform_host().find(state.native) : nullptr;
+    PlatformTable const* platform = state.native ? loaded_platform_services() : nullptr;
+    return platform ? platform->host().find(state.native) : nullptr;
 }
 
 }
 
 bool open_native_window(std::shared_ptr<WindowState> const& window, bool run_loop)
 {
+    PlatformTable const* platform = platform_services();
+    if (!platform)
+        return false;
     WindowState& state = *window;
     WindowLook look { .theme = theme_from_name(state.settings.theme),
         .font_family = state.font_family,
@@ -133,9 +138,9 @@ bool open_native_window(std::shared_ptr<WindowState> const& window, bool run_loo
         .tint = state.settings.tint,
         .inspector = state.settings.inspector };
     thread_styles().font_families().set_default(state.font_family);
-    auto core = std::make_unique<WindowCore>(state.tree, thread_styles(), look, state.cells, make_platform_text_engine(),
-        make_platform_image_decoder(), hold_for_native_window(window));
-    Host& host = platform_host();
+    auto core = std::make_unique<WindowCore>(state.tree, thread_styles(), look, state.cells,
+        platform->make_text_engine(), platform->make_image_decoder(), hold_for_native_window(window));
+    Host& host = platform->host();
     core->set_modifier_source([&host] { return host.key_modifiers(); });
     WindowCreation made = host.create_window(native_options(state), native_hooks(window), std::move(core));
     if (!made.window) {
@@ -181,10 +186,13 @@ void move_native_window(WindowState& window, float x, float y)
         native->move(saturate(x), saturate(y));
 }
 
-PointF primary_screen_size()
+std::optional<PointF> primary_screen_size()
 {
-    ClientSize size = platform_host().screen_size();
-    return { static_cast<float>(size.width), static_cast<float>(size.height) };
+    PlatformTable const* platform = platform_services();
+    if (!platform)
+        return std::nullopt;
+    ClientSize size = platform->host().screen_size();
+    return PointF { static_cast<float>(size.width), static_cast<float>(size.height) };
 }
 
 void wake_native_window(WindowState& window)

@@ -229,8 +229,10 @@ PyObject* screen(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* k
     Args<1> a;
     if (!a.parse(spec, args, nargs, kwnames))
         return nullptr;
-    PointF size = primary_screen_size();
-    return Py_BuildValue("(dd)", static_cast<double>(size.x), static_cast<double>(size.y));
+    std::optional<PointF> size = primary_screen_size();
+    if (!size)
+        return nullptr;
+    return Py_BuildValue("(dd)", static_cast<double>(size->x), static_cast<double>(size->y));
 }
 
 PyObject* on_resize(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)

@@ -1,0 +1,127 @@
+"""The backend library beside the module: not loaded by the import, loaded on
+first use, and a clear RuntimeError when it is missing or from another build."""
+import os
+import shutil
+import subprocess
+import sys
+import textwrap
+
+import pytest
+
+import _orvy
+
+HEAVY = ("libSDL2", "libcairo", "libpango", "libpng", "libjpeg", "libgif", "_orvy_linux.so")
+
+
+def run_python(script, path):
+    env = dict(os.environ, PYTHONPATH=str(path), PYTHONDONTWRITEBYTECODE="1")
+    done = subprocess.run([sys.executable, "-c", textwrap.dedent(script)], capture_output=True, text=True,
+                          timeout=120, env=env)
+    assert done.returncode == 0, done.stderr
+    return done.stdout
+
+
+def test_import_maps_no_window_or_drawing_library_until_text_is_measured():
+    out = run_python("""
+        import threading
+        import _orvy
+
+        def mapped():
+            with open("/proc/self/maps") as maps:
+                text = maps.read()
+            return sorted(name for name in %r if name in text)
+
+        print("import", mapped())
+        w = _orvy.W("t", 300, 200)
+        with w.bx():
+            w.lb("x")
+            w.bt("y")
+        print("built", mapped())
+        results = []
+        threads = [threading.Thread(target=lambda: results.append(_orvy.W.measure_text("hello", 15.0)))
+                   for _ in range(4)]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        print("same", len(set(results)) == 1 and len(results) == 4 and results[0][0] > 0)
+        print("measured", mapped())
+    """ % (HEAVY,), os.path.dirname(_orvy.__file__))
+    assert "import []" in out
+    assert "built []" in out
+    assert "same True" in out
+    measured = out.split("measured ")[1]
+    for name in ("libSDL2", "libcairo", "libpango", "_orvy_linux.so"):
+        assert name in measured
+
+
+@pytest.fixture
+def lone_module(tmp_path):
+    """The module copied alone into an empty directory."""
+    shutil.copy(_orvy.__file__, tmp_path)
+    return tmp_path
+
+
+def test_a_missing_backend_library_is_a_runtime_error_and_building_still_works(lone_module):
+    out = run_python("""
+        import _orvy
+        assert _orvy.__file__.startswith(%r)
+
+        def error_of(call):
+            try:
+                call()
+            except RuntimeError as error:
+                return str(error)
+            return "no error"
+
+        w = _orvy.W("lone", 300, 200)
+        with w.bx():
+            label = w.lb("x")
+            w.bt("y")
+        w.txt(label, "changed")
+        first = error_of(lambda: _orvy.W.measure_text("hello"))
+        print("measure:", first)
+        print("again same:", error_of(lambda: _orvy.W.measure_text("hello")) == first)
+        print("frames same:", error_of(lambda: _orvy.W.frames("a.gif")) == first)
+        print("screen same:", error_of(_orvy.W.screen) == first)
+        print("go same:", error_of(w.go) == first)
+        print("nodes:", len(w._nodes()))
+    """ % (str(lone_module),), lone_module)
+    message = out.split("measure: ")[1].splitlines()[0]
+    assert "оконная система не загружена" in message
+    # dlerror's own words: the path it tried and why it failed.
+    assert os.path.join(str(lone_module), "_orvy_linux.so") in message
+    assert "No such file" in message
+    for check in ("again same", "frames same", "screen same", "go same"):
+        assert check + ": True" in out
+    assert "nodes: 4" in out
+
+
+def build_library(directory, source):
+    compiler = shutil.which("cc") or shutil.which("gcc")
+    if not compiler:
+        pytest.skip("needs a C compiler")
+    (directory / "fake.c").write_text(source)
+    subprocess.run([compiler, "-shared", "-fPIC", "-o", str(directory / "_orvy_linux.so"),
+                    str(directory / "fake.c")], check=True, timeout=60)
+    (directory / "fake.c").unlink()
+
+
+@pytest.mark.parametrize("source, words", [
+    ("int unrelated(void) { return 0; }", "orvy_platform_table"),
+    ("struct T { unsigned version, size; } const t = { 999, 8 };\n"
+     "struct T const* orvy_platform_table(void) { return &t; }", "версия таблицы 999"),
+])
+def test_a_backend_library_from_another_build_is_refused(lone_module, source, words):
+    build_library(lone_module, source)
+    out = run_python("""
+        import _orvy
+        try:
+            _orvy.W.measure_text("hello")
+        except RuntimeError as error:
+            print("error:", error)
+        print("built:", _orvy.W().lb("still") is not None)
+    """, lone_module)
+    assert "error: оконная система не загружена" in out
+    assert words in out
+    assert "built: True" in out
