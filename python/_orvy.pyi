@@ -90,6 +90,23 @@ class W:
     def __exit__(self, _t: Any = None, _v: Any = None, _tb: Any = None) -> None: ...
     def on_error(self, f: Callable[[str], Any]) -> None:
         """Хук необработанных исключений колбэков; `f(text)` с traceback."""
+    # Timers, posting and window-property signals
+    def every(self, ms: float, f: Callable[[], Any]) -> int:
+        """Периодический вызов каждые `ms` мс; возвращает идентификатор."""
+    def after(self, ms: float, f: Callable[[], Any]) -> int:
+        """Одноразовый вызов через `ms` мс; возвращает идентификатор."""
+    def cancel(self, tid: int) -> None:
+        """Отменяет таймер по идентификатору; повторный вызов безвреден."""
+    def post(self) -> Post:
+        """Очередь вызовов в UI-потоке: `p = win.post()`, далее `p(f)` из любого потока."""
+    def tint(self, sig: Callable[[], float]) -> None:
+        """Привязывает прозрачность фона окна к сигналу 0..1."""
+    def blur(self, sig: Callable[[], float]) -> None:
+        """Привязывает силу размытия к сигналу 0..1 (0 — выключено)."""
+    def blur_mode(self, sig: Callable[[], float]) -> None:
+        """Привязывает режим фона к сигналу: 0 — нет, иначе — размытие."""
+    def drag_smooth(self, sig: Callable[[], float]) -> None:
+        """Привязывает гашение размытия при перемещении к сигналу (0/1)."""
     # CSS
     def css(self, text: str, *, replace: bool = False) -> None:
         """Применяет CSS-подмножество из строки."""

@@ -11,11 +11,7 @@
 
 namespace orvy::py {
 
-namespace {
-
-// Calls f() unless it read signals before and none of them changed since.
-// Returns the result, or null when skipped or failed (the failure reported).
-PyRef evaluate(PyObject* f, std::vector<std::uint32_t>& ids)
+PyRef evaluate_pull(PyObject* f, std::vector<std::uint32_t>& ids)
 {
     SignalTracking& tracking = signal_tracking();
     if (!ids.empty() && std::none_of(ids.begin(), ids.end(), [&](std::uint32_t id) { return tracking.dirty.contains(id); }))
@@ -32,6 +28,8 @@ PyRef evaluate(PyObject* f, std::vector<std::uint32_t>& ids)
         report_exception();
     return result;
 }
+
+namespace {
 
 std::optional<float> number(PyObject* value)
 {
@@ -199,11 +197,12 @@ void refresh_bindings(WindowState& window)
     if (tracking.refreshing)
         return;
     tracking.refreshing = true;
+    CurrentWindowScope current(window);
     // Bindings may be added while they run (build inside a binding); walk by index.
     for (std::size_t i = 0; i < window.bindings.size(); ++i) {
         PyRef callable = window.bindings[i].callable;
         std::vector<std::uint32_t> ids = std::move(window.bindings[i].dependencies);
-        PyRef result = evaluate(callable.get(), ids);
+        PyRef result = evaluate_pull(callable.get(), ids);
         window.bindings[i].dependencies = std::move(ids);
         if (!result)
             continue;
@@ -213,6 +212,7 @@ void refresh_bindings(WindowState& window)
         if (!apply(window.tree, binding, result.get()))
             report_exception();
     }
+    refresh_window_properties();
     tracking.dirty.clear();
     tracking.refreshing = false;
 }

@@ -23,8 +23,14 @@ void report_exception();
 // Sets (or, with None, clears) the calling thread's exception hook.
 void set_exception_hook(PyObject* hook);
 
-// Re-evaluates the window's pull bindings whose signals changed.
+// Re-evaluates the window's pull bindings whose signals changed, then the
+// thread's window-property signals.
 void refresh_bindings(WindowState& window);
+
+// Calls the pull callable f() unless it read signals before and none of them
+// changed since; records the signals it reads into `ids`. Returns the
+// result, or null when skipped or failed (the failure reported).
+PyRef evaluate_pull(PyObject* f, std::vector<std::uint32_t>& ids);
 
 // Calls `callable(*args)` with the interpreter lock held by the caller.
 // `args` is a tuple or null (no arguments). Returns the result, or null

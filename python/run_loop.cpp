@@ -135,9 +135,9 @@ bool open_native_window(std::shared_ptr<WindowState> const& window, bool run_loo
         .font_family = state.font_family,
         .font_size = state.font_size,
         .glass = state.settings.glass,
-        .tint = state.settings.tint,
         .inspector = state.settings.inspector };
     thread_styles().font_families().set_default(state.font_family);
+    *state.cells.effects = WindowEffects::initial(state.settings.tint, state.settings.blur);
     auto core = std::make_unique<WindowCore>(state.tree, thread_styles(), look, state.cells,
         platform->make_text_engine(), platform->make_image_decoder(), hold_for_native_window(window));
     Host& host = platform->host();
@@ -148,6 +148,7 @@ bool open_native_window(std::shared_ptr<WindowState> const& window, bool run_loo
         return false;
     }
     state.native = made.window->id();
+    set_created_window(window);
     PostQueue::process().attach(*state.post,
         std::make_shared<CountingWaker>(made.window->waker(), state.post_wakeups));
     // Timers and posted calls made before the window existed are waiting.

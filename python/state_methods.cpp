@@ -126,8 +126,16 @@ PyObject* txt(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
     auto text = to_text(c.a[1], "text");
     if (!text)
         return nullptr;
-    if (c.running())
-        return queue_text(c.tree(), c.node, TextMode::Textbox, { std::move(*text) });
+    if (c.running()) {
+        // A text box takes its text before the next frame update, caret at
+        // the end; the other text kinds follow the text queue, as they do
+        // for their bindings.
+        if (c.tree().node(c.node).kind() == NodeKind::Textbox) {
+            c.tree().pending_text.push({ .node = c.node, .text = std::move(*text) });
+            Py_RETURN_NONE;
+        }
+        return queue_text(c.tree(), c.node, TextMode::Label, { std::move(*text) });
+    }
     set_text(c.tree(), c.node, std::move(*text));
     Py_RETURN_NONE;
 }

@@ -6,6 +6,7 @@
 //     W._options() -> dict       # the window's options and frame decoration
 //     W._post_wakeups() -> int   # wake-ups sent by the window's Post objects
 //     W._frames() -> int         # frames painted (and presented) so far
+//     W._effects() -> (tint, accent state, gradient, drag smooth)
 #include "core/tree/utf.hpp"
 #include "python/invoke.hpp"
 #include "python/window.hpp"
@@ -143,6 +144,20 @@ PyObject* frames(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ss
     return PyLong_FromUnsignedLongLong(*call->state().cells.frames);
 }
 
+PyObject* effects(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    static ArgSpec const spec { "W._effects", {}, 0, 0 };
+    Args<1> a;
+    if (!a.parse(spec, args, nargs, kwnames))
+        return nullptr;
+    auto call = enter_window(self, cls, Access::Shared);
+    if (!call)
+        return nullptr;
+    WindowEffects const& e = *call->state().cells.effects;
+    return Py_BuildValue("(dkkO)", double(e.tint), static_cast<unsigned long>(e.backdrop.accent_state),
+        static_cast<unsigned long>(e.backdrop.gradient), e.drag_smooth ? Py_True : Py_False);
+}
+
 void add_methods(MethodList& methods)
 {
     methods.insert(methods.end(), {
@@ -151,6 +166,7 @@ void add_methods(MethodList& methods)
         method<probe>("_probe", "_probe($self, f)\n--\n\nЧисло позиционных параметров колбэка."),
         method<options>("_options", "_options($self)\n--\n\nПараметры окна для тестов."),
         method<frames>("_frames", "_frames($self)\n--\n\nЧисло нарисованных кадров."),
+        method<effects>("_effects", "_effects($self)\n--\n\nТонировка, фон и гашение размытия окна."),
         method<post_wakeups>("_post_wakeups", "_post_wakeups($self)\n--\n\nЧисло пробуждений окна от Post."),
     });
 }

@@ -160,6 +160,26 @@ struct NodeCall {
     bool running() { return call->state().is_running(); }
 };
 
+// The thread's current window: the window whose bindings are being
+// refreshed, else the last native window created on this thread (null once
+// it is gone). The window-property signals apply to it.
+WindowState* current_window();
+void set_created_window(std::shared_ptr<WindowState> const& window);
+
+class CurrentWindowScope {
+public:
+    explicit CurrentWindowScope(WindowState& window);
+    ~CurrentWindowScope();
+    CurrentWindowScope(CurrentWindowScope const&) = delete;
+    CurrentWindowScope& operator=(CurrentWindowScope const&) = delete;
+
+private:
+    WindowState* m_previous;
+};
+
+// Evaluates the thread's window-property signals into the current window's effects.
+void refresh_window_properties();
+
 // New handles for Python.
 PyObject* new_node_handle(ModuleState& module, WindowState const& window, NodeId id);
 PyObject* new_context(ModuleState& module, std::shared_ptr<WindowState> const& window, NodeId id);

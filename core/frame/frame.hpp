@@ -22,6 +22,16 @@ struct FrameContext {
 // moving, that is when a repaint is due.
 bool frame_update(Tree& tree, FrameContext const& context);
 
+// Applies the text boxes' pending texts in arrival order; returns whether
+// there were any. Entries for other kinds or missing nodes are skipped.
+bool apply_pending_text(Tree& tree);
+
+// The horizontal scroll that keeps a single-line field's caret in view: the
+// field shows `visible_width` pixels from the scroll position on; a caret
+// left of it scrolls to the caret, a caret past it scrolls so that the caret
+// sits at the right edge, and the scroll never goes below 0.
+float caret_scroll(float scroll, float caret_x, float visible_width);
+
 // Applies one node request; requests for nodes the tree does not have are skipped.
 void apply_request(Tree& tree, NodeRequest const& request);
 

@@ -1,5 +1,5 @@
-// Node requests: the changes Python makes to a running window, applied at
-// the start of the next frame.
+// Node requests and pending texts: the changes Python makes to a running
+// window, applied at the start of the next frame.
 #include "core/frame/frame.hpp"
 
 #include "core/models/models.hpp"
@@ -138,6 +138,31 @@ void apply_request(Tree& tree, NodeRequest const& request)
         set_border_line(tree, id, a, b, c, on(d));
         break;
     }
+}
+
+bool apply_pending_text(Tree& tree)
+{
+    auto pending = tree.pending_text.take();
+    for (PendingText& entry : pending) {
+        if (!tree.contains(entry.node) || tree.node(entry.node).kind() != NodeKind::Textbox)
+            continue;
+        auto* box = tree.node(entry.node).model.as<TextboxModel>();
+        if (entry.text && *entry.text != box->text) {
+            box->text = std::move(*entry.text);
+            tree.layout_dirty = true;
+        }
+        box->caret = box->anchor = box->text.size();
+    }
+    return !pending.empty();
+}
+
+float caret_scroll(float scroll, float caret_x, float visible_width)
+{
+    if (caret_x < scroll)
+        scroll = caret_x;
+    else if (caret_x > scroll + visible_width)
+        scroll = caret_x - visible_width;
+    return std::isnan(scroll) ? 0.0f : std::max(scroll, 0.0f);
 }
 
 }

@@ -22,9 +22,6 @@ WindowCore::WindowCore(Tree& tree, StyleContext& styles, WindowLook const& look,
     , m_text(std::move(text))
     , m_decoder(std::move(images))
 {
-    m_look.tint = std::clamp(m_look.tint, 0.0f, 1.0f);
-    if (std::isnan(m_look.tint))
-        m_look.tint = 0.0f;
     if (m_text) {
         m_text->set_family_lookup([&styles](std::uint16_t family) {
             return utf16_to_utf8(styles.font_families().name(family));
@@ -38,6 +35,16 @@ void WindowCore::attached(NativeWindow& window)
 {
     m_window = &window;
     m_client = window.client_size();
+    sync_backdrop();
+}
+
+void WindowCore::sync_backdrop()
+{
+    Backdrop wanted = m_cells.effects->backdrop;
+    if (!m_window || m_applied_backdrop == wanted)
+        return;
+    m_window->set_backdrop(wanted);
+    m_applied_backdrop = wanted;
 }
 
 FrameContext WindowCore::frame_context() const
@@ -51,7 +58,9 @@ FrameContext WindowCore::frame_context() const
 
 bool WindowCore::frame_update()
 {
-    bool changed = orvy::frame_update(m_tree, frame_context());
+    sync_backdrop();
+    bool changed = apply_pending_text(m_tree);
+    changed |= orvy::frame_update(m_tree, frame_context());
     // Callbacks run by the update may have asked for dialogs and toasts.
     return take_overlay_requests() || changed;
 }
@@ -142,6 +151,8 @@ void WindowCore::prepare_frame()
         m_theme.set(*theme);
     if (auto font = m_cells.font.take())
         apply_font(std::move(*font));
+    // Step 3: texts `txt` gave text boxes while the window runs.
+    apply_pending_text(m_tree);
     // Step 4: the watched style sheet.
     m_styles.check_hot_reload(m_tree);
     // Steps 5 to 7: the next dialog, the notification pill, new toasts; timed overlays expire.
@@ -156,6 +167,7 @@ void WindowCore::prepare_frame()
             rects[id] = m_tree.node(id).rect;
         m_images_wanted = true;
     }
+    scroll_caret_into_view();
     // New image sources appear with new nodes or bindings, which lay out again.
     if (m_images_wanted && m_decoder) {
         load_tree_images(m_images, *m_decoder, m_tree);
@@ -169,13 +181,39 @@ void WindowCore::paint(Canvas& canvas)
     // Step 10: the clear colour; a glass window shows the backdrop through the tint.
     Color background = m_theme.palette().background();
     bool see_through = m_look.glass && m_window && m_window->is_transparent();
-    background.a = see_through ? m_look.tint : 1.0f;
+    background.a = see_through ? m_cells.effects->tint : 1.0f;
     canvas.clear(background);
     // Steps 12 and 13: the tree in depth order, then the overlays.
     PaintContext context = paint_context();
     paint_tree(canvas, context, m_tree);
     paint_overlays(canvas, context, m_tree, m_overlays);
     ++*m_cells.frames;
+}
+
+void WindowCore::scroll_caret_into_view()
+{
+    auto focus = m_pointer.focus();
+    if (!focus || !m_tree.contains(*focus) || !m_text)
+        return;
+    Node& node = m_tree.node(*focus);
+    auto* box = node.model.as<TextboxModel>();
+    if (!box || node.multiline)
+        return;
+    // Measured as the field draws its text: in the node's own font when its
+    // style sets one, with one bullet per unit when the field is masked.
+    Style style = effective_style(node.styles, node.kind(), { true, false, false }, m_theme.palette());
+    std::optional<FrameFormats> own = styled_formats(*m_text, style);
+    std::shared_ptr<TextFormat const> format
+        = own ? own->body : m_text->format(text_format_key(TextRole::Body, 0, m_look.font_size));
+    if (!format)
+        return;
+    std::u16string masked;
+    std::u16string_view shown = box->text;
+    if (m_tree.password_set.contains(*focus))
+        shown = masked = std::u16string(box->text.size(), u'\u2022');
+    auto caret = static_cast<std::uint32_t>(std::min(box->caret, shown.size()));
+    float x = shown.empty() ? 0.0f : m_text->caret_x(shown, *format, caret);
+    box->scroll_x = caret_scroll(box->scroll_x, x, std::max(node.rect.w - 24.0f, 0.0f));
 }
 
 }

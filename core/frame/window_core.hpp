@@ -30,7 +30,6 @@ struct WindowLook {
     Text font_family = u"Segoe UI";
     float font_size = 20.0f;
     bool glass = false;
-    float tint = 0.0f;
     bool inspector = false;
 };
 
@@ -45,6 +44,9 @@ struct WindowCells {
     SharedCell<Toast> notifications;
     // Every node's rectangle as of the last layout, for `rects()`.
     std::shared_ptr<std::vector<RectF>> rects = std::make_shared<std::vector<RectF>>();
+    // Tint, backdrop and drag smoothing, as the window-property signals last
+    // set them; the tint is read by every paint, the backdrop by every tick.
+    std::shared_ptr<WindowEffects> effects = std::make_shared<WindowEffects>();
     // Frames painted so far, for measurements.
     std::shared_ptr<std::uint64_t> frames = std::make_shared<std::uint64_t>(0);
 };
@@ -80,9 +82,14 @@ public:
     PointerInput& pointer() { return m_pointer; }
 
 private:
-    // Pipeline steps before drawing: pending theme and font, hot reload,
-    // the frame update, layout and the exported rectangles.
+    // Pipeline steps before drawing: pending theme, font and text, hot
+    // reload, the frame update, layout, the exported rectangles and the
+    // caret scroll.
     void prepare_frame();
+    // Keeps the caret of the focused single-line text box inside its field.
+    void scroll_caret_into_view();
+    // Hands a changed backdrop request to the native window.
+    void sync_backdrop();
     void apply_font(FontChange change);
     // Steps 5 to 7: dialogs, the notification pill and toasts; returns
     // whether any overlay changed or a timed one is still on screen.
@@ -106,6 +113,7 @@ private:
     PointerInput m_pointer { m_tree, m_overlays };
     Callback<std::uint8_t()> m_modifiers;
     NativeWindow* m_window = nullptr;
+    std::optional<Backdrop> m_applied_backdrop;
     ClientSize m_client;
 };
 

@@ -121,26 +121,10 @@ void paint_node(Canvas& canvas, PaintContext const& context, Tree const& tree, N
     Style style = effective_style(node.styles, node.kind(), interaction, context.palette);
     // Step 4: node-specific formats when the style sets a font; their sizes are
     // fixed and do not follow the base font.
-    detail::NodeFormats formats { context.formats.title.get(), context.formats.body.get(),
-        context.formats.paragraph.get(), context.formats.heading.get() };
-    std::shared_ptr<TextFormat const> own_title, own_body, own_paragraph, own_heading;
-    if ((style.font_size || style.font_family) && context.text) {
-        std::uint16_t family = style.font_family.value_or(0);
-        float title_size = style.font_size.value_or(24.0f);
-        float body_size = style.font_size.value_or(20.0f);
-        TextFormatKey title = text_format_key(TextRole::Title, family, 1);
-        TextFormatKey body = text_format_key(TextRole::Body, family, 1);
-        TextFormatKey paragraph = text_format_key(TextRole::Paragraph, family, 1);
-        title.size = title_size;
-        body.size = body_size;
-        paragraph.size = body_size;
-        own_title = context.text->format(title);
-        own_body = context.text->format(body);
-        own_paragraph = context.text->format(paragraph);
-        title.wrap = WordWrap::NoWrap;
-        own_heading = context.text->format(title);
-        formats = { own_title.get(), own_body.get(), own_paragraph.get(), own_heading.get() };
-    }
+    std::optional<FrameFormats> own = context.text ? styled_formats(*context.text, style) : std::nullopt;
+    FrameFormats const& chosen = own ? *own : context.formats;
+    detail::NodeFormats formats { chosen.title.get(), chosen.body.get(), chosen.paragraph.get(),
+        chosen.heading.get() };
     bool masked = tree.password_set.contains(id);
     // Step 5: the kind's own drawing.
     NodePaint paint { canvas, context, tree, id, node, r, style, formats, disabled, masked };

@@ -27,6 +27,10 @@ struct FrameFormats {
     std::shared_ptr<TextFormat const> heading;
 };
 FrameFormats make_frame_formats(TextEngine& text, std::uint16_t family, float base_size);
+// The formats of a node whose style sets a font: its family, and its size,
+// which is fixed and does not follow the base font. None when the style sets
+// no font, so the window's formats apply.
+std::optional<FrameFormats> styled_formats(TextEngine& text, Style const& style);
 
 // Everything one frame's painting reads besides the tree. The frame pipeline
 // fills it once per frame; painting never changes it.

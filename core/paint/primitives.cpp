@@ -90,6 +90,22 @@ FrameFormats make_frame_formats(TextEngine& text, std::uint16_t family, float ba
         text.format(text_format_key(TextRole::Heading, family, base_size)) };
 }
 
+std::optional<FrameFormats> styled_formats(TextEngine& text, Style const& style)
+{
+    if (!style.font_size && !style.font_family)
+        return std::nullopt;
+    std::uint16_t family = style.font_family.value_or(0);
+    TextFormatKey title = text_format_key(TextRole::Title, family, 1);
+    TextFormatKey body = text_format_key(TextRole::Body, family, 1);
+    TextFormatKey paragraph = text_format_key(TextRole::Paragraph, family, 1);
+    title.size = style.font_size.value_or(24.0f);
+    body.size = paragraph.size = style.font_size.value_or(20.0f);
+    FrameFormats formats { text.format(title), text.format(body), text.format(paragraph), nullptr };
+    title.wrap = WordWrap::NoWrap;
+    formats.heading = text.format(title);
+    return formats;
+}
+
 namespace detail {
 
 void draw_text(Canvas& canvas, TextEngine* engine, std::u16string_view text, TextFormat const* format, RectF box,

@@ -110,6 +110,14 @@ struct TextRequest {
     std::vector<Text> texts;
 };
 
+// Text that a running window's `txt` gives a text box. Applied before the
+// frame update: the text, when there is one, replaces the box's text, and the
+// caret moves to the end with the selection cleared either way.
+struct PendingText {
+    NodeId node = 0;
+    std::optional<Text> text;
+};
+
 struct Hovered {
     NodeId node = 0;
     Instant since;
@@ -171,6 +179,7 @@ public:
     std::unordered_map<NodeId, WheelCallback, SeededHash> wheel_handlers;
     SharedCell<NodeRequest> request_queue;
     SharedCell<TextRequest> text_queue;
+    SharedCell<PendingText> pending_text;
     SharedCell<StylesheetRequest> stylesheet_queue;
     // Kept with the tree (not per thread) so that two windows never restore
     // each other's styles; created by the first cascade.

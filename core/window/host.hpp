@@ -64,6 +64,9 @@ public:
     // Whether the window really shows what is behind it (glass with a
     // compositor); otherwise painting must clear to an opaque colour.
     virtual bool is_transparent() const = 0;
+    // Asks the compositor for a blurred backdrop; backends whose desktop
+    // offers none ignore it, which leaves the plain tinted background.
+    virtual void set_backdrop(Backdrop) { }
     virtual std::shared_ptr<Waker> waker() = 0;
 };
 

@@ -2,6 +2,7 @@
 #include "core/window/window.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace orvy {
@@ -113,5 +114,35 @@ bool FrameTimer::restart()
     m_running = true;
     return true;
 }
+
+WindowEffects WindowEffects::initial(float tint, bool blur)
+{
+    WindowEffects effects;
+    effects.set_tint(tint);
+    effects.backdrop.accent_state = blur ? accent_blur_behind : 0;
+    return effects;
+}
+
+void WindowEffects::set_tint(double value)
+{
+    tint = std::isnan(value) ? 0.0f : static_cast<float>(std::clamp(value, 0.0, 1.0));
+}
+
+void WindowEffects::set_blur(double value)
+{
+    if (!(value > 0.001)) {
+        backdrop.accent_state = 0;
+        return;
+    }
+    auto alpha = static_cast<std::uint32_t>(std::min(value, 1.0) * 255.0);
+    backdrop = { accent_blur_behind, (alpha << 24) | 0x101418 };
+}
+
+void WindowEffects::set_blur_mode(double value)
+{
+    backdrop.accent_state = std::trunc(value) >= 1.0 ? accent_blur_behind : 0;
+}
+
+void WindowEffects::set_drag_smooth(double value) { drag_smooth = value >= 0.5; }
 
 }

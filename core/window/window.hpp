@@ -114,6 +114,35 @@ std::optional<PlacementReference> placement_reference(WindowOptions const& optio
 // position. `reference` is the rectangle placement_reference() asked for.
 std::optional<PointI> initial_position(WindowOptions const& options, RectI reference);
 
+// The backdrop a window asks the compositor for: an accent state (0 none,
+// 3 blur behind) and the gradient colour drawn over the blur, 0xAABBGGRR.
+struct Backdrop {
+    std::uint32_t accent_state = 0;
+    std::uint32_t gradient = 0x40101418;
+    friend bool operator==(Backdrop const&, Backdrop const&) = default;
+};
+
+inline constexpr std::uint32_t accent_blur_behind = 3;
+
+// What the window-property signals change on a running window: the
+// background tint of a glass window, the backdrop and whether the blur is
+// dropped while the window is dragged.
+struct WindowEffects {
+    float tint = 0.0f;
+    Backdrop backdrop;
+    bool drag_smooth = false;
+
+    // The effects a window starts with: its tint option, and blur behind
+    // when it was made with blur.
+    static WindowEffects initial(float tint, bool blur);
+    // The rules of the four signals. NaN counts as 0 everywhere, so a bad
+    // value turns an effect off instead of leaving it in an odd state.
+    void set_tint(double value);
+    void set_blur(double value);      // at most 0.001: off; else blur with alpha min(value, 1)
+    void set_blur_mode(double value); // an integer part of 1 or more: blur; else off
+    void set_drag_smooth(double value); // on from 0.5
+};
+
 // The 10 ms frame timer of one window and when it may sleep.
 //   tick, changed                               -> repaint, idle count 0
 //   tick, quiet, count now > 8, no app timers   -> stop the timer

@@ -267,3 +267,21 @@ def test_real_clicks_reach_buttons_and_check_boxes_and_bindings_follow():
     w.go()
     assert count() == 2
     assert seen == {"label": "нажатий: 2", "box": True}
+
+
+def test_txt_while_running_replaces_a_fields_text_with_the_caret_at_the_end():
+    w = _orvy.W("txt", 400, 300)
+    box = w.tx("start")
+    label = w.lb("old")
+    seen = []
+
+    def change():
+        w.txt(box, "replaced")
+        w.txt(label, "new")
+
+    w.after(20, change)
+    w.after(150, lambda: (seen.append((w._model(box), w._model(label))), w.close()))
+    w.go()
+    field, text = seen[0]
+    assert field["text"] == "replaced" and field["caret"] == field["anchor"] == len("replaced")
+    assert text["text"] == "new"
