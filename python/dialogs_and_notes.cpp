@@ -46,7 +46,7 @@ PyObject* queue_dialog(ControllerObject& controller, Text title, Text message, T
         buttons.push_back(u"Ок");
     Dialog dialog { .title = std::move(title), .message = std::move(message), .buttons = std::move(buttons) };
     if (auto callable = callback_of(on, controller.window)) {
-        dialog.on_close = [callable = std::move(*callable)](Tree&, std::uint32_t button) { callable(button); };
+        dialog.on_close = [callable = std::move(*callable)](Tree&, std::int32_t button) { callable(button); };
     }
     controller.window->cells.dialogs.push(std::move(dialog));
     wake_native_window(*controller.window);

@@ -22,6 +22,7 @@ WindowCore::WindowCore(Tree& tree, StyleContext& styles, WindowLook const& look,
     , m_text(std::move(text))
     , m_decoder(std::move(images))
 {
+    m_keyboard.allow_inspector(look.inspector);
     if (m_text) {
         m_text->set_family_lookup([&styles](std::uint16_t family) {
             return utf16_to_utf8(styles.font_families().name(family));
@@ -99,7 +100,7 @@ PointerContext WindowCore::pointer_context() const
     PointerContext context { .now = Clock::now(),
         .client_width = static_cast<float>(m_client.width),
         .client_height = static_cast<float>(m_client.height),
-        .modifiers = m_modifiers ? m_modifiers() : std::uint8_t { 0 } };
+        .modifiers = held_modifiers() };
     if (m_overlays.dialog && m_text) {
         FrameFormats formats = make_frame_formats(*m_text, 0, m_look.font_size);
         if (formats.paragraph)
@@ -117,6 +118,13 @@ bool WindowCore::left_up() { return m_pointer.left_up(pointer_context()); }
 bool WindowCore::right_down(float x, float y) { return m_pointer.right_down(pointer_context(), { x, y }); }
 
 bool WindowCore::wheel(std::int32_t delta) { return m_pointer.wheel(pointer_context(), delta); }
+
+std::uint8_t WindowCore::held_modifiers() const { return m_modifiers ? m_modifiers() : std::uint8_t { 0 }; }
+
+bool WindowCore::key_down(std::uint32_t key)
+{
+    return m_keyboard.key_down(key, held_modifiers());
+}
 
 CursorKind WindowCore::cursor_kind() { return m_pointer.cursor_kind(); }
 

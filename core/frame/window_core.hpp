@@ -4,6 +4,7 @@
 
 #include "core/frame/frame.hpp"
 #include "core/image/image.hpp"
+#include "core/input/keyboard.hpp"
 #include "core/input/pointer.hpp"
 #include "core/paint/overlays.hpp"
 #include "core/style/css.hpp"
@@ -70,6 +71,7 @@ public:
     bool left_up() override;
     bool right_down(float x, float y) override;
     bool wheel(std::int32_t delta) override;
+    bool key_down(std::uint32_t key) override;
     CursorKind cursor_kind() override;
 
     // Where the pointer handlers read the held modifier keys (key_modifier
@@ -97,6 +99,7 @@ private:
     FrameContext frame_context() const;
     PaintContext paint_context() const;
     PointerContext pointer_context() const;
+    std::uint8_t held_modifiers() const;
 
     // Declared first so it is released last: it may be what keeps the tree alive.
     std::shared_ptr<void> m_owner;
@@ -111,6 +114,7 @@ private:
     bool m_images_wanted = true; // the tree may use sources not tried yet
     OverlayState m_overlays;
     PointerInput m_pointer { m_tree, m_overlays };
+    KeyboardInput m_keyboard { m_tree, m_overlays, m_pointer };
     Callback<std::uint8_t()> m_modifiers;
     NativeWindow* m_window = nullptr;
     std::optional<Backdrop> m_applied_backdrop;

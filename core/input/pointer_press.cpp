@@ -44,12 +44,8 @@ bool PointerInput::press_overlays(PointerContext const& context, PointF point)
     if (m_overlays.dialog) {
         RectF panel = dialog_panel(context.client_width, context.client_height);
         auto button = dialog_button_at(panel, m_overlays.dialog->buttons.size(), point);
-        if (button) {
-            Dialog closed = std::move(*m_overlays.dialog);
-            m_overlays.dialog.reset();
-            if (closed.on_close)
-                closed.on_close(m_tree, *button);
-        }
+        if (button)
+            m_overlays.close_dialog(m_tree, static_cast<std::int32_t>(*button));
         return true;
     }
     if (auto layer = m_tree.popup_layer; layer && m_tree.contains(*layer)) {
@@ -71,16 +67,8 @@ bool PointerInput::press_overlays(PointerContext const& context, PointF point)
             return true;
         }
     }
-    if (m_overlays.open_list) {
-        OpenList list = std::move(*m_overlays.open_list);
-        m_overlays.open_list.reset();
-        if (m_tree.contains(list.owner)) {
-            Node& owner = m_tree.node(list.owner);
-            if (auto* split = owner.model.as<SplitModel>())
-                split->open = false;
-            if (auto* menubar = owner.model.as<MenubarModel>())
-                menubar->open_menu.reset();
-        }
+    if (auto closed = m_overlays.close_open_list(m_tree)) {
+        OpenList const& list = *closed;
         RectF rect = menu_list_rect(list.position, list.items.size());
         if (auto row = list_row_at(rect, menu_list_row, list.items.size(), point))
             m_tree.fire_change(list.owner, static_cast<float>(list.list_number * 1000 + *row));

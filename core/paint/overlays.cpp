@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <utility>
 
 namespace orvy {
 
@@ -25,6 +26,29 @@ ToastCorner parse_toast_corner(std::string_view text)
     if (text == "br")
         return ToastCorner::BottomRight;
     return ToastCorner::BottomCenter;
+}
+
+std::optional<OpenList> OverlayState::close_open_list(Tree& tree)
+{
+    std::optional<OpenList> list = std::exchange(open_list, std::nullopt);
+    if (list && tree.contains(list->owner)) {
+        Node& owner = tree.node(list->owner);
+        if (auto* split = owner.model.as<SplitModel>())
+            split->open = false;
+        if (auto* menubar = owner.model.as<MenubarModel>())
+            menubar->open_menu.reset();
+    }
+    return list;
+}
+
+void OverlayState::close_dialog(Tree& tree, std::int32_t button)
+{
+    if (!dialog)
+        return;
+    Dialog closed = std::move(*dialog);
+    dialog.reset();
+    if (closed.on_close)
+        closed.on_close(tree, button);
 }
 
 bool OverlayState::take_notification(Tree& tree, Instant now)

@@ -64,6 +64,8 @@ struct Toast {
     Callback<void(Tree&)> on_action;
 };
 
+inline constexpr std::int32_t dialog_dismissed = -1;
+
 // The modal message dialog. Buttons are pressed by the pointer or the keyboard;
 // the last one is the primary button.
 struct Dialog {
@@ -72,7 +74,8 @@ struct Dialog {
     TextList buttons;
     float scroll = 0; // of the message, in pixels
     std::optional<std::uint32_t> focused_button;
-    Callback<void(Tree&, std::uint32_t button)> on_close;
+    // Gets the pressed button's index, or dialog_dismissed for Esc.
+    Callback<void(Tree&, std::int32_t button)> on_close;
 };
 
 // Everything a window draws over its tree besides what the tree holds itself
@@ -100,6 +103,11 @@ struct OverlayState {
     // Drops a notification and the toasts whose time has run out; returns
     // whether a timed overlay is still on screen.
     bool expire(Instant now);
+    // Closes the open menu-bar or split-button list, clearing its owner's
+    // open state, and returns it.
+    std::optional<OpenList> close_open_list(Tree& tree);
+    // Closes the message box and calls its handler with `button`.
+    void close_dialog(Tree& tree, std::int32_t button);
 };
 
 // ---- Geometry

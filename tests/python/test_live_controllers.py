@@ -182,3 +182,25 @@ def test_thm_switches_the_theme_at_the_next_frame(tmp_path, name, when, backgrou
     w.go()
     assert read_pixel(shot, size, 50, 30) == surface
     assert read_pixel(shot, size, 300, 200) == background
+
+
+def test_message_box_keys_focus_press_and_dismiss_through_the_keyboard():
+    size = (600, 400)
+    w = _orvy.W("keys", *size, center="screen")
+    dlg = w.dlg()
+    pressed = []
+
+    def key(*names):
+        subprocess.run(["xdotool", "key", "--delay", "30", *names], check=True)
+
+    def ask():
+        dlg("Три", "Клавиши", ["a", "b", "c"], on=pressed.append)
+        dlg.msg("Один", "Esc", on=pressed.append)
+
+    w.after(50, ask)
+    w.after(150, lambda: click(size, 5, 5))  # gives the window the keyboard; the box eats the press
+    w.after(300, lambda: key("Tab", "Tab", "Return"))  # the second button
+    w.after(550, lambda: key("Escape"))
+    w.after(800, w.close)
+    w.go()
+    assert pressed == [1, -1]

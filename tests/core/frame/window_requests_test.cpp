@@ -18,7 +18,7 @@ namespace {
 Dialog dialog(Text title, TextList buttons, std::vector<std::pair<Text, std::uint32_t>>* closed)
 {
     Dialog made { .title = title, .message = u"", .buttons = std::move(buttons) };
-    made.on_close = [closed, title](Tree&, std::uint32_t button) { closed->emplace_back(title, button); };
+    made.on_close = [closed, title](Tree&, std::int32_t button) { closed->emplace_back(title, button); };
     return made;
 }
 
@@ -98,7 +98,7 @@ TEST(DialogRequests, a_request_made_by_a_button_callback_shows_in_the_next_frame
     WindowCells cells = w.cells; // the controller's copy shares the cells
     w.cells.dialogs.push(dialog(u"ask", { u"Ок" }, &closed));
     w.paint();
-    w.core.overlays().dialog->on_close = [cells, &closed](Tree&, std::uint32_t) mutable {
+    w.core.overlays().dialog->on_close = [cells, &closed](Tree&, std::int32_t) mutable {
         cells.dialogs.push(dialog(u"answer", { u"Ок" }, &closed));
     };
     w.press_dialog_button(0);

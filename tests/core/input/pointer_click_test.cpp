@@ -189,7 +189,7 @@ TEST(PointerClick, the_message_box_eats_presses_and_closes_on_a_button)
     f.listen_activate(button);
     std::optional<std::uint32_t> closed;
     f.overlays.dialog = Dialog { .title = u"t", .message = u"m", .buttons = { u"No", u"Yes" },
-        .on_close = [&closed](Tree&, std::uint32_t index) { closed = index; } };
+        .on_close = [&closed](Tree&, std::int32_t index) { closed = index; } };
 
     f.click(5, 5);
     EXPECT_TRUE(f.overlays.dialog);
