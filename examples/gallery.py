@@ -52,12 +52,14 @@ def plain(w, box):
 
 
 def controls(w, icon):
+    dialogs, notes = w.dlg(), w.nt()
     with w.bx(pd=12, gp=7, w=212, elev=2):
         w.lb("Кнопки и поля", icon=icon, h=28)
         with w.bx(ax="h", gp=8, h=40, rad=0) as row:
             plain(w, row)
-            w.bt("Кнопка", tip="Обычная кнопка", clk=lambda: None)
-            w.bt("Тень", elev=4)
+            w.bt("Кнопка", tip="Открывает диалог",
+                 clk=lambda: dialogs("orvy", "Диалог рисуется поверх окна.", ["Закрыть", "Ок"]))
+            w.bt("Тень", elev=4, tip="Показывает снэкбар", clk=lambda: notes.snack("Кнопка с тенью нажата"))
         with w.bx(ax="h", gp=8, h=40, rad=0) as row:
             plain(w, row)
             w.sbt("Ещё", ["Первое", "Второе"])
@@ -157,14 +159,11 @@ def build(w, theme_index):
     image = png_bytes(64)
     with w.bx(pd=10, gp=8, rad=0) as outer:
         plain(w, outer)
-        w.mb([("Файл", ["Открыть", "Сохранить"]), ("Правка", ["Копировать", "Вставить"]), ("Вид", ["Тема"])], h=34)
+        menus = [("Файл", ["Открыть", "Сохранить"]), ("Правка", ["Копировать", "Вставить"]), ("Вид", ["Тема"])]
+        notes, theme = w.nt(), w.thm()
+        w.mb(menus, h=34, on_select=lambda menu, item: notes(menus[menu][0], menus[menu][1][item], corner="br"))
 
-        def switch_theme(index):
-            thm = getattr(w, "thm", None)
-            if thm is not None:
-                thm()(THEMES[index])
-
-        with w.tab(THEMES, sel=theme_index, ch=switch_theme):
+        with w.tab(THEMES, sel=theme_index, ch=lambda index: theme(THEMES[index])):
             for _ in THEMES:
                 with w.bx(ax="h", pd=8, gp=10, rad=0) as page:
                     plain(w, page)
