@@ -108,7 +108,7 @@ PyObject* pin(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
     if (!c.enter(self, cls, args, nargs, kwnames, spec) || !c.floats(1, edges, spec))
         return nullptr;
     return c.configure([&](LayoutParams& l, Tree&) {
-        std::optional<float>* fields[] = { &l.left, &l.top, &l.right, &l.bottom };
+        OptionalFloat* fields[] = { &l.left, &l.top, &l.right, &l.bottom };
         for (std::size_t i = 0; i < edges.size(); ++i) {
             if (edges[i])
                 *fields[i] = edges[i];
@@ -125,7 +125,7 @@ PyObject* pl(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_
     if (!c.enter(self, cls, args, nargs, kwnames, spec) || !c.floats(1, values, spec))
         return nullptr;
     return c.configure([&](LayoutParams& l, Tree&) {
-        std::optional<float>* fields[] = { &l.left, &l.top, &l.right, &l.bottom, &l.w, &l.h };
+        OptionalFloat* fields[] = { &l.left, &l.top, &l.right, &l.bottom, &l.w, &l.h };
         for (std::size_t i = 0; i < values.size(); ++i) {
             if (values[i])
                 *fields[i] = values[i];

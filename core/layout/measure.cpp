@@ -179,7 +179,7 @@ void gather(Node const& node, Item& item, std::uint8_t mark)
 {
     LayoutParams const& l = node.layout;
     std::uint16_t flags = 0;
-    auto take = [&flags](std::optional<float> const& value, std::uint16_t flag) {
+    auto take = [&flags](OptionalFloat value, std::uint16_t flag) {
         if (!value)
             return 0.0f;
         flags |= flag;

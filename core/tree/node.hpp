@@ -6,12 +6,17 @@
 #include "core/tree/callback.hpp"
 #include "core/tree/geometry.hpp"
 
+#include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace orvy {
@@ -34,14 +39,64 @@ enum class ChildLayout : std::uint8_t { Flow = 0, Grid = 1, Pack = 2 };
 enum class PackSide : std::uint8_t { Top = 0, Bottom = 1, Left = 2, Right = 3 };
 enum class PackFill : std::uint8_t { None = 0, X = 1, Y = 2, Both = 3 };
 
+// An optional float in the space of one: absence is one NaN bit pattern
+// that stored values never take (a NaN stored here is kept as the plain quiet
+// NaN, which behaves the same everywhere). Reads like std::optional<float>
+// and converts to and from it.
+class OptionalFloat {
+public:
+    constexpr OptionalFloat() = default;
+    constexpr OptionalFloat(std::nullopt_t) { }
+    OptionalFloat(float value) : m_value(stored(value)) { }
+    OptionalFloat(std::optional<float> value) : m_value(value ? stored(*value) : absent()) { }
+    // Any arithmetic argument, converted as std::optional<float> would.
+    template<class U>
+        requires(std::is_arithmetic_v<U> && !std::is_same_v<U, float>)
+    OptionalFloat(U value) : OptionalFloat(static_cast<float>(value))
+    {
+    }
+
+    OptionalFloat& operator=(std::nullopt_t)
+    {
+        reset();
+        return *this;
+    }
+
+    bool has_value() const { return std::bit_cast<std::uint32_t>(m_value) != absent_bits; }
+    explicit operator bool() const { return has_value(); }
+    operator std::optional<float>() const { return has_value() ? std::optional<float>(m_value) : std::nullopt; }
+
+    // Only while a value is present.
+    float& operator*() { return m_value; }
+    float const& operator*() const { return m_value; }
+    float value_or(float fallback) const { return has_value() ? m_value : fallback; }
+    void reset() { m_value = absent(); }
+
+    // As std::optional<float> compares: absent equals absent, NaN never equals.
+    friend bool operator==(OptionalFloat a, OptionalFloat b)
+    {
+        return a.has_value() == b.has_value() && (!a.has_value() || a.m_value == b.m_value);
+    }
+    friend bool operator==(OptionalFloat a, float b) { return a.has_value() && a.m_value == b; }
+    friend bool operator==(OptionalFloat a, std::nullopt_t) { return !a.has_value(); }
+    friend bool operator==(OptionalFloat a, std::optional<float> const& b) { return a == OptionalFloat(b); }
+
+private:
+    static constexpr std::uint32_t absent_bits = 0x7FC0DA55u;
+    static float absent() { return std::bit_cast<float>(absent_bits); }
+    static float stored(float value) { return std::isnan(value) ? std::numeric_limits<float>::quiet_NaN() : value; }
+
+    float m_value = std::bit_cast<float>(absent_bits);
+};
+
 // Everything the layout engine reads from a node.
 struct LayoutParams {
-    std::optional<float> w;
-    std::optional<float> h;
-    std::optional<float> left;
-    std::optional<float> top;
-    std::optional<float> right;
-    std::optional<float> bottom;
+    OptionalFloat w;
+    OptionalFloat h;
+    OptionalFloat left;
+    OptionalFloat top;
+    OptionalFloat right;
+    OptionalFloat bottom;
     float pd = 0.0f;
     float gp = 0.0f;
     float grow = 0.0f; // 0 or less counts as 1
@@ -73,19 +128,71 @@ PackSide parse_pack_side(std::string_view word); // first character "b", "l", "r
 PackFill parse_pack_fill(std::string_view word); // "x", "y", "xy"/"both", else none
 Axis parse_axis(std::string_view word);          // first character "h", else vertical
 
-struct Node {
+// An optional value kept behind a pointer, for the texts most nodes never
+// get: each costs a pointer in the node instead of a whole string. Reads and
+// assigns like std::optional; copies deeply.
+template<class T>
+class HeapOptional {
+public:
+    HeapOptional() = default;
+    HeapOptional(std::nullopt_t) { }
+    HeapOptional(HeapOptional const& other) : m_value(other.m_value ? std::make_unique<T>(*other.m_value) : nullptr) { }
+    HeapOptional& operator=(HeapOptional const& other)
+    {
+        if (this != &other)
+            m_value = other.m_value ? std::make_unique<T>(*other.m_value) : nullptr;
+        return *this;
+    }
+    HeapOptional(HeapOptional&&) noexcept = default;
+    HeapOptional& operator=(HeapOptional&&) noexcept = default;
+
+    HeapOptional& operator=(std::nullopt_t)
+    {
+        reset();
+        return *this;
+    }
+    template<class U>
+        requires(!std::is_same_v<std::remove_cvref_t<U>, HeapOptional> && std::is_constructible_v<T, U &&>)
+    HeapOptional& operator=(U&& value)
+    {
+        if (m_value)
+            *m_value = T(std::forward<U>(value));
+        else
+            m_value = std::make_unique<T>(std::forward<U>(value));
+        return *this;
+    }
+
+    bool has_value() const { return m_value != nullptr; }
+    explicit operator bool() const { return has_value(); }
+    // Only while a value is present.
+    T& operator*() { return *m_value; }
+    T const& operator*() const { return *m_value; }
+    T* operator->() { return m_value.get(); }
+    T const* operator->() const { return m_value.get(); }
+    void reset() { m_value.reset(); }
+
+private:
+    std::unique_ptr<T> m_value;
+};
+
+// The fields a layout pass reads come first and fill the first two cache
+// lines: parent, children, layout and the kind at the front of the model. The
+// pass writes rect in a second sweep; what painting and input use follows.
+// Keeping the record at four cache lines, aligned, keeps big trees' passes
+// from dragging unrelated bytes through the caches.
+struct alignas(64) Node {
     std::optional<NodeId> parent;
     std::vector<NodeId> children; // document order
-    std::optional<std::string> class_name;
-    std::optional<Text> icon;
-    std::optional<Text> tip;
-    StyleSet styles; // base, focus, hover
+    LayoutParams layout;
     Model model;
     RectF rect;
+    StyleSet styles; // base, focus, hover
     ActivateCallback on_activate;
     ChangeCallback on_change;
     SubmitCallback on_submit;
-    LayoutParams layout;
+    HeapOptional<std::string> class_name;
+    HeapOptional<Text> icon;
+    HeapOptional<Text> tip;
     bool multiline = false;
 
     NodeKind kind() const { return model.kind; }
