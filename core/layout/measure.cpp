@@ -270,7 +270,15 @@ void measure_tree(Tree const& tree, LayoutState& state)
     // list of the node before it in this descending walk begins.
     std::size_t fill = count - 1;
     for (std::size_t i = count; i-- > 0;) {
-        // Child lists live apart from the nodes, where no hardware prefetch finds them.
+        // The walk runs backwards through big records, which the hardware
+        // does not follow: the two lines a node's layout fields occupy are
+        // asked for well ahead, and a child list (which lives apart from the
+        // nodes) once its node's first line has arrived.
+        if (i >= 2 * prefetch_distance) {
+            char const* ahead = reinterpret_cast<char const*>(&tree.nodes[i - 2 * prefetch_distance]);
+            prefetch_for_read(ahead);
+            prefetch_for_read(ahead + 64);
+        }
         if (i >= prefetch_distance)
             prefetch_for_read(tree.nodes[i - prefetch_distance].children.data());
         Node const& node = tree.nodes[i];
