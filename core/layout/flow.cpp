@@ -90,24 +90,40 @@ void place_flow(LayoutState& state, Item const& item, ContentBox const& box, std
     });
 }
 
+namespace {
+
+Extra cell_of(LayoutState const& state, std::uint32_t id, Item const& child)
+{
+    if (child.has(HasCell))
+        return state.extras[id];
+    Extra first_cell {};
+    first_cell.row_span = 1;
+    first_cell.col_span = 1;
+    return first_cell;
+}
+
+}
+
 void place_grid(LayoutState& state, Item const& item, ContentBox const& box)
 {
     unsigned columns = 1, rows = 1;
-    for_each_flow_child(state, item, [&](std::uint32_t, Item const& child) {
-        columns = std::max(columns, unsigned(child.col) + std::max<unsigned>(child.col_span, 1));
-        rows = std::max(rows, unsigned(child.row) + std::max<unsigned>(child.row_span, 1));
+    for_each_flow_child(state, item, [&](std::uint32_t id, Item const& child) {
+        Extra cell = cell_of(state, id, child);
+        columns = std::max(columns, unsigned(cell.col) + std::max<unsigned>(cell.col_span, 1));
+        rows = std::max(rows, unsigned(cell.row) + std::max<unsigned>(cell.row_span, 1));
     });
     float g = item.gp;
     float cell_w = max_of((box.w - static_cast<float>(columns - 1) * g) / static_cast<float>(columns), 0);
     float cell_h = max_of((box.h - static_cast<float>(rows - 1) * g) / static_cast<float>(rows), 0);
     for_each_flow_child(state, item, [&](std::uint32_t id, Item const& child) {
-        float column_span = static_cast<float>(std::max<unsigned>(child.col_span, 1));
-        float row_span = static_cast<float>(std::max<unsigned>(child.row_span, 1));
+        Extra cell = cell_of(state, id, child);
+        float column_span = static_cast<float>(std::max<unsigned>(cell.col_span, 1));
+        float row_span = static_cast<float>(std::max<unsigned>(cell.row_span, 1));
         float span_w = max_of(column_span * cell_w + (column_span - 1) * g, 0);
         float span_h = max_of(row_span * cell_h + (row_span - 1) * g, 0);
         state.rects[id] = RectF {
-            box.x + static_cast<float>(child.col) * (cell_w + g),
-            box.y + static_cast<float>(child.row) * (cell_h + g),
+            box.x + static_cast<float>(cell.col) * (cell_w + g),
+            box.y + static_cast<float>(cell.row) * (cell_h + g),
             child.has(HasW) ? min_of(child.w, span_w) : span_w,
             child.has(HasH) ? min_of(child.h, span_h) : span_h,
         };

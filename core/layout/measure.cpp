@@ -175,7 +175,7 @@ std::optional<float> definite_height(LayoutState const& state, Item const& item)
     }
 }
 
-void gather(Node const& node, Item& item, std::uint8_t mark)
+void gather(Node const& node, Item& item, Extra& extra, std::uint8_t mark)
 {
     LayoutParams const& l = node.layout;
     std::uint16_t flags = 0;
@@ -187,10 +187,6 @@ void gather(Node const& node, Item& item, std::uint8_t mark)
     };
     item.w = take(l.w, HasW);
     item.h = take(l.h, HasH);
-    item.left = take(l.left, HasLeft);
-    item.top = take(l.top, HasTop);
-    item.right = take(l.right, HasRight);
-    item.bottom = take(l.bottom, HasBottom);
     item.pd = l.pd;
     item.gp = l.gp;
     item.grow = l.grow;
@@ -200,8 +196,20 @@ void gather(Node const& node, Item& item, std::uint8_t mark)
         flags |= Hidden;
     if (mark & MarkDisabled)
         flags |= Disabled;
-    if (l.placement == Placement::Absolute)
+    if (l.placement == Placement::Absolute) {
         flags |= Absolute;
+        extra.left = take(l.left, HasLeft);
+        extra.top = take(l.top, HasTop);
+        extra.right = take(l.right, HasRight);
+        extra.bottom = take(l.bottom, HasBottom);
+    }
+    if (l.row != 0 || l.col != 0 || l.row_span != 1 || l.col_span != 1) {
+        flags |= HasCell;
+        extra.row = l.row;
+        extra.col = l.col;
+        extra.row_span = l.row_span;
+        extra.col_span = l.col_span;
+    }
     if (l.pack_expand)
         flags |= Expand;
     item.kind = node.kind();
@@ -211,11 +219,6 @@ void gather(Node const& node, Item& item, std::uint8_t mark)
     item.child_layout = l.child_layout;
     item.pack_side = l.pack_side;
     item.pack_fill = l.pack_fill;
-    item.row = l.row;
-    item.col = l.col;
-    item.row_span = l.row_span;
-    item.col_span = l.col_span;
-    item.kind_value = 0;
     item.kind_index = 0;
     Model const& model = node.model;
     switch (item.kind) {
@@ -262,29 +265,34 @@ void measure_tree(Tree const& tree, LayoutState& state)
     std::size_t count = tree.nodes.size();
     assert(count < 0xFFFFFFFFu);
     state.items.resize(count);
+    state.extras.resize(count);
     state.parents.resize(count);
     state.children.resize(count - 1);
+    state.first_born.assign(count, no_node);
+    state.next_born.resize(count);
     state.wide_nodes.clear();
 
     // Children are filled from the back, so each node's list ends where the
-    // list of the node before it in this descending walk begins.
+    // list of the node before it in this descending walk begins. A node's
+    // children come from the links its children left on the way (ids only
+    // grow, so the later a child was appended the later it sits), which spares
+    // reading child lists scattered over the heap; the node's own list is read
+    // only if the counts disagree.
     std::size_t fill = count - 1;
     for (std::size_t i = count; i-- > 0;) {
         // The walk runs backwards through big records, which the hardware
         // does not follow: the two lines a node's layout fields occupy are
-        // asked for well ahead, and a child list (which lives apart from the
-        // nodes) once its node's first line has arrived.
-        if (i >= 2 * prefetch_distance) {
-            char const* ahead = reinterpret_cast<char const*>(&tree.nodes[i - 2 * prefetch_distance]);
+        // asked for well ahead.
+        if (i >= 3 * prefetch_distance) {
+            char const* ahead = reinterpret_cast<char const*>(&tree.nodes[i - 3 * prefetch_distance]);
             prefetch_for_read(ahead);
             prefetch_for_read(ahead + 64);
         }
-        if (i >= prefetch_distance)
-            prefetch_for_read(tree.nodes[i - prefetch_distance].children.data());
         Node const& node = tree.nodes[i];
         Item& item = state.items[i];
-        gather(node, item, state.marks[i]);
-        state.parents[i] = node.parent ? static_cast<std::uint32_t>(*node.parent) : 0;
+        gather(node, item, state.extras[i], state.marks[i]);
+        std::uint32_t parent = node.parent ? static_cast<std::uint32_t>(*node.parent) : 0;
+        state.parents[i] = parent;
 
         std::size_t child_count = node.children.size();
         assert(child_count <= fill);
@@ -293,9 +301,20 @@ void measure_tree(Tree const& tree, LayoutState& state)
         item.child_count = static_cast<std::uint32_t>(child_count);
         if (child_count >= wide_node_children)
             state.wide_nodes.push_back(static_cast<std::uint32_t>(i));
-        for (std::size_t k = 0; k < child_count; ++k) {
-            assert(node.children[k] > i);
-            state.children[fill + k] = static_cast<std::uint32_t>(node.children[k]);
+        std::size_t linked = 0;
+        for (std::uint32_t child = state.first_born[i]; child != no_node && linked < child_count;
+             child = state.next_born[child])
+            state.children[fill + linked++] = child;
+        bool complete = linked == child_count && (linked == 0 || state.next_born[state.children[fill + linked - 1]] == no_node);
+        if (!complete) {
+            for (std::size_t k = 0; k < child_count; ++k)
+                state.children[fill + k] = static_cast<std::uint32_t>(node.children[k]);
+        }
+        for (std::size_t k = 0; k < child_count; ++k)
+            assert(node.children[k] > i && state.children[fill + k] == node.children[k]);
+        if (node.parent) {
+            state.next_born[i] = state.first_born[parent];
+            state.first_born[parent] = static_cast<std::uint32_t>(i);
         }
 
         if (item.has(Hidden)) {

@@ -142,9 +142,10 @@ void place_general(LayoutState& state, Item const& item, RectF const& r, float h
         if (child.has(Hidden)) {
             state.rects[id] = off_screen_rect();
         } else if (child.has(Absolute)) {
-            Span x = absolute_span(box.x, box.w, child.has(HasLeft), child.left, child.has(HasRight), child.right,
+            Extra const& edges = state.extras[id];
+            Span x = absolute_span(box.x, box.w, child.has(HasLeft), edges.left, child.has(HasRight), edges.right,
                 child.has(HasW), child.w);
-            Span y = absolute_span(box.y, box.h, child.has(HasTop), child.top, child.has(HasBottom), child.bottom,
+            Span y = absolute_span(box.y, box.h, child.has(HasTop), edges.top, child.has(HasBottom), edges.bottom,
                 child.has(HasH), child.h);
             state.rects[id] = RectF { x.start, y.start, x.length, y.length };
         } else {

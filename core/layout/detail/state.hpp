@@ -70,6 +70,7 @@ enum ItemFlag : std::uint16_t {
     // The kind's own switch: accordion and dock open, splitter vertical.
     KindFlag = 1 << 10,
     Disabled = 1 << 11,
+    HasCell = 1 << 12,
 };
 
 // Set membership of a node for one pass.
@@ -79,15 +80,18 @@ enum Mark : std::uint8_t {
 };
 
 // What the placement rules read of one node, gathered into one compact record
-// so the top-down sweep stays inside a small contiguous array.
-struct Item {
-    float w, h, left, top, right, bottom;
+// of one cache line so the sweeps stay inside a small contiguous array. What
+// few nodes need (edge offsets, grid cells) sits apart in Extra.
+struct alignas(64) Item {
+    float w, h;
     float pd, gp, grow;
     float max_w, max_h;
     float min_w, min_h; // resolved minimums, never NaN or negative
     float definite_h;   // valid with HasDefinite
-    float kind_value;   // splitter ratio, scroll offset
-    std::uint32_t kind_index; // tabs selected index, stack page
+    union {
+        float kind_value;         // splitter ratio, scroll offset
+        std::uint32_t kind_index; // tabs selected index, stack page
+    };
     std::uint32_t first_child;
     std::uint32_t child_count;
     std::uint16_t flags;
@@ -98,10 +102,17 @@ struct Item {
     ChildLayout child_layout;
     PackSide pack_side;
     PackFill pack_fill;
-    std::uint8_t row, col, row_span, col_span;
 
     bool has(std::uint16_t flag) const { return (flags & flag) != 0; }
     bool is_flow() const { return (flags & (Hidden | Absolute)) == 0; }
+};
+static_assert(sizeof(Item) == 64);
+
+// Edge offsets, kept only for absolutely placed nodes, and the grid cell,
+// kept only when it differs from the first cell with a span of one (HasCell).
+struct Extra {
+    float left, top, right, bottom;
+    std::uint8_t row, col, row_span, col_span;
 };
 
 // A hit box: the range of points where anything in a subtree can be hit.
@@ -110,6 +121,8 @@ struct Box {
     bool holds(float px, float py) const { return px >= x0 && px <= x1 && py >= y0 && py <= y1; }
     bool is_empty() const { return !(x0 <= x1 && y0 <= y1); }
 };
+
+inline constexpr std::uint32_t no_node = 0xFFFFFFFFu;
 
 // Nodes with at least this many children get a run when they can have one.
 inline constexpr std::uint32_t wide_node_children = 32;
@@ -129,8 +142,13 @@ struct ChildRun {
 
 struct LayoutState {
     std::vector<detail::Item> items;
+    std::vector<detail::Extra> extras; // valid as the item's flags say
     std::vector<std::uint32_t> children; // every node's children, in document order, back to back
     std::vector<std::uint32_t> parents;
+    // Scratch of pass 1: each node's first child and each node's next
+    // sibling, linked as the backward walk meets them.
+    std::vector<std::uint32_t> first_born;
+    std::vector<std::uint32_t> next_born;
     std::vector<std::uint8_t> marks;     // hidden / disabled set membership for this pass
     // What the parent offers a node, until the node clamps it into its rect.
     std::vector<RectF> rects;
