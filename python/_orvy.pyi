@@ -99,6 +99,18 @@ class W:
         """Отменяет таймер по идентификатору; повторный вызов безвреден."""
     def post(self) -> Post:
         """Очередь вызовов в UI-потоке: `p = win.post()`, далее `p(f)` из любого потока."""
+    def bindv(self, node: N, f: Callable[[], float]) -> None:
+        """Привязывает числовой колбэк к узлу (значение или страница стопки)."""
+    def bindb(self, node: N, f: Callable[[], Sequence[float]]) -> None:
+        """Привязывает `(padding, gap)` контейнера к колбэку."""
+    def bindl(self, node: N, f: Callable[[], Sequence[str]]) -> None:
+        """Привязывает пункты списка к колбэку, возвращающему список строк."""
+    def bindt(self, node: N, f: Callable[[], Sequence[Sequence[Any]]]) -> None:
+        """Привязывает строки таблицы к колбэку, возвращающему список рядов."""
+    def bindz(self, node: N, f: Callable[[], float]) -> None:
+        """Привязывает глубину `z` узла к колбэку, возвращающему число."""
+    def bindp(self, node: N, f: Callable[[], Tuple[float, float, float, float]]) -> None:
+        """Привязывает абсолютную позицию узла к колбэку `(x, y, w, h)`."""
     def tint(self, sig: Callable[[], float]) -> None:
         """Привязывает прозрачность фона окна к сигналу 0..1."""
     def blur(self, sig: Callable[[], float]) -> None:

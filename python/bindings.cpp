@@ -218,3 +218,59 @@ void refresh_bindings(WindowState& window)
 }
 
 }
+
+// The bind… methods: each registers a pull binding of one kind for a node,
+// in either window phase; the binding first runs at the next refresh. As
+// with every callback, `f` is not checked until it is called.
+//     W.bindv(node, f)  W.bindb(node, f)  W.bindl(node, f)
+//     W.bindt(node, f)  W.bindz(node, f)  W.bindp(node, f)
+namespace orvy::py {
+
+namespace {
+
+constexpr char const* method_name(BindingKind kind)
+{
+    switch (kind) {
+    case BindingKind::Value: return "W.bindv";
+    case BindingKind::PaddingGap: return "W.bindb";
+    case BindingKind::Items: return "W.bindl";
+    case BindingKind::Rows: return "W.bindt";
+    case BindingKind::Depth: return "W.bindz";
+    default: return "W.bindp";
+    }
+}
+
+template<BindingKind kind>
+PyObject* bind_method(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    static ArgSpec const spec { method_name(kind), { "node", "f" }, 2, 2 };
+    NodeCall<2> c;
+    if (!c.enter(self, cls, args, nargs, kwnames, spec))
+        return nullptr;
+    c.call->state().bindings.push_back({ kind, c.node, PyRef::borrow(c.a[1]) });
+    Py_RETURN_NONE;
+}
+
+void add_methods(MethodList& methods)
+{
+    methods.insert(methods.end(), {
+        method<bind_method<BindingKind::Value>>("bindv",
+            "bindv($self, node, f)\n--\n\nПривязывает числовой колбэк к узлу (значение или страница стопки)."),
+        method<bind_method<BindingKind::PaddingGap>>("bindb",
+            "bindb($self, node, f)\n--\n\nПривязывает `(padding, gap)` контейнера к колбэку."),
+        method<bind_method<BindingKind::Items>>("bindl",
+            "bindl($self, node, f)\n--\n\nПривязывает пункты списка к колбэку, возвращающему список строк."),
+        method<bind_method<BindingKind::Rows>>("bindt",
+            "bindt($self, node, f)\n--\n\nПривязывает строки таблицы к колбэку, возвращающему список рядов."),
+        method<bind_method<BindingKind::Depth>>("bindz",
+            "bindz($self, node, f)\n--\n\nПривязывает глубину `z` узла к колбэку, возвращающему число."),
+        method<bind_method<BindingKind::Rect>>("bindp",
+            "bindp($self, node, f)\n--\n\nПривязывает абсолютную позицию узла к колбэку `(x, y, w, h)`."),
+    });
+}
+
+WindowMethodsRegistrar const registrar(add_methods);
+
+}
+
+}

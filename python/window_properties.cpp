@@ -4,7 +4,8 @@
 //     W.blur_mode(sig)    # 0: no backdrop, otherwise blur
 //     W.drag_smooth(sig)  # 0/1: drop the blur while the window is dragged
 // A registration belongs to the calling thread, one per property, and
-// replaces the earlier one. Every binding refresh evaluates them like pull
+// replaces the earlier one; None removes it. Like every callback, `sig` is
+// only called at the refresh, where a failure goes to the exception hook. Every binding refresh evaluates them like pull
 // bindings and applies the results to the window being refreshed, which is
 // the thread's current window for the refresh's duration.
 #include "python/invoke.hpp"
@@ -68,10 +69,6 @@ PyObject* bind_property(PyObject* self, PyTypeObject* cls, PyObject* const* args
     auto call = enter_window(self, cls, Access::Shared);
     if (!call)
         return nullptr;
-    if (!PyCallable_Check(a[0])) {
-        PyErr_SetString(PyExc_TypeError, "argument 'sig' must be callable");
-        return nullptr;
-    }
     PyObject* list = registrations();
     if (!list)
         return nullptr;
@@ -147,7 +144,7 @@ void refresh_window_properties()
     for (std::size_t i = 0; i < property_count; ++i) {
         // Borrowed from the list, which a callable may change while it runs.
         PyRef callable = PyRef::borrow(PyList_GetItem(list, static_cast<Py_ssize_t>(i)));
-        if (!callable || callable.get() == Py_None)
+        if (!callable || callable.get() == Py_None) // none registered, or removed
             continue;
         PyRef result = evaluate_pull(callable.get(), property_dependencies[i]);
         if (!result)

@@ -10,6 +10,16 @@ def win():
     return _orvy.W()
 
 
+@pytest.fixture(autouse=True)
+def clear_window_properties():
+    """Window-property signals belong to the thread; remove them after each
+    test so that one test's registrations are not evaluated in the next."""
+    yield
+    w = _orvy.W()
+    for register in (w.tint, w.blur, w.blur_mode, w.drag_smooth):
+        register(None)
+
+
 def run_in_thread(f):
     """Runs f on a fresh thread and returns what it raised (or None)."""
     outcome = {}

@@ -1,5 +1,7 @@
 """Pull bindings and signals: the refresh after every callback writes the
 results of changed bindings into the tree."""
+import pytest
+
 import _orvy
 
 
@@ -56,3 +58,41 @@ def test_progress_bindings_are_clamped(win):
     bar = win.pr(bind=lambda: 3.5)
     win._activate(win.bt("x", clk=lambda: None))
     assert win._model(bar)["value"] == 1.0
+
+
+def test_bind_methods_register_pull_bindings_that_run_at_the_next_refresh(win):
+    level, pad, names, depth = _orvy.sgnl(0.25), _orvy.sgnl((6, 3)), _orvy.sgnl(["a"]), _orvy.sgnl(2)
+    slider = win.sl(0)                       # node 1
+    with win.bx() as box:                    # node 2
+        pass
+    items = win.lst(["x"])                   # node 3
+    table = win.tbl(["k", "v"], [])          # node 4
+    win.bindv(slider, level)
+    win.bindb(box, pad)
+    win.bindl(items, names)
+    win.bindt(table, lambda: [["1", "2"], ["3", "4"]])
+    win.bindz(box, depth)
+    win.bindp(slider, lambda: (10, 20, 30, 40))
+    assert win._model(slider)["value"] == 0  # nothing runs before a refresh
+    win._activate(win.bt("refresh", clk=lambda: names.st(["a", "b"])))
+    nodes = win._nodes()
+    assert abs(win._model(slider)["value"] - 0.25) < 1e-6
+    assert (nodes[2][3]["pd"], nodes[2][3]["gp"], nodes[2][3]["z"]) == (6.0, 3.0, 2)
+    assert win._model(items)["items"] == ["a", "b"]
+    assert win._model(table)["row_count"] == 2
+    assert (nodes[1][3]["left"], nodes[1][3]["top"], nodes[1][3]["w"], nodes[1][3]["h"]) == (10, 20, 30, 40)
+
+
+def test_bind_methods_check_their_arguments_and_bad_results_reach_the_hook(win):
+    label = win.lb("x")
+    with pytest.raises(ValueError):
+        win.bindv(_orvy.W().lb("other"), lambda: 1)
+    texts = []
+    win.on_error(texts.append)
+    try:
+        win.bindp(label, lambda: [1, 2, 3, 4])  # a list is not a tuple
+        win.bindv(label, 3)  # not callable: reported when it would run
+        win._activate(win.bt("refresh", clk=lambda: None))
+    finally:
+        win.on_error(None)
+    assert len(texts) == 2 and "bindp" in texts[0] and "not callable" in texts[1]

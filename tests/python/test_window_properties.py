@@ -5,21 +5,11 @@ import pytest
 import _orvy
 
 
-@pytest.fixture
-def clear_properties():
-    # Registrations belong to the thread; reset them so tests don't see each other's.
-    yield
-    w = _orvy.W()
-    for register in (w.tint, w.blur, w.blur_mode, w.drag_smooth):
-        register(lambda: 0.0)
-    w._activate(w.bt("reset", clk=lambda: None))
-
-
 def refresh(win):
     win._activate(win.bt("refresh", clk=lambda: None))
 
 
-def test_each_property_follows_its_signal_after_a_callback(win, clear_properties):
+def test_each_property_follows_its_signal_after_a_callback(win):
     tint, blur, mode, smooth = (_orvy.sgnl(v) for v in (0.3, 0.5, 1, 0.7))
     win.tint(tint)
     win.blur(blur)
@@ -35,16 +25,17 @@ def test_each_property_follows_its_signal_after_a_callback(win, clear_properties
     assert t == 1.0 and accent == 0 and drag is False
 
 
-def test_a_later_registration_replaces_the_earlier_one_and_any_callable_counts(win, clear_properties):
+def test_a_later_registration_replaces_the_earlier_one_and_none_removes_it(win):
     win.tint(lambda: 0.9)
     win.tint(lambda: 0.2)
     refresh(win)
     assert win._effects()[0] == pytest.approx(0.2)
-    with pytest.raises(TypeError, match="sig"):
-        win.tint(0.5)
+    win.tint(None)
+    win._activate(win.bt("write", clk=lambda: None))
+    assert win._effects()[0] == pytest.approx(0.2)  # nothing registered: left as it was
 
 
-def test_a_failing_property_signal_reaches_the_hook_and_leaves_the_window_as_it_was(win, clear_properties):
+def test_a_failing_property_signal_reaches_the_hook_and_leaves_the_window_as_it_was(win):
     texts = []
     win.on_error(texts.append)
     try:
@@ -54,14 +45,17 @@ def test_a_failing_property_signal_reaches_the_hook_and_leaves_the_window_as_it_
         refresh(win)
         win.blur(lambda: 1 / 0)
         refresh(win)
+        win.drag_smooth(0.5)  # not callable: reported when it would run
+        refresh(win)
     finally:
         win.on_error(None)
     assert win._effects()[0] == pytest.approx(0.4)
     assert any("TypeError" in text for text in texts)
     assert any("ZeroDivisionError" in text for text in texts)
+    assert any("not callable" in text for text in texts)
 
 
-def test_a_property_that_reads_a_signal_is_evaluated_again_only_after_a_write(win, clear_properties):
+def test_a_property_that_reads_a_signal_is_evaluated_again_only_after_a_write(win):
     level = _orvy.sgnl(0.1)
     calls = []
     win.tint(lambda: calls.append(1) or level())
