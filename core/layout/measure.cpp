@@ -3,6 +3,7 @@
 #include "core/layout/detail/state.hpp"
 
 #include <cassert>
+#include <cstring>
 
 namespace orvy::detail {
 
@@ -281,18 +282,22 @@ void measure_tree(Tree const& tree, LayoutState& state)
     std::size_t fill = count - 1;
     for (std::size_t i = count; i-- > 0;) {
         // The walk runs backwards through big records, which the hardware
-        // does not follow: the two lines a node's layout fields occupy are
-        // asked for well ahead.
+        // does not follow: the two lines a node's layout fields occupy, and
+        // the line of its record, are asked for well ahead.
         if (i >= 3 * prefetch_distance) {
             char const* ahead = reinterpret_cast<char const*>(&tree.nodes[i - 3 * prefetch_distance]);
             prefetch_for_read(ahead);
             prefetch_for_read(ahead + 64);
+            prefetch_for_read(&state.items[i - 3 * prefetch_distance]);
         }
         Node const& node = tree.nodes[i];
-        Item& item = state.items[i];
+        // Built aside and stored only if it changed: unchanged records leave
+        // their lines clean, so big trees spare writing them back to memory.
+        Item item {};
         gather(node, item, state.extras[i], state.marks[i]);
         std::uint32_t parent = node.parent ? static_cast<std::uint32_t>(*node.parent) : 0;
-        state.parents[i] = parent;
+        if (state.parents[i] != parent)
+            state.parents[i] = parent;
 
         std::size_t child_count = node.children.size();
         assert(child_count <= fill);
@@ -334,6 +339,8 @@ void measure_tree(Tree const& tree, LayoutState& state)
         } else {
             item.definite_h = 0;
         }
+        if (std::memcmp(&state.items[i], &item, sizeof(Item)) != 0)
+            state.items[i] = item;
     }
 }
 

@@ -90,8 +90,10 @@ void layout_pass(Tree& tree, RectF client)
                 clip = clip ? intersect(*clip, state.rects[parent]) : state.rects[parent];
             disabled = disabled || tree.disabled_flags[parent];
         }
-        tree.clips[i] = clip;
-        tree.disabled_flags[i] = disabled;
+        if (!(tree.clips[i] == clip))
+            tree.clips[i] = clip;
+        if (tree.disabled_flags[i] != disabled)
+            tree.disabled_flags[i] = disabled;
 
         if (item.child_count > 0)
             place_children(tree, state, i, rect);
