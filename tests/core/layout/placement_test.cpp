@@ -71,6 +71,24 @@ TEST(GridLayout, cells_split_the_content_box_by_the_largest_row_and_column)
     EXPECT_EQ(t.rect(spanning), (RectF { 10, 105, 280, 85 }));
 }
 
+TEST(GridLayout, a_row_span_covers_the_rows_and_a_cell_moved_back_to_the_first_takes_it)
+{
+    LayoutTree t = root_with_content_box(ChildLayout::Grid, 10);
+    NodeId tall = t.add(0, { .row_span = 2 });
+    NodeId moved = t.add(0, { .row = 1, .col = 1 });
+    t.run(300, 200);
+    EXPECT_EQ(t.rect(tall), (RectF { 10, 10, 135, 180 }));
+    EXPECT_EQ(t.rect(moved), (RectF { 155, 105, 135, 85 }));
+
+    // Back to one cell each: the grid shrinks to a single cell both share.
+    t.params(tall).row_span = 1;
+    t.params(moved).row = 0;
+    t.params(moved).col = 0;
+    t.run(300, 200);
+    EXPECT_EQ(t.rect(tall), (RectF { 10, 10, 280, 180 }));
+    EXPECT_EQ(t.rect(moved), (RectF { 10, 10, 280, 180 }));
+}
+
 TEST(GridLayout, the_last_column_is_legal_and_cells_never_go_negative)
 {
     LayoutTree t = root_with_content_box(ChildLayout::Grid, 2);

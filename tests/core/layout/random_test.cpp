@@ -2,6 +2,7 @@
 // node a NaN or negative size, and the indexed hit test agrees with the walk.
 #include "tests/core/layout/layout_fixture.hpp"
 
+#include <cmath>
 #include <limits>
 #include <random>
 
@@ -196,4 +197,66 @@ TEST(RandomLayout, a_very_deep_chain_is_laid_out_and_hit_without_recursion)
     layout_pass(tree, { 0, 0, 800, 600 });
     EXPECT_EQ(hit_test(tree, { 400, 300 }), hit_test_walk(tree, { 400, 300 }));
     EXPECT_TRUE(hit_test(tree, { 400, 300 }).has_value());
+}
+
+namespace {
+
+// Equal values, a NaN matching a NaN (the pass keeps a rect that compares
+// equal, so -0 and 0 may stay as they were).
+bool same_value(float a, float b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+bool same_rect(RectF const& a, RectF const& b)
+{
+    return same_value(a.x, b.x) && same_value(a.y, b.y) && same_value(a.w, b.w) && same_value(a.h, b.h);
+}
+
+// New parameters and payloads for about half the nodes, and new hidden and
+// disabled sets.
+void change(RandomTrees& random, Tree& tree)
+{
+    for (NodeId id = 1; id < tree.size(); ++id) {
+        if (random.chance(0.5))
+            tree.node(id).layout = random.params();
+        if (random.chance(0.3))
+            random.shake_payload(tree.node(id).model);
+    }
+    tree.hidden_set.insert(static_cast<NodeId>(random.below(static_cast<int>(tree.size()))));
+    tree.disabled_set.clear();
+    tree.disabled_set.insert(static_cast<NodeId>(random.below(static_cast<int>(tree.size()))));
+}
+
+}
+
+// The pass keeps its records between passes and rewrites only what changed,
+// so a pass after new parameters must give exactly what a first pass over the
+// same tree gives.
+TEST(RandomLayout, a_pass_after_changed_parameters_matches_a_first_pass)
+{
+    for (unsigned seed = 1; seed <= 30; ++seed) {
+        RandomTrees random(seed), twin_random(seed);
+        Tree tree = random.tree(static_cast<std::size_t>(random.below(1500)) + 1);
+        Tree twin = twin_random.tree(static_cast<std::size_t>(twin_random.below(1500)) + 1);
+        RectF client { 0, 0, random.between(0, 1280), random.between(0, 800) };
+        twin_random.between(0, 1280);
+        twin_random.between(0, 800);
+        layout_pass(tree, client);
+
+        change(random, tree);
+        change(twin_random, twin);
+        // The first pass may have moved splitter ratios to the panes' limits.
+        for (NodeId id = 0; id < tree.size(); ++id) {
+            if (auto const* splitter = tree.node(id).model.as<SplitterModel>())
+                twin.node(id).model.as<SplitterModel>()->ratio = splitter->ratio;
+        }
+        layout_pass(tree, client);
+        layout_pass(twin, client);
+        ASSERT_EQ(tree.size(), twin.size());
+        for (NodeId id = 0; id < tree.size(); ++id) {
+            ASSERT_TRUE(same_rect(tree.node(id).rect, twin.node(id).rect)) << "seed " << seed << ", node " << id;
+            ASSERT_EQ(tree.clips[id].has_value(), twin.clips[id].has_value()) << "seed " << seed << ", node " << id;
+            if (tree.clips[id]) {
+                ASSERT_TRUE(same_rect(*tree.clips[id], *twin.clips[id])) << "seed " << seed << ", node " << id;
+            }
+            ASSERT_EQ(tree.disabled_flags[id], twin.disabled_flags[id]) << "seed " << seed << ", node " << id;
+        }
+    }
 }
