@@ -3,7 +3,6 @@
 #include "core/layout/detail/state.hpp"
 
 #include <cassert>
-#include <cstring>
 
 namespace orvy::detail {
 
@@ -291,9 +290,7 @@ void measure_tree(Tree const& tree, LayoutState& state)
             prefetch_for_read(&state.items[i - 3 * prefetch_distance]);
         }
         Node const& node = tree.nodes[i];
-        // Built aside and stored only if it changed: unchanged records leave
-        // their lines clean, so big trees spare writing them back to memory.
-        Item item {};
+        Item& item = state.items[i];
         gather(node, item, state.extras[i], state.marks[i]);
         std::uint32_t parent = node.parent ? static_cast<std::uint32_t>(*node.parent) : 0;
         if (state.parents[i] != parent)
@@ -339,8 +336,6 @@ void measure_tree(Tree const& tree, LayoutState& state)
         } else {
             item.definite_h = 0;
         }
-        if (std::memcmp(&state.items[i], &item, sizeof(Item)) != 0)
-            state.items[i] = item;
     }
 }
 
