@@ -102,7 +102,6 @@ struct alignas(64) Item {
     ChildLayout child_layout;
     PackSide pack_side;
     PackFill pack_fill;
-    std::uint8_t spare[3]; // zero, so that records compare byte for byte
 
     bool has(std::uint16_t flag) const { return (flags & flag) != 0; }
     bool is_flow() const { return (flags & (Hidden | Absolute)) == 0; }
