@@ -50,6 +50,12 @@ class Note:
 class Thm:
     def __call__(self, name: str) -> None: ...
 
+class Clip:
+    def get(self) -> str:
+        """Возвращает текст из буфера обмена; пустая строка, если он пуст."""
+    def set(self, text: str) -> None:
+        """Кладёт текст в буфер обмена."""
+
 class W:
     def __init__(self, ttl: str = "ORVY", w: int = 1280, h: int = 720, thm: str = "drk", glass: bool = False,
                  tint: float = 0.0, blur: bool = False, frameless: bool = False, topmost: bool = False,
@@ -385,3 +391,5 @@ class W:
         """Смена темы из кода: `thm("drk")`."""
     def fnt(self) -> Fnt:
         """Живая смена шрифта: `fnt(family, size)`."""
+    def clip(self) -> Clip:
+        """Возвращает контроллер буфера обмена."""

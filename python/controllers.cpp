@@ -62,6 +62,8 @@ PyMethodDef* controller_methods(char const* name)
         return dialog_methods();
     if (python_name == "Note")
         return notes_methods();
+    if (python_name == "Clip")
+        return clipboard_methods();
     static PyMethodDef none[] = { { nullptr, nullptr, 0, nullptr } };
     return none;
 }

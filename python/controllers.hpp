@@ -43,6 +43,8 @@ PyType_Slot dialog_call_slot();
 PyType_Slot notes_call_slot();
 PyMethodDef* dialog_methods();
 PyMethodDef* notes_methods();
+// Clip's get and set (clipboard.cpp).
+PyMethodDef* clipboard_methods();
 // Fx, Thm and Fnt (effects_theme_font.cpp).
 PyType_Slot effects_call_slot();
 PyType_Slot theme_call_slot();

@@ -2,6 +2,7 @@
 are obtained, their signatures and their argument errors. What they show is
 checked in test_live_controllers.py."""
 import inspect
+import os
 
 import pytest
 
@@ -110,3 +111,23 @@ def test_calls_are_accepted_in_both_phases_and_after_the_window_closed(win):
     assert thm("blk") is None and fnt(size=30) is None and fnt() is None
     assert signal() == 0.0 and fired == []
     assert type(win.dlg()).__name__ == "Dlg"
+
+
+def test_clip_is_handed_out_without_a_constructor_and_checks_its_argument(win):
+    clip = win.clip()
+    assert type(clip).__name__ == "Clip" and not hasattr(_orvy, "Clip")
+    assert win.clip.__doc__.endswith("Возвращает контроллер буфера обмена.")
+    assert str(inspect.signature(clip.get)) == "()" and str(inspect.signature(clip.set)) == "(text)"
+    with pytest.raises(TypeError, match="text"):
+        clip.set(5)
+    error = run_in_thread(clip.get)
+    assert error is not None and "is unsendable, but sent to another thread" in str(error)
+
+
+@pytest.mark.skipif(not os.environ.get("DISPLAY"), reason="the clipboard needs an X display")
+def test_clip_round_trips_text_through_the_desktop_clipboard(win):
+    clip = win.clip()
+    clip.set("привет\nмир 👋")
+    assert clip.get() == "привет\nмир 👋"
+    clip.set("")
+    assert clip.get() == ""
