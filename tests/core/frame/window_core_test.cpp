@@ -1,6 +1,7 @@
 #include "core/frame/window_core.hpp"
 #include "core/paint/recording_canvas.hpp"
 #include "core/text/fixed_advance_text_engine.hpp"
+#include "../window/fake_window.hpp"
 
 #include <gtest/gtest.h>
 
@@ -10,27 +11,6 @@ using namespace orvy;
 
 namespace {
 
-class GlassWindow final : public NativeWindow {
-public:
-    WindowId id() const override { return 1; }
-    ClientSize client_size() const override { return { 400, 300 }; }
-    void move(std::int32_t, std::int32_t) override { }
-    void raise() override { }
-    void request_close() override { }
-    void invalidate() override { }
-    void start_frame_timer() override { }
-    void stop_frame_timer() override { }
-    void set_cursor(CursorKind) override { }
-    void capture_pointer(bool) override { }
-    void set_text_input_area(RectF) override { }
-    bool is_transparent() const override { return transparent; }
-    void set_backdrop(Backdrop backdrop) override { backdrops.push_back(backdrop); }
-    std::shared_ptr<Waker> waker() override { return nullptr; }
-
-    bool transparent = true;
-    std::vector<Backdrop> backdrops;
-};
-
 struct Harness {
     explicit Harness(bool glass = false)
     {
@@ -38,6 +18,8 @@ struct Harness {
         look.glass = glass;
         core = std::make_unique<WindowCore>(tree, styles, look, cells, std::make_unique<FixedAdvanceTextEngine>(),
             nullptr, nullptr);
+        window.size = { 400, 300 };
+        window.transparent = true;
         core->attached(window);
     }
 
@@ -63,7 +45,7 @@ struct Harness {
     Tree tree;
     StyleContext styles;
     WindowCells cells;
-    GlassWindow window;
+    FakeWindow window;
     std::unique_ptr<WindowCore> core;
 };
 

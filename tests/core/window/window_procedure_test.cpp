@@ -1,34 +1,12 @@
 #include "core/paint/recording_canvas.hpp"
 #include "core/window/host.hpp"
+#include "fake_window.hpp"
 
 #include <gtest/gtest.h>
 
 using namespace orvy;
 
 namespace {
-
-class FakeWindow final : public NativeWindow {
-public:
-    WindowId id() const override { return 1; }
-    ClientSize client_size() const override { return { 640, 480 }; }
-    void move(std::int32_t, std::int32_t) override { }
-    void raise() override { }
-    void request_close() override { }
-    void invalidate() override { ++invalidations; }
-    void start_frame_timer() override { ++starts; }
-    void stop_frame_timer() override { ++stops; }
-    void set_cursor(CursorKind kind) override { cursor = kind; }
-    void capture_pointer(bool on) override { captured = on; }
-    void set_text_input_area(RectF) override { }
-    bool is_transparent() const override { return false; }
-    std::shared_ptr<Waker> waker() override { return nullptr; }
-
-    int invalidations = 0;
-    int starts = 0;
-    int stops = 0;
-    CursorKind cursor = CursorKind::Arrow;
-    bool captured = false;
-};
 
 struct Script {
     bool changed = false;
