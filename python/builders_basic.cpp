@@ -17,9 +17,7 @@ std::optional<NodeId> build_frame(PyObject* self, PyTypeObject* cls, PyObject* c
     static ArgSpec const fr_spec { "W.fr", { "rad", "pr", "ax", "pd", "gp", "w", "h", "elev" }, 1, 0 };
     static ArgSpec const bx_spec { "W.bx", { "rad", "pr", "ax", "pd", "gp", "w", "h", "elev" }, 1, 0 };
     Args<8> a;
-    if (!a.parse(function[2] == 'f' ? fr_spec : bx_spec, args, nargs, kwnames))
-        return std::nullopt;
-    call = enter_window(self, cls, Access::Exclusive);
+    call = enter_method(a, function[2] == 'f' ? fr_spec : bx_spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return std::nullopt;
     CommonArgs common;
@@ -47,9 +45,7 @@ PyObject* lb(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_
 {
     static ArgSpec const spec { "W.lb", { "txt", "pr", "bind", "icon", "pd", "gp", "w", "h", "wrap" }, 1, 0 };
     Args<9> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     CommonArgs common;
@@ -77,9 +73,7 @@ PyObject* bt(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_
         "W.bt", { "lb", "pr", "rad", "icon", "tip", "toast", "pd", "gp", "w", "h", "clk", "elev" }, 1, 0
     };
     Args<12> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     CommonArgs common;

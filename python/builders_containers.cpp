@@ -25,9 +25,7 @@ PyObject* grp(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
 {
     static ArgSpec const spec { "W.grp", { "title", "pr", "rad", "ax", "pd", "gp", "w", "h" }, 1, 0 };
     Args<8> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     CommonArgs common;
@@ -45,9 +43,7 @@ PyObject* scr(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
 {
     static ArgSpec const spec { "W.scr", { "pr", "pd", "gp", "w", "h" }, 0, 0 };
     Args<5> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     CommonArgs common;
@@ -61,9 +57,7 @@ PyObject* stk(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
 {
     static ArgSpec const spec { "W.stk", { "pr", "page", "bind", "w", "h" }, 0, 0 };
     Args<5> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     CommonArgs common;
@@ -81,9 +75,7 @@ PyObject* spl(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
 {
     static ArgSpec const spec { "W.spl", { "pr", "ratio", "vertical", "w", "h" }, 0, 0 };
     Args<5> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     CommonArgs common;
@@ -103,9 +95,7 @@ PyObject* acc(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
         "W.acc", { "title", "pr", "open", "grp", "ch", "rad", "pd", "gp", "w", "h" }, 1, 0
     };
     Args<10> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     CommonArgs common;
@@ -141,9 +131,7 @@ PyObject* tab(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
 {
     static ArgSpec const spec { "W.tab", { "labels", "pr", "sel", "ch", "pd", "gp", "w", "h" }, 1, 1 };
     Args<8> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     CommonArgs common;
@@ -164,9 +152,7 @@ PyObject* dock(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssiz
 {
     static ArgSpec const spec { "W.dock", { "ttl", "pr", "side", "size", "open", "ax", "pd", "gp" }, 1, 0 };
     Args<8> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     CommonArgs common;
@@ -203,9 +189,7 @@ PyObject* pop(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
 {
     static ArgSpec const spec { "W.pop", { "w", "h", "on_close" }, 0, 0 };
     Args<3> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto width = f32_or(a[0], "w", 240.0f);

@@ -22,9 +22,7 @@ PyObject* lnk(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
 {
     static ArgSpec const spec { "W.lnk", { "lb", "pr", "clk", "pd", "gp", "w", "h" }, 1, 0 };
     Args<7> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     CommonArgs common;
@@ -41,9 +39,7 @@ PyObject* sbt(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
 {
     static ArgSpec const spec { "W.sbt", { "lb", "opts", "pr", "clk", "ch", "rad", "pd", "gp", "w", "h" }, 2, 2 };
     Args<10> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     CommonArgs common;
@@ -100,9 +96,7 @@ PyObject* tgl(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
         "W.tgl", { "lb", "pr", "icon", "tip", "on", "clk", "sig", "pd", "gp", "w", "h" }, 1, 0
     };
     Args<11> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto icon = a.given(2) ? to_text(a[2], "icon") : std::optional<Text>(Text());
@@ -128,9 +122,7 @@ PyObject* ch(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_
 {
     static ArgSpec const spec { "W.ch", { "lb", "pr", "chk", "clk", "sig", "pd", "gp", "w", "h" }, 1, 0 };
     Args<9> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto id = build_toggle(*call, a.values.data(), { NodeKind::Checkbox, "chk" }, 2,
@@ -147,9 +139,7 @@ PyObject* sw(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_
 {
     static ArgSpec const spec { "W.sw", { "lb", "pr", "on", "clk", "sig", "pd", "gp", "w", "h" }, 1, 0 };
     Args<9> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto id = build_toggle(*call, a.values.data(), { NodeKind::Switch, "on" }, 2,
@@ -166,9 +156,7 @@ PyObject* rd(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_
 {
     static ArgSpec const spec { "W.rd", { "lb", "pr", "grp", "on", "clk", "pd", "gp", "w", "h" }, 1, 0 };
     Args<9> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto group = a[2] ? to_i32(a[2], "grp") : std::optional<std::int32_t>(0);
@@ -185,9 +173,7 @@ PyObject* sep(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
 {
     static ArgSpec const spec { "W.sep", { "pr", "vertical", "pd", "gp", "w", "h" }, 0, 0 };
     Args<6> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     CommonArgs common;
@@ -203,9 +189,7 @@ PyObject* build_text_field(PyObject* self, PyTypeObject* cls, PyObject* const* a
     PyObject* kwnames, ArgSpec const& spec, bool multiline)
 {
     Args<8> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     CommonArgs common;
@@ -246,9 +230,7 @@ PyObject* spin(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssiz
 {
     static ArgSpec const spec { "W.spin", { "value", "pr", "min", "max", "step", "ch", "pd", "gp", "w", "h" }, 1, 0 };
     Args<10> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     CommonArgs common;

@@ -21,9 +21,7 @@ PyObject* crumb(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssi
 {
     static ArgSpec const spec { "W.crumb", { "items", "pr", "ch", "pd", "gp", "w", "h" }, 1, 1 };
     Args<7> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto items = to_text_list(a[0], "items");
@@ -40,9 +38,7 @@ PyObject* dd(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_
 {
     static ArgSpec const spec { "W.dd", { "options", "pr", "sel", "ch", "sig", "pd", "gp", "w", "h" }, 1, 1 };
     Args<9> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto options = to_text_list(a[0], "options");
@@ -64,9 +60,7 @@ PyObject* lst(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
 {
     static ArgSpec const spec { "W.lst", { "items", "pr", "sel", "multi", "ch", "pd", "gp", "w", "h" }, 1, 1 };
     Args<9> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto items = to_text_list(a[0], "items");
@@ -103,9 +97,7 @@ PyObject* tbl(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
         "W.tbl", { "columns", "rows", "pr", "ch", "bg", "hl", "vl", "pd", "gp", "w", "h" }, 2, 2
     };
     Args<11> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto columns = to_text_list(a[0], "columns");
@@ -141,9 +133,7 @@ PyObject* tre(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
     static ArgSpec const spec { "W.tre",
         { "items", "pr", "cols", "widths", "multi", "bind", "ch", "clk", "dbl", "on_open", "pd", "gp", "w", "h" }, 1, 1 };
     Args<14> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto rows = to_tree_rows(a[0], "items");
@@ -178,9 +168,7 @@ PyObject* pg(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_
 {
     static ArgSpec const spec { "W.pg", { "rows", "pr", "bind", "ch", "pd", "gp", "w", "h" }, 1, 1 };
     Args<8> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto rows = to_property_rows(a[0], "rows");
@@ -200,9 +188,7 @@ PyObject* mb(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_
 {
     static ArgSpec const spec { "W.mb", { "menus", "pr", "on_select", "pd", "gp", "w", "h" }, 1, 1 };
     Args<7> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto menus = to_menus(a[0], "menus");

@@ -21,9 +21,7 @@ PyObject* cht(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
 {
     static ArgSpec const spec { "W.cht", { "data", "pr", "bind", "pd", "gp", "w", "h" }, 1, 1 };
     Args<7> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto data = to_f32_list(a[0], "data");
@@ -67,9 +65,7 @@ PyObject* img(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
         "W.img", { "src", "pr", "src_bind", "data", "fit", "fit_bind", "pd", "gp", "w", "h" }, 1, 0
     };
     Args<10> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto source = a[0] ? to_utf8(a[0], "src") : std::optional<std::string_view>("");
@@ -101,9 +97,7 @@ PyObject* cv(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_
     static ArgSpec const spec { "W.cv",
         { "shapes", "pr", "bind", "ch", "down", "move", "up", "dbl", "scroll", "pd", "gp", "w", "h" }, 1, 0 };
     Args<13> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     // The signature shows `...` for the defaults; passing it means the same.
@@ -140,9 +134,7 @@ PyObject* term(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssiz
 {
     static ArgSpec const spec { "W.term", { "lines", "pr", "prompt", "on", "pd", "gp", "w", "h" }, 1, 0 };
     Args<8> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     if (a.values[0] == Py_Ellipsis)
@@ -165,9 +157,7 @@ PyObject* drop(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssiz
 {
     static ArgSpec const spec { "W.drop", { "txt", "pr", "on", "pd", "gp", "w", "h" }, 1, 0 };
     Args<7> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto text = text_or(a[0], "txt", u"Перетащите файлы сюда");

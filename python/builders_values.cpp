@@ -26,9 +26,7 @@ PyObject* sl(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_
 {
     static ArgSpec const spec { "W.sl", { "vl", "pr", "ch", "sig", "pd", "gp", "w", "h" }, 1, 0 };
     Args<8> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto value = f32_or(a[0], "vl", 0.5f);
@@ -49,9 +47,7 @@ PyObject* rsl(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
 {
     static ArgSpec const spec { "W.rsl", { "lo", "hi", "pr", "ch", "sig", "pd", "gp", "w", "h" }, 2, 0 };
     Args<9> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto lo = f32_or(a[0], "lo", 0.25f);
@@ -75,9 +71,7 @@ PyObject* build_round_value(PyObject* self, PyTypeObject* cls, PyObject* const* 
 {
     // dl: vl, pr, lb, ch, bind, pd, gp, w, h; gg: value, pr, lb, bind, pd, gp, w, h.
     Args<9> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     int shift = has_change ? 1 : 0;
@@ -113,9 +107,7 @@ PyObject* pr(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_
 {
     static ArgSpec const spec { "W.pr", { "vl", "pr", "bind", "pd", "gp", "w", "h" }, 1, 0 };
     Args<7> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto value = f32_or(a[0], "vl", 0.0f);
@@ -134,9 +126,7 @@ PyObject* mt(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_
 {
     static ArgSpec const spec { "W.mt", { "vl", "pr", "bind", "seg", "pd", "gp", "w", "h" }, 1, 0 };
     Args<8> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto value = f32_or(a[0], "vl", 0.0f);
@@ -156,9 +146,7 @@ PyObject* spn(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
 {
     static ArgSpec const spec { "W.spn", { "pr", "pd", "gp", "w", "h" }, 0, 0 };
     Args<5> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     return handle_for(*call,
@@ -172,9 +160,7 @@ PyObject* build_status_text(PyObject* self, PyTypeObject* cls, PyObject* const* 
 {
     // stb: txt, pr, bind, pd, gp, w, h; bdg: txt, pr, dot, bind, pd, gp, w, h.
     Args<8> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     int shift = kind == NodeKind::Badge ? 1 : 0;
@@ -207,9 +193,7 @@ PyObject* rat(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
 {
     static ArgSpec const spec { "W.rat", { "vl", "pr", "max", "ch", "sig", "pd", "gp", "w", "h" }, 1, 0 };
     Args<9> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto value = a[0] ? to_index(a[0], "vl") : std::optional<std::uint64_t>(0);
@@ -232,9 +216,7 @@ PyObject* pgn(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize
 {
     static ArgSpec const spec { "W.pgn", { "total", "pr", "page", "ch", "pd", "gp", "w", "h" }, 1, 1 };
     Args<8> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto total = to_index(a[0], "total");
@@ -259,9 +241,7 @@ PyObject* build_composite(PyObject* self, PyTypeObject* cls, PyObject* const* ar
     ChangeCallback (*make_change)(Push, NodeId))
 {
     Args<10> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     float values[3] = {};

@@ -39,7 +39,7 @@ PyObject* clip_get(PyObject* self, PyTypeObject*, PyObject* const* args, Py_ssiz
 {
     static ArgSpec const spec { "Clip.get", {}, 0, 0 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames) || !enter_controller(self))
+    if (!enter_controller_method(a, spec, self, args, nargs, kwnames))
         return nullptr;
     Host* host = clipboard_host();
     return host ? to_py(host->clipboard_text()) : nullptr;
@@ -49,7 +49,7 @@ PyObject* clip_set(PyObject* self, PyTypeObject*, PyObject* const* args, Py_ssiz
 {
     static ArgSpec const spec { "Clip.set", { "text" }, 1, 1 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames) || !enter_controller(self))
+    if (!enter_controller_method(a, spec, self, args, nargs, kwnames))
         return nullptr;
     auto text = to_text(a[0], "text");
     if (!text)

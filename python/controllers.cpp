@@ -39,14 +39,18 @@ ControllerObject* enter_controller(PyObject* self)
     return controller->bound.check_thread() ? controller : nullptr;
 }
 
+ControllerObject* enter_controller_call(ArgSpec const& spec, PyObject* self, PyObject* args, PyObject* kwargs,
+    PyObject** values)
+{
+    return parse_tuple_args(spec, args, kwargs, values) ? enter_controller(self) : nullptr;
+}
+
 PyObject* new_controller(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs,
     PyObject* kwnames, char const* function, PyTypeObject* ModuleState::*type, char const* internal_name)
 {
     ArgSpec const spec { function, {}, 0, 0 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     return reinterpret_cast<PyObject*>(

@@ -101,9 +101,7 @@ PyObject* set_class(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py
 {
     static ArgSpec const spec { "W.cls", { "n", "name" }, 2, 2 };
     Args<2> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto node = to_node(a[0], "n", *call);
@@ -153,9 +151,7 @@ PyObject* style_of(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_
 {
     static ArgSpec const spec { "W._style", { "n" }, 1, 1 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     auto node = to_node(a[0], "n", *call);
@@ -171,9 +167,7 @@ PyObject* css_frame(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py
 {
     static ArgSpec const spec { "W._css_frame", {}, 0, 0 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     bool changed = thread_styles().drain_stylesheet_queue(call->tree());

@@ -57,9 +57,7 @@ PyObject* dialog_call(PyObject* self, PyObject* args, PyObject* kwargs)
 {
     static ArgSpec const spec { "Dlg.__call__", { "title", "message", "buttons", "on" }, 3, 3 };
     PyObject* values[4];
-    if (!parse_tuple_args(spec, args, kwargs, values))
-        return nullptr;
-    ControllerObject* controller = enter_controller(self);
+    ControllerObject* controller = enter_controller_call(spec, self, args, kwargs, values);
     if (!controller)
         return nullptr;
     auto title = to_text(values[0], "title");
@@ -76,9 +74,7 @@ PyObject* single_button_dialog(PyObject* self, PyObject* const* args, Py_ssize_t
     static ArgSpec const msg_spec { "Dlg.msg", { "title", "message", "ok", "on" }, 2, 2 };
     static ArgSpec const alert_spec { "Dlg.alert", { "message", "title", "ok", "on" }, 1, 1 };
     Args<4> a;
-    if (!a.parse(alert ? alert_spec : msg_spec, args, nargs, kwnames))
-        return nullptr;
-    ControllerObject* controller = enter_controller(self);
+    ControllerObject* controller = enter_controller_method(a, alert ? alert_spec : msg_spec, self, args, nargs, kwnames);
     if (!controller)
         return nullptr;
     int title_slot = alert ? 1 : 0, message_slot = alert ? 0 : 1;
@@ -128,9 +124,7 @@ PyObject* notes_call(PyObject* self, PyObject* args, PyObject* kwargs)
 {
     static ArgSpec const spec { "Note.__call__", { "title", "text", "secs", "action", "corner", "on" }, 2, 2 };
     PyObject* values[6];
-    if (!parse_tuple_args(spec, args, kwargs, values))
-        return nullptr;
-    ControllerObject* controller = enter_controller(self);
+    ControllerObject* controller = enter_controller_call(spec, self, args, kwargs, values);
     if (!controller)
         return nullptr;
     auto title = to_text(values[0], "title");
@@ -144,9 +138,7 @@ PyObject* snack(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObjec
 {
     static ArgSpec const spec { "Note.snack", { "text", "secs", "action", "corner", "on" }, 1, 1 };
     Args<5> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    ControllerObject* controller = enter_controller(self);
+    ControllerObject* controller = enter_controller_method(a, spec, self, args, nargs, kwnames);
     if (!controller)
         return nullptr;
     auto text = to_text(a[0], "text");

@@ -64,9 +64,7 @@ PyObject* effects_call(PyObject* self, PyObject* args, PyObject* kwargs)
 {
     static ArgSpec const spec { "Fx.__call__", { "sig", "to", "frm", "dur", "ease" }, 2, 2 };
     PyObject* values[5];
-    if (!parse_tuple_args(spec, args, kwargs, values))
-        return nullptr;
-    ControllerObject* controller = enter_controller(self);
+    ControllerObject* controller = enter_controller_call(spec, self, args, kwargs, values);
     if (!controller)
         return nullptr;
     PyObject* signal = values[0];
@@ -104,9 +102,7 @@ PyObject* theme_call(PyObject* self, PyObject* args, PyObject* kwargs)
 {
     static ArgSpec const spec { "Thm.__call__", { "name" }, 1, 1 };
     PyObject* values[1];
-    if (!parse_tuple_args(spec, args, kwargs, values))
-        return nullptr;
-    ControllerObject* controller = enter_controller(self);
+    ControllerObject* controller = enter_controller_call(spec, self, args, kwargs, values);
     if (!controller)
         return nullptr;
     auto name = to_utf8(values[0], "name");
@@ -121,9 +117,7 @@ PyObject* font_call(PyObject* self, PyObject* args, PyObject* kwargs)
 {
     static ArgSpec const spec { "Fnt.__call__", { "family", "size" }, 2, 0 };
     PyObject* values[2];
-    if (!parse_tuple_args(spec, args, kwargs, values))
-        return nullptr;
-    ControllerObject* controller = enter_controller(self);
+    ControllerObject* controller = enter_controller_call(spec, self, args, kwargs, values);
     if (!controller)
         return nullptr;
     std::optional<Text> family;

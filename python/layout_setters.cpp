@@ -248,9 +248,7 @@ PyObject* requests_for_tests(PyObject* self, PyTypeObject* cls, PyObject* const*
 {
     static ArgSpec const spec { "W._requests", {}, 0, 0 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     PyRef list = PyRef::steal(PyList_New(0));

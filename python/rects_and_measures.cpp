@@ -21,9 +21,7 @@ PyObject* rects(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssi
 {
     static ArgSpec const spec { "W.rects", {}, 0, 0 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     auto* object = create_object<ControllerObject>(call->module->rects_type, "Rct", call->object->state);
@@ -109,9 +107,7 @@ PyObject* rects_call(PyObject* self, PyObject* args, PyObject* kwargs)
 {
     static ArgSpec const spec { "Rct.__call__", { "node" }, 1, 1 };
     PyObject* values[1];
-    if (!parse_tuple_args(spec, args, kwargs, values))
-        return nullptr;
-    ControllerObject* controller = enter_controller(self);
+    ControllerObject* controller = enter_controller_call(spec, self, args, kwargs, values);
     if (!controller)
         return nullptr;
     auto id = node_of_window(values[0], "node", module_state(Py_TYPE(self)), *controller->window);

@@ -39,9 +39,7 @@ PyObject* nodes(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssi
 {
     static ArgSpec const spec { "W._nodes", {}, 0, 0 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     Tree const& tree = call->tree();
@@ -63,9 +61,7 @@ PyObject* activate(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_
 {
     static ArgSpec const spec { "W._activate", { "n" }, 1, 1 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     auto node = to_node(a[0], "n", *call);
@@ -80,9 +76,7 @@ PyObject* probe(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssi
 {
     static ArgSpec const spec { "W._probe", { "f" }, 1, 1 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     return PyLong_FromLong(positional_parameter_count(*call->module, a[0]));
@@ -99,9 +93,7 @@ PyObject* options(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_s
 {
     static ArgSpec const spec { "W._options", {}, 0, 0 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     WindowState const& state = call->state();
@@ -124,9 +116,7 @@ PyObject* post_wakeups(PyObject* self, PyTypeObject* cls, PyObject* const* args,
 {
     static ArgSpec const spec { "W._post_wakeups", {}, 0, 0 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     return PyLong_FromUnsignedLongLong(call->state().post_wakeups->load());
@@ -136,9 +126,7 @@ PyObject* frames(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ss
 {
     static ArgSpec const spec { "W._frames", {}, 0, 0 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     return PyLong_FromUnsignedLongLong(*call->state().cells.frames);
@@ -148,9 +136,7 @@ PyObject* effects(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_s
 {
     static ArgSpec const spec { "W._effects", {}, 0, 0 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     WindowEffects const& e = *call->state().cells.effects;

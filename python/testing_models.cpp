@@ -159,9 +159,7 @@ PyObject* model(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssi
 {
     static ArgSpec const spec { "W._model", { "n" }, 1, 1 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     auto node = to_node(a[0], "n", *call);
@@ -178,9 +176,7 @@ PyObject* child(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssi
 {
     static ArgSpec const spec { "W._child", { "n", "i" }, 2, 2 };
     Args<2> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     auto node = to_node(a[0], "n", *call);
@@ -208,9 +204,7 @@ PyObject* change(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ss
 {
     static ArgSpec const spec { "W._change", { "n", "value" }, 2, 2 };
     Args<2> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     auto node = call ? to_node(a[0], "n", *call) : std::nullopt;
     auto value = node ? to_f32(a[1], "value") : std::nullopt;
     if (!value)
@@ -222,9 +216,7 @@ PyObject* submit(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ss
 {
     static ArgSpec const spec { "W._submit", { "n", "text" }, 2, 2 };
     Args<2> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     auto node = call ? to_node(a[0], "n", *call) : std::nullopt;
     auto text = node ? to_utf8(a[1], "text") : std::nullopt;
     if (!text)
@@ -237,9 +229,7 @@ PyObject* fire(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssiz
 {
     static ArgSpec const spec { "W._fire", { "n", "event", "index", "first", "second" }, 5, 2 };
     Args<5> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     auto node = call ? to_node(a[0], "n", *call) : std::nullopt;
     auto event = node ? to_index(a[1], "event", 255) : std::nullopt;
     auto index = event ? (a[2] ? to_index(a[2], "index") : std::optional<std::uint64_t>(0)) : std::nullopt;

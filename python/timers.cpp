@@ -22,9 +22,7 @@ PyObject* start_timer(PyObject* self, PyTypeObject* cls, PyObject* const* args, 
     static ArgSpec const every_spec { "W.every", { "ms", "f" }, 2, 2 };
     static ArgSpec const after_spec { "W.after", { "ms", "f" }, 2, 2 };
     Args<2> a;
-    if (!a.parse(once ? after_spec : every_spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, once ? after_spec : every_spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto ms = to_f32(a[0], "ms");
@@ -53,9 +51,7 @@ PyObject* cancel(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ss
 {
     static ArgSpec const spec { "W.cancel", { "tid" }, 1, 1 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto tid = to_index(a[0], "tid", UINT64_MAX);
@@ -86,9 +82,7 @@ PyObject* post(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssiz
 {
     static ArgSpec const spec { "W.post", {}, 0, 0 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call || !call->state().require_configuring())
         return nullptr;
     auto target = call->state().post;

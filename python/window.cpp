@@ -127,9 +127,7 @@ PyObject* go(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_
 {
     static ArgSpec const spec { "W.go", {}, 0, 0 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     return start(*call, true);
@@ -154,9 +152,7 @@ PyObject* show(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssiz
 {
     static ArgSpec const spec { "W.show", { "node", "on" }, 2, 0 };
     Args<2> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     if (!a.given(0))
@@ -172,9 +168,7 @@ PyObject* close(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssi
 {
     static ArgSpec const spec { "W.close", {}, 0, 0 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     close_native_window(call->state());
@@ -185,9 +179,7 @@ PyObject* rt(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_
 {
     static ArgSpec const spec { "W.rt", {}, 0, 0 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     return new_node_handle(*call->module, call->state(), call->tree().root);
@@ -197,9 +189,7 @@ PyObject* size(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssiz
 {
     static ArgSpec const spec { "W.size", {}, 0, 0 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     PointF client = native_client_size(call->state());
@@ -210,9 +200,7 @@ PyObject* move(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssiz
 {
     static ArgSpec const spec { "W.move", { "x", "y" }, 2, 2 };
     Args<2> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     auto x = to_f32(a[0], "x");
@@ -239,9 +227,7 @@ PyObject* on_resize(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py
 {
     static ArgSpec const spec { "W.on_resize", { "f" }, 1, 1 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call || !call->state().require_configuring())
         return nullptr;
     call->state().on_resize = a[0] == Py_None ? PyRef() : PyRef::borrow(a[0]);
@@ -252,9 +238,7 @@ PyObject* frame(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssi
 {
     static ArgSpec const spec { "W.frame", { "icon", "cap", "cap_txt", "brd", "dark" }, 0, 0 };
     Args<5> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     FrameDecoration decoration = call->state().frame;
@@ -288,9 +272,7 @@ PyObject* font(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssiz
 {
     static ArgSpec const spec { "W.font", { "family", "size" }, 2, 0 };
     Args<2> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     std::optional<Text> family = a[0] ? to_text(a[0], "family") : Text(u"Segoe UI");
@@ -306,9 +288,7 @@ PyObject* build(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssi
 {
     static ArgSpec const spec { "W.build", { "f" }, 1, 1 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     if (call->state().is_running()) {
@@ -342,9 +322,7 @@ PyObject* subwin(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ss
                                               "blur", "insp", "on_close" },
         3, 0 };
     Args<19> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     auto sub = std::make_shared<WindowState>();
@@ -380,9 +358,7 @@ PyObject* enter(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssi
 {
     static ArgSpec const spec { "W.__enter__", {}, 0, 0 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     Py_INCREF(self);
@@ -393,9 +369,7 @@ PyObject* exit(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssiz
 {
     static ArgSpec const spec { "W.__exit__", { "_t", "_v", "_tb" }, 3, 0 };
     Args<3> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
     if (!call)
         return nullptr;
     return start(*call, false);
@@ -405,9 +379,7 @@ PyObject* on_error(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_
 {
     static ArgSpec const spec { "W.on_error", { "f" }, 1, 1 };
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     set_exception_hook(a[0]);

@@ -128,6 +128,17 @@ struct WindowCall {
 };
 std::optional<WindowCall> enter_window(PyObject* self, PyTypeObject* defining_class, Access access);
 
+// The prologue of the W methods: parses `spec` into `a`, then enters the
+// window. Empty with the error set when either fails.
+template<std::size_t N>
+std::optional<WindowCall> enter_method(Args<N>& a, ArgSpec const& spec, PyObject* self, PyTypeObject* cls,
+    PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, Access access)
+{
+    if (!a.parse(spec, args, nargs, kwnames))
+        return std::nullopt;
+    return enter_window(self, cls, access);
+}
+
 // A node handle argument: must be an N of this window's tree.
 std::optional<NodeId> node_of_window(PyObject* value, char const* name, ModuleState& module, WindowState const& window);
 std::optional<NodeId> to_node(PyObject* value, char const* name, WindowCall const& call);
@@ -145,9 +156,7 @@ struct NodeCall {
     bool enter(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
         ArgSpec const& spec)
     {
-        if (!a.parse(spec, args, nargs, kwnames))
-            return false;
-        call = enter_window(self, cls, Access::Exclusive);
+        call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
         if (!call)
             return false;
         auto id = to_node(a[0], spec.names[0], *call);

@@ -64,9 +64,7 @@ PyObject* bind_property(PyObject* self, PyTypeObject* cls, PyObject* const* args
     PyObject* kwnames, ArgSpec const& spec, WindowProperty property)
 {
     Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Shared);
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
     if (!call)
         return nullptr;
     PyObject* list = registrations();
