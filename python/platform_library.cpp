@@ -33,6 +33,7 @@
 #include "python/pyref.hpp"
 
 #include "orvy_core_interface.hpp"
+#include "orvy_runtime_libraries.hpp"
 
 #include <atomic>
 #include <cstring>
@@ -75,6 +76,25 @@ std::string last_dl_error()
     return text ? text : "неизвестная ошибка";
 }
 
+// The libraries the backend needs that cannot be opened, each with its Debian
+// package and the loader's reason, or nothing when they all open (then the
+// backend itself is what failed). Probed only after the backend failed to open.
+std::optional<std::string> missing_runtime_libraries()
+{
+    std::string missing;
+    for (RuntimeLibrary const& library : runtime_libraries) {
+        if (void* handle = dlopen(library.file, RTLD_LAZY | RTLD_LOCAL)) {
+            dlclose(handle);
+            continue;
+        }
+        missing += (missing.empty() ? "" : "; ") + std::string("нет библиотеки ") + library.file + " (пакет Debian "
+            + library.package + "): " + last_dl_error();
+    }
+    if (missing.empty())
+        return std::nullopt;
+    return missing;
+}
+
 // What makes the table unusable, if anything. Version and size come first in
 // every table, so they can be read from any; the rest only once they match.
 std::optional<std::string> how_it_differs(PlatformTable const* table)
@@ -99,8 +119,10 @@ LoadedPlatform load()
     if (!path)
         return { nullptr, prefixed("не найден файл модуля _orvy") };
     void* handle = dlopen(path->c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
-        return { nullptr, prefixed(last_dl_error()) };
+    if (!handle) {
+        std::string error = last_dl_error();
+        return { nullptr, prefixed(missing_runtime_libraries().value_or(error)) };
+    }
     dlerror();
     void* symbol = dlsym(handle, platform_table_symbol);
     if (!symbol) {

@@ -1,5 +1,6 @@
 """The backend library beside the module: not loaded by the import, loaded on
-first use, and a clear RuntimeError when it is missing or from another build."""
+first use, and a clear RuntimeError when it or a system library it needs is
+missing, or when it comes from another build."""
 import os
 import shutil
 import subprocess
@@ -13,8 +14,15 @@ import _orvy
 HEAVY = ("libSDL2", "libcairo", "libpango", "libpng", "libjpeg", "libgif", "_orvy_linux.so")
 
 
-def run_python(script, path):
-    env = dict(os.environ, PYTHONPATH=str(path), PYTHONDONTWRITEBYTECODE="1")
+ROOT = os.path.join(os.path.dirname(__file__), os.pardir, os.pardir)
+RUNTIME_LIBRARIES = os.path.join(ROOT, "platform", "linux", "runtime_libraries.txt")
+# The C library and the compiler's runtimes (the sanitizers' in that build),
+# which come with the system rather than with a package to name.
+TOOLCHAIN_LIBRARIES = ("libc.so", "libm.so", "libstdc++.so", "libgcc_s.so", "ld-linux", "libasan.so", "libubsan.so")
+
+
+def run_python(script, path, **extra_env):
+    env = dict(os.environ, PYTHONPATH=str(path), PYTHONDONTWRITEBYTECODE="1", **extra_env)
     done = subprocess.run([sys.executable, "-c", textwrap.dedent(script)], capture_output=True, text=True,
                           timeout=120, env=env)
     assert done.returncode == 0, done.stderr
@@ -125,3 +133,36 @@ def test_a_backend_library_from_another_build_is_refused(lone_module, source, wo
     assert "error: оконная система не загружена" in out
     assert words in out
     assert "built: True" in out
+
+
+def runtime_libraries():
+    with open(RUNTIME_LIBRARIES, encoding="utf-8") as listing:
+        return dict(line.split() for line in listing if line.strip() and not line.startswith("#"))
+
+
+def test_an_unloadable_system_library_is_named_with_its_debian_package(tmp_path):
+    # Found first along the library path, and no library at all.
+    (tmp_path / "libSDL2-2.0.so.0").write_text("not a library")
+    out = run_python("""
+        import _orvy
+        try:
+            _orvy.W.measure_text("hello")
+        except RuntimeError as error:
+            print("error:", error)
+    """, os.path.dirname(_orvy.__file__), LD_LIBRARY_PATH=str(tmp_path))
+    message = out.split("error: ")[1].strip()
+    assert message.startswith("оконная система не загружена: нет библиотеки libSDL2-2.0.so.0 "
+                              "(пакет Debian libsdl2-2.0-0): ")
+    assert str(tmp_path / "libSDL2-2.0.so.0") in message
+    assert message.count("нет библиотеки") == 1
+
+
+def test_the_runtime_library_list_names_every_library_the_backend_needs():
+    readelf = shutil.which("readelf")
+    if not readelf:
+        pytest.skip("needs readelf")
+    backend = os.path.join(os.path.dirname(_orvy.__file__), "_orvy_linux.so")
+    dynamic = subprocess.run([readelf, "-d", backend], capture_output=True, text=True, check=True).stdout
+    needed = {line.split("[")[1].rstrip("]") for line in dynamic.splitlines() if "(NEEDED)" in line}
+    needed = {name for name in needed if not name.startswith(TOOLCHAIN_LIBRARIES)}
+    assert needed <= set(runtime_libraries())
