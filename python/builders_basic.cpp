@@ -1,106 +1,57 @@
 // Builders of panels, labels and buttons:
 //     W.fr(rad=12.0, *, pr=None, ax="v", pd=0.0, gp=0.0, w=None, h=None, elev=0.0) -> N
 //     W.bx(...) -> Ctx  (same parameters)
-//     W.lb(txt="", *, ...) -> N
-//     W.bt(lb="", *, ..., clk=None, elev=0.0) -> N
-#include "python/builder.hpp"
+//     W.lb(txt="", *, pr=None, bind=None, icon=None, pd=0.0, gp=0.0, w=None, h=None, wrap=False) -> N
+//     W.bt(lb="", *, pr=None, rad=10.0, icon=None, tip=None, toast=None, pd=0.0, gp=0.0, w=None, h=None,
+//          clk=None, elev=0.0) -> N
 #include "python/invoke.hpp"
+#include "python/method_table.hpp"
 
 namespace orvy::py {
 
 namespace {
 
-// fr and bx take the same arguments and create the same frame node.
-std::optional<NodeId> build_frame(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs,
-    PyObject* kwnames, char const* function, std::optional<WindowCall>& call)
+// fr and bx create the same frame node; bx hands it out as a context.
+std::optional<NodeId> build_frame(MethodCall& c)
 {
-    static ArgSpec const fr_spec { "W.fr", { "rad", "pr", "ax", "pd", "gp", "w", "h", "elev" }, 1, 0 };
-    static ArgSpec const bx_spec { "W.bx", { "rad", "pr", "ax", "pd", "gp", "w", "h", "elev" }, 1, 0 };
-    Args<8> a;
-    call = enter_method(a, function[2] == 'f' ? fr_spec : bx_spec, self, cls, args, nargs, kwnames, Access::Exclusive);
-    if (!call)
-        return std::nullopt;
-    CommonArgs common;
-    auto radius = f32_or(a[0], "rad", 12.0f);
-    if (!radius || !common.read(a.values.data(), { .pr = 1, .pd = 3, .gp = 4, .w = 5, .h = 6, .ax = 2, .elev = 7 }, *call))
-        return std::nullopt;
-    return append_built(*call, common, Model(NodeKind::Frame, FrameModel { .radius = *radius }));
+    return c.append(Model(NodeKind::Frame, FrameModel { .radius = c.f32("rad") }));
 }
 
-PyObject* fr(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
-{
-    std::optional<WindowCall> call;
-    auto id = build_frame(self, cls, args, nargs, kwnames, "W.fr", call);
-    return id ? new_node_handle(*call->module, call->state(), *id) : nullptr;
-}
+PyObject* fr(MethodCall& c) { return c.node_handle(build_frame(c)); }
 
-PyObject* bx(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
-{
-    std::optional<WindowCall> call;
-    auto id = build_frame(self, cls, args, nargs, kwnames, "W.bx", call);
-    return id ? new_context(*call->module, call->object->state, *id) : nullptr;
-}
+PyObject* bx(MethodCall& c) { return c.context(build_frame(c)); }
 
-PyObject* lb(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* lb(MethodCall& c)
 {
-    static ArgSpec const spec { "W.lb", { "txt", "pr", "bind", "icon", "pd", "gp", "w", "h", "wrap" }, 1, 0 };
-    Args<9> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
-    if (!call)
-        return nullptr;
-    CommonArgs common;
-    auto text = text_or(a[0], "txt");
-    auto icon = a.given(3) ? to_text(a[3], "icon") : std::optional<Text>(Text());
-    auto wrap = bool_or(a[8], "wrap", false);
-    if (!text || !icon || !wrap || !common.read(a.values.data(), { .pr = 1, .pd = 4, .gp = 5, .w = 6, .h = 7 }, *call))
-        return nullptr;
-    auto id = append_built(*call, common, Model(NodeKind::Label, TextModel { .text = std::move(*text) }));
+    auto id = c.append(Model(NodeKind::Label, TextModel { .text = std::move(c.text("txt")) }));
     if (!id)
         return nullptr;
-    Node& node = call->tree().node(*id);
-    if (a.given(3))
-        node.icon = std::move(*icon);
-    if (*wrap)
+    Node& node = c.tree().node(*id);
+    if (c.given("icon"))
+        node.icon = std::move(c.text("icon"));
+    if (c.flag("wrap"))
         node.styles.base_mut().wrap = Wrap::On;
-    if (a.given(2))
-        call->state().bindings.push_back({ BindingKind::Text, *id, PyRef::borrow(a[2]) });
-    return new_node_handle(*call->module, call->state(), *id);
+    bind_to(c.window(), *id, c.object("bind"), BindingKind::Text);
+    return c.node_handle(id);
 }
 
-PyObject* bt(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* bt(MethodCall& c)
 {
-    static ArgSpec const spec {
-        "W.bt", { "lb", "pr", "rad", "icon", "tip", "toast", "pd", "gp", "w", "h", "clk", "elev" }, 1, 0
-    };
-    Args<12> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
-    if (!call)
-        return nullptr;
-    CommonArgs common;
-    auto caption = text_or(a[0], "lb");
-    auto radius = f32_or(a[2], "rad", 10.0f);
-    auto icon = a.given(3) ? to_text(a[3], "icon") : std::optional<Text>(Text());
-    auto tip = a.given(4) ? to_text(a[4], "tip") : std::optional<Text>(Text());
-    auto toast = a.given(5) ? to_text(a[5], "toast") : std::optional<Text>(Text());
-    if (!caption || !radius || !icon || !tip || !toast
-        || !common.read(a.values.data(), { .pr = 1, .pd = 6, .gp = 7, .w = 8, .h = 9, .elev = 11 }, *call))
-        return nullptr;
-    auto id = append_built(*call, common,
-        Model(NodeKind::Button, ButtonModel { .caption = std::move(*caption), .radius = *radius }));
+    auto id = c.append(Model(NodeKind::Button, ButtonModel { .caption = std::move(c.text("lb")), .radius = c.f32("rad") }));
     if (!id)
         return nullptr;
-    Node& node = call->tree().node(*id);
-    if (a.given(3))
-        node.icon = std::move(*icon);
-    if (a.given(4))
-        node.tip = std::move(*tip);
-    if (a.given(10) || a.given(5)) {
+    Node& node = c.tree().node(*id);
+    if (c.given("icon"))
+        node.icon = std::move(c.text("icon"));
+    if (c.given("tip"))
+        node.tip = std::move(c.text("tip"));
+    if (c.given("clk") || c.given("toast")) {
         std::optional<PyCallable> click;
-        if (a.given(10))
-            click.emplace(a[10], call->object->state);
+        if (c.given("clk"))
+            click.emplace(c.object("clk"), c.window().object->state);
         std::optional<Text> toast_text;
-        if (a.given(5))
-            toast_text = std::move(*toast);
+        if (c.given("toast"))
+            toast_text = std::move(c.text("toast"));
         node.on_activate = [click = std::move(click), toast_text = std::move(toast_text)](Tree& tree) {
             if (toast_text)
                 tree.toast_text = *toast_text;
@@ -108,24 +59,21 @@ PyObject* bt(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_
                 (*click)();
         };
     }
-    return new_node_handle(*call->module, call->state(), *id);
+    return c.node_handle(id);
 }
 
 void add_methods(MethodList& methods)
 {
-    methods.insert(methods.end(), {
-        method<fr>("fr",
-            "fr($self, rad=12.0, *, pr=None, ax=\"v\", pd=0.0, gp=0.0, w=None, h=None, elev=0.0)\n--\n\n"
-            "Добавляет панель; возвращает её узел."),
-        method<bx>("bx",
-            "bx($self, rad=12.0, *, pr=None, ax=\"v\", pd=0.0, gp=0.0, w=None, h=None, elev=0.0)\n--\n\n"
-            "Панель-контейнер как контекст: `with win.bx(...) as p:`."),
-        method<lb>("lb",
-            "lb($self, txt=\"\", *, pr=None, bind=None, icon=None, pd=0.0, gp=0.0, w=None, h=None, wrap=False)\n--\n\n"
-            "Добавляет метку; `bind` — колбэк, возвращающий текст."),
-        method<bt>("bt",
-            "bt($self, lb=\"\", *, pr=None, rad=10.0, icon=None, tip=None, toast=None, pd=0.0, gp=0.0, w=None, "
-            "h=None, clk=None, elev=0.0)\n--\n\nДобавляет кнопку; `clk` вызывается по нажатию."),
+    declare(methods, {
+        row<fr>("fr", "Добавляет панель; возвращает её узел.",
+            { real("rad", 12.0), keyword_only, parent, axis, box(), elevation }),
+        row<bx>("bx", "Панель-контейнер как контекст: `with win.bx(...) as p:`.",
+            { real("rad", 12.0), keyword_only, parent, axis, box(), elevation }),
+        row<lb>("lb", "Добавляет метку; `bind` — колбэк, возвращающий текст.",
+            { text("txt", ""), keyword_only, parent, object("bind"), optional_text("icon"), box(), flag("wrap", false) }),
+        row<bt>("bt", "Добавляет кнопку; `clk` вызывается по нажатию.",
+            { text("lb", ""), keyword_only, parent, real("rad", 10.0), optional_text("icon"), optional_text("tip"),
+                optional_text("toast"), box(), object("clk"), elevation }),
     });
 }
 

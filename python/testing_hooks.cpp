@@ -7,9 +7,10 @@
 //     W._post_wakeups() -> int   # wake-ups sent by the window's Post objects
 //     W._frames() -> int         # frames painted (and presented) so far
 //     W._effects() -> (tint, accent state, gradient, drag smooth)
+//     W._rows() -> [(qualified name, text signature), ...]  # the declared method rows
 #include "core/tree/utf.hpp"
 #include "python/invoke.hpp"
-#include "python/window.hpp"
+#include "python/method_table.hpp"
 
 namespace orvy::py {
 
@@ -144,9 +145,22 @@ PyObject* effects(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_s
         static_cast<unsigned long>(e.backdrop.gradient), e.drag_smooth ? Py_True : Py_False);
 }
 
+PyObject* rows(MethodCall&)
+{
+    PyRef list = PyRef::steal(PyList_New(0));
+    for (MethodRow const* row : declared_rows()) {
+        std::string signature = row->text_signature();
+        PyRef entry = PyRef::steal(Py_BuildValue("(ss)", row->qualified.c_str(), signature.c_str()));
+        if (!entry || PyList_Append(list.get(), entry.get()) < 0)
+            return nullptr;
+    }
+    return list.release();
+}
+
 void add_methods(MethodList& methods)
 {
     methods.insert(methods.end(), {
+        row<rows>("_rows", "Строки таблицы методов: `(имя, подпись)`.", {}, { .access = Access::Shared }),
         method<nodes>("_nodes", "_nodes($self)\n--\n\nСнимок дерева для тестов."),
         method<activate>("_activate", "_activate($self, n)\n--\n\nАктивирует узел, как щелчок."),
         method<probe>("_probe", "_probe($self, f)\n--\n\nЧисло позиционных параметров колбэка."),
