@@ -39,7 +39,7 @@ class Dlg:
               on: Optional[Callable[[int], Any]] = None) -> None:
         """Предупреждение с одной кнопкой."""
 
-# Not exported by the module; reached through W.nt() and W.thm().
+# Not exported by the module; reached through W.nt(), W.thm(), W.clip() and W.file().
 class Note:
     def __call__(self, title: str, text: str, *, secs: float = 4.0, action: str = "", corner: str = "tr",
                  on: Optional[Callable[[], Any]] = None) -> None: ...
@@ -55,6 +55,16 @@ class Clip:
         """Возвращает текст из буфера обмена; пустая строка, если он пуст."""
     def set(self, text: str) -> None:
         """Кладёт текст в буфер обмена."""
+
+class Fl:
+    def open(self, *, title: str = "", patterns: Sequence[Tuple[str, str]] = ...,
+             on: Optional[Callable[[str], Any]] = None) -> None:
+        """Диалог выбора файла; `on(path)` с путём или "" при отмене."""
+    def save(self, *, title: str = "", name: str = "", patterns: Sequence[Tuple[str, str]] = ...,
+             on: Optional[Callable[[str], Any]] = None) -> None:
+        """Диалог сохранения; `name` — имя по умолчанию."""
+    def dir(self, *, title: str = "", on: Optional[Callable[[str], Any]] = None) -> None:
+        """Диалог выбора папки; `on(path)` с путём или ""."""
 
 class W:
     def __init__(self, ttl: str = "ORVY", w: int = 1280, h: int = 720, thm: str = "drk", glass: bool = False,
@@ -393,3 +403,5 @@ class W:
         """Живая смена шрифта: `fnt(family, size)`."""
     def clip(self) -> Clip:
         """Возвращает контроллер буфера обмена."""
+    def file(self) -> Fl:
+        """Возвращает контроллер файловых диалогов."""

@@ -3,6 +3,7 @@
 
 #include "core/tree/utf.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -252,6 +253,13 @@ std::optional<bool> to_bool(PyObject* value, char const* name)
     }
     cannot_convert(value, name, "bool");
     return std::nullopt;
+}
+
+std::int32_t saturate_to_i32(float value)
+{
+    if (std::isnan(value))
+        return 0;
+    return static_cast<std::int32_t>(std::clamp(value, -2147483648.0f, 2147483520.0f));
 }
 
 std::optional<std::string_view> to_utf8(PyObject* value, char const* name)

@@ -61,6 +61,8 @@ std::optional<std::uint64_t> to_index(PyObject* value, char const* name, std::ui
 // Signed int of at most 32 bits.
 std::optional<std::int32_t> to_i32(PyObject* value, char const* name);
 std::optional<bool> to_bool(PyObject* value, char const* name);
+// A float as a 32-bit int, saturating at the ends; NaN gives 0.
+std::int32_t saturate_to_i32(float value);
 // str as UTF-8; the view lives as long as the object.
 std::optional<std::string_view> to_utf8(PyObject* value, char const* name);
 std::optional<Text> to_text(PyObject* value, char const* name);

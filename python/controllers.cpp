@@ -68,6 +68,8 @@ PyMethodDef* controller_methods(char const* name)
         return notes_methods();
     if (python_name == "Clip")
         return clipboard_methods();
+    if (python_name == "Fl")
+        return file_dialog_methods();
     static PyMethodDef none[] = { { nullptr, nullptr, 0, nullptr } };
     return none;
 }

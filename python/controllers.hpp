@@ -57,6 +57,8 @@ PyMethodDef* dialog_methods();
 PyMethodDef* notes_methods();
 // Clip's get and set (clipboard.cpp).
 PyMethodDef* clipboard_methods();
+// Fl's open, save and dir (file_dialogs.cpp).
+PyMethodDef* file_dialog_methods();
 // Fx, Thm and Fnt (effects_theme_font.cpp).
 PyType_Slot effects_call_slot();
 PyType_Slot theme_call_slot();

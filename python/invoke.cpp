@@ -160,6 +160,10 @@ PyObject* to_py(std::string_view utf8)
 {
     return PyUnicode_DecodeUTF8(utf8.data(), static_cast<Py_ssize_t>(utf8.size()), "replace");
 }
+PyObject* to_py(FilePath path)
+{
+    return PyUnicode_DecodeFSDefaultAndSize(path.bytes.data(), static_cast<Py_ssize_t>(path.bytes.size()));
+}
 PyObject* to_py(std::u16string_view utf16)
 {
     int little_endian = -1;
@@ -167,14 +171,14 @@ PyObject* to_py(std::u16string_view utf16)
         static_cast<Py_ssize_t>(utf16.size() * 2), "replace", &little_endian);
 }
 
-template<class T>
-static PyObject* list_to_py(std::vector<T> const& values)
+template<class T, class Convert>
+static PyObject* list_to_py(std::vector<T> const& values, Convert convert)
 {
     PyRef list = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(values.size())));
     if (!list)
         return nullptr;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        PyObject* item = to_py(values[i]);
+        PyObject* item = convert(values[i]);
         if (!item)
             return nullptr;
         PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), item);
@@ -182,9 +186,14 @@ static PyObject* list_to_py(std::vector<T> const& values)
     return list.release();
 }
 
-PyObject* to_py(std::vector<std::uint32_t> const& values) { return list_to_py(values); }
-PyObject* to_py(std::vector<float> const& values) { return list_to_py(values); }
-PyObject* to_py(std::vector<std::string> const& values) { return list_to_py(values); }
+static constexpr auto plain = [](auto const& value) { return to_py(value); };
+PyObject* to_py(std::vector<std::uint32_t> const& values) { return list_to_py(values, plain); }
+PyObject* to_py(std::vector<float> const& values) { return list_to_py(values, plain); }
+PyObject* to_py(std::vector<std::string> const& values) { return list_to_py(values, plain); }
+PyObject* to_py(FilePaths paths)
+{
+    return list_to_py(paths.items, [](std::string const& path) { return to_py(FilePath { path }); });
+}
 
 PyCallable::PyCallable(PyObject* callable, std::weak_ptr<WindowState> window)
     : m_callable(callable), m_window(std::move(window))

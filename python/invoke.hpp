@@ -51,6 +51,17 @@ PyObject* to_py(std::u16string_view utf16);
 PyObject* to_py(std::vector<std::uint32_t> const& values);
 PyObject* to_py(std::vector<float> const& values);
 PyObject* to_py(std::vector<std::string> const& values);
+// A file-system path, and a list of them: bytes that are not UTF-8 come
+// back as surrogate escapes, as os.fsdecode gives them, so that the path
+// still opens the file.
+struct FilePath {
+    std::string_view bytes;
+};
+struct FilePaths {
+    std::vector<std::string> const& items;
+};
+PyObject* to_py(FilePath path);
+PyObject* to_py(FilePaths paths);
 template<class T>
     requires(std::is_integral_v<T> && !std::is_same_v<T, bool>)
 PyObject* to_py(T value) { return to_py(static_cast<std::int64_t>(value)); }

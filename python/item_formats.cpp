@@ -212,6 +212,23 @@ std::optional<std::vector<std::pair<Text, Text>>> to_property_rows(PyObject* val
     return ok ? std::optional(std::move(rows)) : std::nullopt;
 }
 
+std::optional<std::vector<FilePattern>> to_file_patterns(PyObject* value, char const* name)
+{
+    std::vector<FilePattern> patterns;
+    std::vector<PyRef> parts;
+    bool ok = for_each_item(value, name, [&](PyObject* item) {
+        if (!unpack(item, name, "a pattern", 2, 2, parts))
+            return false;
+        auto description = to_text(parts[0].get(), name);
+        auto spec = description ? to_text(parts[1].get(), name) : std::nullopt;
+        if (!spec)
+            return false;
+        patterns.push_back({ std::move(*description), std::move(*spec) });
+        return true;
+    });
+    return ok ? std::optional(std::move(patterns)) : std::nullopt;
+}
+
 std::optional<std::vector<Menu>> to_menus(PyObject* value, char const* name)
 {
     std::vector<Menu> menus;

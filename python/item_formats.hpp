@@ -4,6 +4,7 @@
 // bindings that return the same shapes reuse them.
 #pragma once
 
+#include "core/window/file_dialog.hpp"
 #include "python/args.hpp"
 
 namespace orvy::py {
@@ -19,6 +20,8 @@ std::optional<std::vector<std::pair<Text, Text>>> to_property_rows(PyObject* val
 std::optional<std::vector<Menu>> to_menus(PyObject* value, char const* name);
 // (kind, [numbers], colour, text) tuples; colour and text may be left out.
 std::optional<std::vector<Shape>> to_shapes(PyObject* value, char const* name);
+// (description, pattern) pairs of str for the file dialogs' filter.
+std::optional<std::vector<FilePattern>> to_file_patterns(PyObject* value, char const* name);
 // "#RGB", "#RRGGBB" or "#RRGGBBAA" packed as 0xRRGGBBAA; None or a text that
 // does not parse gives no colour, anything else is a TypeError.
 std::optional<std::optional<std::uint32_t>> to_packed_color(PyObject* value, char const* name);

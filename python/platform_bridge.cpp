@@ -4,6 +4,7 @@
 
 #include "python/platform_bridge.hpp"
 
+#include "core/frame/push_window.hpp"
 #include "python/window.hpp"
 
 namespace orvy::py {
@@ -12,6 +13,11 @@ bool open_native_window(std::shared_ptr<WindowState> const&, bool)
 {
     PyErr_SetString(PyExc_RuntimeError, "окно не создано: в этой сборке нет оконной системы");
     return false;
+}
+
+bool open_push_window(std::shared_ptr<WindowState> const& window, PushLifetime, std::optional<PointI>)
+{
+    return open_native_window(window, false);
 }
 
 void close_native_window(WindowState& window) { window.post->mark_closed(); }
@@ -23,6 +29,8 @@ void move_native_window(WindowState&, float, float) { }
 std::optional<PointF> primary_screen_size() { return PointF {}; }
 
 void wake_native_window(WindowState&) { }
+
+void request_native_file_dialogs(WindowState&) { }
 
 }
 

@@ -3,12 +3,14 @@
 #pragma once
 
 #include "core/tree/geometry.hpp"
+#include "core/window/window.hpp"
 
 #include <memory>
 #include <optional>
 
 namespace orvy {
 struct PlatformTable;
+struct PushLifetime;
 }
 
 namespace orvy::py {
@@ -27,6 +29,12 @@ struct WindowState;
 // interpreter lock released while waiting. Sets RuntimeError and returns
 // false when the window cannot be created.
 bool open_native_window(std::shared_ptr<WindowState> const& window, bool run_loop);
+// Opens a push window for `window` (its tree built, marked running): at
+// `position`, else stacked in a corner of the screen; it closes after its
+// time or on a click and runs the window's close hook then. No loop is run:
+// the thread's loop serves it. Sets RuntimeError and returns false on failure.
+bool open_push_window(std::shared_ptr<WindowState> const& window, PushLifetime lifetime,
+    std::optional<PointI> position);
 // Asks a live native window to close; nothing happens without one.
 void close_native_window(WindowState& window);
 // Client size, (0, 0) without a native window.
@@ -36,5 +44,8 @@ void move_native_window(WindowState& window, float x, float y);
 std::optional<PointF> primary_screen_size();
 // Makes a live native window run a frame soon (timers and calls are waiting).
 void wake_native_window(WindowState& window);
+// Asks a live native window to show its queued file dialogs; without one
+// they wait until the window is created.
+void request_native_file_dialogs(WindowState& window);
 
 }

@@ -174,7 +174,7 @@ SubmitCallback submit_paths(Push push)
                 paths.emplace_back(text.substr(start, end - start));
             start = end + 1;
         }
-        push.deliver(none, [&] { return make_args(paths); });
+        push.deliver(none, [&] { return make_args(FilePaths { paths }); });
     };
 }
 

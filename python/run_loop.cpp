@@ -2,6 +2,7 @@
 // running the loop with the interpreter lock released, and the window queries.
 #if ORVY_HAS_PLATFORM
 
+#include "core/frame/push_window.hpp"
 #include "core/tree/utf.hpp"
 #include "core/window/platform.hpp"
 #include "python/invoke.hpp"
@@ -32,13 +33,6 @@ std::shared_ptr<void> hold_for_native_window(std::shared_ptr<WindowState> const&
     });
 }
 
-std::int32_t saturate(float value)
-{
-    if (std::isnan(value))
-        return 0;
-    return static_cast<std::int32_t>(std::clamp(value, -2147483648.0f, 2147483520.0f));
-}
-
 WindowOptions native_options(WindowState const& state)
 {
     WindowSettings const& s = state.settings;
@@ -60,7 +54,7 @@ WindowOptions native_options(WindowState const& state)
         : s.center == Centering::Parent            ? CenterMode::Parent
                                                    : CenterMode::None;
     if (s.x || s.y)
-        options.position = PointI { saturate(s.x.value_or(0)), saturate(s.y.value_or(0)) };
+        options.position = PointI { saturate_to_i32(s.x.value_or(0)), saturate_to_i32(s.y.value_or(0)) };
     options.icon = state.frame.icon;
     if (state.frame.caption)
         options.caption_color = colorref_from_rgb(*state.frame.caption);
@@ -125,11 +119,13 @@ NativeWindow* live_window(WindowState const& state)
 
 }
 
-bool open_native_window(std::shared_ptr<WindowState> const& window, bool run_loop)
+namespace {
+
+// Creates the native window of `window` with its frame pipeline, a push
+// window's when `push` is given. Null with RuntimeError set on failure.
+NativeWindow* create_native_window(std::shared_ptr<WindowState> const& window, PlatformTable const& platform,
+    WindowOptions const& options, WindowHooks hooks, std::optional<PushLifetime> push)
 {
-    PlatformTable const* platform = platform_services();
-    if (!platform)
-        return false;
     WindowState& state = *window;
     WindowLook look { .theme = theme_from_name(state.settings.theme),
         .font_family = state.font_family,
@@ -138,30 +134,87 @@ bool open_native_window(std::shared_ptr<WindowState> const& window, bool run_loo
         .inspector = state.settings.inspector };
     thread_styles().font_families().set_default(state.font_family);
     *state.cells.effects = WindowEffects::initial(state.settings.tint, state.settings.blur);
-    auto core = std::make_unique<WindowCore>(state.tree, thread_styles(), look, state.cells,
-        platform->make_text_engine(), platform->make_image_decoder(), hold_for_native_window(window));
-    Host& host = platform->host();
+    auto text = platform.make_text_engine();
+    auto images = platform.make_image_decoder();
+    std::unique_ptr<WindowCore> core = push
+        ? std::make_unique<PushWindowCore>(state.tree, thread_styles(), look, state.cells, std::move(text),
+              std::move(images), hold_for_native_window(window), *push)
+        : std::make_unique<WindowCore>(state.tree, thread_styles(), look, state.cells, std::move(text),
+              std::move(images), hold_for_native_window(window));
+    Host& host = platform.host();
     core->set_modifier_source([&host] { return host.key_modifiers(); });
-    WindowCreation made = host.create_window(native_options(state), native_hooks(window), std::move(core));
+    WindowCreation made = host.create_window(options, std::move(hooks), std::move(core));
     if (!made.window) {
         PyErr_SetString(PyExc_RuntimeError, made.error.empty() ? "окно не создано" : made.error.c_str());
-        return false;
+        return nullptr;
     }
     state.native = made.window->id();
-    set_created_window(window);
     PostQueue::process().attach(*state.post,
         std::make_shared<CountingWaker>(made.window->waker(), state.post_wakeups));
-    // Timers and posted calls made before the window existed are waiting.
+    // Timers, posted calls and file dialogs asked for before the window
+    // existed are waiting.
     made.window->waker()->wake();
+    if (!state.cells.file_dialogs.empty())
+        made.window->request_file_dialogs();
+    return made.window;
+}
+
+// Where push windows without a position of their own go, on the UI thread.
+PushStack& push_stack()
+{
+    static PushStack stack;
+    return stack;
+}
+
+}
+
+bool open_native_window(std::shared_ptr<WindowState> const& window, bool run_loop)
+{
+    PlatformTable const* platform = platform_services();
+    if (!platform)
+        return false;
+    NativeWindow* native = create_native_window(window, *platform, native_options(*window), native_hooks(window),
+        std::nullopt);
+    if (!native)
+        return false;
+    set_created_window(window);
     if (!run_loop) {
-        made.window->raise();
+        native->raise();
         return true;
     }
-    WindowId id = state.native;
+    WindowId id = native->id();
+    Host& host = platform->host();
     Py_BEGIN_ALLOW_THREADS
     host.run(id);
     Py_END_ALLOW_THREADS
     return true;
+}
+
+bool open_push_window(std::shared_ptr<WindowState> const& window, PushLifetime lifetime,
+    std::optional<PointI> position)
+{
+    PlatformTable const* platform = platform_services();
+    if (!platform)
+        return false;
+    WindowSettings const& settings = window->settings;
+    std::optional<std::uint64_t> slot;
+    if (!position) {
+        PushStack::Placed placed = push_stack().place(platform->host().work_area(), settings.width, settings.height);
+        slot = placed.slot;
+        position = placed.position;
+    }
+    WindowHooks hooks = native_hooks(window);
+    if (slot) {
+        hooks.on_close = [slot, close = std::move(hooks.on_close)] {
+            push_stack().release(*slot);
+            close();
+        };
+    }
+    NativeWindow* native = create_native_window(window, *platform,
+        push_window_options(settings.width, settings.height, position), std::move(hooks), lifetime);
+    if (!native && slot)
+        push_stack().release(*slot);
+    return native != nullptr;
 }
 
 void close_native_window(WindowState& window)
@@ -184,7 +237,7 @@ PointF native_client_size(WindowState& window)
 void move_native_window(WindowState& window, float x, float y)
 {
     if (NativeWindow* native = live_window(window))
-        native->move(saturate(x), saturate(y));
+        native->move(saturate_to_i32(x), saturate_to_i32(y));
 }
 
 std::optional<PointF> primary_screen_size()
@@ -200,6 +253,12 @@ void wake_native_window(WindowState& window)
 {
     if (NativeWindow* native = live_window(window))
         native->waker()->wake();
+}
+
+void request_native_file_dialogs(WindowState& window)
+{
+    if (NativeWindow* native = live_window(window))
+        native->request_file_dialogs();
 }
 
 }

@@ -12,6 +12,7 @@ packages=(
   fonts-dejavu-core fontconfig
   xvfb xauth x11-utils xdotool imagemagick xcompmgr
   hyperfine python3-tk x11-apps
+  dbus dbus-daemon xdg-desktop-portal xdg-desktop-portal-gtk zenity python3-gi gir1.2-gtk-3.0
 )
 
 missing=()

@@ -128,6 +128,29 @@ bool WindowCore::key_down(std::uint32_t key)
 
 CursorKind WindowCore::cursor_kind() { return m_pointer.cursor_kind(); }
 
+bool WindowCore::file_drop(std::vector<std::string> const& paths, PointF point)
+{
+    std::optional<NodeId> target = hit_test(m_tree, point);
+    if (paths.empty() || !target || m_tree.node(*target).kind() != NodeKind::Drop)
+        return false;
+    std::string joined;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (i)
+            joined += '\n';
+        joined += paths[i];
+    }
+    m_tree.fire_submit(*target, joined);
+    return true;
+}
+
+void WindowCore::run_file_dialogs()
+{
+    // Requests stay queued until the window exists; the first run after
+    // that takes them all.
+    if (m_window)
+        m_file_dialogs.run(*m_window, m_cells.file_dialogs.take());
+}
+
 bool WindowCore::has_app_timers() const { return !m_tree.timers.empty() || !m_tree.timer_inbox.empty(); }
 
 void WindowCore::resize(ClientSize size)

@@ -43,6 +43,8 @@ struct WindowCells {
     // shows the dialogs one at a time and turns the notifications into toasts.
     SharedCell<Dialog> dialogs;
     SharedCell<Toast> notifications;
+    // File dialogs in request order; the window shows them one at a time.
+    SharedCell<FileDialogRequest> file_dialogs;
     // Every node's rectangle as of the last layout, for `rects()`.
     std::shared_ptr<std::vector<RectF>> rects = std::make_shared<std::vector<RectF>>();
     // Tint, backdrop and drag smoothing, as the window-property signals last
@@ -73,6 +75,10 @@ public:
     bool wheel(std::int32_t delta) override;
     bool key_down(std::uint32_t key) override;
     CursorKind cursor_kind() override;
+    // Joins the paths with line feeds for the drop zone under the point;
+    // a drop anywhere else reaches nothing.
+    bool file_drop(std::vector<std::string> const& paths, PointF point) override;
+    void run_file_dialogs() override;
 
     // Where the pointer handlers read the held modifier keys (key_modifier
     // bits); without a source no key counts as held.
@@ -118,6 +124,7 @@ private:
     Callback<std::uint8_t()> m_modifiers;
     NativeWindow* m_window = nullptr;
     std::optional<Backdrop> m_applied_backdrop;
+    FileDialogRunner m_file_dialogs;
     ClientSize m_client;
 };
 

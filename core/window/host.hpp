@@ -5,6 +5,7 @@
 
 #include "core/tree/callback.hpp"
 #include "core/tree/geometry.hpp"
+#include "core/window/file_dialog.hpp"
 #include "core/window/window.hpp"
 
 #include <cstdint>
@@ -68,6 +69,14 @@ public:
     // offers none ignore it, which leaves the plain tinted background.
     virtual void set_backdrop(Backdrop) { }
     virtual std::shared_ptr<Waker> waker() = 0;
+    // Asks the loop to run the window's queued file dialogs soon (its
+    // handlers' run_file_dialogs); returns at once.
+    virtual void request_file_dialogs() { }
+    // Shows the system's file dialog, modal to this window. `done` gets the
+    // chosen path or "" exactly once, on the UI thread: before returning, or
+    // later from the loop, which keeps serving the windows meanwhile; never
+    // after the window is gone. Backends without dialogs answer "" at once.
+    virtual void show_file_dialog(FileDialogSpec const&, FileDialogDone done) { done(""); }
 };
 
 // What core does with each native event. Every handler returns whether the
@@ -170,6 +179,13 @@ public:
 
     // Size of the primary screen in pixels.
     virtual ClientSize screen_size() = 0;
+    // The primary screen without the desktop's panels, in screen pixels;
+    // the whole screen where the desktop does not say.
+    virtual RectI work_area()
+    {
+        ClientSize size = screen_size();
+        return { 0, 0, static_cast<std::int32_t>(size.width), static_cast<std::int32_t>(size.height) };
+    }
     virtual std::uint8_t key_modifiers() = 0;
     virtual std::u16string clipboard_text() = 0;
     virtual bool set_clipboard_text(std::u16string_view text) = 0;

@@ -52,6 +52,8 @@ struct WindowOptions {
     bool maxbox = true;
     bool closebox = true;
     bool modal = false;
+    // Whether showing the window gives it the keyboard; notifications do not.
+    bool takes_focus = true;
     std::optional<bool> dark;
     CenterMode center = CenterMode::None;
     std::string title = "ORVY";

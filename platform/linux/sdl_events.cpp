@@ -11,13 +11,18 @@ namespace orvy::linux_platform {
 void SdlHost::dispatch(SDL_Event const& event)
 {
     if (event.type == m_user_event && m_user_event != 0) {
+        if (event.user.code == static_cast<Sint32>(UserEvent::DialogAnswers)) {
+            deliver_dialog_answers();
+            return;
+        }
         SdlWindow* native = window(event.user.windowID);
         if (!native)
             return;
-        if (event.user.code == static_cast<Sint32>(UserEvent::Close))
-            destroy(native->id());
-        else
-            native->procedure().wake(*native);
+        switch (static_cast<UserEvent>(event.user.code)) {
+        case UserEvent::Close: destroy(native->id()); break;
+        case UserEvent::FileDialogs: native->procedure().run_file_dialogs(*native); break;
+        default: native->procedure().wake(*native); break;
+        }
         return;
     }
 
@@ -87,12 +92,18 @@ void SdlHost::dispatch(SDL_Event const& event)
         }
         break;
     case SDL_DROPBEGIN:
-        if (SdlWindow* native = window(event.drop.windowID))
-            native->pending_drop().clear();
+        if (SdlWindow* native = window(event.drop.windowID)) {
+            // Drop events carry no position. The pointer is where the drop
+            // happened: the drag source holds it until the data is handed over.
+            int pointer_x = 0, pointer_y = 0, window_x = 0, window_y = 0;
+            SDL_GetGlobalMouseState(&pointer_x, &pointer_y);
+            SDL_GetWindowPosition(native->sdl(), &window_x, &window_y);
+            native->pending_drop() = { {}, { static_cast<float>(pointer_x - window_x), static_cast<float>(pointer_y - window_y) } };
+        }
         break;
     case SDL_DROPFILE:
         if (SdlWindow* native = window(event.drop.windowID))
-            native->pending_drop().emplace_back(event.drop.file ? event.drop.file : "");
+            native->pending_drop().paths.emplace_back(event.drop.file ? event.drop.file : "");
         SDL_free(event.drop.file);
         break;
     case SDL_DROPTEXT:
@@ -100,15 +111,10 @@ void SdlHost::dispatch(SDL_Event const& event)
         break;
     case SDL_DROPCOMPLETE:
         if (SdlWindow* native = input_target(event.drop.windowID, false)) {
-            std::vector<std::string> paths = std::move(native->pending_drop());
-            native->pending_drop().clear();
-            // The drop event has no position: the pointer is where the drop happened.
-            int pointer_x = 0, pointer_y = 0, window_x = 0, window_y = 0;
-            SDL_GetGlobalMouseState(&pointer_x, &pointer_y);
-            SDL_GetWindowPosition(native->sdl(), &window_x, &window_y);
-            if (!paths.empty())
-                native->procedure().file_drop(*native, paths,
-                    { static_cast<float>(pointer_x - window_x), static_cast<float>(pointer_y - window_y) });
+            SdlWindow::PendingDrop drop = std::move(native->pending_drop());
+            native->pending_drop() = {};
+            if (!drop.paths.empty())
+                native->procedure().file_drop(*native, drop.paths, drop.point);
         }
         break;
     default: break;

@@ -144,6 +144,7 @@ WindowCreation SdlHost::create_window(WindowOptions const& options, WindowHooks 
 
     if (styles.has_caption())
         detail::set_window_functions(sdl, styles);
+    detail::set_legacy_window_name(sdl, options.title.c_str());
     if (options.icon)
         set_icon(sdl, *options.icon);
     SdlWindow* owner = window(options.owner);
@@ -157,7 +158,14 @@ WindowCreation SdlHost::create_window(WindowOptions const& options, WindowHooks 
     SdlWindow& native = *created;
     m_windows.emplace(native.id(), std::move(created));
 
+    // Notifications appear without taking the keyboard from where it is.
+    if (!options.takes_focus) {
+        detail::set_notification_type(sdl);
+        SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
+    }
     SDL_ShowWindow(sdl);
+    if (!options.takes_focus)
+        SDL_ResetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN);
     // The size asked for is the outer size; where the window manager has
     // already framed the window, the frame comes off the client area.
     int top = 0, left = 0, bottom = 0, right = 0;
@@ -217,6 +225,14 @@ ClientSize SdlHost::screen_size()
     return { static_cast<std::uint32_t>(std::max(bounds.w, 0)), static_cast<std::uint32_t>(std::max(bounds.h, 0)) };
 }
 
+RectI SdlHost::work_area()
+{
+    std::string error;
+    if (!start_video(error))
+        return {};
+    return reference_rect(PlacementReference::PrimaryWorkArea, 0);
+}
+
 std::uint8_t SdlHost::key_modifiers()
 {
     SDL_Keymod held = SDL_GetModState();
@@ -247,6 +263,34 @@ bool SdlHost::set_clipboard_text(std::u16string_view text)
 {
     std::string error;
     return start_video(error) && SDL_SetClipboardText(detail::to_utf8(text).c_str()) == 0;
+}
+
+void SdlHost::show_file_dialog(SdlWindow& owner, FileDialogSpec const& dialog, FileDialogDone done)
+{
+    if (!m_dialogs) {
+        // Runs on the dialogs' worker threads, which may outlive the host.
+        m_dialogs = std::make_unique<detail::FileDialogService>([type = m_user_event] {
+            SDL_Event event {};
+            event.type = type;
+            event.user.code = static_cast<Sint32>(UserEvent::DialogAnswers);
+            SDL_PushEvent(&event);
+        });
+    }
+    owner.set_enabled(false);
+    m_dialogs->start(owner.id(), detail::make_dialog_job(dialog, detail::x11_window(owner.sdl())), std::move(done));
+}
+
+void SdlHost::deliver_dialog_answers()
+{
+    if (!m_dialogs)
+        return;
+    for (detail::FileDialogService::Answer& answer : m_dialogs->take_answers()) {
+        // The answer's callback may close windows; each is looked up afresh.
+        if (SdlWindow* owner = window(answer.window)) {
+            owner->set_enabled(true);
+            answer.done(answer.path);
+        }
+    }
 }
 
 void SdlHost::run(WindowId main_window)
@@ -313,9 +357,12 @@ void SdlHost::destroy(WindowId id)
             owner->raise();
         }
     }
-    // Pass 2: the close hook, which may run Python and touch other windows.
+    // Pass 2: its open file dialogs close unanswered.
+    if (m_dialogs)
+        m_dialogs->cancel_window(id);
+    // Pass 3: the close hook, which may run Python and touch other windows.
     native->procedure().destroy();
-    // Pass 3: the main window going ends the loop.
+    // Pass 4: the main window going ends the loop.
     if (id == m_main)
         m_main_destroyed = true;
     m_windows.erase(id);

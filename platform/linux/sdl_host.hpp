@@ -4,6 +4,7 @@
 
 #include "core/window/host.hpp"
 #include "platform/linux/cairo_canvas.hpp"
+#include "platform/linux/detail/file_dialogs.hpp"
 
 #include <chrono>
 #include <map>
@@ -38,6 +39,8 @@ public:
     void set_text_input_area(RectF area) override;
     bool is_transparent() const override { return m_transparent; }
     std::shared_ptr<Waker> waker() override { return m_waker; }
+    void request_file_dialogs() override;
+    void show_file_dialog(FileDialogSpec const& dialog, FileDialogDone done) override;
 
     SDL_Window* sdl() const { return m_window; }
     WindowProcedure& procedure() { return m_procedure; }
@@ -55,7 +58,13 @@ public:
     bool is_enabled() const { return m_disabled == 0; }
     void set_enabled(bool enabled) { m_disabled += enabled ? -1 : 1; }
 
-    std::vector<std::string>& pending_drop() { return m_pending_drop; }
+    // The files of a drop between its begin and complete events, and where
+    // the pointer was when it began.
+    struct PendingDrop {
+        std::vector<std::string> paths;
+        PointF point;
+    };
+    PendingDrop& pending_drop() { return m_pending_drop; }
     // Seconds the last present took, for measurements.
     double last_present_seconds() const { return m_last_present; }
 
@@ -74,7 +83,7 @@ private:
     bool m_timer_running = true;
     Clock::time_point m_next_tick;
     int m_disabled = 0;
-    std::vector<std::string> m_pending_drop;
+    PendingDrop m_pending_drop;
 
     CairoCanvas m_canvas;
     cairo_surface_t* m_target = nullptr;
@@ -89,7 +98,7 @@ private:
 
 class SdlHost final : public Host {
 public:
-    enum class UserEvent : Sint32 { Wake = 0, Close = 1 };
+    enum class UserEvent : Sint32 { Wake = 0, Close = 1, FileDialogs = 2, DialogAnswers = 3 };
 
     SdlHost() = default;
     ~SdlHost() override;
@@ -101,6 +110,7 @@ public:
     NativeWindow* find(WindowId id) override { return window(id); }
     void run(WindowId main_window) override;
     ClientSize screen_size() override;
+    RectI work_area() override;
     std::uint8_t key_modifiers() override;
     std::u16string clipboard_text() override;
     bool set_clipboard_text(std::u16string_view text) override;
@@ -114,12 +124,16 @@ public:
     Uint32 user_event_type() const { return m_user_event; }
     void push_user_event(WindowId id, UserEvent event) const;
     void show_cursor(CursorKind cursor);
+    // Opens the system file dialog for `owner`, which takes no input until
+    // the answer has been delivered.
+    void show_file_dialog(SdlWindow& owner, FileDialogSpec const& dialog, FileDialogDone done);
 
 private:
     bool start_video(std::string& error);
     void dispatch(SDL_Event const& event);
     void dispatch_window_event(SdlWindow& window, SDL_WindowEvent const& event);
     void destroy(WindowId id);
+    void deliver_dialog_answers();
     // The window that takes an input event, or null while a modal window
     // blocks it; a click or focus on a blocked window raises its modal window.
     SdlWindow* input_target(Uint32 id, bool activates);
@@ -133,6 +147,7 @@ private:
     bool m_main_destroyed = false;
     SDL_Cursor* m_cursors[3] = {};
     CursorKind m_cursor = CursorKind::Arrow;
+    std::unique_ptr<detail::FileDialogService> m_dialogs;
 };
 
 }

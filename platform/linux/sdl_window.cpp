@@ -96,6 +96,13 @@ void SdlWindow::tick_if_due(Clock::time_point now)
     m_procedure.tick(*this);
 }
 
+void SdlWindow::request_file_dialogs() { m_host.push_user_event(m_id, SdlHost::UserEvent::FileDialogs); }
+
+void SdlWindow::show_file_dialog(FileDialogSpec const& dialog, FileDialogDone done)
+{
+    m_host.show_file_dialog(*this, dialog, std::move(done));
+}
+
 void SdlWindow::set_cursor(CursorKind cursor) { m_host.show_cursor(cursor); }
 
 void SdlWindow::capture_pointer(bool captured) { SDL_CaptureMouse(captured ? SDL_TRUE : SDL_FALSE); }

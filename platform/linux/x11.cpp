@@ -1,4 +1,5 @@
-// A 32-bit visual for glass windows, and the Motif hints for caption buttons.
+// A 32-bit visual for glass windows, the Motif hints for caption buttons,
+// the window name in the encodings older tools read, and the window type.
 #include "platform/linux/detail/x11.hpp"
 
 #include <cstdio>
@@ -65,6 +66,49 @@ void set_window_functions(SDL_Window* window, WindowStyles const& styles)
     Atom atom = XInternAtom(display, "_MOTIF_WM_HINTS", False);
     XChangeProperty(display, info.info.x11.window, atom, atom, 32, PropModeReplace,
         reinterpret_cast<unsigned char*>(hints), 5);
+    XFlush(display);
+}
+
+unsigned long x11_window(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return 0;
+    return info.info.x11.window;
+}
+
+void set_notification_type(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return;
+    Display* display = info.info.x11.display;
+    Atom type = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
+    Atom notification = XInternAtom(display, "_NET_WM_WINDOW_TYPE_NOTIFICATION", False);
+    XChangeProperty(display, info.info.x11.window, type, XA_ATOM, 32, PropModeReplace,
+        reinterpret_cast<unsigned char*>(&notification), 1);
+}
+
+void set_legacy_window_name(SDL_Window* window, char const* title)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return;
+    // SDL writes WM_NAME as UTF8_STRING, which only _NET_WM_NAME may carry;
+    // tools that read WM_NAME through the ICCCM conversions find nothing.
+    // The standard style gives STRING (Latin-1) where the title fits it and
+    // COMPOUND_TEXT otherwise.
+    Display* display = info.info.x11.display;
+    char* list[] = { const_cast<char*>(title) };
+    XTextProperty property {};
+    if (Xutf8TextListToTextProperty(display, list, 1, XStdICCTextStyle, &property) < Success)
+        return;
+    XSetWMName(display, info.info.x11.window, &property);
+    XSetWMIconName(display, info.info.x11.window, &property);
+    XFree(property.value);
     XFlush(display);
 }
 

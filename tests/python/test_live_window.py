@@ -285,3 +285,13 @@ def test_txt_while_running_replaces_a_fields_text_with_the_caret_at_the_end():
     field, text = seen[0]
     assert field["text"] == "replaced" and field["caret"] == field["anchor"] == len("replaced")
     assert text["text"] == "new"
+
+
+@pytest.mark.parametrize("title", ["orvy by title", "Окно orvy"])
+def test_xdotool_finds_a_running_window_by_its_title(title):
+    w = _orvy.W(title, 300, 200)
+    found = []
+    w.after(100, lambda: (found.append(subprocess.run(["xdotool", "search", "--name", f"^{title}$"],
+                                                      capture_output=True, text=True).stdout.split()), w.close()))
+    w.go()
+    assert len(found[0]) == 1

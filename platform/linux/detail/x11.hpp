@@ -19,4 +19,15 @@ std::optional<std::string> transparent_visual_id();
 // window offers. Nothing happens outside X11.
 void set_window_functions(SDL_Window* window, WindowStyles const& styles);
 
+// The window's X11 id, 0 outside X11.
+unsigned long x11_window(SDL_Window* window);
+
+// Marks a window that is not mapped yet as a notification, which window
+// managers show without a frame and without giving it the focus.
+void set_notification_type(SDL_Window* window);
+
+// Writes WM_NAME and WM_ICON_NAME in the ICCCM encodings (STRING or
+// COMPOUND_TEXT), so that tools reading them find the window by its title.
+void set_legacy_window_name(SDL_Window* window, char const* title);
+
 }

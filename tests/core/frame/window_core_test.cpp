@@ -23,7 +23,8 @@ struct Harness {
         core->attached(window);
     }
 
-    NodeId textbox(RectF rect)
+    NodeId textbox(RectF rect) { return add(NodeKind::Textbox, rect); }
+    NodeId add(NodeKind kind, RectF rect)
     {
         LayoutParams params;
         params.placement = Placement::Absolute;
@@ -31,7 +32,7 @@ struct Harness {
         params.top = rect.y;
         params.w = rect.w;
         params.h = rect.h;
-        return tree.append(0, Model(NodeKind::Textbox), params);
+        return tree.append(0, Model(kind), params);
     }
     TextboxModel& box(NodeId id) { return *tree.node(id).model.as<TextboxModel>(); }
 
@@ -169,4 +170,54 @@ TEST(WindowCore, focused_single_line_box_scrolls_its_caret_into_view_each_frame)
     h.box(box).caret = 20;
     h.core->paint(canvas);
     EXPECT_FLOAT_EQ(h.box(box).scroll_x, 20.0f);
+}
+
+TEST(WindowCore, dropped_files_reach_the_drop_zone_under_the_point_joined_in_order)
+{
+    Harness h;
+    NodeId zone = h.add(NodeKind::Drop, { 10, 10, 200, 100 });
+    NodeId label = h.add(NodeKind::Label, { 10, 150, 200, 40 });
+    std::vector<std::string> received;
+    h.tree.node(zone).on_submit = [&](Tree&, std::string_view text) { received.emplace_back(text); };
+    h.tree.node(label).on_submit = [&](Tree&, std::string_view text) { received.emplace_back(text); };
+    h.painted_background(); // lays the tree out
+
+    std::vector<std::string> paths { "/tmp/b.txt", "/tmp/a b.txt", "/tmp/c" };
+    EXPECT_TRUE(h.core->file_drop(paths, { 50, 50 }));
+    EXPECT_EQ(received, (std::vector<std::string> { "/tmp/b.txt\n/tmp/a b.txt\n/tmp/c" }));
+
+    // Anywhere else, the label included, the drop reaches nothing.
+    EXPECT_FALSE(h.core->file_drop(paths, { 50, 160 }));
+    EXPECT_FALSE(h.core->file_drop(paths, { 350, 250 }));
+    EXPECT_FALSE(h.core->file_drop({}, { 50, 50 }));
+    EXPECT_EQ(received.size(), 1u);
+}
+
+TEST(WindowCore, a_node_above_the_drop_zone_keeps_the_drop_from_it)
+{
+    Harness h;
+    NodeId zone = h.add(NodeKind::Drop, { 10, 10, 200, 100 });
+    h.add(NodeKind::Button, { 20, 20, 50, 30 });
+    int drops = 0;
+    h.tree.node(zone).on_submit = [&](Tree&, std::string_view) { ++drops; };
+    h.painted_background();
+    EXPECT_FALSE(h.core->file_drop({ "/a" }, { 30, 30 }));
+    EXPECT_TRUE(h.core->file_drop({ "/a" }, { 150, 80 }));
+    EXPECT_EQ(drops, 1);
+}
+
+TEST(WindowCore, queued_file_dialogs_are_shown_when_the_window_runs_them)
+{
+    Harness h;
+    std::vector<std::string> paths;
+    h.cells.file_dialogs.push({ .dialog = { .kind = FileDialogKind::Save, .name = u"report.txt",
+                                    .patterns = { { u"Text", u"*.txt" } } },
+        .on_done = [&](std::string_view path) { paths.emplace_back(path); } });
+    h.core->run_file_dialogs();
+    ASSERT_EQ(h.window.shown_dialogs.size(), 1u);
+    EXPECT_EQ(h.window.shown_dialogs[0].name, u"report.txt");
+    EXPECT_EQ(h.window.shown_dialogs[0].patterns, (std::vector<FilePattern> { { u"Text", u"*.txt" } }));
+    EXPECT_TRUE(h.cells.file_dialogs.empty());
+    h.window.open_dialogs.at(0)("/home/u/report.txt");
+    EXPECT_EQ(paths, (std::vector<std::string> { "/home/u/report.txt" }));
 }

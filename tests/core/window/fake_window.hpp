@@ -4,6 +4,8 @@
 
 #include "core/window/host.hpp"
 
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace orvy {
@@ -14,7 +16,7 @@ public:
     ClientSize client_size() const override { return size; }
     void move(std::int32_t, std::int32_t) override { }
     void raise() override { }
-    void request_close() override { }
+    void request_close() override { ++close_requests; }
     void invalidate() override { ++invalidations; }
     void start_frame_timer() override { ++starts; }
     void stop_frame_timer() override { ++stops; }
@@ -24,6 +26,17 @@ public:
     bool is_transparent() const override { return transparent; }
     void set_backdrop(Backdrop backdrop) override { backdrops.push_back(backdrop); }
     std::shared_ptr<Waker> waker() override { return nullptr; }
+    void request_file_dialogs() override { ++file_dialog_requests; }
+    // Answers with `answer_at_once` before returning when it is set, as a
+    // modal call does; otherwise keeps the answer callback for the test.
+    void show_file_dialog(FileDialogSpec const& dialog, FileDialogDone done) override
+    {
+        shown_dialogs.push_back(dialog);
+        if (answer_at_once)
+            done(*answer_at_once);
+        else
+            open_dialogs.push_back(std::move(done));
+    }
 
     ClientSize size { 640, 480 };
     bool transparent = false;
@@ -33,6 +46,11 @@ public:
     CursorKind cursor = CursorKind::Arrow;
     bool captured = false;
     std::vector<Backdrop> backdrops;
+    int close_requests = 0;
+    int file_dialog_requests = 0;
+    std::vector<FileDialogSpec> shown_dialogs;
+    std::vector<FileDialogDone> open_dialogs;
+    std::optional<std::string> answer_at_once;
 };
 
 }
