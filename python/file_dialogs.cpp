@@ -10,15 +10,17 @@
 #include "python/controllers.hpp"
 #include "python/invoke.hpp"
 #include "python/item_formats.hpp"
+#include "python/method_table.hpp"
 #include "python/platform_bridge.hpp"
 
 namespace orvy::py {
 
 namespace {
 
-PyObject* file(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* file(MethodCall& c)
 {
-    return new_controller(self, cls, args, nargs, kwnames, "W.file", &ModuleState::files_type, "Fl");
+    return reinterpret_cast<PyObject*>(
+        create_object<ControllerObject>(c.window().module->files_type, "Fl", c.window().object->state));
 }
 
 // The parsed arguments of one call; absent ones are null.
@@ -84,7 +86,7 @@ PyObject* dir(PyObject* self, PyTypeObject*, PyObject* const* args, Py_ssize_t n
 
 void add_methods(MethodList& methods)
 {
-    methods.push_back(method<file>("file", "file($self)\n--\n\nВозвращает контроллер файловых диалогов."));
+    declare(methods, { row<file>("file", "Возвращает контроллер файловых диалогов.", {}, { .access = Access::Shared }) });
 }
 
 WindowMethodsRegistrar const registrar(add_methods);
