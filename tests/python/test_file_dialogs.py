@@ -90,7 +90,8 @@ class DialogApp:
 def find_window(title, timeout=60.0):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
-        found = subprocess.run(["xdotool", "search", "--name", f"^{title}$"], capture_output=True, text=True)
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"], capture_output=True,
+                               text=True)
         if found.stdout.split():
             return found.stdout.split()[0]
         time.sleep(0.1)
@@ -101,12 +102,11 @@ def window_class(window):
     return subprocess.run(["xprop", "-id", window, "WM_CLASS"], capture_output=True, text=True).stdout
 
 
-def type_into(window, *keys, text=None):
-    """Gives the dialog the keyboard, then presses `keys` and types `text`."""
-    time.sleep(0.5)  # the dialog reads nothing before its entry exists
+def type_into(window, key, text=None):
+    """Gives the dialog the keyboard, presses `key`, then types `text` and Enter."""
+    time.sleep(0.3)  # slack for the dialog to finish its first layout
     subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
-    for key in keys:
-        subprocess.run(["xdotool", "key", "--clearmodifiers", key], check=True)
+    subprocess.run(["xdotool", "key", "--clearmodifiers", key], check=True)
     if text is not None:
         subprocess.run(["xdotool", "type", "--delay", "30", text], check=True)
         time.sleep(0.3)
@@ -126,44 +126,36 @@ def dialog_environment(tmp_path, session_bus):
     return env
 
 
+def answer_two_dialogs(app, dialog_class, first, keys, path, second):
+    """Types `path` into the first dialog, which answers it, then cancels the
+    second, which only opens once the first has been answered."""
+    try:
+        dialog = find_window(first)
+        assert dialog_class in window_class(dialog)
+        type_into(dialog, keys, text=path)
+        answer = app.answer()
+        assert answer["path"] == path
+        assert answer["ticks_since_asked"] > 2, "the loop stood still while the dialog was open"
+        type_into(find_window(second), "Escape")
+        assert app.answer()["path"] == ""
+        assert app.answer() == {"done": True}
+    finally:
+        app.close()
+
+
 @live
 @pytest.mark.skipif(not shutil.which("zenity"), reason="needs zenity")
 def test_zenity_answers_without_a_portal_one_dialog_after_the_other(tmp_path):
     chosen = tmp_path / "notes.md"
     chosen.write_text("x")
     app = DialogApp(["open:orvy open one", "dir:orvy folder two"], env=dialog_environment(tmp_path, session_bus=False))
-    try:
-        dialog = find_window("orvy open one")
-        assert "zenity" in window_class(dialog)
-        type_into(dialog, "ctrl+l", text=str(chosen))
-        first = app.answer()
-        assert first["path"] == str(chosen)
-        assert first["ticks_since_asked"] > 2, "the loop stood still while the dialog was open"
-        dialog = find_window("orvy folder two")
-        type_into(dialog, "Escape")
-        assert app.answer()["path"] == ""
-        assert app.answer() == {"done": True}
-    finally:
-        app.close()
+    answer_two_dialogs(app, "zenity", "orvy open one", "ctrl+l", str(chosen), "orvy folder two")
 
 
 @live
 @pytest.mark.skipif(not shutil.which("dbus-run-session") or not os.path.exists("/usr/libexec/xdg-desktop-portal"),
                     reason="needs dbus and xdg-desktop-portal")
 def test_the_portal_file_chooser_answers_on_a_session_bus(tmp_path):
-    target = tmp_path / "saved.txt"
     app = DialogApp(["save:orvy save one", "open:orvy open two"], command_prefix=["dbus-run-session", "--"],
                     env=dialog_environment(tmp_path, session_bus=True))
-    try:
-        dialog = find_window("orvy save one")
-        assert "portal" in window_class(dialog)
-        type_into(dialog, "ctrl+a", text=str(target))
-        first = app.answer()
-        assert first["path"] == str(target)
-        assert first["ticks_since_asked"] > 2, "the loop stood still while the dialog was open"
-        dialog = find_window("orvy open two")
-        type_into(dialog, "Escape")
-        assert app.answer()["path"] == ""
-        assert app.answer() == {"done": True}
-    finally:
-        app.close()
+    answer_two_dialogs(app, "portal", "orvy save one", "ctrl+a", str(tmp_path / "saved.txt"), "orvy open two")
