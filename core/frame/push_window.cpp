@@ -21,8 +21,12 @@ void build_push_tree(Tree& tree, PushContent const& content)
     frame_style.background = content.background;
     frame_style.radius = content.radius;
 
+    // The title keeps one line at the top; the text takes the rest.
+    LayoutParams title_line;
+    title_line.h = std::ceil(content.font_size * 1.5f);
     for (Text const* text : { &content.title, &content.text }) {
-        NodeId label = tree.append(frame, Model(NodeKind::Label, TextModel { .text = *text }));
+        NodeId label = tree.append(frame, Model(NodeKind::Label, TextModel { .text = *text }),
+            text == &content.title ? title_line : LayoutParams {});
         Style& style = tree.node(label).styles.base_mut();
         style.text_color = content.foreground;
         style.font_size = content.font_size;

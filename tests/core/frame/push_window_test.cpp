@@ -58,7 +58,9 @@ TEST(PushWindow, its_tree_is_a_frame_covering_the_window_with_the_title_above_th
     RectF title = tree.node(2).rect, text = tree.node(3).rect;
     EXPECT_EQ(title.x, 12.0f);
     EXPECT_EQ(title.y, 12.0f);
+    EXPECT_EQ(title.h, 27.0f) << "one line of the 18-pixel font";
     EXPECT_FLOAT_EQ(text.y, title.y + title.h + 4);
+    EXPECT_FLOAT_EQ(text.y + text.h, 150 - 12) << "the text takes the rest";
 }
 
 TEST(PushWindow, options_make_a_frameless_topmost_glass_window_that_takes_no_focus)
