@@ -128,14 +128,18 @@ def dialog_environment(tmp_path, session_bus):
 
 def answer_two_dialogs(app, dialog_class, first, keys, path, second):
     """Types `path` into the first dialog, which answers it, then cancels the
-    second, which only opens once the first has been answered."""
+    second, which only opens once the first has been answered. Dialogs are
+    modal: a click on their owner meanwhile is not taken."""
     try:
         dialog = find_window(first)
         assert dialog_class in window_class(dialog)
+        # The owner (500 x 300, centred) takes no clicks while its dialog is open.
+        subprocess.run(["xdotool", "mousemove", "1150", "650", "click", "1"], check=True)
         type_into(dialog, keys, text=path)
         answer = app.answer()
         assert answer["path"] == path
         assert answer["ticks_since_asked"] > 2, "the loop stood still while the dialog was open"
+        assert answer["owner_clicks"] == 0
         type_into(find_window(second), "Escape")
         assert app.answer()["path"] == ""
         assert app.answer() == {"done": True}
@@ -148,7 +152,9 @@ def answer_two_dialogs(app, dialog_class, first, keys, path, second):
 def test_zenity_answers_without_a_portal_one_dialog_after_the_other(tmp_path):
     chosen = tmp_path / "notes.md"
     chosen.write_text("x")
-    app = DialogApp(["open:orvy open one", "dir:orvy folder two"], env=dialog_environment(tmp_path, session_bus=False))
+    # Asked for before the window exists, the dialogs open once it does.
+    app = DialogApp(["--before-go", "open:orvy open one", "dir:orvy folder two"],
+                    env=dialog_environment(tmp_path, session_bus=False))
     answer_two_dialogs(app, "zenity", "orvy open one", "ctrl+l", str(chosen), "orvy folder two")
 
 
