@@ -102,6 +102,11 @@ class W:
                y: Optional[float] = None, glass: bool = False, tint: float = 0.0, blur: bool = False,
                insp: bool = False, on_close: Optional[Callable[[], Any]] = None) -> "W":
         """Создаёт дочернее окно с собственным деревом виджетов."""
+    def push(self, title: str = "", text: str = "", *, secs: float = 3.0, w: int = 200, h: int = 150,
+             x: Optional[float] = None, y: Optional[float] = None, bg: str = "#202632", fg: str = "#eef3ff",
+             font: Optional[str] = None, size: float = 16.0, rad: float = 8.0, pd: float = 10.0, gp: float = 6.0,
+             click: bool = True, on_close: Optional[Callable[[], Any]] = None) -> None:
+        """Всплывающее сообщение поверх всех окон, независимое от родителя."""
     def __enter__(self) -> "W": ...
     def __exit__(self, _t: Any = None, _v: Any = None, _tb: Any = None) -> None: ...
     def on_error(self, f: Callable[[str], Any]) -> None:

@@ -98,7 +98,8 @@ void SdlHost::dispatch(SDL_Event const& event)
             int pointer_x = 0, pointer_y = 0, window_x = 0, window_y = 0;
             SDL_GetGlobalMouseState(&pointer_x, &pointer_y);
             SDL_GetWindowPosition(native->sdl(), &window_x, &window_y);
-            native->pending_drop() = { {}, { static_cast<float>(pointer_x - window_x), static_cast<float>(pointer_y - window_y) } };
+            PointF point { static_cast<float>(pointer_x - window_x), static_cast<float>(pointer_y - window_y) };
+            native->pending_drop() = { {}, point };
         }
         break;
     case SDL_DROPFILE:
