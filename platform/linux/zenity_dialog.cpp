@@ -1,11 +1,12 @@
 // File dialogs through zenity, for desktops without a portal.
 #include "platform/linux/detail/file_dialogs.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,12 +65,55 @@ private:
     int m_fd;
 };
 
+// The program's path on PATH; empty when it is not there.
+std::string find_program(std::string_view name)
+{
+    char const* path = std::getenv("PATH");
+    std::string_view directories = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
+    while (!directories.empty()) {
+        std::size_t end = std::min(directories.find(':'), directories.size());
+        std::string candidate(directories.substr(0, end));
+        candidate += '/';
+        candidate += name;
+        if (end > 0 && access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        directories.remove_prefix(std::min(end + 1, directories.size()));
+    }
+    return {};
+}
+
+// Starts the program with its output into `output`. The child asks to be
+// ended when the thread that started it goes, which the process dying
+// includes, so that no dialog outlives the script. Between fork and exec
+// only async-signal-safe calls are made. -1 when it cannot start.
+pid_t start_child(std::string const& program, std::vector<char*>& argv, int output)
+{
+    Descriptor input(open("/dev/null", O_RDONLY | O_CLOEXEC)), errors(open("/dev/null", O_WRONLY | O_CLOEXEC));
+    if (input.get() < 0 || errors.get() < 0)
+        return -1;
+    pid_t parent = getpid();
+    pid_t child = fork();
+    if (child == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent)
+            _exit(127);
+        // GTK's warnings are of no use to the script's user.
+        if (dup2(input.get(), STDIN_FILENO) < 0 || dup2(output, STDOUT_FILENO) < 0
+            || dup2(errors.get(), STDERR_FILENO) < 0)
+            _exit(127);
+        execve(program.c_str(), argv.data(), environ);
+        _exit(127);
+    }
+    return child;
+}
+
 }
 
 std::string run_zenity_dialog(DialogJob const& job, DialogCancel& cancel)
 {
+    std::string program = find_program("zenity");
     int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0)
+    if (program.empty() || pipe2(ends, O_CLOEXEC) != 0)
         return {};
     Descriptor read_end(ends[0]), write_end(ends[1]);
 
@@ -78,18 +122,9 @@ std::string run_zenity_dialog(DialogJob const& job, DialogCancel& cancel)
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, write_end.get(), STDOUT_FILENO);
-    // GTK's warnings are of no use to the script's user.
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t child = 0;
-    int failed = posix_spawnp(&child, "zenity", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    pid_t child = start_child(program, argv, write_end.get());
     write_end.reset();
-    if (failed != 0)
+    if (child < 0)
         return {};
 
     if (!cancel.waiting_on_child(child))
