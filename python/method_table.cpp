@@ -294,7 +294,6 @@ std::optional<NodeId> MethodCall::optional_node(char const* name) const
 CommonArgs MethodCall::common() const
 {
     CommonArgs common;
-    auto has = [&](char const* name) { return row.find(name) >= 0; };
     if (has("pr"))
         common.parent = optional_node("pr");
     if (has("pd"))

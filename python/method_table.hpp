@@ -179,6 +179,8 @@ struct MethodCall {
 
     explicit MethodCall(MethodRow const& r) : row(r) { }
 
+    // Whether the row declares the parameter.
+    bool has(char const* name) const { return row.find(name) >= 0; }
     // The argument as passed: null when omitted (an explicit None stays).
     PyObject* object(char const* name) const;
     // Passed and not None.
