@@ -261,8 +261,9 @@ PyObject* MethodCall::object(char const* name) const { return raw[slot(name)]; }
 
 bool MethodCall::given(char const* name) const
 {
-    PyObject* value = raw[slot(name)];
-    return value && value != Py_None;
+    std::size_t at = slot(name);
+    PyObject* value = raw[at];
+    return value && value != Py_None && !omitted(row.params[at], value);
 }
 
 float MethodCall::f32(char const* name) const { return std::get<float>(values[slot(name)]); }

@@ -99,6 +99,7 @@ constexpr Param utf8(char const* name, char const* fallback)
 }
 constexpr Param texts(char const* name) { return { name, Converter::Texts, {} }; }
 constexpr Param optional_texts(char const* name) { return { name, Converter::Texts, { Default::Kind::None } }; }
+constexpr Param texts_or_ellipsis(char const* name) { return { name, Converter::Texts, { Default::Kind::Ellipsis } }; }
 constexpr Param reals(char const* name) { return { name, Converter::Reals, {} }; }
 constexpr Param optional_reals(char const* name) { return { name, Converter::Reals, { Default::Kind::None } }; }
 constexpr Param node(char const* name) { return { name, Converter::Node, {} }; }
@@ -183,7 +184,7 @@ struct MethodCall {
     bool has(char const* name) const { return row.find(name) >= 0; }
     // The argument as passed: null when omitted (an explicit None stays).
     PyObject* object(char const* name) const;
-    // Passed and not None.
+    // Passed and not None (nor `...` where that is the default).
     bool given(char const* name) const;
     float f32(char const* name) const;
     std::optional<float> optional_f32(char const* name) const; // empty when not given
