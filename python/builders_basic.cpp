@@ -1,9 +1,4 @@
-// Builders of panels, labels and buttons:
-//     W.fr(rad=12.0, *, pr=None, ax="v", pd=0.0, gp=0.0, w=None, h=None, elev=0.0) -> N
-//     W.bx(...) -> Ctx  (same parameters)
-//     W.lb(txt="", *, pr=None, bind=None, icon=None, pd=0.0, gp=0.0, w=None, h=None, wrap=False) -> N
-//     W.bt(lb="", *, pr=None, rad=10.0, icon=None, tip=None, toast=None, pd=0.0, gp=0.0, w=None, h=None,
-//          clk=None, elev=0.0) -> N
+// Builders of panels, labels and buttons; each method's row below is its signature.
 #include "python/invoke.hpp"
 #include "python/method_table.hpp"
 
@@ -27,11 +22,9 @@ PyObject* lb(MethodCall& c)
     if (!id)
         return nullptr;
     Node& node = c.tree().node(*id);
-    if (c.given("icon"))
-        node.icon = std::move(c.text("icon"));
     if (c.flag("wrap"))
         node.styles.base_mut().wrap = Wrap::On;
-    bind_to(c.window(), *id, c.object("bind"), BindingKind::Text);
+    c.bind(*id, c.object("bind"), BindingKind::Text);
     return c.node_handle(id);
 }
 
@@ -41,10 +34,6 @@ PyObject* bt(MethodCall& c)
     if (!id)
         return nullptr;
     Node& node = c.tree().node(*id);
-    if (c.given("icon"))
-        node.icon = std::move(c.text("icon"));
-    if (c.given("tip"))
-        node.tip = std::move(c.text("tip"));
     if (c.given("clk") || c.given("toast")) {
         std::optional<PyCallable> click;
         if (c.given("clk"))

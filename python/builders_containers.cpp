@@ -1,12 +1,4 @@
-// Container builders, each returned as a context:
-//     W.grp(title="", *, pr=None, rad=12.0, ax="v", pd=12.0, gp=8.0, w=None, h=None) -> Ctx
-//     W.scr(*, pr=None, pd=8.0, gp=8.0, w=None, h=None) -> Ctx
-//     W.stk(*, pr=None, page=0, bind=None, w=None, h=None) -> Ctx
-//     W.spl(*, pr=None, ratio=0.5, vertical=True, w=None, h=None) -> Ctx
-//     W.acc(title="", *, pr=None, open=False, grp=0, ch=None, rad=10.0, pd=8.0, gp=8.0, w=None, h=None) -> Ctx
-//     W.tab(labels, *, pr=None, sel=0, ch=None, pd=0.0, gp=0.0, w=None, h=None) -> Ctx
-//     W.dock(ttl="", *, pr=None, side="l", size=260.0, open=True, ax="v", pd=10.0, gp=8.0) -> Ctx
-//     W.pop(*, w=240.0, h=40.0, on_close=None) -> Ctx
+// Container builders, each returned as a context (Ctx); each method's row below is its signature.
 #include "core/models/detail/numbers.hpp"
 #include "core/models/models.hpp"
 #include "python/method_table.hpp"
@@ -27,7 +19,7 @@ PyObject* stk(MethodCall& c)
 {
     auto id = c.append(Model(NodeKind::Stack, StackModel { .page = static_cast<std::uint32_t>(c.index("page")) }));
     if (id)
-        bind_to(c.window(), *id, c.object("bind"), BindingKind::Value);
+        c.bind(*id, c.object("bind"), BindingKind::Value);
     return c.context(id);
 }
 
@@ -58,7 +50,7 @@ PyObject* acc(MethodCall& c)
         }
     }
     if (c.given("ch"))
-        tree.node(*id).on_change = change_bool(Push::make(c.window(), c.object("ch")));
+        tree.node(*id).on_change = change_bool(c.push("ch"));
     return c.context(id);
 }
 
@@ -69,7 +61,7 @@ PyObject* tab(MethodCall& c)
         return nullptr;
     set_numeric_state(c.tree(), *id, static_cast<float>(c.index("sel")));
     if (c.given("ch"))
-        c.tree().node(*id).on_change = change_index(Push::make(c.window(), c.object("ch")));
+        c.tree().node(*id).on_change = change_index(c.push("ch"));
     return c.context(id);
 }
 
@@ -114,7 +106,7 @@ PyObject* pop(MethodCall& c)
     common.layout.top = -1000000.0f;
     auto id = append_under_root(c.window(), common, Model(NodeKind::Frame));
     if (id && c.given("on_close"))
-        c.tree().register_event(*id, UiEvent::LayerClosed, event_plain(Push::make(c.window(), c.object("on_close"))));
+        c.tree().register_event(*id, UiEvent::LayerClosed, event_plain(c.push("on_close")));
     return c.context(id);
 }
 

@@ -1,15 +1,5 @@
-// Builders of clickable controls, text fields and the spin field:
-//     W.lnk(lb="", *, pr=None, clk=None, ...) -> N
-//     W.sbt(lb, opts, *, pr=None, clk=None, ch=None, rad=10.0, ...) -> N
-//     W.tgl(lb="", *, pr=None, icon=None, tip=None, on=False, clk=None, sig=None, ...) -> N
-//     W.ch(lb="", *, pr=None, chk=False, clk=None, sig=None, ...) -> N
-//     W.sw(lb="", *, pr=None, on=False, clk=None, sig=None, ...) -> N
-//     W.rd(lb="", *, pr=None, grp=0, on=False, clk=None, ...) -> N
-//     W.sep(*, pr=None, vertical=False, ...) -> N
-//     W.tx(txt="", *, pr=None, sig=None, ph="", ...) -> N
-//     W.ta(txt="", *, pr=None, sig=None, ph="", ...) -> N
-//     W.spin(value=0.0, *, pr=None, min=0.0, max=100.0, step=1.0, ch=None, pd=0.0, gp=6.0, ...) -> N
-// ("..." is pd=0.0, gp=0.0, w=None, h=None.)
+// Builders of clickable controls, text fields and the spin field; each method's row below is its
+// signature.
 #include "core/models/models.hpp"
 #include "python/method_table.hpp"
 #include "python/push_callbacks.hpp"
@@ -22,7 +12,7 @@ PyObject* lnk(MethodCall& c)
 {
     auto id = c.append(Model(NodeKind::Link, TextModel { .text = std::move(c.text("lb")) }));
     if (id && c.given("clk"))
-        c.tree().node(*id).on_activate = activate_plain(Push::make(c.window(), c.object("clk")));
+        c.tree().node(*id).on_activate = activate_plain(c.push("clk"));
     return c.node_handle(id);
 }
 
@@ -35,9 +25,9 @@ PyObject* sbt(MethodCall& c)
         return nullptr;
     Node& node = c.tree().node(*id);
     if (c.given("clk"))
-        node.on_activate = activate_plain(Push::make(c.window(), c.object("clk")));
+        node.on_activate = activate_plain(c.push("clk"));
     if (c.given("ch"))
-        node.on_change = change_index(Push::make(c.window(), c.object("ch")));
+        node.on_change = change_index(c.push("ch"));
     return c.node_handle(id);
 }
 
@@ -59,25 +49,17 @@ PyObject* finish_toggle(MethodCall& c, std::optional<NodeId> id, bool checkbox)
     if (!id)
         return nullptr;
     if (c.given("clk") || c.given("sig")) {
-        Push push = Push::make(c.window(), c.object("clk"), c.object("sig"));
+        Push push = c.push("clk", "sig");
         if (checkbox)
             c.tree().node(*id).on_activate = activate_checkbox(std::move(push), *id);
         else
             c.tree().node(*id).on_change = change_bool(std::move(push));
     }
-    bind_to(c.window(), *id, c.object("sig"), BindingKind::Value);
+    c.bind(*id, c.object("sig"), BindingKind::Value);
     return c.node_handle(id);
 }
 
-PyObject* tgl(MethodCall& c)
-{
-    auto id = build_toggle(c, NodeKind::Toggle, "on");
-    if (id && c.given("icon"))
-        c.tree().node(*id).icon = std::move(c.text("icon"));
-    if (id && c.given("tip"))
-        c.tree().node(*id).tip = std::move(c.text("tip"));
-    return finish_toggle(c, id, false);
-}
+PyObject* tgl(MethodCall& c) { return finish_toggle(c, build_toggle(c, NodeKind::Toggle, "on"), false); }
 
 PyObject* ch(MethodCall& c) { return finish_toggle(c, build_toggle(c, NodeKind::Checkbox, "chk"), true); }
 
@@ -87,7 +69,7 @@ PyObject* rd(MethodCall& c)
 {
     auto id = build_toggle(c, NodeKind::Radio, "on");
     if (id && c.given("clk"))
-        c.tree().node(*id).on_change = change_plain(Push::make(c.window(), c.object("clk")));
+        c.tree().node(*id).on_change = change_plain(c.push("clk"));
     return c.node_handle(id);
 }
 
@@ -111,7 +93,7 @@ PyObject* build_text_field(MethodCall& c, bool multiline)
     if (c.given("sig")) {
         // The signal hears every edit through the text handler and feeds the text back.
         node.on_submit = submit_text(Push::make(c.window(), nullptr, c.object("sig")));
-        bind_to(c.window(), *id, c.object("sig"), BindingKind::Text);
+        c.bind(*id, c.object("sig"), BindingKind::Text);
     }
     return c.node_handle(id);
 }
@@ -142,7 +124,7 @@ PyObject* spin(MethodCall& c)
     tree.node(plus).on_activate = [container](Tree& t) { step_spin(t, container, 1); };
     set_spin_value(tree, container, c.f32("value"));
     if (c.given("ch"))
-        tree.node(container).on_change = change_float(Push::make(c.window(), c.object("ch")));
+        tree.node(container).on_change = change_float(c.push("ch"));
     return c.node_handle(id);
 }
 

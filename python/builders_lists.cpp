@@ -1,13 +1,4 @@
-// Builders of item-carrying widgets:
-//     W.crumb(items, *, pr=None, ch=None, ...) -> N
-//     W.dd(options, *, pr=None, sel=0, ch=None, sig=None, ...) -> N
-//     W.lst(items, *, pr=None, sel=None, multi=False, ch=None, ...) -> N
-//     W.tbl(columns, rows, *, pr=None, ch=None, bg=None, hl=0.0, vl=0.0, ...) -> N
-//     W.tre(items, *, pr=None, cols=None, widths=None, multi=False, bind=None, ch=None, clk=None, dbl=None,
-//           on_open=None, ...) -> N
-//     W.pg(rows, *, pr=None, bind=None, ch=None, ...) -> N
-//     W.mb(menus, *, pr=None, on_select=None, ...) -> N
-// ("..." is pd=0.0, gp=0.0, w=None, h=None.)
+// Builders of item-carrying widgets; each method's row below is its signature.
 #include "core/models/models.hpp"
 #include "python/item_formats.hpp"
 #include "python/method_table.hpp"
@@ -21,7 +12,7 @@ PyObject* crumb(MethodCall& c)
 {
     auto id = c.append(Model(NodeKind::Crumbs, ItemsModel { .items = std::move(c.texts("items")) }));
     if (id && c.given("ch"))
-        c.tree().node(*id).on_change = change_index(Push::make(c.window(), c.object("ch")));
+        c.tree().node(*id).on_change = change_index(c.push("ch"));
     return c.node_handle(id);
 }
 
@@ -32,8 +23,8 @@ PyObject* dd(MethodCall& c)
         return nullptr;
     set_numeric_state(c.tree(), *id, static_cast<float>(c.index("sel")));
     if (c.given("ch") || c.given("sig"))
-        c.tree().node(*id).on_change = change_index(Push::make(c.window(), c.object("ch"), c.object("sig")));
-    bind_to(c.window(), *id, c.object("sig"), BindingKind::Value);
+        c.tree().node(*id).on_change = change_index(c.push("ch", "sig"));
+    c.bind(*id, c.object("sig"), BindingKind::Value);
     return c.node_handle(id);
 }
 
@@ -64,7 +55,7 @@ PyObject* lst(MethodCall& c)
     if (!selection->empty())
         set_selection(c.tree(), *id, *selection);
     if (c.given("ch"))
-        c.tree().register_event(*id, UiEvent::SelectionChanged, event_list_selection(Push::make(c.window(), c.object("ch")), *id));
+        c.tree().register_event(*id, UiEvent::SelectionChanged, event_list_selection(c.push("ch"), *id));
     return c.node_handle(id);
 }
 
@@ -81,14 +72,12 @@ PyObject* tbl(MethodCall& c)
     auto id = c.append(Model(NodeKind::Table, Boxed<TableModel>(std::move(table))));
     if (!id)
         return nullptr;
-    if (PyObject* change = c.given("ch") ? c.object("ch") : nullptr) {
-        // Two positional parameters take (row, column) from each cell click;
-        // anything else is the plain row callback.
-        if (positional_parameter_count(*c.window().module, change) >= 2)
-            c.tree().register_event(*id, UiEvent::RowClick, event_cell(Push::make(c.window(), change)));
-        else
-            c.tree().node(*id).on_change = change_index(Push::make(c.window(), change));
-    }
+    // Two positional parameters take (row, column) from each cell click;
+    // anything else is the plain row callback.
+    if (c.given("ch") && positional_parameter_count(*c.window().module, c.object("ch")) >= 2)
+        c.tree().register_event(*id, UiEvent::RowClick, event_cell(c.push("ch")));
+    else if (c.given("ch"))
+        c.tree().node(*id).on_change = change_index(c.push("ch"));
     if (c.given("bg"))
         c.state().kept_objects.push_back({ *id, PyRef::borrow(c.object("bg")) });
     return c.node_handle(id);
@@ -108,17 +97,17 @@ PyObject* tre(MethodCall& c)
     if (!id)
         return nullptr;
     Tree& tree = c.tree();
-    bind_to(c.window(), *id, c.object("bind"), BindingKind::TreeRows);
+    c.bind(*id, c.object("bind"), BindingKind::TreeRows);
     if (c.given("ch"))
-        tree.register_event(*id, UiEvent::SelectionChanged, event_tree_selection(Push::make(c.window(), c.object("ch")), *id));
+        tree.register_event(*id, UiEvent::SelectionChanged, event_tree_selection(c.push("ch"), *id));
     constexpr std::pair<char const*, UiEvent> row_events[] = {
         { "clk", UiEvent::RowClick }, { "dbl", UiEvent::RowDoubleClick } };
     for (auto [name, event] : row_events) {
         if (c.given(name))
-            tree.register_event(*id, event, event_cell(Push::make(c.window(), c.object(name))));
+            tree.register_event(*id, event, event_cell(c.push(name)));
     }
     if (c.given("on_open"))
-        tree.register_event(*id, UiEvent::RowOpened, event_opened(Push::make(c.window(), c.object("on_open"))));
+        tree.register_event(*id, UiEvent::RowOpened, event_opened(c.push("on_open")));
     return c.node_handle(id);
 }
 
@@ -130,9 +119,9 @@ PyObject* pg(MethodCall& c)
     auto id = c.append(Model(NodeKind::Propgrid, PropgridModel { .rows = std::move(*rows) }));
     if (!id)
         return nullptr;
-    bind_to(c.window(), *id, c.object("bind"), BindingKind::Propgrid);
+    c.bind(*id, c.object("bind"), BindingKind::Propgrid);
     if (c.given("ch"))
-        c.tree().node(*id).on_change = change_index(Push::make(c.window(), c.object("ch")));
+        c.tree().node(*id).on_change = change_index(c.push("ch"));
     return c.node_handle(id);
 }
 
@@ -143,7 +132,7 @@ PyObject* mb(MethodCall& c)
         return nullptr;
     auto id = c.append(Model(NodeKind::Menubar, MenubarModel { .menus = std::move(*menus), .open_menu = std::nullopt }));
     if (id && c.given("on_select"))
-        c.tree().node(*id).on_change = change_menubar(Push::make(c.window(), c.object("on_select")));
+        c.tree().node(*id).on_change = change_menubar(c.push("on_select"));
     return c.node_handle(id);
 }
 

@@ -1,11 +1,5 @@
-// Builders of charts, images, the drawing canvas, the terminal and the drop zone:
-//     W.cht(data, *, pr=None, bind=None, ...) -> N
-//     W.img(src="", *, pr=None, src_bind=None, data=None, fit="contain", fit_bind=None, ...) -> N
-//     W.cv(shapes=..., *, pr=None, bind=None, ch=None, down=None, move=..., up=None, dbl=None, scroll=False,
-//          ...) -> N
-//     W.term(lines=..., *, pr=None, prompt="$", on=None, ...) -> N
-//     W.drop(txt="Перетащите файлы сюда", *, pr=None, on=None, ...) -> N
-// ("..." is pd=0.0, gp=0.0, w=None, h=None.)
+// Builders of charts, images, the drawing canvas, the terminal and the drop zone; each method's row
+// below is its signature.
 #include "core/models/models.hpp"
 #include "python/item_formats.hpp"
 #include "python/method_table.hpp"
@@ -21,7 +15,7 @@ PyObject* cht(MethodCall& c)
 {
     auto id = c.append(Model(NodeKind::Chart, ChartModel { .data = std::move(c.reals("data")) }));
     if (id)
-        bind_to(c.window(), *id, c.object("bind"), BindingKind::Chart);
+        c.bind(*id, c.object("bind"), BindingKind::Chart);
     return c.node_handle(id);
 }
 
@@ -68,8 +62,8 @@ PyObject* img(MethodCall& c)
         tree.memory_images.emplace(key, std::make_shared<std::vector<std::uint8_t> const>(std::move(*bytes)));
         tree.node(*id).model.as<ImageModel>()->source = std::move(key);
     }
-    bind_to(c.window(), *id, c.object("src_bind"), BindingKind::ImageSource);
-    bind_to(c.window(), *id, c.object("fit_bind"), BindingKind::ImageFit);
+    c.bind(*id, c.object("src_bind"), BindingKind::ImageSource);
+    c.bind(*id, c.object("fit_bind"), BindingKind::ImageFit);
     return c.node_handle(id);
 }
 
@@ -85,16 +79,16 @@ PyObject* cv(MethodCall& c)
     if (!id)
         return nullptr;
     Tree& tree = c.tree();
-    bind_to(c.window(), *id, c.object("bind"), BindingKind::CanvasShapes);
+    c.bind(*id, c.object("bind"), BindingKind::CanvasShapes);
     if (c.given("ch"))
-        tree.node(*id).on_change = change_index(Push::make(c.window(), c.object("ch")));
+        tree.node(*id).on_change = change_index(c.push("ch"));
     constexpr std::pair<char const*, UiEvent> pointer_events[] = {
         { "down", UiEvent::PointerDown }, { "move", UiEvent::PointerMove }, { "up", UiEvent::PointerUp },
         { "dbl", UiEvent::DoubleClick }
     };
     for (auto [name, event] : pointer_events) {
         if (c.given(name))
-            tree.register_event(*id, event, event_pointer(Push::make(c.window(), c.object(name))));
+            tree.register_event(*id, event, event_pointer(c.push(name)));
     }
     return c.node_handle(id);
 }
@@ -106,7 +100,7 @@ PyObject* term(MethodCall& c)
     terminal.prompt = std::move(c.text("prompt"));
     auto id = c.append(Model(NodeKind::Term, Boxed<TermModel>(std::move(terminal))));
     if (id && c.given("on"))
-        c.tree().node(*id).on_submit = submit_command(Push::make(c.window(), c.object("on")), *id);
+        c.tree().node(*id).on_submit = submit_command(c.push("on"), *id);
     return c.node_handle(id);
 }
 
@@ -114,7 +108,7 @@ PyObject* drop(MethodCall& c)
 {
     auto id = c.append(Model(NodeKind::Drop, TextModel { .text = std::move(c.text("txt")) }));
     if (id && c.given("on"))
-        c.tree().node(*id).on_submit = submit_paths(Push::make(c.window(), c.object("on")));
+        c.tree().node(*id).on_submit = submit_paths(c.push("on"));
     return c.node_handle(id);
 }
 

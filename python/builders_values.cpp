@@ -1,19 +1,4 @@
-// Builders of value widgets and indicators:
-//     W.sl(vl=0.5, *, pr=None, ch=None, sig=None, ...) -> N
-//     W.rsl(lo=0.25, hi=0.75, *, pr=None, ch=None, sig=None, ...) -> N
-//     W.dl(vl=0.5, *, pr=None, lb="", ch=None, bind=None, ...) -> N
-//     W.pr(vl=0.0, *, pr=None, bind=None, ...) -> N
-//     W.gg(value=0.0, *, pr=None, lb="", bind=None, ...) -> N
-//     W.mt(vl=0.0, *, pr=None, bind=None, seg=10, ...) -> N
-//     W.spn(*, pr=None, ...) -> N
-//     W.stb(txt="", *, pr=None, bind=None, ...) -> N
-//     W.bdg(txt="", *, pr=None, dot=False, bind=None, ...) -> N
-//     W.rat(vl=0, *, pr=None, max=5, ch=None, sig=None, ...) -> N
-//     W.pgn(total, *, pr=None, page=0, ch=None, ...) -> N
-//     W.cal(year=2026, month=7, day=1, *, pr=None, ch=None, sig=None, ...) -> N
-//     W.tm(hour=12, minute=0, *, pr=None, ch=None, sig=None, ...) -> N
-//     W.clr(hue=0.58, sat=0.75, val=0.96, *, pr=None, ch=None, sig=None, ...) -> N
-// ("..." is pd=0.0, gp=0.0, w=None, h=None.)
+// Builders of value widgets and indicators; each method's row below is its signature.
 #include "core/models/models.hpp"
 #include "python/method_table.hpp"
 #include "python/push_callbacks.hpp"
@@ -29,27 +14,14 @@ PyObject* build_numeric(MethodCall& c, Model model, float value, BindingKind kin
     if (!id)
         return nullptr;
     set_numeric_state(c.tree(), *id, value);
-    bool has_signal = c.has("sig");
-    PyObject* signal = has_signal ? c.object("sig") : nullptr;
-    if (c.has("ch") && (c.given("ch") || (has_signal && c.given("sig"))))
-        c.tree().node(*id).on_change = change_float(Push::make(c.window(), c.object("ch"), signal));
-    bind_to(c.window(), *id, has_signal ? signal : c.object("bind"), kind);
+    char const* signal = c.has("sig") ? "sig" : nullptr;
+    if (c.has("ch") && (c.given("ch") || (signal && c.given(signal))))
+        c.tree().node(*id).on_change = change_float(c.push("ch", signal));
+    c.bind(*id, c.object(signal ? signal : "bind"), kind);
     return c.node_handle(id);
 }
 
 PyObject* sl(MethodCall& c) { return build_numeric(c, Model(NodeKind::Slider), c.f32("vl")); }
-
-PyObject* rsl(MethodCall& c)
-{
-    auto id = c.append(Model(NodeKind::Range));
-    if (!id)
-        return nullptr;
-    set_composite_value(c.tree(), *id, c.f32("lo"), c.f32("hi"), 0.0f);
-    if (c.given("ch") || c.given("sig"))
-        c.tree().node(*id).on_change = change_range(Push::make(c.window(), c.object("ch"), c.object("sig")), *id);
-    bind_to(c.window(), *id, c.object("sig"), BindingKind::Composite);
-    return c.node_handle(id);
-}
 
 PyObject* dl(MethodCall& c)
 {
@@ -83,7 +55,7 @@ PyObject* build_status_text(MethodCall& c, NodeKind kind)
     auto id = c.append(Model(kind, TextModel { .text = std::move(c.text("txt")), .dot = dot }));
     if (!id)
         return nullptr;
-    bind_to(c.window(), *id, c.object("bind"), BindingKind::Text);
+    c.bind(*id, c.object("bind"), BindingKind::Text);
     return c.node_handle(id);
 }
 
@@ -100,8 +72,8 @@ PyObject* rat(MethodCall& c)
     if (!id)
         return nullptr;
     if (c.given("ch") || c.given("sig"))
-        c.tree().node(*id).on_change = change_index(Push::make(c.window(), c.object("ch"), c.object("sig")));
-    bind_to(c.window(), *id, c.object("sig"), BindingKind::Value);
+        c.tree().node(*id).on_change = change_index(c.push("ch", "sig"));
+    c.bind(*id, c.object("sig"), BindingKind::Value);
     return c.node_handle(id);
 }
 
@@ -111,11 +83,11 @@ PyObject* pgn(MethodCall& c)
     auto page = pages == 0 ? 0u : static_cast<std::uint32_t>(std::min<std::uint64_t>(c.index("page"), pages - 1));
     auto id = c.append(Model(NodeKind::Pager, PagerModel { .page = page, .total = pages }));
     if (id && c.given("ch"))
-        c.tree().node(*id).on_change = change_index(Push::make(c.window(), c.object("ch")));
+        c.tree().node(*id).on_change = change_index(c.push("ch"));
     return c.node_handle(id);
 }
 
-// cal, tm, clr: two or three numbers set through the composite setter, a
+// rsl, cal, tm, clr: two or three numbers set through the composite setter, a
 // callback and a signal.
 PyObject* build_composite(MethodCall& c, NodeKind kind, float a, float b, float third,
     ChangeCallback (*make_change)(Push, NodeId))
@@ -125,9 +97,14 @@ PyObject* build_composite(MethodCall& c, NodeKind kind, float a, float b, float 
         return nullptr;
     set_composite_value(c.tree(), *id, a, b, third);
     if (c.given("ch") || c.given("sig"))
-        c.tree().node(*id).on_change = make_change(Push::make(c.window(), c.object("ch"), c.object("sig")), *id);
-    bind_to(c.window(), *id, c.object("sig"), BindingKind::Composite);
+        c.tree().node(*id).on_change = make_change(c.push("ch", "sig"), *id);
+    c.bind(*id, c.object("sig"), BindingKind::Composite);
     return c.node_handle(id);
+}
+
+PyObject* rsl(MethodCall& c)
+{
+    return build_composite(c, NodeKind::Range, c.f32("lo"), c.f32("hi"), 0.0f, change_range);
 }
 
 PyObject* cal(MethodCall& c)

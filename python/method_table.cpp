@@ -312,7 +312,20 @@ CommonArgs MethodCall::common() const
     return common;
 }
 
-std::optional<NodeId> MethodCall::append(Model model) { return append_built(*call, common(), std::move(model)); }
+std::optional<NodeId> MethodCall::append(Model model)
+{
+    auto id = append_built(*call, common(), std::move(model));
+    if (id && has("icon") && given("icon"))
+        tree().node(*id).icon = std::move(text("icon"));
+    if (id && has("tip") && given("tip"))
+        tree().node(*id).tip = std::move(text("tip"));
+    return id;
+}
+
+Push MethodCall::push(char const* callback, char const* signal) const
+{
+    return Push::make(*call, object(callback), signal ? object(signal) : nullptr);
+}
 
 PyObject* MethodCall::node_handle(std::optional<NodeId> id) { return handle_for(*call, id); }
 

@@ -38,6 +38,7 @@
 #pragma once
 
 #include "python/builder.hpp"
+#include "python/push_callbacks.hpp"
 
 #include <array>
 #include <cstdint>
@@ -205,8 +206,13 @@ struct MethodCall {
 
     // The builder's common arguments found by name: pr, pd, gp, w, h, ax, elev.
     CommonArgs common() const;
-    // Appends a node with the common arguments under the parent they select.
+    // Appends a node with the common arguments under the parent they select,
+    // with its icon and tooltip where the row has them.
     std::optional<NodeId> append(Model model);
+    // Registers the argument as a pull binding of the node unless it is absent or None.
+    void bind(NodeId id, PyObject* callable, BindingKind kind) { bind_to(*call, id, callable, kind); }
+    // The callback and signal arguments of that name (either may be absent) as one push target.
+    Push push(char const* callback, char const* signal = nullptr) const;
     // A new N for the node, or null (the error is set) when none was appended.
     PyObject* node_handle(std::optional<NodeId> id);
     // A new Ctx for the container.

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds orvy and runs every test: GoogleTest, pytest and
-# the bounded fuzz runs. Usage: scripts/test.sh [--sanitize]
+# the bounded fuzz runs. Usage: scripts/test.sh [--sanitize | --quick]
+# --quick builds and runs the unit suites only: no fuzzing, no sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+case "${1:-}" in
+  "" | --sanitize | --quick) ;;
+  *) echo "usage: scripts/test.sh [--sanitize | --quick]" >&2; exit 2 ;;
+esac
 ./scripts/setup.sh
 
 build=build
@@ -25,6 +30,6 @@ fi
 (cd "$build" && ctest --output-on-failure -j2)
 unset LD_PRELOAD
 
-if [ -x scripts/fuzz.sh ] && [ "${1:-}" != "--sanitize" ]; then
+if [ -x scripts/fuzz.sh ] && [ -z "${1:-}" ]; then
   ./scripts/fuzz.sh
 fi
