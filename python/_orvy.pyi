@@ -1,14 +1,17 @@
 # Type stub for the _orvy extension module.
 import os
-from typing import Any, Callable, List, Mapping, Optional, Sequence, Tuple, Union
+from typing import Any, Callable, List, Mapping, Optional, Sequence, Tuple, Union, final
 
+@final
 class N:
     """Узел дерева виджетов."""
 
+@final
 class Ctx:
     def __enter__(self) -> N: ...
     def __exit__(self, _t: Any = None, _v: Any = None, _tb: Any = None) -> bool: ...
 
+@final
 class S:
     def __init__(self, vl: Any) -> None: ...
     def gt(self) -> Any:
@@ -20,16 +23,21 @@ class S:
 def sgnl(vl: Any) -> S:
     """Создаёт сигнал с начальным значением."""
 
+@final
 class Fx:
     def __call__(self, sig: Any, to: float, *, frm: Optional[float] = None, dur: float = 0.3,
                  ease: str = "out") -> None: ...
 
+@final
 class Fnt:
     def __call__(self, family: Optional[str] = None, size: Optional[float] = None) -> None: ...
 
+@final
 class Post: ...
+@final
 class Rct: ...
 
+@final
 class Dlg:
     def __call__(self, title: str, message: str, buttons: Sequence[str], *,
                  on: Optional[Callable[[int], Any]] = None) -> None: ...
@@ -40,6 +48,7 @@ class Dlg:
         """Предупреждение с одной кнопкой."""
 
 # Not exported by the module; reached through W.nt(), W.thm(), W.clip() and W.file().
+@final
 class Note:
     def __call__(self, title: str, text: str, *, secs: float = 4.0, action: str = "", corner: str = "tr",
                  on: Optional[Callable[[], Any]] = None) -> None: ...
@@ -47,15 +56,18 @@ class Note:
               on: Optional[Callable[[], Any]] = None) -> None:
         """Снэкбар; без `corner` — по центру внизу окна."""
 
+@final
 class Thm:
     def __call__(self, name: str) -> None: ...
 
+@final
 class Clip:
     def get(self) -> str:
         """Возвращает текст из буфера обмена; пустая строка, если он пуст."""
     def set(self, text: str) -> None:
         """Кладёт текст в буфер обмена."""
 
+@final
 class Fl:
     def open(self, *, title: str = "", patterns: Sequence[Tuple[str, str]] = ...,
              on: Optional[Callable[[str], Any]] = None) -> None:
@@ -66,6 +78,7 @@ class Fl:
     def dir(self, *, title: str = "", on: Optional[Callable[[str], Any]] = None) -> None:
         """Диалог выбора папки; `on(path)` с путём или ""."""
 
+@final
 class W:
     def __init__(self, ttl: str = "ORVY", w: int = 1280, h: int = 720, thm: str = "drk", glass: bool = False,
                  tint: float = 0.0, blur: bool = False, frameless: bool = False, topmost: bool = False,
@@ -185,7 +198,7 @@ class W:
            w: Optional[float] = None, h: Optional[float] = None, clk: Optional[Callable[[], Any]] = None,
            elev: float = 0.0) -> N:
         """Добавляет кнопку; `clk` вызывается по нажатию."""
-    def grp(self, title: str = "", *, pr: Optional[N] = None, rad: float = 12.0, ax: float = "v", pd: float = 12.0,
+    def grp(self, title: str = "", *, pr: Optional[N] = None, rad: float = 12.0, ax: str = "v", pd: float = 12.0,
             gp: float = 8.0, w: Optional[float] = None, h: Optional[float] = None) -> Ctx:
         """Группа с заголовком как контекст: `with win.grp("Имя"):`."""
     def scr(self, *, pr: Optional[N] = None, pd: float = 8.0, gp: float = 8.0, w: Optional[float] = None,
@@ -206,7 +219,7 @@ class W:
             h: Optional[float] = None) -> Ctx:
         """Добавляет вкладки как контекст; вложенные контейнеры — их содержимое."""
     def dock(self, ttl: str = "", *, pr: Optional[N] = None, side: str = "l", size: float = 260.0, open: bool = True,
-             ax: float = "v", pd: float = 10.0, gp: float = 8.0) -> Ctx:
+             ax: str = "v", pd: float = 10.0, gp: float = 8.0) -> Ctx:
         """Док-панель с заголовком; клик по шапке сворачивает."""
     def pop(self, *, w: float = 240.0, h: float = 40.0, on_close: Optional[Callable[..., Any]] = None) -> Ctx:
         """Слой поверх всего окна; содержимое строится внутри `with`."""
@@ -217,7 +230,7 @@ class W:
             ch: Optional[Callable[..., Any]] = None, rad: float = 10.0, pd: float = 0.0, gp: float = 0.0,
             w: Optional[float] = None, h: Optional[float] = None) -> N:
         """Кнопка с меню; `clk` — основное действие, `ch(i)` — пункт меню."""
-    def tgl(self, lb: str = "", *, pr: Optional[N] = None, icon: float = None, tip: float = None, on: bool = False,
+    def tgl(self, lb: str = "", *, pr: Optional[N] = None, icon: Optional[str] = None, tip: Optional[str] = None, on: bool = False,
             clk: Optional[Callable[..., Any]] = None, sig: Any = None, pd: float = 0.0, gp: float = 0.0,
             w: Optional[float] = None, h: Optional[float] = None) -> N:
         """Добавляет кнопку-переключатель; `clk(on)` при смене состояния."""
@@ -242,7 +255,7 @@ class W:
     def ta(self, txt: str = "", *, pr: Optional[N] = None, sig: Any = None, ph: str = "", pd: float = 0.0,
            gp: float = 0.0, w: Optional[float] = None, h: Optional[float] = None) -> N:
         """Многострочное поле ввода; Enter — перенос, `ph` — подсказка пустого поля."""
-    def spin(self, value: float = 0.0, *, pr: Optional[N] = None, min: float = 0.0, max: int = 100.0,
+    def spin(self, value: float = 0.0, *, pr: Optional[N] = None, min: float = 0.0, max: float = 100.0,
              step: float = 1.0, ch: Optional[Callable[..., Any]] = None, pd: float = 0.0, gp: float = 6.0,
              w: Optional[float] = None, h: Optional[float] = None) -> N:
         """Числовое поле с кнопками −/+; `ch(value)` при изменении."""
@@ -358,7 +371,7 @@ class W:
         """Выбранный пункт выпадающего списка, вкладки или списка."""
     def cal_set(self, n: N, y: float, m: float, d: float) -> None:
         """Дата календаря."""
-    def tm_set(self, n: N, h: Optional[float], m: float) -> None:
+    def tm_set(self, n: N, h: float, m: float) -> None:
         """Время часов и минут."""
     def clr_set(self, n: N, hue: float, sat: float, val: float) -> None:
         """Цвет палитры в HSV, каждый канал 0..1."""
