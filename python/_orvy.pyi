@@ -33,9 +33,11 @@ class Fnt:
     def __call__(self, family: Optional[str] = None, size: Optional[float] = None) -> None: ...
 
 @final
-class Post: ...
+class Post:
+    def __call__(self, f: Callable[[], Any]) -> None: ...
 @final
-class Rct: ...
+class Rct:
+    def __call__(self, node: N) -> Tuple[float, float, float, float]: ...
 
 @final
 class Dlg:
@@ -100,6 +102,14 @@ class W:
     @staticmethod
     def screen() -> Tuple[float, float]:
         """Размер основного экрана в пикселях: `(ширина, высота)`."""
+    @staticmethod
+    def measure_text(text: str, size: float = 15.0, family: str = "Segoe UI") -> Tuple[float, float]:
+        """Ширина и высота строки в пикселях: `(w, h)`."""
+    @staticmethod
+    def frames(path: Union[str, "os.PathLike[str]"]) -> int:
+        """Число кадров в файле изображения; для GIF — длина анимации."""
+    def rects(self) -> Rct:
+        """Доступ к прямоугольникам узлов: `rc = win.rects()`, затем `rc(node)`."""
     def on_resize(self, f: Callable[[float, float], Any]) -> None:
         """Колбэк изменения размера окна; `f(width, height)` клиентской области."""
     def frame(self, *, icon: Optional[str] = None, cap: Optional[str] = None, cap_txt: Optional[str] = None,
