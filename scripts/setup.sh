@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  python3 python3-dev python3-pytest python3-hypothesis python3-mypy
+  python3 python3-dev python3-pytest python3-hypothesis
+  python3-pip python3-venv python3-setuptools python3-wheel python3-mypy
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   libsdl2-dev libcairo2-dev libpango1.0-dev

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds orvy and runs every test: GoogleTest, pytest and
-# the bounded fuzz runs. Usage: scripts/test.sh [--sanitize | --quick]
-# --quick builds and runs the unit suites only: no fuzzing, no sanitizers.
+# Sets up the machine, builds orvy and runs every test: GoogleTest, pytest, the
+# bounded fuzz runs and the pip-built wheel in a fresh venv.
+# Usage: scripts/test.sh [--sanitize | --quick]
+# --quick builds and runs the unit suites only: no fuzzing, no sanitizers, no wheel.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 case "${1:-}" in
@@ -32,4 +33,8 @@ unset LD_PRELOAD
 
 if [ -x scripts/fuzz.sh ] && [ -z "${1:-}" ]; then
   ./scripts/fuzz.sh
+fi
+
+if [ -z "${1:-}" ]; then
+  ./scripts/wheel_check.sh
 fi
