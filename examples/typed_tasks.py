@@ -9,6 +9,7 @@ from __future__ import annotations
 
 import subprocess
 import sys
+import threading
 from typing import List, Optional
 
 import _orvy as o
@@ -27,6 +28,7 @@ class Tasks:
         self.notes: o.Note = self.window.nt()
         self.theme: o.Thm = self.window.thm()
         self.effects: o.Fx = self.window.fx()
+        self.post: o.Post = self.window.post()
         self.field: Optional[o.N] = None
         self.listing: Optional[o.N] = None
         self.build()
@@ -45,6 +47,7 @@ class Tasks:
             with w.bx(ax="h", gp=8, rad=0):
                 w.bt("Готово", clk=self.finish_one)
                 w.bt("Очистить", clk=self.ask_to_clear)
+                w.bt("Из потока", clk=self.add_from_thread)
                 w.sw("Тёмная тема", on=True, clk=self.switch_theme)
         w.css("button { background: #3b82f6; }")
 
@@ -56,14 +59,24 @@ class Tasks:
         return value
 
     def add(self) -> None:
-        text = str(self.text()).strip()
-        if not text or self.listing is None or self.field is None:
+        if self.field is not None:
+            self.window.txt(self.field, "")
+        self.add_text(str(self.text()).strip())
+        self.text.st("")
+
+    def add_text(self, text: str) -> None:
+        if not text or self.listing is None:
             return
         self.items.append(text)
         self.window.items(self.listing, self.items)
-        self.window.txt(self.field, "")
-        self.text.st("")
         self.notes.snack(f"Добавлено: {text}")
+
+    def add_from_thread(self) -> None:
+        # Widgets belong to the UI thread; other threads hand work over through Post.
+        def work() -> None:
+            self.post(lambda: self.add_text("Задача из потока"))
+
+        threading.Thread(target=work, daemon=True).start()
 
     def finish_one(self) -> None:
         done = min(int(self.done()) + 1, len(self.items))
