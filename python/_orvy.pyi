@@ -419,6 +419,12 @@ class W:
         """Возвращает элементы хлебных крошек узла."""
     def tre_opened(self, node: N) -> List[int]:
         """Индексы раскрытых строк дерева."""
+    def focus(self, node: Optional[N] = None, *, txt: Optional[str] = None, sel: bool = True) -> None:
+        """Ставит фокус на узел; `txt` подменяет текст, `sel` выделяет всё."""
+    def hotkey(self, spec: str, f: Callable[[], Any]) -> None:
+        """Регистрирует горячую клавишу окна; молчит при фокусе в поле ввода."""
+    def keys(self, node: N, f: Callable[[int], Any]) -> None:
+        """Реакция поля ввода на клавиши: `cb(1)` — Enter, `cb(0)` — Esc."""
     def dlg(self) -> Dlg:
         """Возвращает контроллер диалогов."""
     def nt(self) -> Note:

@@ -143,6 +143,8 @@ NativeWindow* create_native_window(std::shared_ptr<WindowState> const& window, P
               std::move(images), hold_for_native_window(window));
     Host& host = platform.host();
     core->set_modifier_source([&host] { return host.key_modifiers(); });
+    core->set_clipboard([&host] { return host.clipboard_text(); },
+        [&host](std::u16string_view text) { return host.set_clipboard_text(text); });
     WindowCreation made = host.create_window(options, std::move(hooks), std::move(core));
     if (!made.window) {
         PyErr_SetString(PyExc_RuntimeError, made.error.empty() ? "окно не создано" : made.error.c_str());

@@ -69,6 +69,7 @@ bool take_menu_request(Tree& tree, FrameContext const& context)
         return true;
     }
     tree.menu_open = true;
+    tree.keyboard_row.reset();
     tree.open_dropdown.reset();
     float count = static_cast<float>(tree.menu_items.size());
     // std::clamp needs lo <= hi; the upper bounds are never below 0 here.

@@ -149,9 +149,13 @@ bool apply_pending_text(Tree& tree)
         auto* box = tree.node(entry.node).model.as<TextboxModel>();
         if (entry.text && *entry.text != box->text) {
             box->text = std::move(*entry.text);
+            box->undo.clear();
+            box->redo.clear();
+            box->paragraphs.reset();
             tree.layout_dirty = true;
         }
         box->caret = box->anchor = box->text.size();
+        ++box->revision;
     }
     return !pending.empty();
 }

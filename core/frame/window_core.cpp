@@ -4,6 +4,7 @@
 #include "core/layout/layout.hpp"
 #include "core/paint/canvas.hpp"
 #include "core/paint/painter.hpp"
+#include "core/text/paragraph_layout.hpp"
 #include "core/tree/utf.hpp"
 
 #include <algorithm>
@@ -23,6 +24,8 @@ WindowCore::WindowCore(Tree& tree, StyleContext& styles, WindowLook const& look,
     , m_decoder(std::move(images))
 {
     m_keyboard.allow_inspector(look.inspector);
+    m_pointer.set_text_services(this);
+    m_keyboard.set_text_services(this);
     if (m_text) {
         m_text->set_family_lookup([&styles](std::uint16_t family) {
             return utf16_to_utf8(styles.font_families().name(family));
@@ -61,6 +64,7 @@ bool WindowCore::frame_update()
 {
     sync_backdrop();
     bool changed = apply_pending_text(m_tree);
+    changed |= m_keyboard.take_focus_requests();
     changed |= orvy::frame_update(m_tree, frame_context());
     // Callbacks run by the update may have asked for dialogs and toasts.
     return take_overlay_requests() || changed;
@@ -90,6 +94,7 @@ PaintContext WindowCore::paint_context() const
     context.hot = m_pointer.hot();
     context.pressed = m_pointer.pressed();
     context.focus = m_pointer.focus();
+    context.visible_focus = m_pointer.visible_focus();
     context.pointer = m_pointer.pointer();
     context.now = Clock::now();
     return context;
@@ -125,6 +130,12 @@ bool WindowCore::key_down(std::uint32_t key)
 {
     return m_keyboard.key_down(key, held_modifiers());
 }
+
+bool WindowCore::character(char16_t unit) { return m_keyboard.character(unit); }
+
+bool WindowCore::input_method_result(std::u16string_view text) { return m_keyboard.input_method_result(text); }
+
+bool WindowCore::input_method_preedit(std::u16string_view text) { return m_keyboard.input_method_preedit(text); }
 
 CursorKind WindowCore::cursor_kind() { return m_pointer.cursor_kind(); }
 
@@ -182,8 +193,9 @@ void WindowCore::prepare_frame()
         m_theme.set(*theme);
     if (auto font = m_cells.font.take())
         apply_font(std::move(*font));
-    // Step 3: texts `txt` gave text boxes while the window runs.
+    // Step 3: texts `txt` gave text boxes while the window runs, then `focus` requests.
     apply_pending_text(m_tree);
+    m_keyboard.take_focus_requests();
     // Step 4: the watched style sheet.
     m_styles.check_hot_reload(m_tree);
     // Steps 5 to 7: the next dialog, the notification pill, new toasts; timed overlays expire.
@@ -199,6 +211,7 @@ void WindowCore::prepare_frame()
         m_images_wanted = true;
     }
     scroll_caret_into_view();
+    place_input_method();
     // New image sources appear with new nodes or bindings, which lay out again.
     if (m_images_wanted && m_decoder) {
         load_tree_images(m_images, *m_decoder, m_tree);
@@ -221,30 +234,148 @@ void WindowCore::paint(Canvas& canvas)
     ++*m_cells.frames;
 }
 
-void WindowCore::scroll_caret_into_view()
+std::optional<WindowCore::FieldText> WindowCore::field_text(NodeId field)
 {
-    auto focus = m_pointer.focus();
-    if (!focus || !m_tree.contains(*focus) || !m_text)
-        return;
-    Node& node = m_tree.node(*focus);
-    auto* box = node.model.as<TextboxModel>();
-    if (!box || node.multiline)
-        return;
-    // Measured as the field draws its text: in the node's own font when its
+    if (!m_text || !m_tree.contains(field))
+        return std::nullopt;
+    Node& node = m_tree.node(field);
+    TextboxModel* box = text_field_of(m_tree, field);
+    if (!box)
+        return std::nullopt;
+    // Laid out as the field paints its text: in the node's own font when its
     // style sets one, with one bullet per unit when the field is masked.
     Style style = effective_style(node.styles, node.kind(), { true, false, false }, m_theme.palette());
     std::optional<FrameFormats> own = styled_formats(*m_text, style);
-    std::shared_ptr<TextFormat const> format
-        = own ? own->body : m_text->format(text_format_key(TextRole::Body, 0, m_look.font_size));
+    bool multiline = node.kind() == NodeKind::Textbox && node.multiline;
+    TextRole role = multiline ? TextRole::Paragraph : TextRole::Body;
+    std::shared_ptr<TextFormat const> format = own ? (multiline ? own->paragraph : own->body)
+                                                   : m_text->format(text_format_key(role, 0, m_look.font_size));
     if (!format)
+        return std::nullopt;
+    if (m_tree.password_set.contains(field)) {
+        m_masked.assign(box->text.size(), u'\u2022');
+        return FieldText { format, m_masked };
+    }
+    return FieldText { format, box->text };
+}
+
+namespace {
+
+// Where a field's text starts in the window: single-line boxes 12 px in,
+// scrolled sideways; multi-line boxes 10 px in and 6 px down, wrapped to the
+// field less 20 px and scrolled vertically; the terminal's input line 40 px
+// in, in the bar 36 px above its bottom.
+struct FieldOrigin {
+    PointF origin;
+    float wrap = TextEngine::measure_box;
+    bool multiline = false;
+};
+
+FieldOrigin field_origin(Node const& node, TextboxModel const& box)
+{
+    RectF r = node.rect;
+    if (node.kind() == NodeKind::Term)
+        return { { r.x + 40, r.bottom() - 36 } };
+    if (node.multiline)
+        return { { r.x + 10, r.y + 6 - box.scroll_y }, std::max(r.w - 20, 1.0f), true };
+    return { { r.x + 12 - box.scroll_x, r.y } };
+}
+
+}
+
+CaretLine WindowCore::caret_at(NodeId field, std::size_t position)
+{
+    std::optional<FieldText> shown = field_text(field);
+    if (!shown)
+        return {};
+    Node const& node = m_tree.node(field);
+    FieldOrigin at = field_origin(node, *text_field_of(m_tree, field));
+    auto unit = static_cast<std::uint32_t>(std::min(position, shown->text.size()));
+    if (at.multiline) {
+        ParagraphLayout text(*m_text, *shown->format, at.wrap, shown->text, paragraph_index(*text_field_of(m_tree, field)));
+        CaretLine line = text.caret(unit);
+        return { at.origin.x + line.x, at.origin.y + line.y, line.height };
+    }
+    float x = shown->text.empty() ? 0.0f : m_text->caret_x(shown->text, *shown->format, unit);
+    if (node.kind() == NodeKind::Term)
+        return { at.origin.x + x, node.rect.bottom() - 30, 18 };
+    return { at.origin.x + x, node.rect.y + 10, std::max(node.rect.h - 20, 2.0f) };
+}
+
+std::size_t WindowCore::position_at(NodeId field, PointF point)
+{
+    std::optional<FieldText> shown = field_text(field);
+    if (!shown)
+        return 0;
+    TextboxModel const& box = *text_field_of(m_tree, field);
+    if (shown->text.empty())
+        return 0;
+    FieldOrigin at = field_origin(m_tree.node(field), box);
+    auto old = static_cast<std::uint32_t>(std::min(box.caret, shown->text.size()));
+    PointF local { point.x - at.origin.x, point.y - at.origin.y };
+    if (at.multiline) {
+        ParagraphLayout text(*m_text, *shown->format, at.wrap, shown->text, paragraph_index(box));
+        return text.position_at(local);
+    }
+    {
+        // One line: the height of the point does not matter.
+        CaretLine line = m_text->caret_line(shown->text, *shown->format, at.wrap, 0);
+        local.y = line.y + line.height / 2;
+    }
+    return m_text->position_at_point(shown->text, *shown->format, at.wrap, local, old);
+}
+
+std::u16string WindowCore::clipboard_text() { return m_clipboard_read ? m_clipboard_read() : std::u16string(); }
+
+void WindowCore::set_clipboard_text(std::u16string_view text)
+{
+    // A failed write leaves the clipboard as it was; the shortcut has nothing to report it to.
+    if (m_clipboard_write)
+        m_clipboard_write(text);
+}
+
+void WindowCore::scroll_caret_into_view()
+{
+    auto focus = m_pointer.focus();
+    if (!focus || !m_tree.contains(*focus) || m_tree.node(*focus).kind() != NodeKind::Textbox)
         return;
-    std::u16string masked;
-    std::u16string_view shown = box->text;
-    if (m_tree.password_set.contains(*focus))
-        shown = masked = std::u16string(box->text.size(), u'\u2022');
-    auto caret = static_cast<std::uint32_t>(std::min(box->caret, shown.size()));
-    float x = shown.empty() ? 0.0f : m_text->caret_x(shown, *format, caret);
-    box->scroll_x = caret_scroll(box->scroll_x, x, std::max(node.rect.w - 24.0f, 0.0f));
+    Node& node = m_tree.node(*focus);
+    auto* box = node.model.as<TextboxModel>();
+    std::optional<FieldText> shown = field_text(*focus);
+    if (!box || !shown)
+        return;
+    auto caret = static_cast<std::uint32_t>(std::min(box->caret, shown->text.size()));
+    if (!node.multiline) {
+        float x = shown->text.empty() ? 0.0f : m_text->caret_x(shown->text, *shown->format, caret);
+        box->scroll_x = caret_scroll(box->scroll_x, x, std::max(node.rect.w - 24.0f, 0.0f));
+        return;
+    }
+    float wrap = std::max(node.rect.w - 20, 1.0f);
+    if (shown->text.empty()) {
+        box->scroll_y = 0;
+        return;
+    }
+    ParagraphLayout text(*m_text, *shown->format, wrap, shown->text, paragraph_index(*box));
+    CaretLine line = text.caret(caret);
+    float visible = std::max(node.rect.h - 12.0f, 0.0f);
+    // The caret's line top and bottom both inside the visible part.
+    float scroll = caret_scroll(box->scroll_y, line.y + line.height, visible);
+    box->scroll_y = std::min(scroll, std::max(line.y, 0.0f));
+}
+
+void WindowCore::place_input_method()
+{
+    auto focus = m_pointer.focus();
+    TextboxModel* box = focus ? text_field_of(m_tree, *focus) : nullptr;
+    if (!box || !m_window)
+        return;
+    CaretLine caret = caret_at(*focus, box->caret);
+    RectF area { caret.x, caret.y, 2, caret.height };
+    if (m_input_method_area && m_input_method_area->x == area.x && m_input_method_area->y == area.y
+        && m_input_method_area->h == area.h)
+        return;
+    m_input_method_area = area;
+    m_window->set_text_input_area(area);
 }
 
 }

@@ -54,7 +54,7 @@ struct WindowCells {
     std::shared_ptr<std::uint64_t> frames = std::make_shared<std::uint64_t>(0);
 };
 
-class WindowCore : public WindowHandlers {
+class WindowCore : public WindowHandlers, public TextServices {
 public:
     // `tree` and `styles` must outlive the core; `owner` is held until the
     // core is destroyed and may be what keeps them alive.
@@ -74,6 +74,9 @@ public:
     bool right_down(float x, float y) override;
     bool wheel(std::int32_t delta) override;
     bool key_down(std::uint32_t key) override;
+    bool character(char16_t unit) override;
+    bool input_method_result(std::u16string_view text) override;
+    bool input_method_preedit(std::u16string_view text) override;
     CursorKind cursor_kind() override;
     // Joins the paths with line feeds for the drop zone under the point;
     // a drop anywhere else reaches nothing.
@@ -83,19 +86,41 @@ public:
     // Where the pointer handlers read the held modifier keys (key_modifier
     // bits); without a source no key counts as held.
     void set_modifier_source(Callback<std::uint8_t()> source) { m_modifiers = std::move(source); }
+    // Where text fields read and write the desktop clipboard; without them
+    // copying goes nowhere and pasting finds nothing.
+    void set_clipboard(Callback<std::u16string()> read, Callback<bool(std::u16string_view)> write)
+    {
+        m_clipboard_read = std::move(read);
+        m_clipboard_write = std::move(write);
+    }
 
     Theme const& theme() const { return m_theme; }
     ClientSize client_size() const { return m_client; }
     OverlayState& overlays() { return m_overlays; }
     PointerInput& pointer() { return m_pointer; }
+    KeyboardInput& keyboard() { return m_keyboard; }
 
 private:
     // Pipeline steps before drawing: pending theme, font and text, hot
     // reload, the frame update, layout, the exported rectangles and the
     // caret scroll.
     void prepare_frame();
-    // Keeps the caret of the focused single-line text box inside its field.
+    // Keeps the caret of the focused text box inside its field, and tells
+    // the input method where the caret is.
     void scroll_caret_into_view();
+    void place_input_method();
+
+    // TextServices: text geometry as the text fields are painted.
+    CaretLine caret_at(NodeId field, std::size_t position) override;
+    std::size_t position_at(NodeId field, PointF point) override;
+    std::u16string clipboard_text() override;
+    void set_clipboard_text(std::u16string_view text) override;
+    // The format a field's text is laid out in and the text as shown (masked).
+    struct FieldText {
+        std::shared_ptr<TextFormat const> format;
+        std::u16string_view text;
+    };
+    std::optional<FieldText> field_text(NodeId field);
     // Hands a changed backdrop request to the native window.
     void sync_backdrop();
     void apply_font(FontChange change);
@@ -122,6 +147,10 @@ private:
     PointerInput m_pointer { m_tree, m_overlays };
     KeyboardInput m_keyboard { m_tree, m_overlays, m_pointer };
     Callback<std::uint8_t()> m_modifiers;
+    Callback<std::u16string()> m_clipboard_read;
+    Callback<bool(std::u16string_view)> m_clipboard_write;
+    std::u16string m_masked; // bullets of the masked field being measured
+    std::optional<RectF> m_input_method_area;
     NativeWindow* m_window = nullptr;
     std::optional<Backdrop> m_applied_backdrop;
     FileDialogRunner m_file_dialogs;

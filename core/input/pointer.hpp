@@ -4,6 +4,7 @@
 
 #include "core/models/models.hpp"
 #include "core/paint/overlays.hpp"
+#include "core/text/text_engine.hpp"
 #include "core/tree/tree.hpp"
 #include "core/window/host.hpp"
 
@@ -51,6 +52,20 @@ struct Drag {
     PointF start_view;
 };
 
+// What input asks of the window about texts: where a text field's
+// characters lie on screen, and the clipboard. Positions are code-unit
+// offsets into the field's text (a terminal: its input line).
+class TextServices {
+public:
+    virtual ~TextServices() = default;
+    // The caret before `position`, in window coordinates.
+    virtual CaretLine caret_at(NodeId field, std::size_t position) = 0;
+    // The text position nearest to a window point.
+    virtual std::size_t position_at(NodeId field, PointF point) = 0;
+    virtual std::u16string clipboard_text() = 0;
+    virtual void set_clipboard_text(std::u16string_view text) = 0;
+};
+
 // What the handlers read from the window at the time of the event.
 struct PointerContext {
     Instant now;
@@ -73,6 +88,7 @@ struct PointerContext {
 //   down on a canvas, up                        -> PointerDown, PointerUp
 //   second down within 400 ms and 6 px          -> double press (canvas, tree,
 //                                                  splitter reset, word select)
+//   down in a text field, move, up              -> caret placed, selection follows
 // Overlays take the press first, in this order:
 //   dialog open, down on a button  -> dialog closes with that button; any other down is eaten
 //   pop layer shown, down outside  -> layer hidden, LayerClosed
@@ -92,13 +108,25 @@ public:
     bool wheel(PointerContext const& context, std::int32_t delta);
     CursorKind cursor_kind() const;
 
+    void set_text_services(TextServices* services) { m_services = services; }
+
     PointF pointer() const { return m_pointer; }
     // The clickable node under the pointer, and the one the button went down on.
     std::optional<NodeId> hot() const { return m_hot; }
     std::optional<NodeId> pressed() const { return m_pressed; }
     std::optional<NodeId> focus() const { return m_focus; }
-    void set_focus(std::optional<NodeId> node) { m_focus = node; }
+    // Moves the keyboard focus; a text field losing it drops its composition.
+    // `visible` marks focus moved by the keyboard, which widgets outline.
+    void set_focus(std::optional<NodeId> node, bool visible = false);
+    // The focus while it was moved by the keyboard, else none.
+    std::optional<NodeId> visible_focus() const { return m_focus_visible ? m_focus : std::nullopt; }
+    // Grows with every focus change, for observers of the focus.
+    std::uint64_t focus_generation() const { return m_focus_generation; }
+    bool is_selecting_text() const { return m_selecting_text; }
     Drag const& drag() const { return m_drag; }
+    // Runs a node's click: toggles flip, radios join their group, accordions
+    // open or close, anything else calls its activate handler.
+    bool activate(NodeId node);
 
 private:
     bool press_overlays(PointerContext const& context, PointF point);
@@ -111,7 +139,8 @@ private:
     void press_treeview(PointerContext const& context, PointF point, NodeId hit);
     void press_calendar(PointF point, NodeId hit);
     bool follow_drag(PointF point);
-    bool activate(NodeId node);
+    void press_text(PointerContext const& context, PointF point, NodeId hit);
+    bool select_text_to(PointF point);
     bool scroll_container(NodeId from, float notches);
     PointF canvas_point(NodeId canvas, PointF point) const;
 
@@ -121,6 +150,10 @@ private:
     std::optional<NodeId> m_hot;
     std::optional<NodeId> m_pressed;
     std::optional<NodeId> m_focus;
+    bool m_focus_visible = false;
+    std::uint64_t m_focus_generation = 0;
+    bool m_selecting_text = false;
+    TextServices* m_services = nullptr;
     std::optional<NodeId> m_pressed_canvas;
     std::optional<Instant> m_last_press_time;
     PointF m_last_press_point;

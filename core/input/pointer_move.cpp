@@ -139,14 +139,17 @@ bool PointerInput::move(PointerContext const& context, PointF point)
             m_tree.hovered.reset();
         changed = true;
     }
-    if (overlay_row(m_tree, m_overlays, before) != overlay_row(m_tree, m_overlays, point))
+    if (overlay_row(m_tree, m_overlays, before) != overlay_row(m_tree, m_overlays, point)) {
+        // The pointer takes the highlight back from the keyboard.
+        m_tree.keyboard_row.reset();
         changed = true;
+    }
     std::optional<NodeId> hot = hit && detail::is_clickable(m_tree, *hit) ? hit : std::nullopt;
     if (hot != m_hot) {
         m_hot = hot;
         changed = true;
     }
-    if (follow_drag(point))
+    if (follow_drag(point) || select_text_to(point))
         changed = true;
     if (m_pressed_canvas && m_tree.contains(*m_pressed_canvas)
         && m_tree.has_event(*m_pressed_canvas, UiEvent::PointerMove)) {
@@ -208,8 +211,9 @@ bool PointerInput::left_up(PointerContext const&)
         changed = true;
     }
     // Step 4: everything the press started ends here.
-    if (m_drag.kind != DragKind::None || m_pressed)
+    if (m_drag.kind != DragKind::None || m_pressed || m_selecting_text)
         changed = true;
+    m_selecting_text = false;
     m_drag = Drag {};
     m_pressed.reset();
     m_pressed_canvas.reset();

@@ -4,7 +4,9 @@
 #include "core/input/pointer.hpp"
 
 #include "core/frame/frame.hpp"
+#include "core/input/keyboard.hpp"
 #include "core/layout/layout.hpp"
+#include "core/models/text_field.hpp"
 #include "core/tree/utf.hpp"
 
 #include <chrono>
@@ -132,7 +134,7 @@ void PointerInput::left_down(PointerContext const& context, PointF point)
     if (!m_overlays.dialog && !m_tree.menu_open && !m_overlays.open_list && m_focus && m_tree.contains(*m_focus)
         && m_tree.node(*m_focus).kind() == NodeKind::Textbox && hit_test(m_tree, point) != m_focus) {
         NodeId textbox = *m_focus;
-        m_focus.reset();
+        set_focus(std::nullopt);
         auto const* model = m_tree.node(textbox).model.as<TextboxModel>();
         m_tree.fire_submit(textbox, model ? utf16_to_utf8(model->text) : std::string {});
     }
@@ -140,15 +142,14 @@ void PointerInput::left_down(PointerContext const& context, PointF point)
     if (press_overlays(context, point))
         return;
     // Step 8: raise a front node, hit-test, focus.
+    m_selecting_text = false;
     raise_on_press(m_tree, point);
     auto hit = hit_test(m_tree, point);
-    m_focus.reset();
     m_hot.reset();
+    NodeKind kind = hit ? m_tree.node(*hit).kind() : NodeKind::Container;
+    set_focus(kind == NodeKind::Slider || kind == NodeKind::Textbox ? hit : std::nullopt);
     if (!hit)
         return record_press(context, point);
-    NodeKind kind = m_tree.node(*hit).kind();
-    if (kind == NodeKind::Slider || kind == NodeKind::Textbox)
-        m_focus = hit;
     if (detail::is_clickable(m_tree, *hit))
         m_hot = hit;
     // Step 9: column edges. FIXME: column edges of tables and trees are not draggable yet.
@@ -173,6 +174,7 @@ void PointerInput::press_kind(PointerContext const& context, PointF point, NodeI
         if (auto* choice = node.model.as<ChoiceModel>()) {
             choice->open = true;
             m_tree.open_dropdown = hit;
+            m_tree.keyboard_row.reset();
         }
         break;
     case NodeKind::Tabs:
@@ -237,10 +239,49 @@ void PointerInput::press_kind(PointerContext const& context, PointF point, NodeI
             m_drag = Drag { .kind = DragKind::CanvasPan, .node = hit, .start_pointer = point, .start_view = view };
         break;
     }
+    case NodeKind::Textbox:
+        press_text(context, point, hit);
+        break;
     default:
-        // FIXME: presses in text fields do not place the caret or select yet.
         break;
     }
+}
+
+void PointerInput::set_focus(std::optional<NodeId> node, bool visible)
+{
+    m_focus_visible = node && visible;
+    if (node == m_focus)
+        return;
+    if (m_focus && m_tree.contains(*m_focus)) {
+        if (TextboxModel* field = text_field_of(m_tree, *m_focus))
+            set_preedit(*field, {});
+    }
+    m_focus = node;
+    ++m_focus_generation;
+}
+
+// A double press selects the word under the pointer; a single one places the
+// caret there and starts selecting, which moves extend.
+void PointerInput::press_text(PointerContext const& context, PointF point, NodeId hit)
+{
+    TextboxModel* box = text_field_of(m_tree, hit);
+    if (!box || !m_services)
+        return;
+    std::size_t position = m_services->position_at(hit, point);
+    if (is_double_press(context, point)) {
+        select_range(*box, word_at(box->text, position));
+        return;
+    }
+    place_caret(*box, position, (context.modifiers & key_modifier::shift) != 0);
+    m_selecting_text = true;
+}
+
+bool PointerInput::select_text_to(PointF point)
+{
+    if (!m_selecting_text || !m_focus || !m_tree.contains(*m_focus) || !m_services)
+        return false;
+    TextboxModel* box = text_field_of(m_tree, *m_focus);
+    return box && place_caret(*box, m_services->position_at(*m_focus, point), true);
 }
 
 void PointerInput::press_list(PointerContext const& context, PointF point, NodeId hit)

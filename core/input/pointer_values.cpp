@@ -84,7 +84,7 @@ void PointerInput::press_value(PointerContext const& context, PointF point, Node
         break;
     }
     case NodeKind::Crumbs:
-        m_focus = hit;
+        set_focus(hit);
         if (auto const* crumbs = node.model.as<ItemsModel>()) {
             // Widths are estimated from the text length, as the crumbs are drawn.
             float left = rect.x + 10.0f;
@@ -129,7 +129,7 @@ void PointerInput::press_value(PointerContext const& context, PointF point, Node
         }
         break;
     case NodeKind::Term:
-        m_focus = hit;
+        set_focus(hit);
         break;
     case NodeKind::Dock:
         if (point.y <= rect.y + 32.0f)
@@ -142,7 +142,7 @@ void PointerInput::press_value(PointerContext const& context, PointF point, Node
 
 void PointerInput::press_treeview(PointerContext const& context, PointF point, NodeId hit)
 {
-    m_focus = hit;
+    set_focus(hit);
     RectF rect = m_tree.node(hit).rect;
     if (detail::in_scrollbar_zone(rect, point.x)) {
         m_drag = Drag { .kind = DragKind::TreeScrollBar, .node = hit };

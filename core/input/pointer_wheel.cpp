@@ -219,6 +219,7 @@ bool PointerInput::right_down(PointerContext const& context, PointF point)
         m_tree.open_dropdown.reset();
         float count = static_cast<float>(m_tree.menu_items.size());
         m_tree.menu_open = true;
+        m_tree.keyboard_row.reset();
         m_tree.menu_pos = { std::min(point.x, std::max(context.client_width - menu_width, 0.0f)),
             std::min(point.y, std::max(context.client_height - count * menu_item_height, 0.0f)) };
         changed = true;

@@ -94,11 +94,48 @@ struct ToggleModel {
     std::int32_t group = 0; // radio group
 };
 
-struct TextSnapshot {
-    Text text;
-    std::size_t caret = 0;
+// One undoable change of a text field: at `position`, `removed` gave way to
+// `inserted`. Edits rather than whole-text snapshots keep a keystroke's cost
+// independent of the text's length.
+struct TextEdit {
+    std::size_t position = 0;
+    Text removed;
+    Text inserted;
+    std::size_t caret_before = 0;
+    std::size_t caret_after = 0;
+    // Typed characters and deletions by key join the step before them while
+    // they continue where it ended, so one undo takes back a run of typing.
+    enum class Kind : std::uint8_t { Other, Typing, Deleting } kind = Kind::Other;
 };
 
+// Where the paragraphs of a multi-line text start and how tall they lay out
+// (core/models/paragraphs.hpp): derived from the text, kept in step by the
+// edits, created on first use. A copied model starts without one.
+struct ParagraphIndex;
+void destroy_paragraph_index(ParagraphIndex* index);
+class ParagraphCache {
+public:
+    ParagraphCache() = default;
+    ParagraphCache(ParagraphCache const&) noexcept { }
+    ParagraphCache& operator=(ParagraphCache const&) noexcept
+    {
+        m_index.reset();
+        return *this;
+    }
+    ParagraphCache(ParagraphCache&&) noexcept = default;
+    ParagraphCache& operator=(ParagraphCache&&) noexcept = default;
+
+    ParagraphIndex* get() const { return m_index.get(); }
+    void reset(ParagraphIndex* index = nullptr) { m_index.reset(index); }
+
+private:
+    struct Deleter {
+        void operator()(ParagraphIndex* index) const { destroy_paragraph_index(index); }
+    };
+    std::unique_ptr<ParagraphIndex, Deleter> m_index;
+};
+
+// A text box, and the input line of a terminal.
 struct TextboxModel {
     Text text;
     Text placeholder;
@@ -106,8 +143,14 @@ struct TextboxModel {
     std::size_t anchor = 0;
     float scroll_x = 0.0f;
     float scroll_y = 0.0f; // multi-line boxes scroll vertically as well
-    std::vector<TextSnapshot> undo;
-    std::vector<TextSnapshot> redo;
+    std::vector<TextEdit> undo;
+    std::vector<TextEdit> redo;
+    // What an input method is composing: shown at the caret, not yet text.
+    Text preedit;
+    // Grows with every change of the text, caret, selection or preedit, so
+    // observers (painting caches, assistive technology) can tell what moved.
+    std::uint64_t revision = 0;
+    mutable ParagraphCache paragraphs;
 };
 
 // "dropdown" and "tabs" share the shape: items and one selected index.
@@ -267,7 +310,7 @@ struct ChartModel {
 struct TermModel {
     TextList lines;
     Text prompt;
-    Text input;
+    TextboxModel input; // the command being typed
     float scroll = 0.0f;
 };
 

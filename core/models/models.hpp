@@ -78,13 +78,6 @@ bool set_spin_value(Tree&, NodeId node, float value);
 // container's change callback fires with the new value.
 void step_spin(Tree&, NodeId container, std::int32_t direction);
 
-// ---- Text field history
-
-// Records the current text and caret before an edit; a new edit forgets redo.
-void push_undo(TextboxModel&);
-bool undo(TextboxModel&);
-bool redo(TextboxModel&);
-
 // ---- Colour picker
 
 // 0xRRGGBB of an HSV colour, each input clamped to 0..1.

@@ -1,5 +1,5 @@
 // Spin fields (decrement button, value label, increment button inside a
-// container) and the text field's undo and redo history.
+// container).
 #include "core/models/detail/numbers.hpp"
 #include "core/models/models.hpp"
 
@@ -86,30 +86,5 @@ void step_spin(Tree& tree, NodeId container, std::int32_t direction)
     rewrite_label(tree, container);
     tree.fire_change(container, value);
 }
-
-void push_undo(TextboxModel& box)
-{
-    box.undo.push_back({ box.text, box.caret });
-    box.redo.clear();
-}
-
-namespace {
-
-bool restore(TextboxModel& box, std::vector<TextSnapshot>& from, std::vector<TextSnapshot>& to)
-{
-    if (from.empty())
-        return false;
-    TextSnapshot snapshot = std::move(from.back());
-    from.pop_back();
-    to.push_back({ std::move(box.text), box.caret });
-    box.text = std::move(snapshot.text);
-    box.caret = box.anchor = std::min(snapshot.caret, box.text.size());
-    return true;
-}
-
-}
-
-bool undo(TextboxModel& box) { return restore(box, box.undo, box.redo); }
-bool redo(TextboxModel& box) { return restore(box, box.redo, box.undo); }
 
 }

@@ -208,6 +208,12 @@ bool set_text(Tree& tree, NodeId id, Text text)
         box->text = std::move(text);
         box->caret = box->anchor = box->text.size();
         box->scroll_x = 0.0f;
+        // The history's edits were made on the old text and cannot be replayed on this one.
+        box->undo.clear();
+        box->redo.clear();
+        box->preedit.clear();
+        box->paragraphs.reset();
+        ++box->revision;
         tree.layout_dirty = true;
         return true;
     }

@@ -47,12 +47,14 @@ struct RowStyle {
 
 // A panel of uniform rows: surface body (radius 8), square border outline,
 // the hovered row highlighted in selection (radius 5), texts in the body format.
-void paint_row_list(Overlay const& o, RectF panel, float row_height, TextList const& items, RowStyle style = {})
+void paint_row_list(Overlay const& o, RectF panel, float row_height, TextList const& items, RowStyle style = {},
+    std::optional<std::uint32_t> keyboard_row = std::nullopt)
 {
     Palette const& palette = o.palette();
     o.canvas.fill_rounded_rect(panel, 8, palette.surface());
     o.canvas.stroke_rect(panel, palette.border(), 1);
-    auto hovered = list_row_at(panel, row_height, items.size(), o.context.pointer);
+    auto hovered = keyboard_row ? keyboard_row
+                                : list_row_at(panel, row_height, items.size(), o.context.pointer);
     for (std::size_t i = 0; i < items.size(); ++i) {
         float top = panel.y + row_height * static_cast<float>(i);
         if (top > o.context.viewport_height + 48)
@@ -75,7 +77,8 @@ void paint_open_dropdown(Overlay const& o)
     auto const* model = node.model.as<ChoiceModel>();
     if (!model || model->items.empty() || !(node.rect.h > 0))
         return;
-    paint_row_list(o, dropdown_list_rect(node.rect, model->items.size()), node.rect.h, model->items);
+    paint_row_list(o, dropdown_list_rect(node.rect, model->items.size()), node.rect.h, model->items, {},
+        o.tree.keyboard_row);
 }
 
 void paint_context_menu(Overlay const& o)
@@ -83,7 +86,7 @@ void paint_context_menu(Overlay const& o)
     if (!o.tree.menu_open || o.tree.menu_items.empty())
         return;
     paint_row_list(o, context_menu_rect(o.tree.menu_pos, o.tree.menu_items.size()), menu_item_height,
-        o.tree.menu_items);
+        o.tree.menu_items, {}, o.tree.keyboard_row);
 }
 
 void paint_menu_list(Overlay const& o)

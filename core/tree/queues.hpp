@@ -25,6 +25,22 @@ struct MenuRequest {
     float x = 0, y = 0;
 };
 
+// `focus(node, txt=, sel=)`: the node to focus (none clears the focus), a
+// text that replaces a text field's, and whether to select all of it.
+struct FocusRequest {
+    std::optional<NodeId> node;
+    std::optional<Text> text;
+    bool select_all = true;
+};
+
+// One entry of the window's hot-key table: virtual-key code, modifier mask
+// (Ctrl 1, Shift 2, Alt 4) and what runs when they are pressed.
+struct HotKey {
+    std::uint32_t key = 0;
+    std::uint8_t modifiers = 0;
+    Callback<void(Tree&)> handler;
+};
+
 enum class ListOperationCode : std::uint8_t {
     TreeSelect = 0,
     TreeSee = 1,

@@ -200,6 +200,12 @@ public:
     bool menu_open = false;
     PointF menu_pos;
     std::optional<NodeId> open_dropdown;
+    // The row the keyboard highlights in the context menu or the open
+    // dropdown list; without one the row under the pointer is highlighted.
+    std::optional<std::uint32_t> keyboard_row;
+    // Matched in order against every key press outside text fields.
+    std::vector<HotKey> hotkeys;
+    SharedCell<FocusRequest> focus_requests;
     std::optional<Hovered> hovered;
     std::optional<Instant> last_frame_time;
     // Image bytes handed over from memory (`img(data=...)`), under the

@@ -99,7 +99,10 @@ public:
     virtual bool key_down(std::uint32_t) { return false; }
     // One UTF-16 code unit; Backspace arrives as 0x08 and Enter as 0x0D.
     virtual bool character(char16_t) { return false; }
+    // Text an input method committed, and what it is composing (shown at the
+    // caret until committed; empty when the composition ends).
     virtual bool input_method_result(std::u16string_view) { return false; }
+    virtual bool input_method_preedit(std::u16string_view) { return false; }
     virtual bool file_drop(std::vector<std::string> const&, PointF) { return false; }
     virtual void run_file_dialogs() { }
 
@@ -134,6 +137,7 @@ public:
     void key_down(NativeWindow& window, std::uint32_t virtual_key);
     void character(NativeWindow& window, char16_t unit);
     void input_method_result(NativeWindow& window, std::u16string_view text);
+    void input_method_preedit(NativeWindow& window, std::u16string_view text);
     void file_drop(NativeWindow& window, std::vector<std::string> const& paths, PointF point);
     void run_file_dialogs(NativeWindow& window);
 

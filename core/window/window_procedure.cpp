@@ -63,6 +63,11 @@ void WindowProcedure::input_method_result(NativeWindow& window, std::u16string_v
     repaint_if(window, m_handlers->input_method_result(text));
 }
 
+void WindowProcedure::input_method_preedit(NativeWindow& window, std::u16string_view text)
+{
+    repaint_if(window, m_handlers->input_method_preedit(text));
+}
+
 void WindowProcedure::file_drop(NativeWindow& window, std::vector<std::string> const& paths, PointF point)
 {
     repaint_if(window, m_handlers->file_drop(paths, point));

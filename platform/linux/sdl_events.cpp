@@ -91,6 +91,10 @@ void SdlHost::dispatch(SDL_Event const& event)
             }
         }
         break;
+    case SDL_TEXTEDITING:
+        if (SdlWindow* native = input_target(event.edit.windowID, false))
+            native->procedure().input_method_preedit(*native, detail::to_utf16(event.edit.text));
+        break;
     case SDL_DROPBEGIN:
         if (SdlWindow* native = window(event.drop.windowID)) {
             // Drop events carry no position. The pointer is where the drop

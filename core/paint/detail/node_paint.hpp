@@ -23,6 +23,22 @@ void draw_text(Canvas& canvas, TextEngine* engine, std::u16string_view text, Tex
     Color color);
 float text_width(TextEngine* engine, std::u16string_view text, TextFormat const* format);
 
+struct NodePaint;
+
+// What a text field shows: its text (or one bullet per unit when masked) with
+// the input method's composition inserted at the caret.
+struct EditedText {
+    std::u16string_view text;
+    std::uint32_t caret = 0;
+    std::uint32_t preedit_start = 0;
+    std::uint32_t preedit_end = 0;
+};
+EditedText edited_text(TextboxModel const& model, bool masked);
+float caret_x_of(TextEngine* engine, std::u16string_view text, TextFormat const* format, std::uint32_t position);
+// Underlines the composition of a single-line text laid out from `origin`
+// (its left edge and the underline's height).
+void underline_preedit(NodePaint const& p, EditedText const& shown, PointF origin, Color color);
+
 // Decimal text of a number in a caller-owned buffer, so painting numbers
 // allocates nothing.
 struct NumberText {

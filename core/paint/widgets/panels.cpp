@@ -193,10 +193,11 @@ void paint_term(NodePaint const& p)
     float bar = p.r.bottom() - 36;
     p.fill({ p.r.x + 8, bar, non_negative(p.r.w - 16), 30 }, 6, palette.border());
     p.text(model->prompt, p.formats.body, { p.r.x + 16, bar, 24, 30 }, palette.accent());
-    p.text(model->input, p.formats.body, { p.r.x + 40, bar, non_negative(p.r.w - 60), 30 }, text);
+    EditedText line = edited_text(model->input, false);
+    p.text(line.text, p.formats.body, { p.r.x + 40, bar, non_negative(p.r.w - 60), 30 }, text);
+    underline_preedit(p, line, { p.r.x + 40, p.r.bottom() - 11 }, text);
     if (p.is_focus()) {
-        // The terminal edits at the end of its input line.
-        float x = model->input.empty() ? 0.0f : text_width(p.context.text, model->input, p.formats.body);
+        float x = line.text.empty() ? 0.0f : caret_x_of(p.context.text, line.text, p.formats.body, line.caret);
         p.fill({ p.r.x + 40 + x, p.r.bottom() - 30, 2, 18 }, 1, text);
     }
     paint_scroll_bar(p.canvas, p.r, 22 * static_cast<float>(model->lines.size()), area, model->scroll,

@@ -220,28 +220,6 @@ TEST(Text, textbox_moves_caret_to_the_end_and_labels_leave_layout_clean)
     EXPECT_FALSE(tree.layout_dirty);
 }
 
-TEST(TextHistory, undo_and_redo_exchange_snapshots_and_clamp_the_caret)
-{
-    TextboxModel box;
-    box.text = u"abcdef";
-    box.caret = 6;
-    push_undo(box);
-    box.text = u"ab";
-    box.caret = 2;
-    EXPECT_TRUE(undo(box));
-    EXPECT_EQ(box.text, u"abcdef");
-    EXPECT_EQ(box.caret, 6u);
-    EXPECT_EQ(box.anchor, 6u);
-    EXPECT_TRUE(redo(box));
-    EXPECT_EQ(box.text, u"ab");
-    EXPECT_EQ(box.caret, 2u);
-    EXPECT_FALSE(redo(box));
-    // A snapshot caret past the restored text is brought inside it.
-    box.undo.push_back({ u"x", 40 });
-    EXPECT_TRUE(undo(box));
-    EXPECT_EQ(box.caret, 1u);
-}
-
 TEST(Dock, toggling_switches_between_its_size_and_the_closed_extent)
 {
     Tree tree;

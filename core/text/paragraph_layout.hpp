@@ -1,0 +1,73 @@
+// A multi-line text laid out paragraph by paragraph, only the paragraphs a
+// question needs: the caret's, those under a point, those in view. Each is
+// laid out (and cached) on its own, so the cost of a frame or a keystroke
+// follows what is visible, not the length of the text. Paragraphs not laid
+// out yet count as one line.
+#pragma once
+
+#include "core/models/paragraphs.hpp"
+#include "core/text/text_engine.hpp"
+
+#include <memory>
+#include <string_view>
+
+namespace orvy {
+
+class ParagraphLayout {
+public:
+    // `text` is what is shown (the model's text, or bullets as long as it);
+    // positions index both alike.
+    ParagraphLayout(TextEngine& engine, TextFormat const& format, float wrap, std::u16string_view text,
+        ParagraphIndex& index);
+
+    float line_height() const { return m_line_height; }
+    // Height of the whole text.
+    float height() const;
+    // Top of a paragraph.
+    float top_of(std::size_t paragraph) const;
+    // The caret before `position`, with y from the top of the text.
+    CaretLine caret(std::size_t position);
+    // The text position nearest to a point given from the top-left of the text.
+    std::size_t position_at(PointF point);
+
+    struct Piece {
+        std::size_t paragraph = 0;
+        std::size_t start = 0; // of the paragraph in the text
+        float top = 0;
+        std::shared_ptr<TextLayout const> layout;
+    };
+    // The paragraphs that reach into [top, bottom), laid out, in order;
+    // `with_text` replaces one paragraph's text (a composition shown in it).
+    template<class Visit>
+    void visit(float top, float bottom, Visit&& visit);
+
+    // The laid-out paragraph, its height recorded.
+    std::shared_ptr<TextLayout const> lay_out(std::size_t paragraph);
+    std::u16string_view paragraph_text(std::size_t paragraph) const;
+
+private:
+    TextEngine& m_engine;
+    TextFormat const& m_format;
+    float m_wrap;
+    std::u16string_view m_text;
+    ParagraphIndex& m_index;
+    float m_line_height = TextEngine::default_line_height;
+};
+
+template<class Visit>
+void ParagraphLayout::visit(float top, float bottom, Visit&& visit)
+{
+    float y = 0;
+    for (std::size_t i = 0; i < m_index.count() && y < bottom; ++i) {
+        float height = m_index.heights[i] > 0 ? m_index.heights[i] : m_line_height;
+        if (y + height > top) {
+            auto layout = lay_out(i);
+            if (layout)
+                visit(Piece { i, m_index.starts[i], y, layout });
+            height = m_index.heights[i] > 0 ? m_index.heights[i] : m_line_height;
+        }
+        y += height;
+    }
+}
+
+}

@@ -1,0 +1,284 @@
+"""Real keys under the X server: typing into text fields (Latin and Cyrillic),
+the clipboard shortcuts, undo, the terminal, Tab traversal, hot keys, Esc
+and focus(). Input comes from xdotool on a driver thread, never from inside
+a callback, which would block the loop the input must reach."""
+import os
+import subprocess
+import sys
+import threading
+import time
+
+import pytest
+
+import _orvy
+
+pytestmark = pytest.mark.skipif(not os.environ.get("DISPLAY"), reason="needs an X display")
+
+# Without a window manager the client area of a 400 x 300 window centred on
+# the 1920 x 1080 screen starts here.
+ORIGIN = (760, 390)
+
+
+def xdo(*args):
+    subprocess.run(["xdotool", *args], check=True)
+
+
+@pytest.fixture
+def russian_layout():
+    """A second, Russian group lets xdotool type Cyrillic without remapping
+    keys on the fly, which loses characters now and then."""
+    subprocess.run(["setxkbmap", "-layout", "us,ru"], check=True)
+    yield
+    subprocess.run(["setxkbmap", "-layout", "us"], check=True)
+
+
+class Driver:
+    """Drives a running window from a thread: reads its state on the UI
+    thread through a Post and waits for conditions with generous timeouts."""
+
+    def __init__(self, w):
+        self.w = w
+        self.post = w.post()
+        self.rects = w.rects()
+        self.error = None
+
+    def read(self, f, timeout=10.0):
+        done = threading.Event()
+        box = {}
+
+        def run():
+            box["value"] = f()
+            done.set()
+
+        self.post(run)
+        done.wait(timeout)
+        return box.get("value")
+
+    def until(self, f, want, timeout=20.0):
+        deadline = time.monotonic() + timeout
+        value = None
+        while time.monotonic() < deadline:
+            value = self.read(f)
+            if value == want:
+                return value
+            time.sleep(0.05)
+        return value
+
+    def text(self, node):
+        return self.read(lambda: self.w._model(node)["text"])
+
+    def wait_text(self, node, want):
+        return self.until(lambda: self.w._model(node)["text"], want)
+
+    def click(self, node):
+        x, y, width, height = self.rects(node)
+        xdo("mousemove", str(int(ORIGIN[0] + x + 8)), str(int(ORIGIN[1] + y + height / 2)), "click", "1")
+
+    def type(self, text):
+        xdo("type", "--delay", "30", text)
+
+    def key(self, *keys):
+        xdo("key", "--delay", "30", *keys)
+
+    def run(self, steps):
+        """Runs `steps(driver)` on a thread once the window shows; the
+        window closes afterwards whatever happens."""
+
+        def target():
+            try:
+                steps(self)
+            except BaseException as error:  # reported by the test after go() returns
+                self.error = error
+            finally:
+                self.post(self.w.close)
+
+        self.w.after(100, lambda: threading.Thread(target=target, daemon=True).start())
+        self.w.go()
+        if self.error:
+            raise self.error
+
+
+def window(title):
+    return _orvy.W(title, 400, 300, center="screen")
+
+
+def test_typing_latin_and_cyrillic_into_single_and_multi_line_fields(russian_layout):
+    w = window("typing")
+    text = _orvy.sgnl("")
+    with w.bx(pd=10, gp=10):
+        line = w.tx(sig=text, h=40)
+        area = w.ta(h=120)
+    d = Driver(w)
+    seen = {}
+
+    def steps(d):
+        d.click(line)
+        d.type("Hello жёлтый")
+        seen["line"] = d.wait_text(line, "Hello жёлтый")
+        d.click(area)
+        d.type("one")
+        d.key("Return")
+        d.type("жёлтый")
+        seen["area"] = d.wait_text(area, "one\nжёлтый")
+        d.key("BackSpace", "Left", "Left")
+        d.type("ё")
+        seen["edited"] = d.wait_text(area, "one\nжёлёты")
+        seen["signal"] = d.read(text)
+
+    d.run(steps)
+    assert seen == {"line": "Hello жёлтый", "area": "one\nжёлтый", "edited": "one\nжёлёты",
+                    "signal": "Hello жёлтый"}
+
+
+def test_select_all_replace_undo_and_the_clipboard_with_crlf(russian_layout):
+    w = window("clipboard")
+    with w.bx(pd=10, gp=10):
+        area = w.ta("first\nsecond", h=100)
+        line = w.tx(h=40)
+    d = Driver(w)
+    seen = {}
+
+    def steps(d):
+        d.click(area)
+        d.key("ctrl+a", "ctrl+c")
+        seen["clipboard"] = d.until(lambda: w.clip().get(), "first\r\nsecond")
+        d.key("ctrl+a")
+        d.type("новый")
+        seen["replaced"] = d.wait_text(area, "новый")
+        d.key("ctrl+z")
+        seen["undone"] = d.wait_text(area, "first\nsecond")
+        d.click(line)
+        d.key("ctrl+v")
+        seen["pasted"] = d.wait_text(line, "firstsecond")
+
+    d.run(steps)
+    assert seen == {"clipboard": "first\r\nsecond", "replaced": "новый", "undone": "first\nsecond",
+                    "pasted": "firstsecond"}
+
+
+def test_the_terminal_takes_a_command_and_enter_calls_on():
+    w = window("term")
+    commands = []
+
+    def on(command):
+        commands.append(command)
+        return f"ran {command}\n"
+
+    with w.bx(pd=10):
+        term = w.term(on=on, h=200)
+    d = Driver(w)
+    seen = {}
+
+    def steps(d):
+        d.click(term)
+        d.type("ls")
+        d.key("Return")
+        seen["lines"] = d.until(lambda: w._model(term)["lines"], ["$ ls", "ran ls"])
+
+    d.run(steps)
+    assert commands == ["ls"]
+    assert seen["lines"] == ["$ ls", "ran ls"]
+
+
+def test_tab_walks_a_form_and_keys_act_on_the_focused_widget():
+    w = window("tab")
+    clicks = []
+    with w.bx(pd=10, gp=10):
+        name = w.tx(h=40)
+        button = w.bt("Ок", h=40, clk=lambda: clicks.append("button"))
+        check = w.ch("Флажок", h=30)
+    d = Driver(w)
+    seen = {}
+
+    def steps(d):
+        d.click(name)
+        d.type("x")
+        d.key("Tab", "Return")
+        d.until(lambda: len(clicks), 1)
+        d.key("Tab", "space")
+        seen["check"] = d.until(lambda: w._model(check)["on"], True)
+        d.key("shift+Tab", "shift+Tab")
+        d.type("y")
+        seen["name"] = d.wait_text(name, "xy")
+
+    d.run(steps)
+    assert clicks == ["button"]
+    assert seen == {"check": True, "name": "xy"}
+
+
+def test_a_hot_key_fires_without_text_focus_and_esc_in_a_field_calls_keys_with_0():
+    w = window("hotkey")
+    fired = []
+    codes = []
+    with w.bx(pd=10, gp=10):
+        field = w.tx(h=40)
+        w.lb("метка", h=40)
+    w.hotkey("ctrl+shift+k", lambda: fired.append("k"))
+    w.keys(field, codes.append)
+    d = Driver(w)
+    seen = {}
+
+    def steps(d):
+        d.click(field)
+        d.key("ctrl+shift+k")
+        d.key("Return", "Escape")
+        seen["codes"] = d.until(lambda: list(codes), [1, 0])
+        seen["silent"] = list(fired)
+        d.key("ctrl+shift+k")
+        seen["fired"] = d.until(lambda: list(fired), ["k"])
+
+    d.run(steps)
+    assert seen == {"codes": [1, 0], "silent": [], "fired": ["k"]}
+
+
+def test_focus_with_txt_replaces_and_selects_so_typing_replaces_it():
+    w = window("focus")
+    with w.bx(pd=10):
+        field = w.tx("старый", h=40)
+    w.focus(field, txt="x", sel=True)
+    d = Driver(w)
+    seen = {}
+
+    def steps(d):
+        x, y, width, height = d.rects(field)
+        xdo("mousemove", str(int(ORIGIN[0] + x + width - 5)), str(int(ORIGIN[1] + y + height + 40)))
+        seen["model"] = d.until(lambda: (w._model(field)["text"], w._model(field)["anchor"], w._model(field)["caret"]),
+                                ("x", 0, 1))
+        d.type("y")
+        seen["typed"] = d.wait_text(field, "y")
+
+    d.run(steps)
+    assert seen == {"model": ("x", 0, 1), "typed": "y"}
+
+
+INSERT_THEN_CYRILLIC = r"""
+import subprocess, sys, threading, time
+import _orvy
+w = _orvy.W("insert", 400, 300, center="screen")
+box = w.tx(h=40)
+w.focus(box)
+post = w.post()
+def drive():
+    subprocess.run(["xdotool", "mousemove", "900", "410"], check=True)
+    for _ in range(8):
+        subprocess.run(["xdotool", "key", "Insert"], check=True)
+        subprocess.run(["xdotool", "type", "--delay", "40", "эюя"], check=True)
+    time.sleep(0.5)
+    post(w.close)
+w.after(100, lambda: threading.Thread(target=drive, daemon=True).start())
+w.go()
+print("ok")
+"""
+
+
+def test_insert_then_cyrillic_typed_by_remapping_keys_reads_no_memory_out_of_bounds():
+    # xdotool binds each Cyrillic letter to a spare key for the moment; the
+    # key releases then reach SDL's Latin-1 text conversion, which overran
+    # its buffer under the UTF-8 locale Python sets (caught by the sanitizer
+    # build, where this runs with AddressSanitizer preloaded).
+    subprocess.run(["setxkbmap", "-layout", "us"], check=True)
+    done = subprocess.run([sys.executable, "-c", INSERT_THEN_CYRILLIC], capture_output=True, text=True, timeout=120,
+                          env=os.environ)
+    assert "AddressSanitizer" not in done.stderr, done.stderr
+    assert done.returncode == 0, done.stderr
+    assert "ok" in done.stdout
