@@ -155,7 +155,8 @@ inline GalleryNodes build(Tree& tree, std::string const& image_source = {})
     TermModel term;
     term.lines = { u"$ orvy --version", u"orvy 0.1" };
     term.prompt = u"$";
-    term.input = u"ls";
+    term.input.text = u"ls";
+    term.input.caret = term.input.anchor = 2;
     b.add(c4, NodeKind::Term, Boxed<TermModel>(term), { .h = 100 });
     NodeId boxes = b.row(c4, 60);
     b.add(boxes, NodeKind::Drop, TextModel { u"Перетащите файлы сюда" });
