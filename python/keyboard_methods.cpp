@@ -3,6 +3,7 @@
 //     W.hotkey(spec, f)                           # f() on the key; configuring only
 //     W.keys(node, f)                             # f(1) on Enter, f(0) on Esc in a text field
 #include "core/input/hotkeys.hpp"
+#include "core/tree/utf.hpp"
 #include "python/method_table.hpp"
 #include "python/push_callbacks.hpp"
 
@@ -36,7 +37,8 @@ PyObject* hotkey(MethodCall& c)
         return nullptr;
     std::optional<HotKeySpec> parsed = parse_hotkey(c.text("spec"));
     if (!parsed) {
-        PyErr_Format(PyExc_RuntimeError, "плохой хоткей: %U", c.object("spec"));
+        std::string message = "плохой хоткей: " + utf16_to_utf8(c.text("spec"));
+        PyErr_SetString(PyExc_RuntimeError, message.c_str());
         return nullptr;
     }
     c.tree().hotkeys.push_back({ .key = parsed->key, .modifiers = parsed->modifiers,

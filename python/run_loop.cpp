@@ -144,7 +144,7 @@ NativeWindow* create_native_window(std::shared_ptr<WindowState> const& window, P
     Host& host = platform.host();
     core->set_modifier_source([&host] { return host.key_modifiers(); });
     core->set_clipboard([&host] { return host.clipboard_text(); },
-        [&host](std::u16string_view text) { return host.set_clipboard_text(text); });
+        [&host](std::u16string_view copied) { return host.set_clipboard_text(copied); });
     WindowCreation made = host.create_window(options, std::move(hooks), std::move(core));
     if (!made.window) {
         PyErr_SetString(PyExc_RuntimeError, made.error.empty() ? "окно не создано" : made.error.c_str());

@@ -11,7 +11,7 @@ packages=(
   libsdl2-dev libcairo2-dev libpango1.0-dev
   libpng-dev libjpeg-dev libgif-dev
   fonts-dejavu-core fontconfig
-  xvfb xauth x11-utils xdotool imagemagick xcompmgr
+  xvfb xauth x11-utils x11-xkb-utils xdotool imagemagick xcompmgr
   hyperfine python3-tk x11-apps
   dbus dbus-daemon xdg-desktop-portal xdg-desktop-portal-gtk zenity python3-gi gir1.2-gtk-3.0
 )

@@ -241,7 +241,7 @@ bool replace_selection(TextboxModel& box, std::u16string_view text, TextEdit::Ki
                            .inserted = Text(text),
                            .caret_before = box.caret,
                            .caret_after = range.start + text.size(),
-                           .kind = range.empty() ? kind : TextEdit::Kind::Other });
+                           .kind = kind });
     }
     box.text.replace(range.start, range.end - range.start, text);
     note_edit(box, range.start, range.end - range.start, text);

@@ -153,16 +153,18 @@ TEST(TextField, backspaces_in_a_row_are_one_step_and_undo_restores_the_caret)
     EXPECT_EQ(box.caret, 6u);
     EXPECT_EQ(box.anchor, 6u);
 
-    // Replacing a selection is one step that undo takes back whole.
+    // Typing over a selection and on is one step that undo takes back whole.
     box = field(u"one two", 7, 4);
-    replace_selection(box, u"2", TextEdit::Kind::Typing);
-    type(box, u"2");
+    type(box, u"22");
     EXPECT_EQ(box.text, u"one 22");
-    undo(box);
-    EXPECT_EQ(box.text, u"one 2");
+    EXPECT_EQ(box.undo.size(), 1u);
     undo(box);
     EXPECT_EQ(box.text, u"one two");
     EXPECT_EQ(box.caret, 7u);
+    // A pasted text is a step of its own.
+    replace_selection(box, u"!");
+    type(box, u"x");
+    EXPECT_EQ(box.undo.size(), 2u);
 }
 
 TEST(TextField, an_emoji_typed_half_by_half_is_one_character_for_the_caret_and_for_undo)
