@@ -268,7 +268,7 @@ box = w.tx(h=40)
 post = w.post()
 def drive():
     subprocess.run(["xdotool", "mousemove", "900", "410", "click", "1"], check=True)
-    for _ in range(8):
+    for _ in range(20):
         subprocess.run(["xdotool", "key", "Insert"], check=True)
         subprocess.run(["xdotool", "type", "--delay", "40", "эюя"], check=True)
     time.sleep(0.5)
