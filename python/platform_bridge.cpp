@@ -32,6 +32,8 @@ void wake_native_window(WindowState&) { }
 
 void request_native_file_dialogs(WindowState&) { }
 
+PlatformTable const* loaded_platform_services() { return nullptr; }
+
 }
 
 #endif

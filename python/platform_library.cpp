@@ -137,6 +137,7 @@ LoadedPlatform load()
         return { nullptr, prefixed(*path + " из другой сборки orvy: " + *mismatch) };
     }
     loaded_table.store(table, std::memory_order_release);
+    mark_startup(StartupMark::BackendLoaded);
     return { table, {} };
 }
 

@@ -135,6 +135,7 @@ NativeWindow* create_native_window(std::shared_ptr<WindowState> const& window, P
     thread_styles().font_families().set_default(state.font_family);
     *state.cells.effects = WindowEffects::initial(state.settings.tint, state.settings.blur);
     auto text = platform.make_text_engine();
+    mark_startup(StartupMark::TextReady);
     auto images = platform.make_image_decoder();
     std::unique_ptr<WindowCore> core = push
         ? std::make_unique<PushWindowCore>(state.tree, thread_styles(), look, state.cells, std::move(text),

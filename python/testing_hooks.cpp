@@ -8,7 +8,10 @@
 //     W._frames() -> int         # frames painted (and presented) so far
 //     W._effects() -> (tint, accent state, gradient, drag smooth)
 //     W._rows() -> [(qualified name, text signature), ...]  # the declared method rows
+//     W._startup() -> {moment: perf_counter seconds or None}  # start-up marks
 #include "core/tree/utf.hpp"
+#include "core/window/platform.hpp"
+#include "python/platform_bridge.hpp"
 #include "python/invoke.hpp"
 #include "python/method_table.hpp"
 
@@ -157,10 +160,32 @@ PyObject* rows(MethodCall&)
     return list.release();
 }
 
+// The marks of both sides: the module takes some, the backend library the rest.
+PyObject* startup(MethodCall&)
+{
+    PlatformTable const* platform = loaded_platform_services();
+    PyRef marks = PyRef::steal(PyDict_New());
+    if (!marks)
+        return nullptr;
+    for (std::size_t i = 0; i < startup_mark_count; ++i) {
+        auto mark = static_cast<StartupMark>(i);
+        double at = startup_mark(mark);
+        if (at == 0 && platform && platform->startup_mark)
+            at = platform->startup_mark(mark);
+        PyRef value = at == 0 ? PyRef::borrow(Py_None) : PyRef::steal(PyFloat_FromDouble(at));
+        std::string_view name = startup_mark_name(mark);
+        PyRef key = PyRef::steal(PyUnicode_FromStringAndSize(name.data(), static_cast<Py_ssize_t>(name.size())));
+        if (!value || !key || PyDict_SetItem(marks.get(), key.get(), value.get()) < 0)
+            return nullptr;
+    }
+    return marks.release();
+}
+
 void add_methods(MethodList& methods)
 {
     methods.insert(methods.end(), {
         row<rows>("_rows", "Строки таблицы методов: `(имя, подпись)`.", {}, { .access = Access::Shared }),
+        row<startup>("_startup", "Моменты запуска для замеров.", {}, { .access = Access::Shared }),
         method<nodes>("_nodes", "_nodes($self)\n--\n\nСнимок дерева для тестов."),
         method<activate>("_activate", "_activate($self, n)\n--\n\nАктивирует узел, как щелчок."),
         method<probe>("_probe", "_probe($self, f)\n--\n\nЧисло позиционных параметров колбэка."),

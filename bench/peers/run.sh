@@ -1,18 +1,17 @@
 #!/usr/bin/env bash
-# Runs the form (and churn) workload for orvy and tkinter in the same run,
-# under one Xvfb, and prints each RESULT line. Usage:
-#   bench/peers/run.sh [build-dir] [runs]
+# Runs the peer workloads for orvy, Qt (when PyQt6 and qt_bench.py are found)
+# and tkinter interleaved under one Xvfb, and prints the medians with orvy's
+# ratios. Usage:
+#   bench/peers/run.sh [build-dir] [runs] [qt_bench.py]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)
 runs=${2:-5}
+qt=${3:-$here/../../../shared/peers/qt_bench.py}
+toolkits=orvy,tk
+if [ -f "$qt" ] && /usr/bin/python3 -c "import PyQt6.QtWidgets" 2>/dev/null; then
+  toolkits=orvy,qt,tk
+fi
 export PYTHONPATH="$build/python:$here"
-run() {
-  xvfb-run -a -s "-screen 0 1920x1080x24" /usr/bin/python3 "$@" | grep RESULT
-}
-for workload in form churn; do
-  for i in $(seq "$runs"); do
-    run "$here/orvy_bench.py" "$workload"
-    run "$here/tk_bench.py" "$workload"
-  done
-done
+xvfb-run -a -s "-screen 0 1920x1080x24" /usr/bin/python3 "$here/compare.py" --runs "$runs" \
+  --toolkits "$toolkits" --qt "$qt"

@@ -6,6 +6,7 @@
 #include "core/paint/painter.hpp"
 #include "core/text/paragraph_layout.hpp"
 #include "core/tree/utf.hpp"
+#include "core/window/startup_marks.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -222,6 +223,7 @@ void WindowCore::prepare_frame()
 void WindowCore::paint(Canvas& canvas)
 {
     prepare_frame();
+    mark_startup(StartupMark::FirstLayout);
     // Step 10: the clear colour; a glass window shows the backdrop through the tint.
     Color background = m_theme.palette().background();
     bool see_through = m_look.glass && m_window && m_window->is_transparent();
@@ -231,6 +233,7 @@ void WindowCore::paint(Canvas& canvas)
     PaintContext context = paint_context();
     paint_tree(canvas, context, m_tree);
     paint_overlays(canvas, context, m_tree, m_overlays);
+    mark_startup(StartupMark::FirstPaint);
     ++*m_cells.frames;
 }
 

@@ -6,6 +6,7 @@
 #include "core/image/image.hpp"
 #include "core/text/text_engine.hpp"
 #include "core/window/host.hpp"
+#include "core/window/startup_marks.hpp"
 
 #include <cstdint>
 #include <memory>
@@ -20,7 +21,7 @@ std::unique_ptr<TextEngine> make_platform_text_engine();
 std::unique_ptr<ImageDecoder> make_platform_image_decoder();
 
 // Raised whenever the table's fields change meaning, order or number.
-inline constexpr std::uint32_t platform_table_version = 1;
+inline constexpr std::uint32_t platform_table_version = 2;
 
 // What the backend library's one exported function returns. The library and
 // the module each carry their own copy of core, so the table also names the
@@ -33,6 +34,7 @@ struct PlatformTable {
     Host& (*host)() = nullptr;
     std::unique_ptr<TextEngine> (*make_text_engine)() = nullptr;
     std::unique_ptr<ImageDecoder> (*make_image_decoder)() = nullptr;
+    double (*startup_mark)(StartupMark) = nullptr; // the library's own marks
 };
 
 // The name of that function: extern "C" PlatformTable const* orvy_platform_table().

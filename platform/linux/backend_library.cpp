@@ -11,6 +11,7 @@ orvy::PlatformTable const table {
     .host = orvy::platform_host,
     .make_text_engine = orvy::make_platform_text_engine,
     .make_image_decoder = orvy::make_platform_image_decoder,
+    .startup_mark = orvy::startup_mark,
 };
 
 }

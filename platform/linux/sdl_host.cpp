@@ -1,6 +1,8 @@
 // SdlHost: window creation and the loop that serves every window of the thread.
 #include "platform/linux/sdl_host.hpp"
 
+#include "core/window/startup_marks.hpp"
+
 #include "platform/linux/detail/utf.hpp"
 #include "platform/linux/detail/x11.hpp"
 #include "platform/linux/image_decoder.hpp"
@@ -85,6 +87,7 @@ bool SdlHost::start_video(std::string& error)
         return false;
     }
     m_video = true;
+    mark_startup(StartupMark::VideoStarted);
     return true;
 }
 
@@ -150,6 +153,7 @@ WindowCreation SdlHost::create_window(WindowOptions const& options, WindowHooks 
         result.error = SDL_GetError();
         return result;
     }
+    mark_startup(StartupMark::WindowCreated);
 
     if (styles.has_caption())
         detail::set_window_functions(sdl, styles);
@@ -173,6 +177,7 @@ WindowCreation SdlHost::create_window(WindowOptions const& options, WindowHooks 
         SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
     }
     SDL_ShowWindow(sdl);
+    mark_startup(StartupMark::WindowShown);
     if (!options.takes_focus)
         SDL_ResetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN);
     // The size asked for is the outer size; where the window manager has

@@ -1,6 +1,8 @@
 // SdlWindow: one SDL window, its Cairo target, frame timer and waker.
 #include "platform/linux/sdl_host.hpp"
 
+#include "core/window/startup_marks.hpp"
+
 #include <algorithm>
 #include <cmath>
 
@@ -161,6 +163,7 @@ void SdlWindow::paint()
     auto started = Clock::now();
     SDL_UpdateWindowSurface(m_window);
     m_last_present = std::chrono::duration<double>(Clock::now() - started).count();
+    mark_startup(StartupMark::FirstPresent);
 }
 
 }

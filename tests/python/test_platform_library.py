@@ -166,3 +166,28 @@ def test_the_runtime_library_list_names_every_library_the_backend_needs():
     needed = {line.split("[")[1].rstrip("]") for line in dynamic.splitlines() if "(NEEDED)" in line}
     needed = {name for name in needed if not name.startswith(TOOLCHAIN_LIBRARIES)}
     assert needed <= set(runtime_libraries())
+
+
+@pytest.mark.skipif(not os.environ.get("DISPLAY"), reason="needs an X display")
+def test_start_up_marks_of_a_first_window_follow_the_order_of_the_start():
+    out = run_python("""
+        import time
+        import _orvy
+        w = _orvy.W("marks", 300, 200)
+        w.lb("x")
+        print("before", all(value is None for value in w._startup().values()))
+        w.every(1, lambda: w._frames() and w.close())
+        started = time.perf_counter()
+        w.go()
+        ended = time.perf_counter()
+        marks = w._startup()
+        order = [["backend_loaded", "video_started", "window_created", "window_shown", "first_layout",
+                  "first_paint", "first_present"], ["backend_loaded", "text_ready", "window_created"]]
+        print("ordered", all(started <= marks[a] <= marks[b] <= ended for names in order
+                             for a, b in zip(names, names[1:])))
+        print("names", sorted(marks))
+    """, os.path.dirname(_orvy.__file__))
+    assert "before True" in out
+    assert "ordered True" in out
+    assert ("names ['backend_loaded', 'first_layout', 'first_paint', 'first_present', 'text_ready', "
+            "'video_started', 'window_created', 'window_shown']") in out

@@ -1,0 +1,192 @@
+"""Where the time to the first frame goes, beside the peers measured in the
+same run.
+
+Each round runs, one process each and interleaved: an empty 1280x720 orvy
+window, the bare X window (a window created, mapped and synced through
+ctypes Xlib, as the peers' x_floor.py does), the 300-row orvy form and, when
+PyQt6 and the peer scripts are found, the Qt form (qt_bench.py form).
+For orvy it prints the median moment of each start-up step, in ms since the
+script's first line, and the median first frame of every script with the
+ratios between them.
+
+Usage: PYTHONPATH=build/python python3 bench/startup_breakdown.py [--runs N] [--peers DIR]
+(--peers: the directory of qt_bench.py and its common.py; ../shared/peers
+beside the repository by default)
+Runs under $DISPLAY, or under an Xvfb of its own when none is set.
+"""
+import argparse
+import json
+import os
+import statistics
+import subprocess
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PYTHON = "/usr/bin/python3"
+# The steps in the order the code takes them; the backend marks come from
+# W._startup(), the rest from the child script itself.
+STEPS = [
+    ("import", "import _orvy"),
+    ("built", "W() and the widgets"),
+    ("go", "go() called"),
+    ("backend_loaded", "backend library open"),
+    ("text_ready", "font system ready"),
+    ("video_started", "SDL video started"),
+    ("window_created", "window created"),
+    ("window_shown", "window mapped"),
+    ("first_layout", "first layout"),
+    ("first_paint", "first paint"),
+    ("first_present", "present (after XSync)"),
+]
+
+
+def floor_child():
+    t0 = time.perf_counter()
+    import ctypes
+    x = ctypes.CDLL("libX11.so.6")
+    x.XOpenDisplay.restype = ctypes.c_void_p
+    d = x.XOpenDisplay(None)
+    x.XDefaultRootWindow.restype = ctypes.c_ulong
+    x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    root = x.XDefaultRootWindow(d)
+    x.XCreateSimpleWindow.restype = ctypes.c_ulong
+    x.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                                      ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_ulong]
+    window = x.XCreateSimpleWindow(d, root, 0, 0, 1280, 720, 0, 0, 0x0E1116)
+    x.XMapWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    x.XMapWindow(d, window)
+    x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+    x.XSync(d, 0)
+    print("FLOOR %f" % ((time.perf_counter() - t0) * 1000.0), flush=True)
+
+
+def child(kind):
+    if kind == "floor":
+        return floor_child()
+    t0 = time.perf_counter()
+    at = {}
+    import _orvy
+    at["import"] = time.perf_counter()
+    w = _orvy.W("orvy startup", 1280, 720)
+    if kind == "form":
+        with w.scr(pd=0, gp=0):
+            with w.bx(rad=0, gp=4):
+                for i in range(300):
+                    with w.bx(rad=0, ax="h", gp=8, h=36):
+                        w.lb("Row %d" % i, w=120)
+                        w.bt("Go %d" % i, w=90)
+                        w.ch("", w=30)
+                        w.grow(w.sl(0.5), 1)
+                        w.tx("", w=200)
+    at["built"] = time.perf_counter()
+
+    def tick():
+        if w._frames() > 0:
+            w.close()
+
+    w.every(1, tick)
+    at["go"] = time.perf_counter()
+    w.go()
+    at.update({name: value for name, value in w._startup().items() if value})
+    out = {name: (value - t0) * 1000.0 for name, value in at.items()}
+    out["t0"] = t0
+    print("STARTUP " + json.dumps(out), flush=True)
+
+
+def run(args, env):
+    spawned = time.perf_counter()
+    result = subprocess.run([PYTHON] + args, env=env, capture_output=True, text=True, timeout=120)
+    return spawned, result.stdout
+
+
+def orvy_round(kind, env):
+    spawned, out = run([os.path.abspath(__file__), "--child", kind], env)
+    for line in out.splitlines():
+        if line.startswith("STARTUP "):
+            marks = json.loads(line[8:])
+            marks["interpreter"] = (marks.pop("t0") - spawned) * 1000.0
+            return marks
+    raise SystemExit("orvy %s run failed:\n%s" % (kind, out))
+
+
+def floor_round(env):
+    _, out = run([os.path.abspath(__file__), "--child", "floor"], env)
+    return float(out.split()[-1])
+
+
+def qt_round(peers, env):
+    _, out = run([os.path.join(peers, "qt_bench.py"), "form"], env)
+    for line in out.splitlines():
+        if line.startswith("RESULT "):
+            return json.loads(line[7:])["first_frame_ms"]
+    return None
+
+
+def start_xvfb():
+    read, write = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1920x1080x24", "-nolisten", "tcp"],
+                              pass_fds=(write,), stderr=subprocess.DEVNULL)
+    os.close(write)
+    number = os.read(read, 64).decode().strip()
+    os.close(read)
+    return server, ":" + number
+
+
+def has_qt():
+    return subprocess.run([PYTHON, "-c", "import PyQt6.QtWidgets"], capture_output=True).returncode == 0
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--runs", type=int, default=7)
+    parser.add_argument("--peers", default=os.path.join(HERE, "..", "..", "shared", "peers"))
+    parser.add_argument("--child", choices=("empty", "form", "floor"))
+    args = parser.parse_args()
+    if args.child:
+        return child(args.child)
+
+    env = dict(os.environ)
+    server = None
+    if not env.get("DISPLAY"):
+        server, env["DISPLAY"] = start_xvfb()
+    qt = has_qt() and os.path.exists(os.path.join(args.peers, "qt_bench.py"))
+    empty, form, floor, qt_form = [], [], [], []
+    try:
+        for _ in range(args.runs):
+            empty.append(orvy_round("empty", env))
+            floor.append(floor_round(env))
+            form.append(orvy_round("form", env))
+            if qt:
+                qt_form.append(qt_round(args.peers, env))
+    finally:
+        if server:
+            server.terminate()
+            server.wait()
+
+    def median(rows, name):
+        values = [row[name] for row in rows if name in row]
+        return statistics.median(values) if values else float("nan")
+
+    print("load average: %.1f %.1f %.1f; %d runs, medians" % (os.getloadavg() + (args.runs,)))
+    print("| step | empty window, ms since start | 300-row form, ms since start |")
+    print("|---|---|---|")
+    print("| interpreter start (before the script's first line) | %.1f | %.1f |"
+          % (median(empty, "interpreter"), median(form, "interpreter")))
+    for name, label in STEPS:
+        print("| %s | %.1f | %.1f |" % (label, median(empty, name), median(form, name)))
+    first_empty = median(empty, "first_present")
+    first_form = median(form, "first_present")
+    first_floor = statistics.median(floor)
+    print()
+    print("first frame, ms since the script's first line:")
+    print("  bare X window %.1f; orvy empty window %.1f = %.1fx the bare window"
+          % (first_floor, first_empty, first_empty / first_floor))
+    if qt_form:
+        first_qt = statistics.median(value for value in qt_form if value is not None)
+        print("  Qt form %.1f; orvy form %.1f = %.2fx Qt's" % (first_qt, first_form, first_form / first_qt))
+    else:
+        print("  orvy form %.1f (PyQt6 not found: no Qt figure)" % first_form)
+
+
+if __name__ == "__main__":
+    main()
