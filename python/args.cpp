@@ -318,11 +318,20 @@ PyRef sequence_item(PyObject* sequence, Py_ssize_t index)
     return PyRef::steal(PySequence_GetItem(sequence, index));
 }
 
+std::size_t size_hint(PyObject* sequence)
+{
+    Py_ssize_t size = PyList_Check(sequence) ? PyList_Size(sequence)
+        : PyTuple_Check(sequence)            ? PyTuple_Size(sequence)
+                                             : 0;
+    return static_cast<std::size_t>(std::max<Py_ssize_t>(size, 0));
+}
+
 std::optional<TextList> to_text_list(PyObject* value, char const* name)
 {
     if (PyErr_Occurred())
         return std::nullopt; // an earlier argument failed; keep its error
     TextList items;
+    items.reserve(size_hint(value));
     bool ok = for_each_item(value, name, [&](PyObject* item) {
         auto text = to_text(item, name);
         if (!text)

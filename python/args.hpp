@@ -75,6 +75,8 @@ std::optional<std::vector<std::uint32_t>> to_index_list(PyObject* value, char co
 // false to stop with the error set. A str is not accepted as a sequence.
 template<class Visit>
 bool for_each_item(PyObject* sequence, char const* name, Visit&& visit);
+// The item count of a list or tuple, to reserve room for the converted items; 0 for other sequences.
+std::size_t size_hint(PyObject* sequence);
 
 // Results handed back to Python.
 PyObject* text_to_py(std::u16string_view text);

@@ -147,6 +147,7 @@ std::optional<std::optional<std::uint32_t>> to_packed_color(PyObject* value, cha
 std::optional<std::vector<TextList>> to_table_rows(PyObject* value, char const* name)
 {
     std::vector<TextList> rows;
+    rows.reserve(size_hint(value));
     bool ok = for_each_item(value, name, [&](PyObject* item) {
         auto row = to_text_list(item, name);
         if (row)

@@ -45,7 +45,11 @@ std::u16string utf8_to_utf16(std::string_view utf8)
 {
     std::u16string out;
     out.reserve(utf8.size());
+    // ASCII, most texts whole, widens a byte to a unit in one pass.
     std::size_t i = 0;
+    while (i < utf8.size() && static_cast<std::uint8_t>(utf8[i]) < 0x80)
+        ++i;
+    out.append(utf8.begin(), utf8.begin() + static_cast<std::ptrdiff_t>(i));
     while (i < utf8.size()) {
         auto byte = static_cast<std::uint8_t>(utf8[i]);
         if (byte < 0x80) {
