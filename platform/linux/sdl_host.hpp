@@ -5,6 +5,7 @@
 #include "core/window/host.hpp"
 #include "platform/linux/cairo_canvas.hpp"
 #include "platform/linux/detail/file_dialogs.hpp"
+#include "platform/linux/detail/shm_present.hpp"
 
 #include <chrono>
 #include <map>
@@ -70,6 +71,11 @@ public:
 
 private:
     void release_target();
+    // Paints through the window's shared-memory presenter; false when the
+    // window has none (any more) and must paint through SDL's surface.
+    bool paint_shared();
+    // Points the Cairo target at these pixels unless it already does.
+    void retarget(SDL_Surface const* surface, unsigned char* pixels, int width, int height, int stride, bool direct);
 
     SdlHost& m_host;
     SDL_Window* m_window;
@@ -86,6 +92,8 @@ private:
     PendingDrop m_pending_drop;
 
     CairoCanvas m_canvas;
+    std::unique_ptr<detail::ShmPresenter> m_presenter;
+    bool m_presenter_tried = false;
     cairo_surface_t* m_target = nullptr;
     // What the target was made for: the window surface changes on resize.
     SDL_Surface const* m_target_surface = nullptr;

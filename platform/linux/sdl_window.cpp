@@ -58,6 +58,7 @@ SdlWindow::~SdlWindow()
 {
     m_canvas.end();
     release_target();
+    m_presenter.reset();
     SDL_DestroyWindow(m_window);
 }
 
@@ -124,29 +125,66 @@ void SdlWindow::release_target()
     m_target_surface = nullptr;
 }
 
+void SdlWindow::retarget(SDL_Surface const* surface, unsigned char* pixels, int width, int height, int stride,
+    bool direct)
+{
+    if (m_target && m_target_surface == surface && m_target_pixels == pixels && m_target_width == width
+        && m_target_height == height)
+        return;
+    release_target();
+    m_target_direct = direct;
+    cairo_format_t format = m_transparent ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24;
+    m_target = direct ? cairo_image_surface_create_for_data(pixels, format, width, height, stride)
+                      : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    m_target_surface = surface;
+    m_target_pixels = pixels;
+    m_target_width = width;
+    m_target_height = height;
+}
+
+bool SdlWindow::paint_shared()
+{
+    if (!m_presenter_tried) {
+        m_presenter_tried = true;
+        m_presenter = detail::ShmPresenter::create(m_window);
+    }
+    if (!m_presenter)
+        return false;
+    ClientSize size = client_size();
+    if (size.width == 0 || size.height == 0)
+        return true;
+    auto width = static_cast<int>(size.width), height = static_cast<int>(size.height);
+    detail::ShmPresenter::Target pixels = m_presenter->target(width, height);
+    if (!pixels.pixels) {
+        release_target();
+        m_presenter.reset();
+        return false;
+    }
+    retarget(nullptr, pixels.pixels, width, height, pixels.stride, true);
+    m_canvas.begin(m_target);
+    m_procedure.paint(*this, m_canvas);
+    m_canvas.end();
+    cairo_surface_flush(m_target);
+    auto started = Clock::now();
+    m_presenter->present();
+    m_last_present = std::chrono::duration<double>(Clock::now() - started).count();
+    mark_startup(StartupMark::FirstPresent);
+    return true;
+}
+
 void SdlWindow::paint()
 {
     m_needs_paint = false;
+    if (paint_shared())
+        return;
     SDL_Surface* surface = SDL_GetWindowSurface(m_window);
     if (!surface || surface->w <= 0 || surface->h <= 0)
         return;
 
     // Cairo draws straight into the window surface when the pixel layouts
     // agree (the usual case); otherwise into its own image, converted below.
-    if (m_target_surface != surface || m_target_pixels != surface->pixels || m_target_width != surface->w
-        || m_target_height != surface->h) {
-        release_target();
-        m_target_direct = is_cairo_layout(surface->format);
-        cairo_format_t format = m_transparent ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24;
-        m_target = m_target_direct
-            ? cairo_image_surface_create_for_data(static_cast<unsigned char*>(surface->pixels), format, surface->w,
-                  surface->h, surface->pitch)
-            : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, surface->w, surface->h);
-        m_target_surface = surface;
-        m_target_pixels = surface->pixels;
-        m_target_width = surface->w;
-        m_target_height = surface->h;
-    }
+    retarget(surface, static_cast<unsigned char*>(surface->pixels), surface->w, surface->h, surface->pitch,
+        is_cairo_layout(surface->format));
 
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
         return;

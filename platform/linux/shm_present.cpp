@@ -1,0 +1,170 @@
+// ShmPresenter: one MIT-SHM segment per window, grown when a frame needs
+// more and otherwise reused, and XShmPutImage to present.
+#include "platform/linux/detail/shm_present.hpp"
+
+#include <bit>
+#include <string_view>
+
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+namespace orvy::linux_platform::detail {
+
+struct ShmPresenter::Segment {
+    XShmSegmentInfo info {};
+    std::size_t bytes = 0;
+};
+
+namespace {
+
+// Set by the error handler installed while the server attaches a segment.
+bool attach_failed = false;
+
+int note_attach_failure(Display*, XErrorEvent*)
+{
+    attach_failed = true;
+    return 0;
+}
+
+// Memory is only shared with a server on this machine.
+bool is_local(Display* display)
+{
+    std::string_view name = XDisplayString(display);
+    return name.starts_with(':') || name.starts_with("unix:");
+}
+
+// Whether images of this visual hold Cairo's pixels as they are: 32 bits a
+// pixel in the client's byte order, red, green and blue from the top byte down.
+bool takes_cairo_pixels(Display* display, Visual* visual, int depth)
+{
+    if ((depth != 24 && depth != 32) || visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00
+        || visual->blue_mask != 0xFF)
+        return false;
+    XShmSegmentInfo none {};
+    XImage* probe = XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &none, 1, 1);
+    if (!probe)
+        return false;
+    int native = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+    bool fits = probe->bits_per_pixel == 32 && probe->byte_order == native;
+    XDestroyImage(probe);
+    return fits;
+}
+
+}
+
+std::unique_ptr<ShmPresenter> ShmPresenter::create(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return nullptr;
+    Display* display = info.info.x11.display;
+    if (!is_local(display) || !XShmQueryExtension(display))
+        return nullptr;
+    XWindowAttributes attributes {};
+    if (!XGetWindowAttributes(display, info.info.x11.window, &attributes)
+        || !takes_cairo_pixels(display, attributes.visual, attributes.depth))
+        return nullptr;
+    return std::unique_ptr<ShmPresenter>(
+        new ShmPresenter(display, info.info.x11.window, attributes.visual, attributes.depth));
+}
+
+ShmPresenter::ShmPresenter(Display* display, unsigned long window, void* visual, int depth)
+    : m_display(display)
+    , m_window(window)
+    , m_visual(visual)
+    , m_depth(depth)
+    , m_gc(XCreateGC(display, window, 0, nullptr))
+    , m_segment(std::make_unique<Segment>())
+{
+}
+
+ShmPresenter::~ShmPresenter()
+{
+    if (m_image) {
+        m_image->data = nullptr; // the segment's, not the image's to free
+        XDestroyImage(m_image);
+    }
+    release_segment();
+    XFreeGC(m_display, m_gc);
+}
+
+void ShmPresenter::release_segment()
+{
+    if (!m_segment->bytes)
+        return;
+    XShmDetach(m_display, &m_segment->info);
+    XSync(m_display, False);
+    shmdt(m_segment->info.shmaddr);
+    *m_segment = {};
+}
+
+bool ShmPresenter::grow(std::size_t bytes)
+{
+    release_segment();
+    // A quarter more than asked, so that a window dragged larger does not
+    // make a segment at every step; pages never drawn are never resident.
+    std::size_t size = bytes + bytes / 4;
+    int id = shmget(IPC_PRIVATE, size, IPC_CREAT | 0600);
+    if (id < 0)
+        return false;
+    void* address = shmat(id, nullptr, 0);
+    if (address == reinterpret_cast<void*>(-1)) {
+        shmctl(id, IPC_RMID, nullptr);
+        return false;
+    }
+    XShmSegmentInfo& info = m_segment->info;
+    info.shmid = id;
+    info.shmaddr = static_cast<char*>(address);
+    info.readOnly = False;
+    // The server reports a refused attach as an error event, not a status.
+    XSync(m_display, False);
+    attach_failed = false;
+    auto previous = XSetErrorHandler(note_attach_failure);
+    Status attached = XShmAttach(m_display, &info);
+    XSync(m_display, False);
+    XSetErrorHandler(previous);
+    // Removed now, the segment goes once the server and this process detach.
+    shmctl(id, IPC_RMID, nullptr);
+    if (!attached || attach_failed) {
+        shmdt(address);
+        info = {};
+        return false;
+    }
+    m_segment->bytes = size;
+    return true;
+}
+
+ShmPresenter::Target ShmPresenter::target(int width, int height)
+{
+    if (m_image && m_image->data && m_image->width == width && m_image->height == height)
+        return { reinterpret_cast<unsigned char*>(m_image->data), m_image->bytes_per_line };
+    if (m_image) {
+        m_image->data = nullptr;
+        XDestroyImage(m_image);
+    }
+    m_image = XShmCreateImage(m_display, static_cast<Visual*>(m_visual), static_cast<unsigned>(m_depth), ZPixmap,
+        nullptr, &m_segment->info, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    if (!m_image)
+        return {};
+    auto bytes = static_cast<std::size_t>(m_image->bytes_per_line) * static_cast<std::size_t>(height);
+    if (bytes > m_segment->bytes && !grow(bytes))
+        return {};
+    m_image->data = m_segment->info.shmaddr;
+    return { reinterpret_cast<unsigned char*>(m_image->data), m_image->bytes_per_line };
+}
+
+void ShmPresenter::present()
+{
+    if (!m_image || !m_image->data)
+        return;
+    XShmPutImage(m_display, m_window, m_gc, m_image, 0, 0, 0, 0, static_cast<unsigned>(m_image->width),
+        static_cast<unsigned>(m_image->height), False);
+    XSync(m_display, False);
+}
+
+}
