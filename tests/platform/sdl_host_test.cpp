@@ -152,6 +152,25 @@ TEST_F(SdlHostTest, a_painted_frame_reaches_the_screen)
     EXPECT_EQ(record.sizes, (std::vector<ClientSize> { { 400, 120 } }));
 }
 
+TEST_F(SdlHostTest, frames_after_shrinking_and_growing_cover_the_whole_new_size)
+{
+    Record record;
+    SdlWindow* window = open(record, at_origin(400, 300));
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(serve_until([&] { return record.paints > 0; }));
+    // Smaller frames reuse the memory of the first; a larger one needs more.
+    for (ClientSize size : { ClientSize { 200, 100 }, ClientSize { 400, 300 }, ClientSize { 640, 480 } }) {
+        int painted = record.paints;
+        SDL_SetWindowSize(window->sdl(), static_cast<int>(size.width), static_cast<int>(size.height));
+        ASSERT_TRUE(serve_until([&] { return !record.sizes.empty() && record.sizes.back() == size && record.paints > painted; }));
+        EXPECT_EQ(screen_pixel(window->sdl(), 5, 5), 0x204080u) << size.width;
+        EXPECT_EQ(screen_pixel(window->sdl(), 60, 50), 0xFF0000u) << size.width;
+        EXPECT_EQ(screen_pixel(window->sdl(), static_cast<int>(size.width) - 2, static_cast<int>(size.height) - 2),
+            0x204080u)
+            << size.width;
+    }
+}
+
 TEST_F(SdlHostTest, an_idle_window_stops_ticking_until_another_thread_wakes_it)
 {
     Record record;
