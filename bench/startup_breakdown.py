@@ -30,7 +30,7 @@ STEPS = [
     ("built", "W() and the widgets"),
     ("go", "go() called"),
     ("backend_loaded", "backend library open"),
-    ("text_ready", "font system ready"),
+    ("text_ready", "text engine made (fonts load at first paint)"),
     ("video_started", "SDL video started"),
     ("window_created", "window created"),
     ("window_shown", "window mapped"),

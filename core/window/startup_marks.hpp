@@ -10,7 +10,7 @@ namespace orvy {
 enum class StartupMark : std::uint8_t {
     BackendLoaded, // the backend library is open
     VideoStarted,  // the windowing system is connected
-    TextReady,     // the font system has shaped its first text
+    TextReady,     // the text engine exists (fonts load when first drawn)
     WindowCreated, // the first native window exists
     WindowShown,   // ... and is mapped
     FirstLayout,   // the first frame is laid out
