@@ -271,4 +271,32 @@ EventCallback event_pointer(Push push)
     };
 }
 
+EventCallback event_point(Push push)
+{
+    return [push = std::move(push)](Tree&, std::uint32_t, float x, float y) { push.deliver(none, args_of(x, y)); };
+}
+
+// The widths as the table or tree holds them after the user's resize.
+EventCallback event_columns(Push push, NodeId node)
+{
+    return [push = std::move(push), node](Tree& tree, std::uint32_t, float, float) {
+        std::vector<float> widths;
+        if (tree.contains(node)) {
+            Node const& owner = tree.node(node);
+            if (auto const* table = owner.model.as<TableModel>())
+                widths = table->columns.widths;
+            else if (auto const* view = owner.model.as<TreeviewModel>())
+                widths = view->columns.widths;
+        }
+        push.deliver(none, [&] { return make_args(widths); });
+    };
+}
+
+WheelCallback wheel_handler(Push push)
+{
+    return [push = std::move(push)](Tree&, float notches, float x, float y) {
+        push.deliver(none, args_of(notches, x, y));
+    };
+}
+
 }

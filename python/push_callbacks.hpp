@@ -75,5 +75,10 @@ EventCallback event_opened(Push push);                         // f(row, open)  
 EventCallback event_list_selection(Push push, NodeId node);    // ch(index) / ch([indexes])
 EventCallback event_tree_selection(Push push, NodeId node);    // ch([rows])
 EventCallback event_pointer(Push push);                        // f(i, x, y)       canvas
+EventCallback event_point(Push push);                          // f(x, y)          RightClick
+EventCallback event_columns(Push push, NodeId node);           // on_cols([widths]) ColumnsChanged
+
+// Wheel handlers.
+WheelCallback wheel_handler(Push push);                        // f(notches, x, y)
 
 }

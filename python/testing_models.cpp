@@ -99,6 +99,7 @@ void describe(Fields& f, RatingModel const& m) { f.set("value", m.value), f.set(
 void describe(Fields& f, ListModel const& m)
 {
     f.set("items", m.items), f.set("current", m.current), f.set("multi", m.multi), f.set("selection", m.selection);
+    f.set("scroll", m.scroll);
 }
 void describe(Fields& f, TreeviewModel const& m)
 {
@@ -116,11 +117,14 @@ void describe(Fields& f, TreeviewModel const& m)
     if (f.dict && PyDict_SetItemString(f.dict.get(), "rows", rows.get()) < 0)
         f.dict.reset();
     f.set("multi", m.multi), f.set("titles", m.columns.titles), f.set("widths", m.columns.widths);
+    f.set("minimums", m.columns.minimums), f.set("current", m.current), f.set("selection", m.selection);
+    f.set("scroll", m.scroll);
 }
 void describe(Fields& f, TableModel const& m)
 {
     f.set("titles", m.columns.titles), f.set("row_count", m.rows.size()), f.set("row_line", m.row_line);
-    f.set("column_line", m.column_line);
+    f.set("column_line", m.column_line), f.set("widths", m.columns.widths), f.set("minimums", m.columns.minimums);
+    f.set("current", m.current), f.set("scroll", m.scroll);
 }
 void describe(Fields& f, PropgridModel const& m)
 {
@@ -135,6 +139,8 @@ void describe(Fields& f, CanvasModel const& m)
     for (Shape const& shape : m.shapes)
         kinds.push_back(static_cast<std::uint32_t>(shape.kind)), colors.push_back(shape.rgba);
     f.set("kinds", kinds), f.set("colors", colors), f.set("scrollable", m.scrollable);
+    f.set("view", std::vector<float> { m.view_x, m.view_y });
+    f.set("region", std::vector<float> { m.region_x, m.region_y, m.region_w, m.region_h });
 }
 void describe(Fields& f, MenubarModel const& m)
 {
@@ -169,6 +175,18 @@ PyObject* model(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssi
     Fields fields;
     fields.set("kind", std::string(kind_name(target.kind())));
     std::visit([&](auto const& payload) { describe(fields, payload); }, target.model.payload);
+    // What every node may carry besides its model.
+    Tree const& tree = call->tree();
+    if (target.tip)
+        fields.set("tip", *target.tip);
+    if (Style const& style = target.styles.base(); style.border_color) {
+        Color color = *style.border_color;
+        fields.set("outline", std::vector<float> { color.r, color.g, color.b, color.a, style.border_width.value_or(0) });
+    }
+    fields.set("popup", tree.popup_layer == *node);
+    if (auto found = tree.header_heights.find(*node); found != tree.header_heights.end())
+        fields.set("header", double(found->second));
+    fields.set("resizable", tree.resizable_columns_set.contains(*node));
     return fields.dict.release();
 }
 
@@ -242,8 +260,25 @@ PyObject* fire(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssiz
     });
 }
 
+// The window-wide menu and tooltip settings: (items, open, x, y, tip radius, pad x, pad y).
+PyObject* menu_state(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    static ArgSpec const spec { "W._menu", {}, 0, 0 };
+    Args<1> a;
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
+    if (!call)
+        return nullptr;
+    Tree const& tree = call->tree();
+    PyRef items = PyRef::steal(text_list_to_py(tree.menu_items));
+    if (!items)
+        return nullptr;
+    return Py_BuildValue("(ONddddd)", items.get(), PyBool_FromLong(tree.menu_open), double(tree.menu_pos.x),
+        double(tree.menu_pos.y), double(tree.tip_radius), double(tree.tip_pad_x), double(tree.tip_pad_y));
+}
+
 void add_methods(MethodList& methods)
 {
+    methods.push_back(method<menu_state>("_menu", "_menu($self)\n--\n\nКонтекстное меню и тултип окна для тестов."));
     methods.push_back(method<model>("_model", "_model($self, n)\n--\n\nМодель узла для тестов."));
     methods.push_back(method<child>("_child", "_child($self, n, i)\n--\n\nДочерний узел для тестов."));
     methods.push_back(method<change>("_change", "_change($self, n, value)\n--\n\nВызывает колбэк изменения узла."));

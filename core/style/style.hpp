@@ -19,6 +19,15 @@ struct Color {
             (rgba & 0xFF) / 255.0f };
     }
     static constexpr Color from_rgb8(std::uint32_t rgb) { return from_rgba8((rgb << 8) | 0xFF); }
+    // 0xRRGGBBAA, each channel clamped to 0..1 and rounded to a byte.
+    std::uint32_t to_rgba8() const
+    {
+        auto byte = [](float channel) {
+            float clamped = channel > 0 ? (channel < 1 ? channel : 1.0f) : 0.0f; // NaN gives 0
+            return static_cast<std::uint32_t>(clamped * 255.0f + 0.5f);
+        };
+        return (byte(r) << 24) | (byte(g) << 16) | (byte(b) << 8) | byte(a);
+    }
 
     friend bool operator==(Color const&, Color const&) = default;
 };
