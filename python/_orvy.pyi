@@ -425,6 +425,47 @@ class W:
         """Регистрирует горячую клавишу окна; молчит при фокусе в поле ввода."""
     def keys(self, node: N, f: Callable[[int], Any]) -> None:
         """Реакция поля ввода на клавиши: `cb(1)` — Enter, `cb(0)` — Esc."""
+    def tre_cell(self, node: N, index: int, col: int) -> Tuple[float, float, float, float]:
+        """Прямоугольник ячейки в координатах окна: `(x, y, w, h)`."""
+    def tip(self, n: N, text: str) -> None:
+        """Задаёт всплывающую подсказку узла."""
+    def tip_style(self, *, radius: float = 6.0, pad_x: float = 12.0, pad_y: float = 5.0) -> None:
+        """Оформление тултипа: радиус и отступы вокруг текста."""
+    def brdln(self, node: N, col: Optional[str] = None, *, w: float = 1.0) -> None:
+        """Обводка узла: цвет `#RRGGBB`/`#RRGGBBAA` и толщина в пикселях."""
+    def acc_open(self, node: N, on: bool = True) -> None:
+        """Открывает или сворачивает секцию аккордеона из кода."""
+    def cv_region(self, node: N, x1: float, y1: float, x2: float, y2: float) -> None:
+        """Задаёт виртуальную область прокрутки области рисования."""
+    def cv_view(self, node: N, x: float, y: float) -> None:
+        """Прокручивает область рисования к точке содержимого."""
+    def pop_at(self, node: N, x: float, y: float, w: float = 0.0, h: float = 0.0) -> None:
+        """Показывает слой в прямоугольнике окна; ноль — оставить размер."""
+    def pop_off(self, node: N) -> None:
+        """Прячет слой; `on_close` при этом не вызывается."""
+    def cols(self, node: N, *, widths: Optional[Sequence[float]] = None, mins: Optional[Sequence[float]] = None,
+             head: Optional[float] = None, resize: Optional[bool] = None,
+             on_cols: Optional[Callable[[List[float]], Any]] = None) -> None:
+        """Ширины, минимумы и высота шапки таблицы или дерева."""
+    def lst_sel(self, node: N, indexes: Sequence[int]) -> None:
+        """Задаёт выделенные пункты списка; первый становится текущим."""
+    def tre_sel(self, node: N, indexes: Sequence[int]) -> None:
+        """Задаёт выделенные строки дерева; первая становится текущей."""
+    def tre_see(self, node: N, index: int) -> None:
+        """Прокручивает дерево к строке, раскрывая её предков."""
+    def tre_open(self, node: N, indexes: Sequence[int] = ..., *, on: bool = True) -> None:
+        """Раскрывает или сворачивает поддеревья; пустой список — всё дерево."""
+    def tbl_see(self, node: N, row: int) -> None:
+        """Прокручивает таблицу к строке."""
+    def wheel(self, node: N, f: Callable[[float, float, float], Any]) -> None:
+        """Колесо над узлом: `f(дельта, x, y)`; узел перехватывает событие."""
+    def rmb(self, node: N, f: Callable[[float, float], Any]) -> None:
+        """Правый клик по узлу; `f(x, y)` в координатах окна."""
+    def menu(self, items: Sequence[str], *, on_select: Optional[Callable[[int], Any]] = None) -> None:
+        """Задаёт контекстное меню окна; `on_select(index)` по ПКМ."""
+    def popup(self, items: Sequence[str], x: float, y: float, *,
+              on_select: Optional[Callable[[int], Any]] = None) -> None:
+        """Открывает меню в точке окна; пустой список закрывает его."""
     def dlg(self) -> Dlg:
         """Возвращает контроллер диалогов."""
     def nt(self) -> Note:

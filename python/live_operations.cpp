@@ -136,7 +136,7 @@ PyObject* cols(MethodCall& c)
     if (resize)
         tree.enqueue_request({ .node = node, .a = *resize ? 1.0f : 0.0f, .kind = RequestKind::ResizableColumns });
     if (c.given("on_cols"))
-        tree.register_event(node, UiEvent::ColumnsChanged, event_columns(Push::make(c.window(), c.object("on_cols"))));
+        tree.register_event(node, UiEvent::ColumnsChanged, event_columns(Push::make(c.window(), c.object("on_cols")), node));
     Py_RETURN_NONE;
 }
 
