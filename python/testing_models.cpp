@@ -183,10 +183,12 @@ PyObject* model(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssi
         Color color = *style.border_color;
         fields.set("outline", std::vector<float> { color.r, color.g, color.b, color.a, style.border_width.value_or(0) });
     }
-    fields.set("popup", tree.popup_layer == *node);
+    if (tree.popup_layer == *node)
+        fields.set("popup", true);
     if (auto found = tree.header_heights.find(*node); found != tree.header_heights.end())
         fields.set("header", double(found->second));
-    fields.set("resizable", tree.resizable_columns_set.contains(*node));
+    if (tree.resizable_columns_set.contains(*node))
+        fields.set("resizable", true);
     return fields.dict.release();
 }
 

@@ -106,11 +106,11 @@ def test_columns_layers_canvas_view_accordion_and_outline():
     assert table_model["widths"] == [120, 0, 80]
     assert table_model["minimums"] == [50, 60, 70]
     assert table_model["header"] == 48 and table_model["resizable"]
-    assert not table_after["resizable"]
+    assert "resizable" not in table_after
     r, g, b, a, width = outlined["outline"]
     assert (round(r * 255), g, b, round(a * 255), width) == (255, 0, 0, 128, 2)
     assert "outline" not in plain
-    assert shown["popup"] and not hidden["popup"]
+    assert shown["popup"] and "popup" not in hidden
     assert canvas_model["view"] == [300, 200]
     assert opened["open"]
 
