@@ -110,10 +110,11 @@ PyObject* window_new(PyTypeObject* type, PyObject* args, PyObject* kwargs)
 PyObject* start(WindowCall& call, bool run_loop)
 {
     WindowState& state = call.state();
-    if (state.is_running()) {
+    if (state.started) {
         PyErr_SetString(PyExc_RuntimeError, "окно уже запущено");
         return nullptr;
     }
+    state.started = true;
     state.phase = Phase::Running;
     std::shared_ptr<WindowState> keep = call.object->state;
     // Callbacks may use the W object again while the loop runs.

@@ -90,6 +90,9 @@ struct WindowState {
     Tree tree;
     std::vector<NodeId> context_stack;
     Phase phase = Phase::Configuring;
+    // Set by the first go() or show() for good: build() lends the tree back
+    // in the configuring phase, but the window stays started.
+    bool started = false;
     WindowSettings settings;
     FrameDecoration frame;
     Text font_family = u"Segoe UI";
