@@ -141,9 +141,14 @@ public:
     void file_drop(NativeWindow& window, std::vector<std::string> const& paths, PointF point);
     void run_file_dialogs(NativeWindow& window);
 
+    // A tick or paint that arrives while one of them is still running
+    // (a callback of it runs a nested loop) is skipped: the frame update
+    // and painting are not re-entrant. Loops leave such a window out until
+    // it is free again; its repaint stays pending.
     void tick(NativeWindow& window);
     void wake(NativeWindow& window);
     void paint(NativeWindow& window, Canvas& canvas);
+    bool is_in_frame() const { return m_in_frame; }
     void resize(NativeWindow& window, ClientSize size);
     // Runs the close hook once; the backend then releases the owner of a
     // modal window and ends the loop when this was the main window.
@@ -159,6 +164,7 @@ private:
     std::unique_ptr<WindowHandlers> m_handlers;
     WindowHooks m_hooks;
     FrameTimer m_timer;
+    bool m_in_frame = false;
 };
 
 struct WindowCreation {
@@ -177,8 +183,10 @@ public:
     virtual WindowCreation create_window(WindowOptions const& options, WindowHooks hooks,
         std::unique_ptr<WindowHandlers> handlers) = 0;
     virtual NativeWindow* find(WindowId id) = 0;
-    // Serves every window of the thread until the main window is destroyed.
-    // Sub-windows closing leave it running.
+    // Serves every window of the thread until the given window is destroyed.
+    // Other windows closing leave it running. Loops nest: run() called from
+    // a callback serves all windows until its own window is gone, then
+    // returns to the loop it was called from.
     virtual void run(WindowId main_window) = 0;
 
     // Size of the primary screen in pixels.

@@ -79,9 +79,31 @@ void WindowProcedure::run_file_dialogs(NativeWindow& window)
     window.invalidate();
 }
 
+namespace {
+
+// Marks the procedure as inside a tick or paint for the scope.
+class FrameScope {
+public:
+    explicit FrameScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FrameScope() { m_flag = false; }
+    FrameScope(FrameScope const&) = delete;
+    FrameScope& operator=(FrameScope const&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+}
+
 void WindowProcedure::tick(NativeWindow& window)
 {
-    bool changed = m_handlers->frame_update();
+    if (m_in_frame)
+        return;
+    bool changed = false;
+    {
+        FrameScope scope(m_in_frame);
+        changed = m_handlers->frame_update();
+    }
     FrameTimer::TickResult result = m_timer.tick(changed, m_handlers->has_app_timers());
     repaint_if(window, result.repaint);
     if (result.stop)
@@ -97,7 +119,14 @@ void WindowProcedure::wake(NativeWindow& window)
 
 void WindowProcedure::paint(NativeWindow& window, Canvas& canvas)
 {
-    m_handlers->paint(canvas);
+    if (m_in_frame) {
+        window.invalidate();
+        return;
+    }
+    {
+        FrameScope scope(m_in_frame);
+        m_handlers->paint(canvas);
+    }
     if (m_timer.paint())
         window.start_frame_timer();
 }

@@ -309,21 +309,21 @@ void SdlHost::deliver_dialog_answers()
 
 void SdlHost::run(WindowId main_window)
 {
-    if (!window(main_window))
-        return;
-    m_main = main_window;
-    m_main_destroyed = false;
-    while (!m_main_destroyed)
+    while (window(main_window))
         serve_once(std::chrono::milliseconds::max());
-    m_main = 0;
 }
 
 void SdlHost::serve_once(std::chrono::milliseconds longest_wait)
 {
     using Clock = SdlWindow::Clock;
+    ++m_serving;
     auto now = Clock::now();
     auto wait = longest_wait;
     for (auto const& [id, native] : m_windows) {
+        // A window inside its own tick or paint (a nested loop runs from
+        // there) cannot take another one until the outer loop gets back to it.
+        if (native->procedure().is_in_frame())
+            continue;
         if (native->needs_paint())
             wait = std::chrono::milliseconds::zero();
         else if (native->timer_running())
@@ -354,9 +354,12 @@ void SdlHost::serve_once(std::chrono::milliseconds longest_wait)
     }
     for (WindowId id : ids) {
         SdlWindow* native = window(id);
-        if (native && native->needs_paint())
+        if (native && native->needs_paint() && !native->procedure().is_in_frame())
             native->paint();
     }
+    // Only the outermost round knows that no window's code is on the stack.
+    if (--m_serving == 0)
+        m_retired.clear();
 }
 
 void SdlHost::destroy(WindowId id)
@@ -376,10 +379,15 @@ void SdlHost::destroy(WindowId id)
         m_dialogs->cancel_window(id);
     // Pass 3: the close hook, which may run Python and touch other windows.
     native->procedure().destroy();
-    // Pass 4: the main window going ends the loop.
-    if (id == m_main)
-        m_main_destroyed = true;
-    m_windows.erase(id);
+    // Pass 4: the window goes, which ends its loop. Inside a nested loop
+    // the window's own tick or paint may be further up the stack, so it is
+    // hidden and kept until the outermost round ends.
+    auto found = m_windows.find(id);
+    if (m_serving > 1) {
+        SDL_HideWindow(found->second->sdl());
+        m_retired.push_back(std::move(found->second));
+    }
+    m_windows.erase(found);
 }
 
 void SdlHost::raise_modal_child(WindowId owner)

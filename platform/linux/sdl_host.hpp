@@ -10,6 +10,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include <SDL.h>
 
@@ -151,8 +152,9 @@ private:
     bool m_video = false;
     Uint32 m_user_event = 0;
     std::map<WindowId, std::unique_ptr<SdlWindow>> m_windows;
-    WindowId m_main = 0;
-    bool m_main_destroyed = false;
+    // Windows destroyed inside a nested loop, kept until no code of theirs can be running.
+    std::vector<std::unique_ptr<SdlWindow>> m_retired;
+    int m_serving = 0; // nesting depth of serve_once
     SDL_Cursor* m_cursors[3] = {};
     CursorKind m_cursor = CursorKind::Arrow;
     std::unique_ptr<detail::FileDialogService> m_dialogs;
