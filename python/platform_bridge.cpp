@@ -20,7 +20,7 @@ bool open_push_window(std::shared_ptr<WindowState> const& window, PushLifetime, 
     return open_native_window(window, false);
 }
 
-void close_native_window(WindowState& window) { window.post->mark_closed(); }
+void close_native_window(WindowState& window) { PostQueue::process().close(*window.post); }
 
 PointF native_client_size(WindowState&) { return {}; }
 

@@ -83,7 +83,7 @@ WindowHooks native_hooks(std::shared_ptr<WindowState> const& state)
     hooks.on_close = [weak, on_close = std::move(on_close)] {
         if (auto window = weak.lock()) {
             window->native = 0;
-            window->post->mark_closed();
+            PostQueue::process().close(*window->post);
         }
         if (on_close)
             (*on_close)();
@@ -222,7 +222,7 @@ bool open_push_window(std::shared_ptr<WindowState> const& window, PushLifetime l
 
 void close_native_window(WindowState& window)
 {
-    window.post->mark_closed();
+    PostQueue::process().close(*window.post);
     if (NativeWindow* native = live_window(window))
         native->request_close();
     window.native = 0;

@@ -5,6 +5,7 @@
 //     W._probe(f) -> int         # the positional-parameter count of f
 //     W._options() -> dict       # the window's options and frame decoration
 //     W._post_wakeups() -> int   # wake-ups sent by the window's Post objects
+//     W._post_backlog() -> (int, int)  # posted calls queued for the window, and their bound
 //     W._frames() -> int         # frames painted (and presented) so far
 //     W._effects() -> (tint, accent state, gradient, drag smooth)
 //     W._rows() -> [(qualified name, text signature), ...]  # the declared method rows
@@ -126,6 +127,17 @@ PyObject* post_wakeups(PyObject* self, PyTypeObject* cls, PyObject* const* args,
     return PyLong_FromUnsignedLongLong(call->state().post_wakeups->load());
 }
 
+PyObject* post_backlog(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+{
+    static ArgSpec const spec { "W._post_backlog", {}, 0, 0 };
+    Args<1> a;
+    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
+    if (!call)
+        return nullptr;
+    std::size_t queued = PostQueue::process().backlog(*call->state().post);
+    return Py_BuildValue("(nn)", static_cast<Py_ssize_t>(queued), static_cast<Py_ssize_t>(PostQueue::backlog_limit));
+}
+
 PyObject* frames(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
 {
     static ArgSpec const spec { "W._frames", {}, 0, 0 };
@@ -193,6 +205,7 @@ void add_methods(MethodList& methods)
         method<frames>("_frames", "_frames($self)\n--\n\nЧисло нарисованных кадров."),
         method<effects>("_effects", "_effects($self)\n--\n\nТонировка, фон и гашение размытия окна."),
         method<post_wakeups>("_post_wakeups", "_post_wakeups($self)\n--\n\nЧисло пробуждений окна от Post."),
+        method<post_backlog>("_post_backlog", "_post_backlog($self)\n--\n\nОчередь вызовов Post и её предел."),
     });
 }
 

@@ -3,6 +3,14 @@
 //     W.after(ms, f) -> int     # one-shot timer
 //     W.cancel(tid)             # harmless for unknown or repeated ids
 //     W.post() -> Post          # p = w.post(); p(f) from any thread runs f on the UI thread
+//
+// Backlog policy: a window queues at most PostQueue::backlog_limit posted
+// calls. p(f) on another thread waits (without the interpreter lock) while
+// the backlog is full, so a producer that outruns the UI runs at the UI's
+// pace and no call is lost; on the UI thread p(f) never waits. Each frame
+// tick runs posted calls for at most PostQueue::frame_budget, so timers,
+// input and painting keep their turn. Calls still queued when the window
+// closes are dropped, like posts made after it.
 #include "python/controllers.hpp"
 #include "python/invoke.hpp"
 #include "python/platform_bridge.hpp"
@@ -61,21 +69,21 @@ PyObject* cancel(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ss
     Py_RETURN_NONE;
 }
 
-// Runs the calls posted for this window, in order, then refreshes its
-// bindings once; the frame hook of a window that handed out a Post.
-bool drain_posted(PostTarget& target, std::weak_ptr<WindowState> const& window)
+// Runs the calls posted for this window, in order and within the frame's
+// budget, then refreshes its bindings once; the frame hook of a window that
+// handed out a Post. Calls left over keep the frame timer running.
+bool serve_posted(PostTarget& target, std::weak_ptr<WindowState> const& window)
 {
-    std::vector<PostedCall> calls = PostQueue::process().drain(target);
-    if (calls.empty())
+    if (PostQueue::process().backlog(target) == 0)
         return false;
     PyGILState_STATE gil = PyGILState_Ensure();
-    for (PostedCall& call : calls)
-        call();
-    if (auto state = window.lock())
-        refresh_bindings(*state);
-    calls.clear(); // the callables are released under the lock
+    PostQueue::Served served = PostQueue::process().serve(target);
+    if (served.ran > 0) {
+        if (auto state = window.lock())
+            refresh_bindings(*state);
+    }
     PyGILState_Release(gil);
-    return true;
+    return served.ran > 0 || served.more;
 }
 
 PyObject* post(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
@@ -87,13 +95,23 @@ PyObject* post(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssiz
         return nullptr;
     auto target = call->state().post;
     std::weak_ptr<WindowState> window = call->object->state;
-    call->tree().frame_hook = [target, window](Tree&) { return drain_posted(*target, window); };
+    call->tree().frame_hook = [target, window](Tree&) { return serve_posted(*target, window); };
     auto* object = create_object<PostObject>(call->module->post_type);
     if (!object)
         return nullptr;
     object->target = std::move(target);
     return reinterpret_cast<PyObject*>(object);
 }
+
+// Releases the interpreter lock while a poster waits for room.
+class ReleasedInterpreter final : public PostWait {
+public:
+    void release() override { m_saved = PyEval_SaveThread(); }
+    void reacquire() override { PyEval_RestoreThread(m_saved); }
+
+private:
+    PyThreadState* m_saved = nullptr;
+};
 
 // p(f): any thread, with the interpreter lock held as for every Python call.
 // The call runs without its own refresh: the drain refreshes once per batch.
@@ -104,8 +122,12 @@ PyObject* post_call(PyObject* self, PyObject* args, PyObject* kwargs)
     if (!parse_tuple_args(spec, args, kwargs, values))
         return nullptr;
     PostTarget& target = *reinterpret_cast<PostObject*>(self)->target;
-    if (target.is_alive())
-        PostQueue::process().post(target, [f = PyCallable(values[0], {})] { f(); });
+    if (target.is_alive()) {
+        // A full backlog makes this thread wait; the UI thread needs the
+        // interpreter lock meanwhile to run the calls that make room.
+        ReleasedInterpreter released;
+        PostQueue::process().post(target, [f = PyCallable(values[0], {})] { f(); }, &released);
+    }
     Py_RETURN_NONE;
 }
 

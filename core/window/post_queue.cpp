@@ -1,9 +1,18 @@
-// PostQueue: one lock around one list; wake-ups coalesced by a flag per window.
+// PostQueue: one lock around the windows' call lists; wake-ups coalesced by a
+// flag per window; posters wait for room; calls run within a frame budget.
 #include "core/window/post_queue.hpp"
 
 #include <algorithm>
 
 namespace orvy {
+
+namespace {
+
+// Calls are moved out of the shared list in small batches, so the lock is
+// held briefly and a batch cut short by the budget is cheap to put back.
+constexpr std::size_t batch_size = 64;
+
+}
 
 PostQueue& PostQueue::process()
 {
@@ -15,16 +24,40 @@ void PostQueue::attach(PostTarget& target, std::shared_ptr<Waker> waker)
 {
     std::lock_guard guard(m_lock);
     target.m_waker = std::move(waker);
+    target.m_ui_thread = std::this_thread::get_id();
 }
 
-bool PostQueue::post(PostTarget& target, PostedCall call)
+bool PostQueue::must_wait(PostTarget const& target) const
+{
+    return target.is_alive() && target.m_waker && target.m_calls.size() >= backlog_limit
+        && target.m_ui_thread != std::this_thread::get_id();
+}
+
+bool PostQueue::post(PostTarget& target, PostedCall call, PostWait* wait)
 {
     if (!target.is_alive())
         return false;
     std::shared_ptr<Waker> waker;
     {
-        std::lock_guard guard(m_lock);
-        m_calls.emplace_back(target.key(), std::move(call));
+        std::unique_lock lock(m_lock);
+        while (must_wait(target)) {
+            // The wait lock is not held while the caller's own lock is
+            // released or taken back, so the two are never held in the
+            // opposite order of the UI thread's.
+            lock.unlock();
+            if (wait)
+                wait->release();
+            {
+                std::unique_lock waiting(m_lock);
+                m_room.wait(waiting, [&] { return !must_wait(target); });
+            }
+            if (wait)
+                wait->reacquire();
+            lock.lock();
+        }
+        if (!target.is_alive())
+            return false;
+        target.m_calls.push_back(std::move(call));
         waker = target.m_waker;
     }
     // Waking happens outside the lock: the backend's wake may itself lock.
@@ -33,19 +66,71 @@ bool PostQueue::post(PostTarget& target, PostedCall call)
     return true;
 }
 
-std::vector<PostedCall> PostQueue::drain(PostTarget& target)
+PostQueue::Served PostQueue::serve(PostTarget& target, std::chrono::nanoseconds budget, Now const& now)
 {
-    // Cleared before taking, so a post racing with the drain either lands
-    // in this batch or wakes the window again.
+    auto clock = [&] { return now ? now() : std::chrono::steady_clock::now(); };
+    // Cleared before taking, so a post racing with the serve either lands
+    // in this round or wakes the window again.
     target.m_pending.store(false, std::memory_order_release);
-    std::vector<PostedCall> taken;
+    Served served;
+    Instant deadline = clock() + budget;
+    std::vector<PostedCall> batch;
+    while (target.is_alive()) {
+        {
+            std::lock_guard guard(m_lock);
+            std::size_t count = std::min(batch_size, target.m_calls.size());
+            for (std::size_t i = 0; i < count; ++i) {
+                batch.push_back(std::move(target.m_calls.front()));
+                target.m_calls.pop_front();
+            }
+        }
+        if (batch.empty())
+            return served;
+        m_room.notify_all();
+        std::size_t next = 0;
+        while (next < batch.size() && target.is_alive()) {
+            batch[next++]();
+            ++served.ran;
+            if (clock() >= deadline)
+                break;
+        }
+        if (next < batch.size() && target.is_alive()) {
+            // Out of time: what is left of the batch goes back to the front.
+            std::lock_guard guard(m_lock);
+            for (std::size_t i = batch.size(); i-- > next;)
+                target.m_calls.push_front(std::move(batch[i]));
+            served.more = true;
+            return served;
+        }
+        batch.clear();
+        if (clock() >= deadline) {
+            std::lock_guard guard(m_lock);
+            served.more = !target.m_calls.empty();
+            return served;
+        }
+    }
+    // The window closed while its calls ran: the rest are dropped.
+    batch.clear();
+    close(target);
+    return served;
+}
+
+void PostQueue::close(PostTarget& target)
+{
+    target.m_alive.store(false, std::memory_order_release);
+    std::deque<PostedCall> dropped;
+    {
+        std::lock_guard guard(m_lock);
+        dropped.swap(target.m_calls);
+    }
+    m_room.notify_all();
+    // `dropped` releases the calls here, outside the lock.
+}
+
+std::size_t PostQueue::backlog(PostTarget& target)
+{
     std::lock_guard guard(m_lock);
-    auto keep = std::stable_partition(m_calls.begin(), m_calls.end(),
-        [&](auto const& entry) { return entry.first != target.key(); });
-    for (auto moved = keep; moved != m_calls.end(); ++moved)
-        taken.push_back(std::move(moved->second));
-    m_calls.erase(keep, m_calls.end());
-    return taken;
+    return target.m_calls.size();
 }
 
 }
