@@ -102,7 +102,7 @@ std::optional<FitPlacement> fit_image(float bitmap_width, float bitmap_height, R
 Bitmap const* ImageCache::find(std::string_view source) const
 {
     auto found = m_entries.find(source);
-    return found == m_entries.end() ? nullptr : found->second.get();
+    return found == m_entries.end() ? nullptr : found->second.bitmap.get();
 }
 
 bool ImageCache::has_tried(std::string_view source) const { return m_entries.find(source) != m_entries.end(); }
@@ -110,10 +110,13 @@ bool ImageCache::has_tried(std::string_view source) const { return m_entries.fin
 std::size_t ImageCache::load(std::span<std::string const> sources, ImageDecoder& decoder,
     MemoryImageLookup const& memory_images)
 {
+    ++m_load;
     std::size_t loaded = 0;
     for (std::string const& source : sources) {
-        if (has_tried(source))
+        if (auto found = m_entries.find(source); found != m_entries.end()) {
+            found->second.used = m_load;
             continue;
+        }
         ImageSource parsed = parse_image_source(source);
         std::optional<Bitmap> bitmap;
         if (parsed.in_memory) {
@@ -122,19 +125,41 @@ std::size_t ImageCache::load(std::span<std::string const> sources, ImageDecoder&
         } else {
             bitmap = decoder.decode_file(parsed.name, parsed.frame);
         }
-        std::unique_ptr<Bitmap const> entry;
+        Entry entry { nullptr, m_load };
         if (bitmap && !bitmap->is_empty()) {
-            entry = std::make_unique<Bitmap const>(std::move(*bitmap));
+            m_bytes += bitmap->pixels.size();
+            entry.bitmap = std::make_unique<Bitmap const>(std::move(*bitmap));
             ++loaded;
         }
         m_entries.emplace(source, std::move(entry));
     }
+    trim();
     return loaded;
+}
+
+void ImageCache::trim()
+{
+    // Failures out of use are forgotten: a source used again is tried again.
+    std::erase_if(m_entries, [&](auto const& entry) { return !entry.second.bitmap && entry.second.used != m_load; });
+    if (m_bytes <= m_byte_limit)
+        return;
+    std::vector<decltype(m_entries)::iterator> idle;
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+        if (it->second.used != m_load)
+            idle.push_back(it);
+    }
+    std::sort(idle.begin(), idle.end(), [](auto a, auto b) { return a->second.used < b->second.used; });
+    for (auto it : idle) {
+        if (m_bytes <= m_byte_limit)
+            break;
+        m_bytes -= it->second.bitmap->pixels.size();
+        m_entries.erase(it);
+    }
 }
 
 void ImageCache::forget_failures()
 {
-    std::erase_if(m_entries, [](auto const& entry) { return entry.second == nullptr; });
+    std::erase_if(m_entries, [](auto const& entry) { return entry.second.bitmap == nullptr; });
 }
 
 }

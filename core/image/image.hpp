@@ -93,30 +93,52 @@ std::optional<FitPlacement> fit_image(float bitmap_width, float bitmap_height, R
 
 using MemoryImageLookup = Callback<std::span<std::uint8_t const>(std::string_view key)>;
 
-// Bitmaps of one window by source text, each decoded once. A source that
-// failed is remembered as failed, so a broken file is not read every frame,
-// until forget_failures().
+// Bitmaps of one window by source text, each decoded once while it stays
+// cached. The cache is bounded by decoded bytes: each load drops the bitmaps
+// the tree no longer uses, least recently used first, until the rest fit.
+// Sources in use are kept whatever their size, since every frame draws them.
+// A source that failed is remembered as failed while it is in use, so a
+// broken file is not read again, until forget_failures().
 class ImageCache {
 public:
+    static constexpr std::size_t default_byte_limit = std::size_t { 64 } << 20;
+
+    explicit ImageCache(std::size_t byte_limit = default_byte_limit) : m_byte_limit(byte_limit) { }
+
     // The bitmap of a loaded source; null when it is not loaded or failed.
     Bitmap const* find(std::string_view source) const;
     bool has_tried(std::string_view source) const;
 
-    // Decodes the sources not tried yet; returns how many loaded.
+    // `sources` are all the sources in use: decodes those not tried yet,
+    // then trims the cache to its bound. Returns how many loaded.
     std::size_t load(std::span<std::string const> sources, ImageDecoder& decoder,
         MemoryImageLookup const& memory_images);
 
     void forget_failures();
-    void clear() { m_entries.clear(); }
+    void clear()
+    {
+        m_entries.clear();
+        m_bytes = 0;
+    }
     std::size_t size() const { return m_entries.size(); }
+    // Decoded bytes held.
+    std::size_t bytes() const { return m_bytes; }
 
 private:
     struct StringHash {
         using is_transparent = void;
         std::size_t operator()(std::string_view text) const { return std::hash<std::string_view> {}(text); }
     };
-    // A null bitmap marks a failed source.
-    std::unordered_map<std::string, std::unique_ptr<Bitmap const>, StringHash, std::equal_to<>> m_entries;
+    struct Entry {
+        std::unique_ptr<Bitmap const> bitmap; // null marks a failed source
+        std::uint64_t used = 0;               // the last load that found it in use
+    };
+    void trim();
+
+    std::size_t m_byte_limit;
+    std::size_t m_bytes = 0;
+    std::uint64_t m_load = 0;
+    std::unordered_map<std::string, Entry, StringHash, std::equal_to<>> m_entries;
 };
 
 }

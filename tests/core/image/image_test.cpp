@@ -134,3 +134,72 @@ TEST(DecodeLimits, refuse_empty_and_oversized_pictures)
     EXPECT_FALSE(limits.allows(100000, 1));
     EXPECT_FALSE(limits.allows(0, 10));
 }
+
+namespace {
+
+// Decodes any bytes into a square bitmap of `side` pixels.
+class SizedDecoder final : public ImageDecoder {
+public:
+    explicit SizedDecoder(std::int32_t side) : m_side(side) { }
+    std::optional<Bitmap> decode(std::span<std::uint8_t const>, std::uint32_t) override
+    {
+        ++decodes;
+        return Bitmap { m_side, m_side, std::vector<std::uint8_t>(static_cast<std::size_t>(m_side * m_side * 4)) };
+    }
+    std::uint32_t frame_count(std::span<std::uint8_t const>) override { return 1; }
+
+    int decodes = 0;
+
+private:
+    std::int32_t m_side;
+};
+
+std::vector<std::string> memory_sources(std::initializer_list<int> numbers)
+{
+    std::vector<std::string> sources;
+    for (int n : numbers)
+        sources.push_back("mem:" + std::to_string(n));
+    return sources;
+}
+
+MemoryImageLookup any_bytes()
+{
+    static std::uint8_t const byte = 0;
+    return [](std::string_view) { return std::span<std::uint8_t const>(&byte, 1); };
+}
+
+}
+
+TEST(ImageCache, images_shown_in_turn_stay_within_the_byte_bound)
+{
+    SizedDecoder decoder(100); // 40 000 bytes a bitmap
+    ImageCache cache(100000);
+    for (int i = 0; i < 60; ++i) {
+        cache.load(memory_sources({ i }), decoder, any_bytes());
+        EXPECT_LE(cache.bytes(), 100000u);
+        ASSERT_NE(cache.find("mem:" + std::to_string(i)), nullptr);
+    }
+    EXPECT_EQ(cache.size(), 2u);
+    EXPECT_EQ(decoder.decodes, 60);
+}
+
+TEST(ImageCache, sources_in_use_are_kept_over_the_bound_and_the_least_recently_used_go_first)
+{
+    SizedDecoder decoder(100);
+    ImageCache cache(100000);
+    cache.load(memory_sources({ 0, 1, 2, 3, 4 }), decoder, any_bytes());
+    EXPECT_EQ(cache.size(), 5u);
+    EXPECT_EQ(cache.bytes(), 200000u);
+    cache.load(memory_sources({ 0 }), decoder, any_bytes());
+    EXPECT_EQ(cache.bytes(), 80000u);
+    EXPECT_NE(cache.find("mem:0"), nullptr);
+
+    cache.clear();
+    for (int i : { 1, 2, 1, 3 })
+        cache.load(memory_sources({ i }), decoder, any_bytes());
+    // 2 was used longer ago than 1, so 2 made room for 3; 1 was not decoded again.
+    EXPECT_NE(cache.find("mem:1"), nullptr);
+    EXPECT_EQ(cache.find("mem:2"), nullptr);
+    EXPECT_NE(cache.find("mem:3"), nullptr);
+    EXPECT_EQ(decoder.decodes, 5 + 3);
+}
