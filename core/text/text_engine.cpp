@@ -56,6 +56,24 @@ TextFormatKey text_format_key(TextRole role, std::uint16_t family, float base_si
     return { family, base_size * 1.2f, semibold_weight, TextAlign::Center, ParagraphAlign::Center, WordWrap::NoWrap };
 }
 
+std::vector<std::uint32_t> long_word_breaks(std::span<float const> advances, std::span<CharacterBreak const> breaks,
+    float width)
+{
+    std::vector<std::uint32_t> added;
+    double piece = 0; // width since the last break opportunity
+    for (std::size_t i = 0; i < advances.size(); ++i) {
+        CharacterBreak here = i < breaks.size() ? breaks[i] : CharacterBreak {};
+        if (here.may_break)
+            piece = 0;
+        else if (piece > 0 && piece + advances[i] > width && here.may_cut) {
+            added.push_back(static_cast<std::uint32_t>(i));
+            piece = 0;
+        }
+        piece += advances[i];
+    }
+    return added;
+}
+
 TextFormat::TextFormat(TextFormatKey key, std::string family_name)
     : m_key(key)
     , m_family_name(std::move(family_name))
@@ -196,6 +214,30 @@ std::vector<RectF> TextEngine::selection_rects(std::u16string_view text, TextFor
     return laid->range_rects(start, end);
 }
 
+namespace {
+
+// Backends may count lengths in integer units (Pango: 1/1024 px in an int,
+// which overflows past about two million pixels), so a text that could
+// reach that is measured in pieces that cannot, whose widths are summed.
+constexpr float measure_piece_width = 500000.0f;
+constexpr float widest_unit_in_em = 4.0f; // no UTF-16 unit advances further
+
+bool is_line_break(char16_t c) { return c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029; }
+
+// Whether a line may be cut before unit i without splitting a character or
+// a cluster: not before a low surrogate, a combining mark, a joiner or a
+// variation selector, and not after a joiner.
+bool can_cut_before(std::u16string_view line, std::size_t i)
+{
+    char16_t c = line[i];
+    bool joins = (c >= 0xDC00 && c < 0xE000) || (c >= 0x0300 && c < 0x0370) || (c >= 0x1AB0 && c < 0x1B00)
+        || (c >= 0x1DC0 && c < 0x1E00) || (c >= 0x20D0 && c < 0x2100) || (c >= 0xFE00 && c < 0xFE10)
+        || (c >= 0xFE20 && c < 0xFE30) || c == 0x200C || c == 0x200D;
+    return !joins && line[i - 1] != 0x200D;
+}
+
+}
+
 TextSize TextEngine::measure(std::u16string_view text, float size, std::string_view family)
 {
     TextFormatKey key { 0, clamp_or_low(size, 1.0f, largest_font_size), normal_weight, TextAlign::Leading,
@@ -203,13 +245,75 @@ TextSize TextEngine::measure(std::u16string_view text, float size, std::string_v
     std::shared_ptr<TextFormat const> made = create_format(key, std::string(family));
     if (!made)
         return {};
-    auto laid = create_layout(text, made, TextSize { 1000000.0f, 1000000.0f });
-    if (!laid)
-        return {};
-    TextSize result = laid->size();
-    if (text.empty())
-        result.width = 0;
-    return result;
+    bool failed = false;
+    auto measure_piece = [&](std::u16string_view piece) {
+        auto laid = create_layout(piece, made, TextSize { 1000000.0f, 1000000.0f });
+        if (!laid) {
+            failed = true;
+            return TextSize {};
+        }
+        TextSize result = laid->size();
+        if (piece.empty())
+            result.width = 0;
+        return result;
+    };
+    auto piece_units = static_cast<std::size_t>(std::max(1.0f, measure_piece_width / (widest_unit_in_em * key.size)));
+    if (text.size() <= piece_units)
+        return measure_piece(text);
+
+    // Lines are measured in groups of whole lines that fit in a piece; a
+    // longer line alone, cut into pieces whose widths add up.
+    TextSize total;
+    auto add_lines = [&](TextSize lines) {
+        total.width = std::max(total.width, lines.width);
+        total.height += lines.height;
+    };
+    std::size_t group_start = 0, group_end = 0;
+    bool group_open = false;
+    auto flush_group = [&] {
+        if (group_open)
+            add_lines(measure_piece(text.substr(group_start, group_end - group_start)));
+        group_open = false;
+    };
+    std::size_t start = 0;
+    while (true) {
+        std::size_t end = start;
+        while (end < text.size() && !is_line_break(text[end]))
+            ++end;
+        if (end - start > piece_units) {
+            flush_group();
+            std::u16string_view line = text.substr(start, end - start);
+            TextSize long_line;
+            for (std::size_t from = 0; from < line.size();) {
+                std::size_t to = std::min(from + piece_units, line.size());
+                while (to < line.size() && to > from + 1 && !can_cut_before(line, to))
+                    --to;
+                TextSize piece = measure_piece(line.substr(from, to - from));
+                long_line.width += piece.width;
+                long_line.height = std::max(long_line.height, piece.height);
+                from = to;
+            }
+            add_lines(long_line);
+        } else if (group_open && end - group_start <= piece_units) {
+            group_end = end;
+        } else {
+            flush_group();
+            group_start = start;
+            group_end = end;
+            group_open = true;
+        }
+        if (end == text.size())
+            break;
+        start = end + (text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n' ? 2 : 1);
+        if (start == text.size()) {
+            // A final line break starts one more, empty line.
+            flush_group();
+            add_lines(measure_piece({}));
+            break;
+        }
+    }
+    flush_group();
+    return failed ? TextSize {} : total;
 }
 
 void TextEngine::clear_caches()

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -103,6 +104,20 @@ private:
     std::shared_ptr<TextFormat const> m_format;
     TextSize m_box;
 };
+
+// What a backend knows about the place before each character of a text.
+struct CharacterBreak {
+    bool may_break = false; // a line may break here (or must)
+    bool may_cut = true;    // a character or cluster does not continue here
+};
+
+// Where a word wider than `width` must be given extra break opportunities
+// so that no piece of it is wider: the indexes of the characters before
+// which to add one, in increasing order. Words that fit get none. Backends
+// whose own breaking of long words is slow lay such words out as ordinary
+// words this way; each advance is read once, so the cost is linear.
+std::vector<std::uint32_t> long_word_breaks(std::span<float const> advances, std::span<CharacterBreak const> breaks,
+    float width);
 
 using FamilyLookup = Callback<std::string(std::uint16_t family)>;
 

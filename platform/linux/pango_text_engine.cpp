@@ -13,6 +13,9 @@ namespace orvy::linux_platform {
 namespace {
 
 float from_pango(int units) { return static_cast<float>(units) / PANGO_SCALE; }
+
+// Texts up to this many units are too short for the cost of breaking long words to show.
+constexpr std::size_t long_text_units = 256;
 // Pango units are 1/1024 px in an int; boxes of a million pixels and more
 // are all "unbounded" to a layout, so they are cut to what an int holds.
 int to_pango(float pixels)
@@ -47,6 +50,8 @@ PangoTextLayout::PangoTextLayout(PangoContext* context, std::u16string_view text
     pango_layout_set_font_description(m_layout, static_cast<PangoTextFormat const&>(this->format()).description());
     pango_layout_set_text(m_layout, m_utf8.data(), static_cast<int>(m_utf8.size()));
     bool wrap = key.wrap == WordWrap::Wrap;
+    if (wrap && text.size() > long_text_units)
+        break_long_words(box.width);
     if (wrap) {
         pango_layout_set_width(m_layout, to_pango(box.width));
         pango_layout_set_wrap(m_layout, PANGO_WRAP_WORD_CHAR);
@@ -69,6 +74,67 @@ PangoTextLayout::PangoTextLayout(PangoContext* context, std::u16string_view text
         m_offset_y = (box.height - height) / 2;
     else if (key.paragraph == ParagraphAlign::Far)
         m_offset_y = box.height - height;
+}
+
+void PangoTextLayout::break_long_words(float width)
+{
+    // Pango breaks a word longer than the line in time quadratic in its
+    // length; ordinary word breaks are linear. So a long word gets zero-width
+    // spaces (break opportunities of their own) where a line is full, from
+    // the advances of one unwrapped layout. The text positions the layout
+    // answers in stay those of the original text.
+    int attribute_count = 0;
+    PangoLogAttr const* attributes = pango_layout_get_log_attrs_readonly(m_layout, &attribute_count);
+    auto characters = static_cast<std::size_t>(std::max(attribute_count - 1, 0));
+    std::vector<std::uint32_t> character_at_byte(m_utf8.size() + 1, 0);
+    std::vector<std::uint32_t> byte_of_character;
+    byte_of_character.reserve(characters + 1);
+    for (std::size_t byte = 0; byte < m_utf8.size();) {
+        auto length = static_cast<std::size_t>(g_utf8_skip[static_cast<unsigned char>(m_utf8[byte])]);
+        for (std::size_t k = 0; k < length && byte + k < m_utf8.size(); ++k)
+            character_at_byte[byte + k] = static_cast<std::uint32_t>(byte_of_character.size());
+        byte_of_character.push_back(static_cast<std::uint32_t>(byte));
+        byte += length;
+    }
+    if (byte_of_character.size() != characters)
+        return;
+    std::vector<float> advances(characters, 0.0f);
+    std::vector<CharacterBreak> breaks(characters);
+    for (std::size_t i = 0; i < characters; ++i)
+        breaks[i] = { attributes[i].is_line_break || attributes[i].is_mandatory_break, attributes[i].is_cursor_position != 0 };
+    PangoLayoutIter* iter = pango_layout_get_iter(m_layout);
+    do {
+        auto index = static_cast<std::size_t>(pango_layout_iter_get_index(iter));
+        PangoRectangle logical {};
+        pango_layout_iter_get_cluster_extents(iter, nullptr, &logical);
+        if (index < m_utf8.size())
+            advances[character_at_byte[index]] += from_pango(logical.width);
+    } while (pango_layout_iter_next_cluster(iter));
+    pango_layout_iter_free(iter);
+
+    std::vector<std::uint32_t> added = long_word_breaks(advances, breaks, width);
+    if (added.empty())
+        return;
+    constexpr std::string_view zero_width_space = "\u200B";
+    std::string broken;
+    broken.reserve(m_utf8.size() + added.size() * zero_width_space.size());
+    std::size_t copied = 0;
+    for (std::uint32_t character : added) {
+        std::size_t byte = byte_of_character[character];
+        broken.append(m_utf8, copied, byte - copied);
+        broken.append(zero_width_space);
+        copied = byte;
+    }
+    broken.append(m_utf8, copied, std::string::npos);
+    // Each unit's byte moves by the spaces inserted at or before it.
+    std::size_t passed = 0;
+    for (std::uint32_t& byte : m_byte_of_unit) {
+        while (passed < added.size() && byte_of_character[added[passed]] <= byte)
+            ++passed;
+        byte += static_cast<std::uint32_t>(passed * zero_width_space.size());
+    }
+    m_utf8 = std::move(broken);
+    pango_layout_set_text(m_layout, m_utf8.data(), static_cast<int>(m_utf8.size()));
 }
 
 PangoTextLayout::~PangoTextLayout() { g_object_unref(m_layout); }

@@ -35,6 +35,8 @@ public:
 
 private:
     std::uint32_t unit_at_byte(std::uint32_t byte) const;
+    // Gives words wider than `width` break opportunities where lines fill.
+    void break_long_words(float width);
 
     PangoLayout* m_layout;
     std::vector<std::uint32_t> m_byte_of_unit; // one per UTF-16 unit and one past the end; filled with m_utf8

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <pango/pangocairo.h>
 
 using namespace orvy;
@@ -127,4 +129,35 @@ TEST(CairoCanvas, fills_clip_and_text_land_where_asked)
             lit += at(x, y) != 0xFF000000u;
     EXPECT_GT(lit, 20);
     cairo_surface_destroy(surface);
+}
+
+TEST_F(PangoTextEngineTest, measure_does_not_overflow_past_two_million_pixels)
+{
+    float one = engine.measure(std::u16string(100, u'W'), 15, "Segoe UI").width / 100;
+    TextSize long_line = engine.measure(std::u16string(150000, u'W'), 15, "Segoe UI");
+    EXPECT_NEAR(long_line.width, 150000 * one, 150000 * one * 0.01f);
+    EXPECT_NEAR(long_line.height, engine.measure(u"W", 15, "Segoe UI").height, 1.0f);
+    float big = engine.measure(std::u16string(10, u'W'), 1000, "Segoe UI").width / 10;
+    EXPECT_NEAR(engine.measure(std::u16string(3000, u'W'), 1000, "Segoe UI").width, 3000 * big, 3000 * big * 0.01f);
+}
+
+TEST_F(PangoTextEngineTest, a_long_word_wraps_as_full_lines_that_fit_and_keeps_its_text_positions)
+{
+    auto body = format(TextRole::Paragraph, 15);
+    std::u16string word(20000, u'W');
+    float one = engine.text_width(std::u16string(100, u'W'), *body) / 100;
+    auto laid = engine.layout(u"Начало " + word, *body, 300, 100000);
+    ASSERT_TRUE(laid);
+    EXPECT_LE(laid->size().width, 300.0f);
+    // Lines are full: as many as the word's width needs (Pango's own
+    // breaking of long words adds a hyphen to each line and needs more).
+    auto per_line = static_cast<std::size_t>(300 / one);
+    float line_height = laid->caret_at(0).height;
+    std::size_t lines = static_cast<std::size_t>(std::lround(laid->size().height / line_height));
+    EXPECT_EQ(lines, 1 + (word.size() + per_line - 1) / per_line);
+    // Positions are those of the text, not of the added break opportunities.
+    for (std::uint32_t position : { 0u, 7u, 8u, 15u, 5000u, 20007u }) {
+        CaretLine caret = laid->caret_at(position);
+        EXPECT_EQ(laid->position_at({ caret.x + 0.1f, caret.y + caret.height / 2 }), position) << position;
+    }
 }

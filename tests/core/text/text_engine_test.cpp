@@ -154,3 +154,57 @@ TEST_F(TextEngineTest, measure_raises_small_sizes_to_one_and_counts_trailing_spa
     EXPECT_EQ(engine.measure(u"ab", 20, "Nope"), (TextSize {}));
     EXPECT_EQ(engine.cached_layouts(), 0u);
 }
+
+TEST_F(TextEngineTest, measure_sums_a_line_too_long_for_one_layout_and_keeps_its_lines)
+{
+    // 300 000 units of 7.5 px: 2.25 million pixels, past what one layout may hold.
+    std::u16string line(300000, u'W');
+    EXPECT_EQ(engine.measure(line, 15, "Segoe UI"), (TextSize { 2250000, 18.75f }));
+    std::u16string text = u"ab\r\n" + line + u"\ncd\n";
+    EXPECT_EQ(engine.measure(text, 15, "Segoe UI"), (TextSize { 2250000, 4 * 18.75f }));
+    // Many short lines are measured together, and a surrogate pair is never cut.
+    std::size_t before = engine.layouts_created();
+    std::u16string lines;
+    for (int i = 0; i < 20000; ++i)
+        lines += u"ab\U0001F600\n";
+    TextSize measured = engine.measure(lines, 15, "Segoe UI");
+    EXPECT_EQ(measured.width, 4 * 7.5f);
+    EXPECT_EQ(measured.height, 20001 * 18.75f);
+    EXPECT_LT(engine.layouts_created() - before, 50u);
+}
+
+TEST(LongWordBreaks, a_word_wider_than_the_line_is_cut_where_lines_fill_and_words_that_fit_are_left)
+{
+    // "ab cdefghij k": advances 10 each, width 35; breaks allowed before c and k.
+    std::u16string text = u"ab cdefghij k";
+    std::vector<float> advances(text.size(), 10.0f);
+    std::vector<CharacterBreak> breaks(text.size());
+    breaks[3].may_break = breaks[12].may_break = true;
+    breaks[6].may_cut = false; // inside a cluster: the cut moves on to the next character
+    EXPECT_EQ(long_word_breaks(advances, breaks, 35), (std::vector<std::uint32_t> { 7, 10 }));
+    EXPECT_TRUE(long_word_breaks(advances, breaks, 200).empty());
+}
+
+TEST(LongWordBreaks, the_pieces_of_a_long_word_fit_and_their_number_grows_linearly)
+{
+    for (std::size_t length : { 1000u, 60000u }) {
+        std::vector<float> advances(length);
+        for (std::size_t i = 0; i < length; ++i)
+            advances[i] = 5.0f + static_cast<float>(i % 7);
+        std::vector<CharacterBreak> breaks(length);
+        std::vector<std::uint32_t> cuts = long_word_breaks(advances, breaks, 300);
+        cuts.push_back(static_cast<std::uint32_t>(length));
+        std::size_t start = 0;
+        for (std::uint32_t cut : cuts) {
+            float piece = 0;
+            for (std::size_t i = start; i < cut; ++i)
+                piece += advances[i];
+            EXPECT_LE(piece, 300.0f);
+            if (cut < length) {
+                EXPECT_GT(piece + advances[cut], 300.0f); // each line as full as it can be
+            }
+            start = cut;
+        }
+        EXPECT_NEAR(static_cast<double>(cuts.size()), static_cast<double>(length) * 8.0 / 300.0, length / 300.0 + 1);
+    }
+}
