@@ -2,7 +2,7 @@
 #include "core/frame/window_core.hpp"
 
 #include "core/layout/layout.hpp"
-#include "core/paint/canvas.hpp"
+#include "core/paint/bounded_canvas.hpp"
 #include "core/paint/painter.hpp"
 #include "core/text/paragraph_layout.hpp"
 #include "core/tree/utf.hpp"
@@ -220,10 +220,12 @@ void WindowCore::prepare_frame()
     }
 }
 
-void WindowCore::paint(Canvas& canvas)
+void WindowCore::paint(Canvas& target)
 {
     prepare_frame();
     mark_startup(StartupMark::FirstLayout);
+    // No size a script can set reaches the backend as it is.
+    BoundedCanvas canvas(target, static_cast<float>(m_client.width), static_cast<float>(m_client.height));
     // Step 10: the clear colour; a glass window shows the backdrop through the tint.
     Color background = m_theme.palette().background();
     bool see_through = m_look.glass && m_window && m_window->is_transparent();
