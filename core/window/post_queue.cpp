@@ -29,7 +29,8 @@ void PostQueue::attach(PostTarget& target, std::shared_ptr<Waker> waker)
 
 bool PostQueue::must_wait(PostTarget const& target) const
 {
-    return target.is_alive() && target.m_waker && target.m_calls.size() >= backlog_limit
+    // Calls a serve has taken out count too: those it cannot run in time go back.
+    return target.is_alive() && target.m_waker && target.m_calls.size() + target.m_running >= backlog_limit
         && target.m_ui_thread != std::this_thread::get_id();
 }
 
@@ -75,7 +76,20 @@ PostQueue::Served PostQueue::serve(PostTarget& target, std::chrono::nanoseconds 
     Served served;
     Instant deadline = clock() + budget;
     std::vector<PostedCall> batch;
-    while (target.is_alive()) {
+    // Puts back what a batch did not run, at the front and in order, and
+    // makes room for waiting posters.
+    auto end_batch = [&](std::size_t ran) {
+        {
+            std::lock_guard guard(m_lock);
+            for (std::size_t i = batch.size(); i-- > ran;)
+                target.m_calls.push_front(std::move(batch[i]));
+            target.m_running = 0;
+            served.more = !target.m_calls.empty();
+        }
+        batch.clear();
+        m_room.notify_all();
+    };
+    while (true) {
         {
             std::lock_guard guard(m_lock);
             std::size_t count = std::min(batch_size, target.m_calls.size());
@@ -83,36 +97,27 @@ PostQueue::Served PostQueue::serve(PostTarget& target, std::chrono::nanoseconds 
                 batch.push_back(std::move(target.m_calls.front()));
                 target.m_calls.pop_front();
             }
+            target.m_running = count;
         }
         if (batch.empty())
             return served;
-        m_room.notify_all();
         std::size_t next = 0;
-        while (next < batch.size() && target.is_alive()) {
+        bool out_of_time = false;
+        while (next < batch.size() && target.is_alive() && !out_of_time) {
             batch[next++]();
             ++served.ran;
-            if (clock() >= deadline)
-                break;
+            out_of_time = clock() >= deadline;
         }
-        if (next < batch.size() && target.is_alive()) {
-            // Out of time: what is left of the batch goes back to the front.
-            std::lock_guard guard(m_lock);
-            for (std::size_t i = batch.size(); i-- > next;)
-                target.m_calls.push_front(std::move(batch[i]));
-            served.more = true;
+        end_batch(next);
+        if (!target.is_alive()) {
+            // The window closed while its calls ran: the rest are dropped.
+            close(target);
+            served.more = false;
             return served;
         }
-        batch.clear();
-        if (clock() >= deadline) {
-            std::lock_guard guard(m_lock);
-            served.more = !target.m_calls.empty();
+        if (out_of_time)
             return served;
-        }
     }
-    // The window closed while its calls ran: the rest are dropped.
-    batch.clear();
-    close(target);
-    return served;
 }
 
 void PostQueue::close(PostTarget& target)

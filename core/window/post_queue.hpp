@@ -38,6 +38,7 @@ private:
     std::shared_ptr<Waker> m_waker;
     std::thread::id m_ui_thread; // the thread serving the window, once it exists
     std::deque<PostedCall> m_calls;
+    std::size_t m_running = 0; // calls taken out by the serve in progress
 };
 
 // What a poster does while it waits for room: release whatever the UI
