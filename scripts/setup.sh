@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages orvy needs to build, test and run. Safe to run again.
+# Installs the Debian packages orvy needs to build, test and run; with
+# --windows also the cross compiler and Wine. Safe to run again.
 set -euo pipefail
 
 packages=(
@@ -15,6 +16,11 @@ packages=(
   hyperfine python3-tk x11-apps
   dbus dbus-daemon xdg-desktop-portal xdg-desktop-portal-gtk zenity python3-gi gir1.2-gtk-3.0
 )
+
+# The Windows cross-build and Wine, for scripts/windows.sh.
+if [ "${1:-}" = "--windows" ]; then
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

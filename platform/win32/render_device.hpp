@@ -1,0 +1,72 @@
+// RenderDevice: a window's Direct3D 11 device, DXGI flip swap chain, optional
+// DirectComposition visual (glass) and the Direct2D 1.1 context drawing into
+// the back buffer.
+#pragma once
+
+#include "core/image/image.hpp"
+#include "platform/win32/detail/com.hpp"
+#include "platform/win32/detail/messages.hpp"
+
+#include <d2d1_1.h>
+#include <d3d11.h>
+#include <dcomp.h>
+#include <dxgi1_3.h>
+
+#include <memory>
+#include <optional>
+
+namespace orvy::win32 {
+
+class RenderDevice {
+public:
+    struct Created {
+        std::unique_ptr<RenderDevice> device;
+        HRESULT error = S_OK;
+    };
+
+    // Makes the device for the window. A glass window gets a composition
+    // swap chain; where DirectComposition is missing it falls back to the
+    // window path and stays opaque (is_transparent() false).
+    static Created create(HWND window, bool glass, std::int32_t width, std::int32_t height);
+
+    ~RenderDevice();
+    RenderDevice(RenderDevice const&) = delete;
+    RenderDevice& operator=(RenderDevice const&) = delete;
+
+    bool is_transparent() const { return m_dcomp_device != nullptr; }
+    bool waits_for_frame_latency() const { return m_latency_object != nullptr; }
+    ID2D1DeviceContext* context() const { return m_context.Get(); }
+    ID2D1Factory1* factory() const { return m_factory.Get(); }
+
+    // Resizes the buffers and rebuilds the target; a zero side is ignored,
+    // failures are swallowed (the next resize repairs the target).
+    void resize(std::uint32_t width, std::uint32_t height);
+
+    // Waits on the frame-latency object (at most a second) and begins drawing.
+    void begin_frame();
+    // Ends drawing and presents with one vertical blank; when `capture` is
+    // given, the frame is first copied into it as premultiplied BGRA.
+    void end_frame(Bitmap* capture);
+
+private:
+    RenderDevice() = default;
+    HRESULT create_target();
+    void read_back(Bitmap& capture);
+
+    ComPtr<ID3D11Device> m_d3d;
+    ComPtr<ID3D11DeviceContext> m_d3d_context;
+    ComPtr<IDXGIDevice> m_dxgi_device;
+    ComPtr<IDXGIFactory2> m_dxgi_factory;
+    ComPtr<IDXGISwapChain1> m_swap_chain;
+    HANDLE m_latency_object = nullptr;
+    ComPtr<IDCompositionDevice> m_dcomp_device;
+    ComPtr<IDCompositionTarget> m_dcomp_target;
+    ComPtr<IDCompositionVisual> m_dcomp_visual;
+    ComPtr<ID2D1Factory1> m_factory;
+    ComPtr<ID2D1Device> m_d2d_device;
+    ComPtr<ID2D1DeviceContext> m_context;
+    ComPtr<ID2D1Bitmap1> m_target;
+    SwapChainPlan m_plan;
+};
+
+}

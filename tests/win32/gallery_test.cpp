@@ -1,0 +1,204 @@
+// The gallery's tree through core's whole window pipeline on the Win32
+// backend: a click sent through the X server reaches a button, the frame
+// matches the Linux backend's picture of the same tree region by region, and
+// the frame times of the 1,000-node form.
+#include "core/frame/window_core.hpp"
+#include "platform/win32/dwrite_text_engine.hpp"
+#include "platform/win32/wic_image_decoder.hpp"
+#include "tests/platform/form_tree.hpp"
+#include "tests/platform/gallery_tree.hpp"
+#include "tests/win32/check.hpp"
+#include "tests/win32/options.hpp"
+#include "tests/win32/support.hpp"
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+
+using namespace orvy;
+using namespace orvy::win32_test;
+using namespace std::chrono_literals;
+using win32::Win32Host;
+using win32::Win32Window;
+
+namespace {
+
+constexpr std::int32_t width = 1280;
+constexpr std::int32_t height = 720;
+
+Win32Host& host()
+{
+    static Win32Host shared;
+    return shared;
+}
+
+// A frameless window of exactly the picture's size at the screen's corner,
+// painted by core's window pipeline.
+struct CoreWindow {
+    Tree tree;
+    StyleContext styles;
+    Win32Window* window = nullptr;
+
+    void open()
+    {
+        WindowOptions options;
+        options.frameless = true;
+        options.position = PointI { 0, 0 };
+        options.width = width;
+        options.height = height;
+        auto core = std::make_unique<WindowCore>(tree, styles, WindowLook {}, WindowCells {},
+            std::make_unique<win32::DWriteTextEngine>(), std::make_unique<win32::WicImageDecoder>(), nullptr);
+        core->set_modifier_source([] { return host().key_modifiers(); });
+        WindowCreation made = host().create_window(options, {}, std::move(core));
+        if (!made.window)
+            std::printf("  window creation failed: %s\n", made.error.c_str());
+        window = static_cast<Win32Window*>(made.window);
+    }
+    ~CoreWindow()
+    {
+        if (!window)
+            return;
+        WindowId id = window->id();
+        window->request_close();
+        serve_until(host(), [&] { return host().find(id) == nullptr; });
+    }
+    Bitmap capture()
+    {
+        Bitmap frame;
+        window->capture_next_frame(&frame);
+        window->invalidate();
+        serve_until(host(), [&] { return !frame.is_empty(); });
+        return frame;
+    }
+};
+
+bool channels_match(std::uint8_t const* a, std::uint8_t const* b, int tolerance)
+{
+    for (int c = 0; c < 3; ++c) {
+        if (std::abs(static_cast<int>(a[c]) - static_cast<int>(b[c])) > tolerance)
+            return false;
+    }
+    return true;
+}
+
+struct Share {
+    std::uint64_t matching = 0;
+    std::uint64_t total = 0;
+    double value() const { return total ? static_cast<double>(matching) / static_cast<double>(total) : 1.0; }
+};
+
+Share compare(Bitmap const& ours, Bitmap const& theirs, RectF region, int tolerance)
+{
+    Share share;
+    auto x0 = static_cast<std::int32_t>(std::max(region.x, 0.0f));
+    auto y0 = static_cast<std::int32_t>(std::max(region.y, 0.0f));
+    auto x1 = static_cast<std::int32_t>(std::min(region.right(), static_cast<float>(ours.width)));
+    auto y1 = static_cast<std::int32_t>(std::min(region.bottom(), static_cast<float>(ours.height)));
+    for (std::int32_t y = y0; y < y1; ++y) {
+        for (std::int32_t x = x0; x < x1; ++x) {
+            std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(ours.width) + x) * 4;
+            share.matching += channels_match(&ours.pixels[at], &theirs.pixels[at], tolerance);
+            ++share.total;
+        }
+    }
+    return share;
+}
+
+}
+
+TEST_CASE(the_gallery_answers_a_real_click_and_matches_the_linux_picture)
+{
+    CoreWindow gallery;
+    std::string image = options().get("image");
+    gallery::GalleryNodes nodes = gallery::build(gallery.tree, image);
+    bool clicked = false;
+    gallery.tree.node(nodes.first_button).on_activate = [&](Tree&) { clicked = true; };
+    gallery.open();
+    CHECK(gallery.window);
+    if (!gallery.window)
+        return;
+    CHECK((gallery.window->client_size() == ClientSize { width, height }));
+    // Let the images load and the spinner settle into a frame.
+    host().serve_for(300ms);
+    Bitmap frame = gallery.capture();
+    CHECK(frame.width == width && frame.height == height);
+    std::string out = options().get("out");
+    if (!out.empty())
+        CHECK(write_png(out, frame));
+
+    // The Linux backend's picture of the same tree, when the driver has one.
+    std::string reference_path = options().get("linux");
+    win32::WicImageDecoder decoder;
+    std::optional<Bitmap> reference = reference_path.empty() ? std::nullopt : decoder.decode_file(reference_path, 0);
+    if (!reference_path.empty())
+        CHECK(reference && reference->width == width && reference->height == height);
+    if (reference && reference->width == width && reference->height == height && frame.width == width) {
+        constexpr int tolerance = 16;
+        Share whole = compare(frame, *reference, { 0, 0, width, height }, tolerance);
+        std::printf("FIGURE matching-pixels whole %.4f\n", whole.value());
+        // Region by region: every widget that has no children of its own.
+        std::map<std::string, Share> kinds;
+        std::vector<std::pair<double, std::string>> worst;
+        for (NodeId id = 1; id < gallery.tree.size(); ++id) {
+            Node const& node = gallery.tree.node(id);
+            if (!node.children.empty() || !(node.rect.w > 0 && node.rect.h > 0))
+                continue;
+            Share share = compare(frame, *reference, node.rect, tolerance);
+            std::string kind(kind_name(node.kind()));
+            kinds[kind].matching += share.matching;
+            kinds[kind].total += share.total;
+            worst.emplace_back(share.value(), kind + " #" + std::to_string(id));
+        }
+        for (auto const& [kind, share] : kinds)
+            std::printf("FIGURE matching-pixels %s %.4f\n", kind.c_str(), share.value());
+        std::sort(worst.begin(), worst.end());
+        for (std::size_t i = 0; i < std::min<std::size_t>(5, worst.size()); ++i)
+            std::printf("  least alike: %s %.4f\n", worst[i].second.c_str(), worst[i].first);
+        // Fonts are rasterised differently; shapes and fills must agree.
+        CHECK(whole.value() > 0.9);
+    }
+
+    RectF button = gallery.tree.node(nodes.first_button).rect;
+    POINT target { static_cast<LONG>(button.x + button.w / 2), static_cast<LONG>(button.y + button.h / 2) };
+    ClientToScreen(gallery.window->hwnd(), &target);
+    std::function<bool()> answered = request("click " + std::to_string(target.x) + " " + std::to_string(target.y));
+    CHECK(serve_until(host(), [&] { return clicked && answered(); }, 30s));
+}
+
+TEST_CASE(frame_times_of_the_1000_node_form)
+{
+    CoreWindow form;
+    form::build(form.tree);
+    form.open();
+    CHECK(form.window);
+    if (!form.window)
+        return;
+    host().serve_for(100ms);
+    // Wine draws on llvmpipe at about a second a frame: a few frames tell enough.
+    constexpr int frames = 16;
+    std::vector<double> paints;
+    FILETIME created, exited, kernel_before, user_before, kernel_after, user_after;
+    FILETIME process_kernel_before, process_user_before, process_kernel_after, process_user_after;
+    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel_before, &user_before);
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &process_kernel_before, &process_user_before);
+    for (int i = 0; i < frames; ++i) {
+        std::uint64_t before = form.window->paints();
+        form.tree.layout_dirty = true; // every frame lays out again, as after a change
+        form.window->invalidate();
+        serve_until(host(), [&] { return form.window->paints() > before; });
+        paints.push_back(form.window->last_paint_seconds() * 1000.0);
+    }
+    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel_after, &user_after);
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &process_kernel_after, &process_user_after);
+    auto ticks = [](FILETIME time) { return (std::uint64_t { time.dwHighDateTime } << 32) | time.dwLowDateTime; };
+    auto per_frame_ms = [](std::uint64_t spent) { return static_cast<double>(spent) / 10000.0 / frames; };
+    // The UI thread's share, and the whole process's with Wine's renderer threads.
+    std::printf("FIGURE frame-1000-nodes cpu-per-frame-ms ui-thread %.2f process %.2f\n",
+        per_frame_ms(ticks(kernel_after) - ticks(kernel_before) + ticks(user_after) - ticks(user_before)),
+        per_frame_ms(ticks(process_kernel_after) - ticks(process_kernel_before) + ticks(process_user_after)
+            - ticks(process_user_before)));
+    std::sort(paints.begin(), paints.end());
+    std::printf("FIGURE frame-1000-nodes paint-ms median %.2f p90 %.2f max %.2f\n", paints[frames / 2],
+        paints[frames * 9 / 10], paints.back());
+    CHECK(paints.size() == static_cast<std::size_t>(frames));
+}
