@@ -33,14 +33,22 @@
 #include "python/pyref.hpp"
 
 #include "orvy_core_interface.hpp"
+#ifndef _WIN32
 #include "orvy_runtime_libraries.hpp"
+#endif
 
+#include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 namespace orvy::py {
 
@@ -57,6 +65,58 @@ std::atomic<PlatformTable const*> loaded_table { nullptr };
 
 std::string prefixed(std::string const& reason) { return "оконная система не загружена: " + reason; }
 
+#ifdef _WIN32
+
+// The module's directory with the backend's file name; never a bare name,
+// which the loader would look for along the search path.
+std::optional<std::wstring> library_path()
+{
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCWSTR>(&anchor), &module))
+        return std::nullopt;
+    std::wstring path(32768, L'\0');
+    DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0 || length >= path.size())
+        return std::nullopt;
+    path.resize(length);
+    std::size_t slash = path.find_last_of(L"\\/");
+    std::wstring directory = slash == std::wstring::npos ? std::wstring(L".\\") : path.substr(0, slash + 1);
+    std::string name = ORVY_PLATFORM_LIBRARY;
+    return directory + std::wstring(name.begin(), name.end());
+}
+
+std::string path_text(std::wstring const& path)
+{
+    int size = WideCharToMultiByte(CP_UTF8, 0, path.c_str(), static_cast<int>(path.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, path.c_str(), static_cast<int>(path.size()), text.data(), size, nullptr, nullptr);
+    return text;
+}
+
+std::string last_load_error()
+{
+    char code[32];
+    std::snprintf(code, sizeof code, "ошибка 0x%08lX", static_cast<unsigned long>(HRESULT_FROM_WIN32(GetLastError())));
+    return code;
+}
+
+// The library with its own directory searched first for what it needs.
+void* open_library(std::wstring const& path)
+{
+    return reinterpret_cast<void*>(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+}
+void* find_symbol(void* library, char const* name)
+{
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+void close_library(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
+
+// The backend needs only system DLLs: a failure is the backend's own.
+std::optional<std::string> missing_runtime_libraries() { return std::nullopt; }
+
+#else
+
 // The module's directory with the backend's file name; never a bare name,
 // which dlopen would look for along the library path.
 std::optional<std::string> library_path()
@@ -70,11 +130,21 @@ std::optional<std::string> library_path()
     return directory + ORVY_PLATFORM_LIBRARY;
 }
 
-std::string last_dl_error()
+std::string path_text(std::string const& path) { return path; }
+
+std::string last_load_error()
 {
     char const* text = dlerror();
     return text ? text : "неизвестная ошибка";
 }
+
+void* open_library(std::string const& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
+void* find_symbol(void* library, char const* name)
+{
+    dlerror();
+    return dlsym(library, name);
+}
+void close_library(void* library) { dlclose(library); }
 
 // The libraries the backend needs that cannot be opened, each with its Debian
 // package and the loader's reason, or nothing when they all open (then the
@@ -88,12 +158,14 @@ std::optional<std::string> missing_runtime_libraries()
             continue;
         }
         missing += (missing.empty() ? "" : "; ") + std::string("нет библиотеки ") + library.file + " (пакет Debian "
-            + library.package + "): " + last_dl_error();
+            + library.package + "): " + last_load_error();
     }
     if (missing.empty())
         return std::nullopt;
     return missing;
 }
+
+#endif
 
 // What makes the table unusable, if anything. Version and size come first in
 // every table, so they can be read from any; the rest only once they match.
@@ -115,26 +187,25 @@ std::optional<std::string> how_it_differs(PlatformTable const* table)
 
 LoadedPlatform load()
 {
-    std::optional<std::string> path = library_path();
+    auto path = library_path();
     if (!path)
         return { nullptr, prefixed("не найден файл модуля _orvy") };
-    void* handle = dlopen(path->c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = open_library(*path);
     if (!handle) {
-        std::string error = last_dl_error();
+        std::string error = last_load_error();
         return { nullptr, prefixed(missing_runtime_libraries().value_or(error)) };
     }
-    dlerror();
-    void* symbol = dlsym(handle, platform_table_symbol);
+    void* symbol = find_symbol(handle, platform_table_symbol);
     if (!symbol) {
-        std::string error = prefixed(last_dl_error());
-        dlclose(handle);
+        std::string error = prefixed(last_load_error());
+        close_library(handle);
         return { nullptr, error };
     }
     auto entry = reinterpret_cast<PlatformTable const* (*)()>(symbol);
     PlatformTable const* table = entry();
     if (std::optional<std::string> mismatch = how_it_differs(table)) {
-        dlclose(handle);
-        return { nullptr, prefixed(*path + " из другой сборки orvy: " + *mismatch) };
+        close_library(handle);
+        return { nullptr, prefixed(path_text(*path) + " из другой сборки orvy: " + *mismatch) };
     }
     loaded_table.store(table, std::memory_order_release);
     mark_startup(StartupMark::BackendLoaded);

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 build=build-win
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DORVY_WERROR=ON \
-  -DORVY_BENCH=OFF -DORVY_PYTHON=OFF >/dev/null
+  -DORVY_BENCH=OFF >/dev/null
 cmake --build "$build"
 
 # One Wine prefix per build directory, made once: its first boot is slow.
