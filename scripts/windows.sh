@@ -30,7 +30,7 @@ program_args=("--out=$(winepath -w "$shots/gallery_win32.png" 2>/dev/null)")
 if [ -x build/tests/platform/orvy_platform_tests ]; then
   ORVY_PAINT_PNG_DIR="$shots" TMPDIR="$shots" build/tests/platform/orvy_platform_tests \
     --gtest_filter='PaintRender.every_theme*' >/dev/null
-  program_args+=("--linux=$(winepath -w "$shots/gallery_dark.png" 2>/dev/null)"
+  program_args+=("--linux=$(winepath -w "$shots/gallery_drk.png" 2>/dev/null)"
     "--image=$(winepath -w "$shots/orvy_paint_render_sample.png" 2>/dev/null)")
 fi
 
