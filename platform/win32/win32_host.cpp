@@ -286,6 +286,12 @@ ClientSize Win32Host::screen_size()
         static_cast<std::uint32_t>(std::max(GetSystemMetrics(SM_CYSCREEN), 0)) };
 }
 
+RectI Win32Host::work_area()
+{
+    RECT area = reference_rect(PlacementReference::PrimaryWorkArea, nullptr);
+    return { area.left, area.top, area.right, area.bottom };
+}
+
 std::uint8_t Win32Host::key_modifiers()
 {
     std::uint8_t mask = 0;

@@ -24,6 +24,10 @@ inline constexpr wchar_t window_class_name[] = L"ORVY.Window";
 inline constexpr UINT message_run_file_dialogs = WM_APP + 3;
 inline constexpr UINT_PTR frame_timer_id = 1;
 
+// Shows the open, save or folder dialog modal to the window; the chosen
+// path, or "" when it was cancelled or any step failed.
+std::string run_file_dialog(HWND owner, FileDialogSpec const& spec);
+
 class Win32Window final : public NativeWindow {
 public:
     Win32Window(Win32Host& host, HWND window, WindowId id, WindowOptions const& options,
@@ -46,6 +50,8 @@ public:
     bool is_transparent() const override { return m_device->is_transparent(); }
     void set_backdrop(Backdrop backdrop) override;
     std::shared_ptr<Waker> waker() override { return m_waker; }
+    void request_file_dialogs() override;
+    void show_file_dialog(FileDialogSpec const& spec, FileDialogDone done) override;
 
     HWND hwnd() const { return m_window; }
     WindowProcedure& procedure() { return m_procedure; }
@@ -99,6 +105,7 @@ public:
     NativeWindow* find(WindowId id) override { return window(id); }
     void run(WindowId main_window) override;
     ClientSize screen_size() override;
+    RectI work_area() override;
     std::uint8_t key_modifiers() override;
     std::u16string clipboard_text() override;
     bool set_clipboard_text(std::u16string_view text) override;

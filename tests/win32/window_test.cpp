@@ -334,3 +334,52 @@ TEST_CASE(a_click_through_the_x_server_reaches_the_window)
         CHECK((record.presses[0] == std::pair<float, float> { 200, 60 }));
     close(window);
 }
+
+namespace {
+
+// Presses a button of the first dialog box the thread shows, from another thread.
+std::thread answer_dialog(DWORD ui_thread, WORD button)
+{
+    return std::thread([ui_thread, button] {
+        for (int attempt = 0; attempt < 400; ++attempt) {
+            for (HWND found = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); found;
+                 found = FindWindowExW(nullptr, found, L"#32770", nullptr)) {
+                if (GetWindowThreadProcessId(found, nullptr) == ui_thread && IsWindowVisible(found)) {
+                    std::this_thread::sleep_for(200ms);
+                    PostMessageW(found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+                    return;
+                }
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+    });
+}
+
+}
+
+TEST_CASE(file_dialogs_answer_with_the_chosen_path_or_nothing)
+{
+    Record record;
+    Win32Window* window = open(record, at_origin());
+    CHECK(window);
+    if (!window)
+        return;
+    FileDialogSpec save { .kind = FileDialogKind::Save, .title = u"Сохранить как", .name = u"orvy_saved.txt",
+        .patterns = { { u"Текст", u"*.txt" } } };
+    std::thread pressing = answer_dialog(GetCurrentThreadId(), IDOK);
+    std::vector<std::string> answers;
+    window->show_file_dialog(save, [&](std::string_view path) { answers.emplace_back(path); });
+    pressing.join();
+    CHECK(answers.size() == 1);
+    if (!answers.empty()) {
+        std::printf("  saved as %s\n", answers[0].c_str());
+        CHECK(answers[0].size() > 14 && answers[0].ends_with("orvy_saved.txt"));
+    }
+
+    std::thread cancelling = answer_dialog(GetCurrentThreadId(), IDCANCEL);
+    window->show_file_dialog({ .kind = FileDialogKind::Folder, .title = u"Папка" },
+        [&](std::string_view path) { answers.emplace_back(path); });
+    cancelling.join();
+    CHECK(answers.size() == 2 && answers.back().empty());
+    close(window);
+}
