@@ -26,12 +26,6 @@ namespace {
 constexpr std::int32_t width = 1280;
 constexpr std::int32_t height = 720;
 
-Win32Host& host()
-{
-    static Win32Host shared;
-    return shared;
-}
-
 // A frameless window of exactly the picture's size at the screen's corner,
 // painted by core's window pipeline.
 struct CoreWindow {

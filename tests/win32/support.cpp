@@ -14,6 +14,12 @@ namespace orvy::win32_test {
 
 using win32::ComPtr;
 
+win32::Win32Host& host()
+{
+    static win32::Win32Host shared;
+    return shared;
+}
+
 bool serve_until(win32::Win32Host& host, std::function<bool()> const& done, std::chrono::milliseconds limit)
 {
     auto deadline = std::chrono::steady_clock::now() + limit;

@@ -13,6 +13,9 @@
 
 namespace orvy::win32_test {
 
+// The one host of the program's UI thread.
+win32::Win32Host& host();
+
 // Serves the host's windows until the condition holds or the time is up.
 bool serve_until(win32::Win32Host& host, std::function<bool()> const& done,
     std::chrono::milliseconds limit = std::chrono::milliseconds(5000));

@@ -64,12 +64,6 @@ private:
     win32::DWriteTextEngine m_text;
 };
 
-Win32Host& host()
-{
-    static Win32Host shared;
-    return shared;
-}
-
 Win32Window* open(Record& record, WindowOptions options, WindowHooks hooks = {})
 {
     WindowCreation made = host().create_window(options, std::move(hooks), std::make_unique<RecordingHandlers>(record));
