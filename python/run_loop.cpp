@@ -152,6 +152,7 @@ NativeWindow* create_native_window(std::shared_ptr<WindowState> const& window, P
         return nullptr;
     }
     state.native = made.window->id();
+    state.tree.closing = false;
     PostQueue::process().attach(*state.post,
         std::make_shared<CountingWaker>(made.window->waker(), state.post_wakeups));
     // Timers, posted calls and file dialogs asked for before the window
@@ -223,8 +224,10 @@ bool open_push_window(std::shared_ptr<WindowState> const& window, PushLifetime l
 void close_native_window(WindowState& window)
 {
     PostQueue::process().close(*window.post);
-    if (NativeWindow* native = live_window(window))
+    if (NativeWindow* native = live_window(window)) {
+        window.tree.closing = true;
         native->request_close();
+    }
     window.native = 0;
 }
 

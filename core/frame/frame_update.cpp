@@ -208,7 +208,7 @@ bool advance_timers(Tree& tree, Instant now)
     bool fired = false;
     // Callbacks may start timers (through the inbox) or cancel them (through
     // the cancel list); both take effect in the next update.
-    for (std::size_t i = 0; i < tree.timers.size(); ++i) {
+    for (std::size_t i = 0; i < tree.timers.size() && !tree.closing; ++i) {
         Timer& timer = tree.timers[i];
         if (timer.done || now - timer.start < timer.interval)
             continue;

@@ -194,6 +194,9 @@ public:
     SharedCell<std::uint64_t> cancelled_timers;
     std::vector<Tween> tweens;
     std::vector<Timer> timers;
+    // Set when the program closes the window: the close reaches the native
+    // window a moment later, and no timer may fire in between.
+    bool closing = false;
     std::shared_ptr<CellRects> cell_rects = std::make_shared<CellRects>();
     std::size_t spinner_count = 0;
     std::vector<Text> menu_items;
