@@ -165,12 +165,7 @@ bool apply(Tree& tree, Binding const& binding, PyObject* result)
     }
     case BindingKind::Propgrid: {
         auto rows = to_property_rows(result, "bind");
-        if (!rows)
-            return false;
-        if (auto* grid = tree.node(id).model.as<PropgridModel>())
-            grid->rows = std::move(*rows);
-        tree.layout_dirty = true;
-        return true;
+        return rows && (set_property_rows(tree, id, std::move(*rows)), true);
     }
     case BindingKind::TreeRows: {
         auto rows = to_tree_rows(result, "bind");
@@ -188,15 +183,9 @@ bool apply(Tree& tree, Binding const& binding, PyObject* result)
     return true;
 }
 
-}
-
-void refresh_bindings(WindowState& window)
+// Steps 1 to 3 of a refresh for one window; the dirty set is left as it is.
+void refresh_window(WindowState& window)
 {
-    SignalTracking& tracking = signal_tracking();
-    // A callback run by the refresh itself does not start another one.
-    if (tracking.refreshing)
-        return;
-    tracking.refreshing = true;
     CurrentWindowScope current(window);
     // Bindings may be added while they run (build inside a binding); walk by index.
     for (std::size_t i = 0; i < window.bindings.size(); ++i) {
@@ -213,8 +202,33 @@ void refresh_bindings(WindowState& window)
             report_exception();
     }
     refresh_window_properties();
+}
+
+// Refreshes the windows with one look at the dirty set, which is emptied
+// only after all of them saw it.
+void refresh_windows(std::initializer_list<WindowState*> windows)
+{
+    SignalTracking& tracking = signal_tracking();
+    // A callback run by the refresh itself does not start another one.
+    if (tracking.refreshing)
+        return;
+    tracking.refreshing = true;
+    for (WindowState* window : windows) {
+        if (window)
+            refresh_window(*window);
+    }
     tracking.dirty.clear();
     tracking.refreshing = false;
+}
+
+}
+
+void refresh_bindings(WindowState& window) { refresh_windows({ &window }); }
+
+void refresh_after_close(WindowState& closed)
+{
+    std::shared_ptr<WindowState> owner = closed.owner.lock();
+    refresh_windows({ &closed, owner.get() });
 }
 
 }

@@ -26,6 +26,9 @@ void set_exception_hook(PyObject* hook);
 // Re-evaluates the window's pull bindings whose signals changed, then the
 // thread's window-property signals.
 void refresh_bindings(WindowState& window);
+// The refresh when a sub-window closes: its own bindings and its owner's,
+// which stays open and may show what the closed window changed.
+void refresh_after_close(WindowState& closed);
 
 // Calls the pull callable f() unless it read signals before and none of them
 // changed since; records the signals it reads into `ids`. Returns the

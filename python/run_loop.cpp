@@ -77,9 +77,13 @@ WindowHooks native_hooks(std::shared_ptr<WindowState> const& state)
             resize(width, height);
         };
     }
+    // The close hook refreshes the bindings itself: a sub-window's own and
+    // its owner's, with or without an `on_close`; a window without an owner
+    // only after its `on_close` (a push window's). The call alone refreshes
+    // nothing.
     std::optional<PyCallable> on_close;
     if (state->on_close)
-        on_close.emplace(state->on_close.get(), weak);
+        on_close.emplace(state->on_close.get(), std::weak_ptr<WindowState> {});
     hooks.on_close = [weak, on_close = std::move(on_close)] {
         if (auto window = weak.lock()) {
             window->native = 0;
@@ -87,6 +91,10 @@ WindowHooks native_hooks(std::shared_ptr<WindowState> const& state)
         }
         if (on_close)
             (*on_close)();
+        PyGILState_STATE gil = PyGILState_Ensure();
+        if (auto window = weak.lock(); window && (on_close || !window->owner.expired()))
+            refresh_after_close(*window);
+        PyGILState_Release(gil);
     };
     return hooks;
 }

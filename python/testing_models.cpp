@@ -131,7 +131,7 @@ void describe(Fields& f, PropgridModel const& m)
     TextList flat;
     for (auto const& [key, value] : m.rows)
         flat.push_back(key), flat.push_back(value);
-    f.set("cells", flat);
+    f.set("cells", flat), f.set("current", m.current), f.set("scroll", m.scroll);
 }
 void describe(Fields& f, CanvasModel const& m)
 {

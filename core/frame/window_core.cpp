@@ -264,6 +264,19 @@ std::optional<WindowCore::FieldText> WindowCore::field_text(NodeId field)
     return FieldText { format, box->text };
 }
 
+float WindowCore::text_width(NodeId node, std::u16string_view text)
+{
+    if (!m_text || !m_tree.contains(node))
+        return 0.0f;
+    // The body format as the node paints it: its own font when its style sets one.
+    Node const& target = m_tree.node(node);
+    Style style = effective_style(target.styles, target.kind(), { .hovered = true }, m_theme.palette());
+    std::optional<FrameFormats> own = styled_formats(*m_text, style);
+    std::shared_ptr<TextFormat const> format
+        = own ? own->body : m_text->format(text_format_key(TextRole::Body, 0, m_look.font_size));
+    return format ? m_text->text_width(text, *format) : 0.0f;
+}
+
 namespace {
 
 // Where a field's text starts in the window: single-line boxes 12 px in,

@@ -115,6 +115,7 @@ private:
     std::size_t position_at(NodeId field, PointF point) override;
     std::u16string clipboard_text() override;
     void set_clipboard_text(std::u16string_view text) override;
+    float text_width(NodeId node, std::u16string_view text) override;
     // The format a field's text is laid out in and the text as shown (masked).
     struct FieldText {
         std::shared_ptr<TextFormat const> format;

@@ -39,6 +39,7 @@ enum class DragKind : std::uint8_t {
     Dial,
     Color,
     CanvasPan,
+    ColumnEdge, // the edge between a column of a table or tree and the next
 };
 
 // The one drag a press may start, with what it started from.
@@ -50,6 +51,8 @@ struct Drag {
     float start_value = 0;
     PointF start_pointer;
     PointF start_view;
+    std::uint32_t column = 0; // of a column-edge drag
+    bool resized = false;     // whether a column-edge drag changed a width
 };
 
 // What input asks of the window about texts: where a text field's
@@ -64,6 +67,9 @@ public:
     virtual std::size_t position_at(NodeId field, PointF point) = 0;
     virtual std::u16string clipboard_text() = 0;
     virtual void set_clipboard_text(std::u16string_view text) = 0;
+    // The width of a text in the body font of a node (a table's or tree's
+    // cells); without a text engine every text counts as empty.
+    virtual float text_width(NodeId, std::u16string_view) { return 0.0f; }
 };
 
 // What the handlers read from the window at the time of the event.
@@ -87,8 +93,11 @@ struct PointerContext {
 //   down on a drag handle, up anywhere          -> the drag ends
 //   down on a canvas, up                        -> PointerDown, PointerUp
 //   second down within 400 ms and 6 px          -> double press (canvas, tree,
-//                                                  splitter reset, word select)
+//                                                  splitter reset, column fit,
+//                                                  word select)
 //   down in a text field, move, up              -> caret placed, selection follows
+//   down on a column edge, move, up             -> the column resizes, then
+//                                                  ColumnsChanged when it did
 // Overlays take the press first, in this order:
 //   dialog open, down on a button  -> dialog closes with that button; any other down is eaten
 //   pop layer shown, down outside  -> layer hidden, LayerClosed
@@ -133,6 +142,10 @@ private:
     bool is_double_press(PointerContext const& context, PointF point) const;
     void record_press(PointerContext const& context, PointF point);
     bool press_splitter(PointerContext const& context, PointF point, NodeId hit);
+    bool press_column_edge(PointerContext const& context, PointF point, NodeId hit);
+    bool follow_column_edge(PointF point);
+    bool end_column_edge_drag();
+    bool over_column_edge() const;
     void press_kind(PointerContext const& context, PointF point, NodeId hit);
     void press_value(PointerContext const& context, PointF point, NodeId hit);
     void press_list(PointerContext const& context, PointF point, NodeId hit);

@@ -17,7 +17,7 @@ std::optional<std::uint32_t> overlay_row(Tree const& tree, OverlayState const& o
 {
     if (overlays.open_list) {
         auto const& list = *overlays.open_list;
-        return list_row_at(menu_list_rect(list.position, list.items.size()), menu_list_row, list.items.size(), point);
+        return list_row_at(menu_list_rect(list), menu_list_row, list.items.size(), point);
     }
     if (tree.menu_open)
         return list_row_at(context_menu_rect(tree.menu_pos, tree.menu_items.size()), menu_item_height,
@@ -115,6 +115,8 @@ bool PointerInput::follow_drag(PointF point)
         set_canvas_view(m_tree, id, m_drag.start_view.x - (point.x - m_drag.start_pointer.x),
             m_drag.start_view.y - (point.y - m_drag.start_pointer.y));
         return true;
+    case DragKind::ColumnEdge:
+        return follow_column_edge(point);
     }
     return false;
 }
@@ -204,6 +206,9 @@ bool PointerInput::left_up(PointerContext const&)
     // Step 1: a release over the node the press went down on is a click.
     if (m_pressed && m_pressed == m_hot && m_tree.contains(*m_pressed))
         changed = activate(*m_pressed);
+    // Step 2: a column-edge drag that resized reports it.
+    if (end_column_edge_drag())
+        changed = true;
     // Step 3: the canvas hears the release wherever it happens.
     if (m_pressed_canvas && m_tree.contains(*m_pressed_canvas)) {
         PointF local = canvas_point(*m_pressed_canvas, m_pointer);
@@ -222,6 +227,8 @@ bool PointerInput::left_up(PointerContext const&)
 
 CursorKind PointerInput::cursor_kind() const
 {
+    if (over_column_edge())
+        return CursorKind::Hand;
     if (!m_tree.hovered || !m_tree.contains(m_tree.hovered->node))
         return CursorKind::Arrow;
     NodeId id = m_tree.hovered->node;

@@ -71,7 +71,7 @@ bool PointerInput::press_overlays(PointerContext const& context, PointF point)
     }
     if (auto closed = m_overlays.close_open_list(m_tree)) {
         OpenList const& list = *closed;
-        RectF rect = menu_list_rect(list.position, list.items.size());
+        RectF rect = menu_list_rect(list);
         if (auto row = list_row_at(rect, menu_list_row, list.items.size(), point))
             m_tree.fire_change(list.owner, static_cast<float>(list.list_number * 1000 + *row));
         if (rect.contains(point.x, point.y))
@@ -152,9 +152,8 @@ void PointerInput::left_down(PointerContext const& context, PointF point)
         return record_press(context, point);
     if (detail::is_clickable(m_tree, *hit))
         m_hot = hit;
-    // Step 9: column edges. FIXME: column edges of tables and trees are not draggable yet.
-    // Step 10: splitter gutters.
-    if (press_splitter(context, point, *hit))
+    // Step 9: column edges; step 10: splitter gutters.
+    if (press_column_edge(context, point, *hit) || press_splitter(context, point, *hit))
         return;
     // Steps 11 to 14.
     press_kind(context, point, *hit);
@@ -209,7 +208,7 @@ void PointerInput::press_kind(PointerContext const& context, PointF point, NodeI
         } else if (auto* split = node.model.as<SplitModel>()) {
             split->open = true;
             m_overlays.open_list = OpenList { .owner = hit, .items = split->options,
-                .position = { rect.x, rect.bottom() }, .list_number = 0 };
+                .position = { rect.x, rect.bottom() }, .list_number = 0, .width = rect.w };
         }
         break;
     case NodeKind::Menubar:

@@ -1,5 +1,6 @@
 // Presses that pick a value where they land: sliders and ranges, dials,
-// trees, calendars, colours, times, crumbs, pagers, ratings, docks.
+// trees, calendars, property grids, colours, times, crumbs, pagers, ratings,
+// docks.
 #include "core/input/detail/pointer_detail.hpp"
 #include "core/input/pointer.hpp"
 
@@ -62,6 +63,9 @@ void PointerInput::press_value(PointerContext const& context, PointF point, Node
         break;
     case NodeKind::Calendar:
         press_calendar(point, hit);
+        break;
+    case NodeKind::Propgrid:
+        property_grid_press(m_tree, hit, point.y);
         break;
     case NodeKind::Color: {
         std::optional<ColorPart> part;

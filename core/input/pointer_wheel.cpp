@@ -65,6 +65,13 @@ bool scroll_by(Tree& tree, NodeId id, float notches, bool& moved)
             visible = h - header_height(tree, id);
         }
         break;
+    case NodeKind::Propgrid:
+        if (auto* grid = node.model.as<PropgridModel>()) {
+            offset = &grid->scroll;
+            step = property_row_height;
+            content = static_cast<float>(grid->rows.size()) * property_row_height;
+        }
+        break;
     case NodeKind::Scroll:
         if (auto* scroll = node.model.as<ScrollModel>()) {
             offset = &scroll->offset;

@@ -265,6 +265,8 @@ struct TableModel {
 
 struct PropgridModel {
     std::vector<std::pair<Text, Text>> rows;
+    std::optional<std::uint32_t> current;
+    float scroll = 0.0f;
 };
 
 enum class ShapeKind : std::uint8_t { Rect = 0, Circle = 1, Line = 2, Label = 3, Arrow = 4, Arc = 5, Sector = 6, Poly = 7 };

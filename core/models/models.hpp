@@ -23,6 +23,7 @@ namespace orvy {
 inline constexpr float list_row_height = 32.0f;
 inline constexpr float table_row_height = 30.0f;
 inline constexpr float tree_row_height = 32.0f;
+inline constexpr float property_row_height = 32.0f;
 inline constexpr float default_header_height = 34.0f;
 inline constexpr float closed_dock_extent = 32.0f;
 // The scroll bar's reserve on the right of a table or tree's columns.
@@ -139,6 +140,41 @@ std::vector<ColumnSpan> column_layout(Tree const&, NodeId);
 std::size_t column_at(std::span<ColumnSpan const> columns, float x);
 void set_column_widths(Tree&, NodeId, std::vector<float> widths);
 void set_column_minimums(Tree&, NodeId, std::vector<float> minimums);
+// The columns of a table or tree; null for other kinds.
+Columns* columns_of(Node&);
+Columns const* columns_of(Node const&);
+
+// ---- Column edges of tables and trees with user resizing on
+
+// How far from a column's right edge the pointer may be to grab it.
+inline constexpr float column_edge_grip = 4.0f;
+// What a fitted column gets around its widest cell text.
+inline constexpr float column_fit_padding = 24.0f;
+// The minimum of a column: its own when positive, else 40.
+float column_minimum(Columns const&, std::size_t column);
+// The column whose right edge is under the point, in the header band of a
+// table or tree whose columns the user may resize. The last column has no
+// grabbable edge: a resize moves the edge between a column and the next.
+std::optional<std::size_t> column_edge_at(Tree const&, NodeId, PointF point);
+// Gives `column` the width, clamped so that neither it nor the next column
+// goes below its minimum; the next column takes what it gives or loses, so
+// the pair keeps its total. Both get their width written, flexible ones
+// included. Returns whether a width changed.
+bool resize_column(Tree&, NodeId, std::size_t column, float width);
+// The width of a text in the font a node draws its cells with.
+using CellTextWidth = Callback<float(NodeId, std::u16string_view)>;
+// The widest cell text of the column plus the padding (just the padding for
+// an empty column); in a tree's first column the indentation, expander and
+// icon come before the text.
+float fitted_column_width(Tree const&, NodeId, std::size_t column, CellTextWidth const& width_of);
+
+// ---- Property grid
+
+// Replaces the rows, dropping a current row that no longer exists and
+// lowering the scroll offset to what the rows allow.
+void set_property_rows(Tree&, NodeId, std::vector<std::pair<Text, Text>> rows);
+// A press at py selects the row there and fires the change callback with it.
+void property_grid_press(Tree&, NodeId, float py);
 
 // Pointer click on a table: current row, change callback, RowClick with the column.
 void table_click(Tree&, NodeId, float px, float py);

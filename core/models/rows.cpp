@@ -216,8 +216,6 @@ std::vector<ColumnSpan> column_layout(RectF rect, std::size_t count, std::span<f
     return columns;
 }
 
-namespace {
-
 Columns* columns_of(Node& node)
 {
     if (node.kind() == NodeKind::Table)
@@ -228,8 +226,6 @@ Columns* columns_of(Node& node)
 }
 
 Columns const* columns_of(Node const& node) { return columns_of(const_cast<Node&>(node)); }
-
-}
 
 std::vector<ColumnSpan> column_layout(Tree const& tree, NodeId id)
 {

@@ -94,8 +94,7 @@ void paint_menu_list(Overlay const& o)
     if (!o.state.open_list || o.state.open_list->items.empty())
         return;
     OpenList const& list = *o.state.open_list;
-    paint_row_list(o, menu_list_rect(list.position, list.items.size()), menu_list_row, list.items,
-        RowStyle { 3, 2, 12, menu_list_width - 196 });
+    paint_row_list(o, menu_list_rect(list), menu_list_row, list.items);
 }
 
 void paint_inspector(Overlay const& o)

@@ -102,9 +102,10 @@ RectF context_menu_rect(PointF position, std::size_t item_count)
     return { position.x, position.y, menu_width, menu_item_height * static_cast<float>(item_count) };
 }
 
-RectF menu_list_rect(PointF position, std::size_t item_count)
+RectF menu_list_rect(OpenList const& list)
 {
-    return { position.x, position.y, menu_list_width, menu_list_row * static_cast<float>(item_count) };
+    return { list.position.x, list.position.y, std::max(list.width, 0.0f),
+        menu_list_row * static_cast<float>(list.items.size()) };
 }
 
 std::optional<std::uint32_t> list_row_at(RectF list, float row_height, std::size_t row_count, PointF point)

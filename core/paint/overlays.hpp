@@ -18,7 +18,8 @@ namespace orvy {
 
 // The context menu uses the frame update's menu_width and menu_item_height
 // (220 wide, 30 per row), the rows its clamping and the pointer handlers use.
-// Lists opened from a menu bar or a split button are 220 wide with 34 px rows.
+// Lists opened from a menu bar are 220 wide, those of a split button as wide
+// as the button; both have 34 px rows.
 inline constexpr float menu_list_width = 220.0f;
 inline constexpr float menu_list_row = 34.0f;
 inline constexpr float menubar_title_width = 120.0f;
@@ -39,6 +40,7 @@ struct OpenList {
     TextList items;
     PointF position; // top-left corner of the list
     std::uint32_t list_number = 0;
+    float width = menu_list_width;
 };
 
 // The in-window notification pill: live until its end time, fading out over
@@ -117,8 +119,8 @@ struct OverlayState {
 RectF dropdown_list_rect(RectF dropdown, std::size_t item_count);
 // The context menu at its position, 220 wide, 30 per row.
 RectF context_menu_rect(PointF position, std::size_t item_count);
-// A menu bar or split button list, 220 wide, 34 per row.
-RectF menu_list_rect(PointF position, std::size_t item_count);
+// A menu bar or split button list at its position and width, 34 per row.
+RectF menu_list_rect(OpenList const& list);
 // The row of a list of uniform rows under the point; none outside.
 std::optional<std::uint32_t> list_row_at(RectF list, float row_height, std::size_t row_count, PointF point);
 

@@ -199,12 +199,14 @@ void paint_propgrid(NodePaint const& p)
     Palette const& palette = p.palette();
     p.fill(p.r, p.radius_or(8), p.background_or(palette.surface()));
     p.canvas.push_clip(p.r);
-    constexpr float row_height = 32;
-    constexpr float scroll = 0; // property grids do not scroll
+    constexpr float row_height = property_row_height;
+    float scroll = model->scroll;
     RowSpan rows = visible_rows(scroll, row_height, p.r.h, model->rows.size());
     float split = p.r.x + 0.45f * p.r.w;
     for (std::size_t i = rows.first; i < rows.last; ++i) {
         float top = p.r.y + row_height * static_cast<float>(i) - scroll;
+        if (model->current == i)
+            p.fill({ p.r.x + 3, top + 2, non_negative(p.r.w - 6), 28 }, 5, palette.selection());
         p.text(model->rows[i].first, p.formats.body, { p.r.x + 12, top, non_negative(split - p.r.x - 20), row_height },
             palette.border());
         p.text(model->rows[i].second, p.formats.body,
