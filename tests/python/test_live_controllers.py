@@ -6,11 +6,12 @@ import subprocess
 import pytest
 
 import _orvy
+from conftest import Driver
 
 pytestmark = pytest.mark.skipif(not os.environ.get("DISPLAY"), reason="needs an X display")
 
 SCREEN_W, SCREEN_H = 1920, 1080
-DARK_BACKGROUND, DARK_SURFACE = (0x0E, 0x11, 0x16), (0x17, 0x1A, 0x21)
+DARK_BACKGROUND, DARK_SURFACE, DARK_ACCENT = (0x0E, 0x11, 0x16), (0x17, 0x1A, 0x21), (0x3B, 0x82, 0xF6)
 
 
 def origin(width, height):
@@ -184,23 +185,34 @@ def test_thm_switches_the_theme_at_the_next_frame(tmp_path, name, when, backgrou
     assert read_pixel(shot, size, 300, 200) == background
 
 
-def test_message_box_keys_focus_press_and_dismiss_through_the_keyboard():
+def test_message_box_keys_focus_press_and_dismiss_through_the_keyboard(tmp_path):
     size = (600, 400)
     w = _orvy.W("keys", *size, center="screen")
     dlg = w.dlg()
     pressed = []
-
-    def key(*names):
-        subprocess.run(["xdotool", "key", "--delay", "30", *names], check=True)
+    d = Driver(w, size)
+    seen = {}
 
     def ask():
         dlg("Три", "Клавиши", ["a", "b", "c"], on=pressed.append)
         dlg.msg("Один", "Esc", on=pressed.append)
 
-    w.after(50, ask)
-    w.after(150, lambda: click(size, 5, 5))  # gives the window the keyboard; the box eats the press
-    w.after(300, lambda: key("Tab", "Tab", "Return"))  # the second button
-    w.after(550, lambda: key("Escape"))
-    w.after(800, w.close)
-    w.go()
-    assert pressed == [1, -1]
+    def left_button():
+        """The colour of the box's first button (x 96.., y 250..294) on screen, beside its text."""
+        shot = tmp_path / "box.png"
+        screenshot(shot)
+        return read_pixel(shot, size, 110, 272)
+
+    def steps(d):
+        d.post(ask)
+        # Of three buttons the first is plain; a lone button is the primary one.
+        seen["three"] = d.until(left_button, DARK_SURFACE)
+        d.click_at(5, 5)  # gives the window the keyboard; the box eats the press
+        d.key("Tab", "Tab", "Return")  # the second button
+        seen["pressed"] = d.until(lambda: list(pressed), [1])
+        seen["one"] = d.until(left_button, DARK_ACCENT)
+        d.key("Escape")
+        seen["dismissed"] = d.until(lambda: list(pressed), [1, -1])
+
+    d.run(steps)
+    assert seen == {"three": DARK_SURFACE, "pressed": [1], "one": DARK_ACCENT, "dismissed": [1, -1]}

@@ -5,22 +5,15 @@ a callback, which would block the loop the input must reach."""
 import os
 import subprocess
 import sys
-import threading
 import time
 
 import pytest
 
 import _orvy
+import conftest
+from conftest import xdo
 
 pytestmark = pytest.mark.skipif(not os.environ.get("DISPLAY"), reason="needs an X display")
-
-# Without a window manager the client area of a 400 x 300 window centred on
-# the 1920 x 1080 screen starts here.
-ORIGIN = (760, 390)
-
-
-def xdo(*args):
-    subprocess.run(["xdotool", *args], check=True)
 
 
 @pytest.fixture
@@ -29,51 +22,7 @@ def latin_layout_after():
     subprocess.run(["setxkbmap", "-layout", "us"], check=True)
 
 
-class Driver:
-    """Drives a running window from a thread: reads its state on the UI
-    thread through a Post and waits for conditions with generous timeouts."""
-
-    def __init__(self, w):
-        self.w = w
-        self.post = w.post()
-        self.rects = w.rects()
-        self.error = None
-
-    def read(self, f, timeout=10.0):
-        done = threading.Event()
-        box = {}
-
-        def run():
-            box["value"] = f()
-            done.set()
-
-        self.post(run)
-        done.wait(timeout)
-        return box.get("value")
-
-    def until(self, f, want, timeout=20.0):
-        deadline = time.monotonic() + timeout
-        value = None
-        while time.monotonic() < deadline:
-            value = self.read(f)
-            if value == want:
-                return value
-            time.sleep(0.05)
-        return value
-
-    def text(self, node):
-        return self.read(lambda: self.w._model(node)["text"])
-
-    def wait_text(self, node, want):
-        return self.until(lambda: self.w._model(node)["text"], want)
-
-    def click(self, node):
-        x, y, width, height = self.read(lambda: self.rects(node))
-        xdo("mousemove", str(int(ORIGIN[0] + x + 8)), str(int(ORIGIN[1] + y + height / 2)), "click", "1")
-
-    def type(self, text):
-        xdo("type", "--delay", "30", text)
-
+class Driver(conftest.Driver):
     def type_cyrillic(self, text):
         """Types with the Russian layout switched on for the moment: xdotool
         then needs neither to remap keys nor to switch groups, both of which
@@ -83,26 +32,6 @@ class Driver:
         xdo("type", "--delay", "30", text)
         subprocess.run(["setxkbmap", "-layout", "us"], check=True)
         time.sleep(0.2)
-
-    def key(self, *keys):
-        xdo("key", "--delay", "30", *keys)
-
-    def run(self, steps):
-        """Runs `steps(driver)` on a thread once the window shows; the
-        window closes afterwards whatever happens."""
-
-        def target():
-            try:
-                steps(self)
-            except BaseException as error:  # reported by the test after go() returns
-                self.error = error
-            finally:
-                self.post(self.w.close)
-
-        self.w.after(100, lambda: threading.Thread(target=target, daemon=True).start())
-        self.w.go()
-        if self.error:
-            raise self.error
 
 
 def window(title):

@@ -295,3 +295,31 @@ def test_xdotool_finds_a_running_window_by_its_title(title):
                                                       capture_output=True, text=True).stdout.split()), w.close()))
     w.go()
     assert len(found[0]) == 1
+
+
+def test_a_subwindow_closing_without_on_close_refreshes_its_owners_bindings():
+    w = _orvy.W("owner", 400, 300)
+    state = {"text": "до"}
+    label = w.lb(bind=lambda: state["text"])  # reads no signal: evaluated at every refresh
+    sub = w.subwin("sub", 300, 200)
+    seen = {}
+
+    def change_and_close():
+        seen["before"] = w._model(label)["text"]
+        state["text"] = "после"
+        sub.close()
+
+    def open_sub():
+        with sub:
+            pass
+        sub.after(100, change_and_close)  # a sub-window's callback refreshes the sub-window alone
+
+    def look():
+        # Read before this timer's own refresh runs: only the close can have updated the label.
+        seen["after"] = w._model(label)["text"]
+        w.close()
+
+    w.after(50, open_sub)
+    w.after(600, look)
+    w.go()
+    assert seen == {"before": "до", "after": "после"}
