@@ -23,15 +23,20 @@ if [ ! -f "$WINEPREFIX/.orvy-ready" ]; then
   touch "$WINEPREFIX/.orvy-ready"
 fi
 
+# Wine sees the root as drive Z:. The names are made here rather than by
+# winepath, which would start Wine without a display: on a new prefix that
+# leaves the next run's windows without a display driver.
+windows_path() { local path="Z:$1"; printf '%s' "${path//\//\\}"; }
+
 shots="$PWD/$build/shots"
 mkdir -p "$shots"
-program_args=("--out=$(winepath -w "$shots/gallery_win32.png" 2>/dev/null)")
+program_args=("--out=$(windows_path "$shots/gallery_win32.png")")
 # The Linux backend's picture of the gallery (dark theme) and its sample image.
 if [ -x build/tests/platform/orvy_platform_tests ]; then
   ORVY_PAINT_PNG_DIR="$shots" TMPDIR="$shots" build/tests/platform/orvy_platform_tests \
     --gtest_filter='PaintRender.every_theme*' >/dev/null
-  program_args+=("--linux=$(winepath -w "$shots/gallery_drk.png" 2>/dev/null)"
-    "--image=$(winepath -w "$shots/orvy_paint_render_sample.png" 2>/dev/null)")
+  program_args+=("--linux=$(windows_path "$shots/gallery_drk.png")"
+    "--image=$(windows_path "$shots/orvy_paint_render_sample.png")")
 fi
 
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c \
