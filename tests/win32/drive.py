@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """Runs the Windows test program under Wine and answers its requests with real
 X input: it prints "REQUEST click X Y" and serves its loop while this script
-moves the pointer and clicks through XTEST; "REQUEST screen-pixel X Y RRGGBB"
-asks for a pixel of the X screen to be compared. Figures and results pass
+moves the pointer and clicks through XTEST; "REQUEST type X Y TEXT" clicks
+there and types, "REQUEST type-on TEXT" types where the focus is, "REQUEST key
+KEYS..." presses key combinations (xdotool names: ctrl+a, Return);
+"REQUEST screen-pixel X Y RRGGBB" asks for a pixel of the X screen to be
+compared. Figures and results pass
 through; the exit status is the program's, or 1 when a request failed.
 
 Usage: drive.py WINE_PROGRAM [ARGUMENTS...]  (inside an X server, WINEPREFIX set)
@@ -34,6 +37,12 @@ def answer(words):
         subprocess.run(["xdotool", "mousemove", x, y, "click", "1"], check=True, timeout=30)
         time.sleep(0.3)
         subprocess.run(["xdotool", "type", "--delay", "60", text], check=True, timeout=60)
+        return True
+    if words[0] == "type-on":
+        subprocess.run(["xdotool", "type", "--delay", "60", " ".join(words[1:])], check=True, timeout=60)
+        return True
+    if words[0] == "key":
+        subprocess.run(["xdotool", "key", "--delay", "60"] + words[1:], check=True, timeout=60)
         return True
     if words[0] == "screen-pixel":
         x, y, want = int(words[1]), int(words[2]), words[3].upper()
