@@ -201,7 +201,12 @@ std::unique_ptr<TextFormat> DWriteTextEngine::create_format(TextFormatKey const&
     format->SetParagraphAlignment(key.paragraph == ParagraphAlign::Center ? DWRITE_PARAGRAPH_ALIGNMENT_CENTER
             : key.paragraph == ParagraphAlign::Far                        ? DWRITE_PARAGRAPH_ALIGNMENT_FAR
                                                                           : DWRITE_PARAGRAPH_ALIGNMENT_NEAR);
-    format->SetWordWrapping(key.wrap == WordWrap::Wrap ? DWRITE_WORD_WRAPPING_WRAP : DWRITE_WORD_WRAPPING_NO_WRAP);
+    // A word longer than the line breaks between letters, as on Linux, rather
+    // than running out of its box; systems before 8.1 know only whole words.
+    if (key.wrap != WordWrap::Wrap)
+        format->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
+    else if (FAILED(format->SetWordWrapping(DWRITE_WORD_WRAPPING_EMERGENCY_BREAK)))
+        format->SetWordWrapping(DWRITE_WORD_WRAPPING_WRAP);
     return std::make_unique<DWriteTextFormat>(key, family_name, std::move(format));
 }
 
