@@ -56,8 +56,8 @@ private:
     void section(NodeId host, unsigned style)
     {
         LayoutParams framed;
-        framed.pd = 8;
-        framed.gp = 4;
+        framed.padding = 8;
+        framed.gap = 4;
         switch (style) {
         case 0: { // a list of labels, some of fixed height
             NodeId list = add(host, NodeKind::Frame, framed);
@@ -116,7 +116,7 @@ private:
             NodeId at = host;
             for (int i = 0; i < 40 && room(); ++i) {
                 LayoutParams nested;
-                nested.pd = 1;
+                nested.padding = 1;
                 nested.axis = i % 2 ? Axis::Horizontal : Axis::Vertical;
                 at = add(at, i % 5 == 4 ? NodeKind::Group : NodeKind::Frame, nested);
             }
@@ -212,8 +212,8 @@ void hit_test_10k_rows(benchmark::State& state)
 {
     Tree tree;
     LayoutParams area;
-    area.pd = 4;
-    area.gp = 2;
+    area.padding = 4;
+    area.gap = 2;
     NodeId scroll = tree.append(tree.root, Model(NodeKind::Scroll), area);
     for (int i = 0; i < 10000; ++i) {
         LayoutParams row;

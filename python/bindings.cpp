@@ -1,6 +1,6 @@
 // The binding refresh: after every callback, the pull bindings whose signals
 // changed are evaluated again and their results written into the tree.
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 #include "python/invoke.hpp"
 #include "python/item_formats.hpp"
 #include "python/signals.hpp"
@@ -114,9 +114,9 @@ bool apply(Tree& tree, Binding const& binding, PyObject* result)
             return false;
         LayoutParams& layout = tree.node(id).layout;
         if (values->size() > 0)
-            layout.pd = (*values)[0];
+            layout.padding = (*values)[0];
         if (values->size() > 1)
-            layout.gp = (*values)[1];
+            layout.gap = (*values)[1];
         tree.layout_dirty = true;
         return true;
     }

@@ -1,6 +1,6 @@
 // Container builders, each returned as a context (Ctx); each method's row below is its signature.
 #include "core/models/detail/numbers.hpp"
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 #include "python/method_table.hpp"
 #include "python/push_callbacks.hpp"
 
@@ -97,7 +97,7 @@ PyObject* pop(MethodCall& c)
 {
     // A layer above everything, out of sight until pop_at places it.
     CommonArgs common;
-    common.layout.pd = 10.0f;
+    common.layout.padding = 10.0f;
     common.layout.z = 1000;
     common.layout.w = c.f32("w");
     common.layout.h = c.f32("h");

@@ -1,6 +1,6 @@
 // Builders of clickable controls, text fields and the spin field; each method's row below is its
 // signature.
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 #include "python/method_table.hpp"
 #include "python/push_callbacks.hpp"
 

@@ -1,6 +1,6 @@
 // Builders of charts, images, the drawing canvas, the terminal and the drop zone; each method's row
 // below is its signature.
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 #include "python/item_formats.hpp"
 #include "python/method_table.hpp"
 #include "python/push_callbacks.hpp"

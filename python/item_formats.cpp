@@ -1,7 +1,7 @@
 // Structured argument converters: table, tree and property rows, menus, shapes.
 #include "python/item_formats.hpp"
 
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 #include "core/style/css.hpp"
 
 namespace orvy::py {

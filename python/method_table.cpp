@@ -298,9 +298,9 @@ CommonArgs MethodCall::common() const
     if (has("pr"))
         common.parent = optional_node("pr");
     if (has("pd"))
-        common.layout.pd = f32("pd");
+        common.layout.padding = f32("pd");
     if (has("gp"))
-        common.layout.gp = f32("gp");
+        common.layout.gap = f32("gp");
     if (has("w"))
         common.layout.w = optional_f32("w");
     if (has("h"))

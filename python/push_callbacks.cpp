@@ -1,7 +1,7 @@
 // Push callbacks: converting core values into each widget's callback arguments.
 #include "python/push_callbacks.hpp"
 
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 #include "core/tree/utf.hpp"
 
 #include <cmath>

@@ -8,7 +8,7 @@
 //     W.crumb_set(node, items), W.term_clear(node)
 //     W.tv(n) -> str, W.swv(n) / W.rdv(n) / W.tglv(n) -> bool, W.lstv(n) -> int
 //     W.crumb_get(node) -> list[str], W.tre_opened(node) -> list[int]
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 #include "python/invoke.hpp"
 #include "python/window.hpp"
 

@@ -33,7 +33,7 @@ PyObject* layout_dict(LayoutParams const& l)
                          "s:i,s:i,s:i}",
         "w", optional_float(l.w), "h", optional_float(l.h), "left", optional_float(l.left), "top",
         optional_float(l.top), "right", optional_float(l.right), "bottom", optional_float(l.bottom), "pd",
-        double(l.pd), "gp", double(l.gp), "grow", double(l.grow), "z", l.z, "min_w", double(l.min_w), "min_h",
+        double(l.padding), "gp", double(l.gap), "grow", double(l.grow), "z", l.z, "min_w", double(l.min_w), "min_h",
         double(l.min_h), "max_w", double(l.max_w), "max_h", double(l.max_h), "axis", int(l.axis), "placement",
         int(l.placement), "pack_expand", l.pack_expand ? Py_True : Py_False, "justify", int(l.justify), "cross",
         int(l.cross), "child_layout", int(l.child_layout), "row", int(l.row), "col", int(l.col), "row_span",

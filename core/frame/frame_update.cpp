@@ -1,7 +1,7 @@
 // The frame update, step by step.
 #include "core/frame/frame.hpp"
 
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 #include "core/style/css.hpp"
 
 #include <algorithm>

@@ -14,8 +14,8 @@ void build_push_tree(Tree& tree, PushContent const& content)
     cover.top = 0.0f;
     cover.right = 0.0f;
     cover.bottom = 0.0f;
-    cover.pd = content.padding;
-    cover.gp = content.gap;
+    cover.padding = content.padding;
+    cover.gap = content.gap;
     NodeId frame = tree.append(tree.root, Model(NodeKind::Frame, FrameModel { .radius = content.radius }), cover);
     Style& frame_style = tree.node(frame).styles.base_mut();
     frame_style.background = content.background;

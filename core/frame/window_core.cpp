@@ -189,19 +189,19 @@ void WindowCore::apply_font(FontChange change)
 
 void WindowCore::prepare_frame()
 {
-    // Step 1: a pending theme first, then step 2: a pending base font.
+    // Step 1: a pending theme first, then a pending base font.
     if (auto theme = m_cells.theme.take())
         m_theme.set(*theme);
     if (auto font = m_cells.font.take())
         apply_font(std::move(*font));
-    // Step 3: texts `txt` gave text boxes while the window runs, then `focus` requests.
+    // Step 2: texts `txt` gave text boxes while the window runs, then `focus` requests.
     apply_pending_text(m_tree);
     m_keyboard.take_focus_requests();
-    // Step 4: the watched style sheet.
+    // Step 3: the watched style sheet.
     m_styles.check_hot_reload(m_tree);
-    // Steps 5 to 7: the next dialog, the notification pill, new toasts; timed overlays expire.
+    // Step 4: the next dialog, the notification pill, new toasts; timed overlays expire.
     take_overlay_requests();
-    // Step 8: the frame update, then layout when something moved.
+    // Step 5: the frame update, then layout when something moved.
     orvy::frame_update(m_tree, frame_context());
     RectF client { 0, 0, static_cast<float>(m_client.width), static_cast<float>(m_client.height) };
     if (layout(m_tree, client)) {
@@ -226,12 +226,12 @@ void WindowCore::paint(Canvas& target)
     mark_startup(StartupMark::FirstLayout);
     // No size a script can set reaches the backend as it is.
     BoundedCanvas canvas(target, static_cast<float>(m_client.width), static_cast<float>(m_client.height));
-    // Step 10: the clear colour; a glass window shows the backdrop through the tint.
+    // Step 1: the clear colour; a glass window shows the backdrop through the tint.
     Color background = m_theme.palette().background();
     bool see_through = m_look.glass && m_window && m_window->is_transparent();
     background.a = see_through ? m_cells.effects->tint : 1.0f;
     canvas.clear(background);
-    // Steps 12 and 13: the tree in depth order, then the overlays.
+    // Step 2: the tree in depth order, then the overlays.
     PaintContext context = paint_context();
     paint_tree(canvas, context, m_tree);
     paint_overlays(canvas, context, m_tree, m_overlays);

@@ -125,7 +125,7 @@ private:
     // Hands a changed backdrop request to the native window.
     void sync_backdrop();
     void apply_font(FontChange change);
-    // Steps 5 to 7: dialogs, the notification pill and toasts; returns
+    // Dialogs, the notification pill and toasts; returns
     // whether any overlay changed or a timed one is still on screen.
     bool take_overlay_requests();
     FrameContext frame_context() const;

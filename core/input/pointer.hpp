@@ -2,7 +2,7 @@
 // events into changes of its tree and overlays and into UiEvents.
 #pragma once
 
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 #include "core/paint/overlays.hpp"
 #include "core/text/text_engine.hpp"
 #include "core/tree/tree.hpp"
@@ -23,8 +23,6 @@ inline constexpr float scrollbar_zone_width = 12.0f;
 inline constexpr float dial_drag_span = 160.0f;
 // The arrow part at the right of a split button.
 inline constexpr float split_arrow_width = 34.0f;
-inline constexpr float calendar_header = 40.0f;
-inline constexpr float calendar_weekday_row = 24.0f;
 inline constexpr float pager_button_width = 40.0f;
 inline constexpr float wheel_notch = 120.0f;
 inline constexpr float slider_wheel_step = 0.05f;

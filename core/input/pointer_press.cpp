@@ -138,10 +138,10 @@ void PointerInput::left_down(PointerContext const& context, PointF point)
         auto const* model = m_tree.node(textbox).model.as<TextboxModel>();
         m_tree.fire_submit(textbox, model ? utf16_to_utf8(model->text) : std::string {});
     }
-    // Steps 2 to 7: whatever is drawn over the tree.
+    // Step 2: whatever is drawn over the tree.
     if (press_overlays(context, point))
         return;
-    // Step 8: raise a front node, hit-test, focus.
+    // Step 3: raise a front node, hit-test, focus.
     m_selecting_text = false;
     raise_on_press(m_tree, point);
     auto hit = hit_test(m_tree, point);
@@ -152,10 +152,10 @@ void PointerInput::left_down(PointerContext const& context, PointF point)
         return record_press(context, point);
     if (detail::is_clickable(m_tree, *hit))
         m_hot = hit;
-    // Step 9: column edges; step 10: splitter gutters.
+    // Step 4: column edges, then splitter gutters.
     if (press_column_edge(context, point, *hit) || press_splitter(context, point, *hit))
         return;
-    // Steps 11 to 14.
+    // Step 5: what a press does to the kind hit, then the value it picks.
     press_kind(context, point, *hit);
     // A split button acts on the press itself; releasing over it must not act twice.
     if (detail::is_clickable(m_tree, *hit) && kind != NodeKind::Split)

@@ -3,39 +3,12 @@
 // docks.
 #include "core/input/detail/pointer_detail.hpp"
 #include "core/input/pointer.hpp"
+#include "core/models/calendar.hpp"
 
 namespace orvy {
 
 using detail::clamp_unit;
 using detail::floor_index;
-
-namespace {
-
-bool is_leap_year(std::int32_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-std::int32_t days_in_month(std::int32_t year, std::int32_t month)
-{
-    static constexpr std::int32_t lengths[12] { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
-    if (month < 1 || month > 12)
-        return 30;
-    return month == 2 && is_leap_year(year) ? 29 : lengths[month - 1];
-}
-
-// Monday = 0, of the first day of the month (proleptic Gregorian calendar).
-std::int32_t first_weekday(std::int32_t year, std::int32_t month)
-{
-    // Days since 1970-01-01 by the civil-from-days inverse; that day was a Thursday.
-    std::int32_t y = month <= 2 ? year - 1 : year;
-    std::int32_t era = (y >= 0 ? y : y - 399) / 400;
-    std::int32_t year_of_era = y - era * 400;
-    std::int32_t month_index = month > 2 ? month - 3 : month + 9;
-    std::int32_t day_of_year = (153 * month_index + 2) / 5;
-    std::int32_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-    std::int64_t days = static_cast<std::int64_t>(era) * 146097 + day_of_era - 719468;
-    return static_cast<std::int32_t>(((days + 3) % 7 + 7) % 7);
-}
-
-}
 
 void PointerInput::press_value(PointerContext const& context, PointF point, NodeId hit)
 {
@@ -218,7 +191,7 @@ void PointerInput::press_calendar(PointF point, NodeId hit)
     std::int64_t row = floor_index((point.y - rect.y - grid_top) / std::max((rect.h - grid_top) / 6.0f, 1.0f));
     if (column < 0 || column >= 7 || row < 0 || row >= 6)
         return;
-    std::int64_t day = row * 7 + column - first_weekday(calendar->year, calendar->month) + 1;
+    std::int64_t day = row * 7 + column - weekday_monday_first(calendar->year, calendar->month, 1) + 1;
     if (day < 1 || day > days_in_month(calendar->year, calendar->month))
         return;
     calendar->day = static_cast<std::uint8_t>(day);

@@ -29,7 +29,7 @@ void place_flow(LayoutState& state, Item const& item, ContentBox const& box, std
     std::uint16_t cross_flag = vertical ? HasW : HasH;
     float main_extent = vertical ? box.h : box.w;
     float cross_extent = vertical ? box.w : box.h;
-    float g = item.gp;
+    float g = item.gap;
 
     // Pass 1: fixed sizes and flex weights along the main axis.
     float fixed = 0, weights = 0;
@@ -112,7 +112,7 @@ void place_grid(LayoutState& state, Item const& item, ContentBox const& box)
         columns = std::max(columns, unsigned(cell.col) + std::max<unsigned>(cell.col_span, 1));
         rows = std::max(rows, unsigned(cell.row) + std::max<unsigned>(cell.row_span, 1));
     });
-    float g = item.gp;
+    float g = item.gap;
     float cell_w = max_of((box.w - static_cast<float>(columns - 1) * g) / static_cast<float>(columns), 0);
     float cell_h = max_of((box.h - static_cast<float>(rows - 1) * g) / static_cast<float>(rows), 0);
     for_each_flow_child(state, item, [&](std::uint32_t id, Item const& child) {
@@ -153,7 +153,7 @@ void centre(float& start, float& length, float fixed)
 
 void place_pack(LayoutState& state, Item const& item, ContentBox const& box)
 {
-    float g = item.gp;
+    float g = item.gap;
     // Pass 1: natural sizes along each side's axis, and who shares the rest.
     float vertical_total = 0, horizontal_total = 0;
     unsigned vertical_expanders = 0, horizontal_expanders = 0;

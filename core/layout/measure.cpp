@@ -59,8 +59,8 @@ struct Size {
 
 Size intrinsic_minimum(Tree const& tree, LayoutState const& state, NodeId id, Item const& item)
 {
-    float p = item.pd;
-    float g = item.gp;
+    float p = item.padding;
+    float g = item.gap;
     switch (item.kind) {
     case NodeKind::Container:
     case NodeKind::Frame:
@@ -132,8 +132,8 @@ std::optional<float> definite_height(LayoutState const& state, Item const& item)
         return bounded(item.h, item.min_h, item.max_h);
     if (item.has(Absolute) || item.child_layout != ChildLayout::Flow)
         return std::nullopt;
-    float p = item.pd;
-    float g = item.gp;
+    float p = item.padding;
+    float g = item.gap;
     switch (item.kind) {
     case NodeKind::Accordion: {
         if (!item.has(KindFlag))
@@ -187,8 +187,8 @@ void gather(Node const& node, Item& item, Extra& extra, std::uint8_t mark)
     };
     item.w = take(l.w, HasW);
     item.h = take(l.h, HasH);
-    item.pd = l.pd;
-    item.gp = l.gp;
+    item.padding = l.padding;
+    item.gap = l.gap;
     item.grow = l.grow;
     item.max_w = l.max_w;
     item.max_h = l.max_h;

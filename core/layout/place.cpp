@@ -44,7 +44,7 @@ Rows stack_rows(LayoutState& state, Item const& item, float x, float y, float wi
         }
         float height = bounded(child.has(HasDefinite) ? child.definite_h : row_default, child.min_h, child.max_h);
         state.rects[id] = RectF { x, y, width, height };
-        y += height + item.gp;
+        y += height + item.gap;
         rows.total += height;
         ++rows.count;
     }
@@ -53,10 +53,10 @@ Rows stack_rows(LayoutState& state, Item const& item, float x, float y, float wi
 
 void place_scroll(Tree& tree, LayoutState& state, NodeId id, Item const& item, RectF const& r)
 {
-    float p = item.pd;
+    float p = item.padding;
     float width = max_of(r.w - 2 * p - scroll_bar_reserve, 0);
     Rows rows = stack_rows(state, item, r.x + p, r.y + p - item.kind_value, width, scroll_row_default);
-    float gaps = rows.count > 1 ? static_cast<float>(rows.count - 1) * item.gp : 0.0f;
+    float gaps = rows.count > 1 ? static_cast<float>(rows.count - 1) * item.gap : 0.0f;
     if (auto* scroll = tree.nodes[id].model.as<ScrollModel>())
         scroll->content_height = max_of(2 * p + rows.total + gaps, 0);
 }
@@ -133,7 +133,7 @@ Span absolute_span(float origin, float extent, bool has_near, float near, bool h
 
 void place_general(LayoutState& state, Item const& item, RectF const& r, float header)
 {
-    float p = item.pd;
+    float p = item.padding;
     ContentBox box { r.x + p, r.y + p + header, max_of(r.w - 2 * p, 0), max_of(r.h - 2 * p - header, 0) };
     std::uint32_t flow_count = 0;
     for (std::uint32_t k = 0; k < item.child_count; ++k) {
@@ -184,7 +184,7 @@ void place_children(Tree& tree, LayoutState& state, NodeId id, RectF const& r)
         if (!item.has(KindFlag))
             hide_all(state, item);
         else
-            stack_rows(state, item, r.x + item.pd, r.y + accordion_header, max_of(r.w - 2 * item.pd, 0),
+            stack_rows(state, item, r.x + item.padding, r.y + accordion_header, max_of(r.w - 2 * item.padding, 0),
                 accordion_row_default);
         break;
     case NodeKind::Scroll:

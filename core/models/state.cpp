@@ -1,7 +1,7 @@
 // Setting values from code: numeric and composite state, items, texts, node
 // flags, accordion sections, docks, calendar and time stepping.
 #include "core/models/detail/numbers.hpp"
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 
 #include <algorithm>
 #include <cmath>

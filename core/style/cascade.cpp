@@ -140,8 +140,8 @@ void apply(Node& node, RuleState state, Effect& effect, NodeFlags& flags, FontFa
         if (!base)
             return;
         switch (effect.property) {
-        case Property::Gap: node.layout.gp = *effect.length; break;
-        case Property::Padding: node.layout.pd = *effect.length; break;
+        case Property::Gap: node.layout.gap = *effect.length; break;
+        case Property::Padding: node.layout.padding = *effect.length; break;
         case Property::Width: node.layout.w = effect.length; break;
         case Property::Height: node.layout.h = effect.length; break;
         default: break;
@@ -196,14 +196,14 @@ void apply(Node& node, RuleState state, Effect& effect, NodeFlags& flags, FontFa
     }
 }
 
-CssLayout css_layout(Node const& node) { return { node.layout.w, node.layout.h, node.layout.pd, node.layout.gp }; }
+CssLayout css_layout(Node const& node) { return { node.layout.w, node.layout.h, node.layout.padding, node.layout.gap }; }
 
 void set_css_layout(Node& node, CssLayout const& layout)
 {
     node.layout.w = layout.w;
     node.layout.h = layout.h;
-    node.layout.pd = layout.pd;
-    node.layout.gp = layout.gp;
+    node.layout.padding = layout.padding;
+    node.layout.gap = layout.gap;
 }
 
 // Every field the node holds that differs from what the last cascade left was
@@ -245,8 +245,8 @@ void restore(Node& node, StyleSnapshot::Entry& entry)
     CssLayout const current = css_layout(node);
     keep_outside_change(entry.baseline_layout.w, entry.applied_layout.w, current.w);
     keep_outside_change(entry.baseline_layout.h, entry.applied_layout.h, current.h);
-    keep_outside_change(entry.baseline_layout.pd, entry.applied_layout.pd, current.pd);
-    keep_outside_change(entry.baseline_layout.gp, entry.applied_layout.gp, current.gp);
+    keep_outside_change(entry.baseline_layout.padding, entry.applied_layout.padding, current.padding);
+    keep_outside_change(entry.baseline_layout.gap, entry.applied_layout.gap, current.gap);
     set_css_layout(node, entry.baseline_layout);
 }
 

@@ -94,8 +94,8 @@ ParsedSheet parse_sheet(std::string_view text);
 struct CssLayout {
     std::optional<float> w;
     std::optional<float> h;
-    float pd = 0.0f;
-    float gp = 0.0f;
+    float padding = 0.0f;
+    float gap = 0.0f;
 
     friend bool operator==(CssLayout const&, CssLayout const&) = default;
 };

@@ -97,8 +97,8 @@ struct LayoutParams {
     OptionalFloat top;
     OptionalFloat right;
     OptionalFloat bottom;
-    float pd = 0.0f;
-    float gp = 0.0f;
+    float padding = 0.0f;
+    float gap = 0.0f;
     float grow = 0.0f; // 0 or less counts as 1
     std::int32_t z = 0;
     float min_w = 0.0f; // used only when greater than 0

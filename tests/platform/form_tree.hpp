@@ -1,7 +1,7 @@
 // The 1,000-node form the whole-frame measurements use on every backend.
 #pragma once
 
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 #include "core/tree/tree.hpp"
 
 #include <string>
@@ -12,9 +12,9 @@ namespace orvy::form {
 // slider, a progress bar, a text field, a switch, a badge and a separator.
 inline void build(Tree& tree)
 {
-    NodeId scroll = tree.append(tree.root, Model(NodeKind::Scroll), { .pd = 8, .gp = 4 });
+    NodeId scroll = tree.append(tree.root, Model(NodeKind::Scroll), { .padding = 8, .gap = 4 });
     for (int i = 0; i < 100; ++i) {
-        NodeId row = tree.append(scroll, Model(NodeKind::Frame), { .h = 36, .gp = 8, .axis = Axis::Horizontal });
+        NodeId row = tree.append(scroll, Model(NodeKind::Frame), { .h = 36, .gap = 8, .axis = Axis::Horizontal });
         std::u16string n(u"Row ");
         for (char c : std::to_string(i))
             n.push_back(static_cast<char16_t>(c));

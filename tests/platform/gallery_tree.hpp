@@ -2,7 +2,7 @@
 // window: the C++ twin of examples/gallery.py, for render checks and benchmarks.
 #pragma once
 
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 #include "core/tree/tree.hpp"
 
 #include <string>
@@ -25,11 +25,11 @@ struct Builder {
     }
     NodeId column(NodeId parent, float gap = 8)
     {
-        return add(parent, NodeKind::Frame, FrameModel { 12 }, { .pd = 12, .gp = gap });
+        return add(parent, NodeKind::Frame, FrameModel { 12 }, { .padding = 12, .gap = gap });
     }
     NodeId row(NodeId parent, float h, float gap = 8)
     {
-        return add(parent, NodeKind::Container, { .h = h, .gp = gap, .axis = Axis::Horizontal });
+        return add(parent, NodeKind::Container, { .h = h, .gap = gap, .axis = Axis::Horizontal });
     }
     ToggleModel toggle(std::u16string caption, bool on, std::int32_t group = 0)
     {
@@ -52,13 +52,13 @@ inline GalleryNodes build(Tree& tree, std::string const& image_source = {})
     Builder b { tree };
     GalleryNodes nodes;
     NodeId root = tree.root;
-    tree.node(root).layout = { .pd = 10, .gp = 8 };
+    tree.node(root).layout = { .padding = 10, .gap = 8 };
 
     b.add(root, NodeKind::Menubar,
         MenubarModel { { { u"Файл", { u"Открыть", u"Сохранить" } }, { u"Правка", { u"Копировать" } }, { u"Вид", {} } } },
         { .h = 34 });
     nodes.tabs = b.add(root, NodeKind::Tabs, ChoiceModel { { u"Виджеты", u"Ещё" }, 0 }, { .grow = 1 });
-    NodeId page = b.add(nodes.tabs, NodeKind::Container, { .pd = 8, .gp = 10, .axis = Axis::Horizontal });
+    NodeId page = b.add(nodes.tabs, NodeKind::Container, { .padding = 8, .gap = 10, .axis = Axis::Horizontal });
 
     b.add(nodes.tabs, NodeKind::Container);
 
@@ -160,14 +160,14 @@ inline GalleryNodes build(Tree& tree, std::string const& image_source = {})
     b.add(c4, NodeKind::Term, Boxed<TermModel>(term), { .h = 100 });
     NodeId boxes = b.row(c4, 60);
     b.add(boxes, NodeKind::Drop, TextModel { u"Перетащите файлы сюда" });
-    NodeId group = b.add(boxes, NodeKind::Group, GroupModel { u"Группа", 12 }, { .pd = 12 });
+    NodeId group = b.add(boxes, NodeKind::Group, GroupModel { u"Группа", 12 }, { .padding = 12 });
     (void)group;
     NodeId accordion = b.add(c4, NodeKind::Accordion, AccordionModel { u"Аккордеон", false, 0, 10 }, { .h = 40 });
     (void)accordion;
     NodeId split = b.add(c4, NodeKind::Splitter, SplitterModel { true, 0.5f }, { .h = 50 });
     NodeId dock = b.add(split, NodeKind::Dock, DockModel { u"Док", DockSide::Left, true, 120 });
     b.add(dock, NodeKind::Label, TextModel { u"внутри" });
-    NodeId scroll = b.add(split, NodeKind::Scroll, ScrollModel {}, { .pd = 4, .gp = 4 });
+    NodeId scroll = b.add(split, NodeKind::Scroll, ScrollModel {}, { .padding = 4, .gap = 4 });
     NodeId stack = b.add(scroll, NodeKind::Stack, StackModel { 0 }, { .h = 30 });
     b.add(stack, NodeKind::Label, TextModel { u"Стопка" });
     for (int i = 0; i < 3; ++i)

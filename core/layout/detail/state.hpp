@@ -84,7 +84,7 @@ enum Mark : std::uint8_t {
 // few nodes need (edge offsets, grid cells) sits apart in Extra.
 struct alignas(64) Item {
     float w, h;
-    float pd, gp, grow;
+    float padding, gap, grow;
     float max_w, max_h;
     float min_w, min_h; // resolved minimums, never NaN or negative
     float definite_h;   // valid with HasDefinite

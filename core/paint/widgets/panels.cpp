@@ -1,5 +1,6 @@
 // Painters of the panel-like kinds: tabs, accordion, dock, drop zone, menu
 // bar, calendar and terminal.
+#include "core/models/calendar.hpp"
 #include "core/paint/detail/node_paint.hpp"
 
 #include <array>
@@ -11,27 +12,6 @@ namespace {
 constexpr std::array<std::u16string_view, 12> month_names { u"Январь", u"Февраль", u"Март", u"Апрель", u"Май", u"Июнь",
     u"Июль", u"Август", u"Сентябрь", u"Октябрь", u"Ноябрь", u"Декабрь" };
 constexpr std::array<std::u16string_view, 7> weekday_heads { u"Пн", u"Вт", u"Ср", u"Чт", u"Пт", u"Сб", u"Вс" };
-
-bool is_leap(std::int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int days_in_month(std::int64_t year, int month)
-{
-    constexpr int days[12] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
-    return month == 2 && is_leap(year) ? 29 : days[month - 1];
-}
-
-// Monday 0 … Sunday 6 of a Gregorian date, by days since 1970-01-01 (a Thursday).
-int weekday_monday_first(std::int64_t year, int month, int day)
-{
-    std::int64_t y = month <= 2 ? year - 1 : year;
-    std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    std::int64_t year_of_era = y - era * 400;
-    std::int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    std::int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-    std::int64_t days = era * 146097 + day_of_era - 719468;
-    std::int64_t weekday = (days + 3) % 7; // 1970-01-01 is a Thursday, 3 with Monday 0
-    return static_cast<int>(weekday < 0 ? weekday + 7 : weekday);
-}
 
 }
 
@@ -142,17 +122,18 @@ void paint_calendar(NodePaint const& p)
     caption[length++] = u' ';
     NumberText year_text = decimal(year);
     length += year_text.view().copy(caption + length, year_text.length);
-    p.text({ caption, length }, p.formats.title, { p.r.x, p.r.y, p.r.w, 40 }, text);
+    p.text({ caption, length }, p.formats.title, { p.r.x, p.r.y, p.r.w, calendar_header }, text);
     p.text(u"◀", p.formats.title, { p.r.x, p.r.y, 40, 40 }, text);
     p.text(u"▶", p.formats.title, { p.r.right() - 40, p.r.y, 40, 40 }, text);
     // Heads and day numbers stay on one line: in a narrow calendar a
     // wrapped "10" would read as two numbers.
     float column = p.r.w / 7;
     for (std::size_t d = 0; d < 7; ++d)
-        p.text(weekday_heads[d], p.formats.heading, { p.r.x + column * static_cast<float>(d), p.r.y + 40, column, 24 },
+        p.text(weekday_heads[d], p.formats.heading,
+            { p.r.x + column * static_cast<float>(d), p.r.y + calendar_header, column, calendar_weekday_row },
             palette.border());
-    float row_height = std::max((p.r.h - 40 - 24) / 6, 1.0f);
-    PointF grid { p.r.x, p.r.y + 64 };
+    float row_height = std::max((p.r.h - calendar_header - calendar_weekday_row) / 6, 1.0f);
+    PointF grid { p.r.x, p.r.y + calendar_header + calendar_weekday_row };
     int first = weekday_monday_first(year, month, 1);
     int days = days_in_month(year, month);
     for (int day = 1; day <= days; ++day) {

@@ -2,7 +2,7 @@
 // the window's frame pipeline: what reaches the backend is finite, near the
 // window and of a size that cannot make a frame slow.
 #include "core/frame/window_core.hpp"
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 #include "core/paint/bounded_canvas.hpp"
 #include "core/paint/recording_canvas.hpp"
 #include "core/text/fixed_advance_text_engine.hpp"
@@ -79,7 +79,7 @@ TEST(HostileGeometry, every_kind_at_absurd_geometry_hands_the_backend_only_bound
                     params.top = place.y;
                     params.w = place.w;
                     params.h = place.h;
-                    params.pd = padding;
+                    params.padding = padding;
                     NodeId id = tree.append(0, Model(kind), params);
                     tree.append(id, Model(NodeKind::Label));
                     Node& node = tree.node(id);

@@ -11,7 +11,7 @@ namespace {
 // A 300 × 300 root with padding 10 and gap 5: the content box is (10, 10, 280, 280).
 LayoutTree padded_root(Axis axis = Axis::Vertical)
 {
-    return LayoutTree(NodeKind::Container, { .pd = 10, .gp = 5, .axis = axis });
+    return LayoutTree(NodeKind::Container, { .padding = 10, .gap = 5, .axis = axis });
 }
 
 }
@@ -151,7 +151,7 @@ TEST(FlowLayout, a_hidden_child_takes_no_room_and_its_subtree_lies_off_screen)
 {
     LayoutTree t = padded_root();
     NodeId a = t.add(0), gone = t.add(0), c = t.add(0);
-    NodeId inside = t.add(gone, { .h = 20, .pd = 3 });
+    NodeId inside = t.add(gone, { .h = 20, .padding = 3 });
     t.tree.hidden_set.insert(gone);
     t.run(300, 300);
     EXPECT_EQ(t.rect(a), (RectF { 10, 10, 280, 137.5f }));

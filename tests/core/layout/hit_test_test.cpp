@@ -196,10 +196,10 @@ TEST(RaiseOnPress, ignores_nodes_in_hidden_subtrees_and_the_root)
 
 TEST(HitTest, wide_lists_and_rows_answer_like_the_walk)
 {
-    LayoutTree t(NodeKind::Container, { .gp = 4, .axis = Axis::Horizontal });
-    NodeId list = t.add(0, NodeKind::Scroll, { .pd = 3, .gp = 2 });
-    NodeId row = t.add(0, { .gp = 1, .axis = Axis::Horizontal });
-    NodeId column = t.add(0, { .gp = -3 }); // overlapping children
+    LayoutTree t(NodeKind::Container, { .gap = 4, .axis = Axis::Horizontal });
+    NodeId list = t.add(0, NodeKind::Scroll, { .padding = 3, .gap = 2 });
+    NodeId row = t.add(0, { .gap = 1, .axis = Axis::Horizontal });
+    NodeId column = t.add(0, { .gap = -3 }); // overlapping children
     for (int i = 0; i < 120; ++i) {
         NodeId item = t.add(list, { .h = 20 });
         t.add(item, { .w = 10, .h = 10, .left = 2, .top = 2, .placement = Placement::Absolute });

@@ -8,7 +8,7 @@ using namespace orvy;
 
 TEST(KindRules, tabs_show_the_selected_page_below_the_strip_without_padding)
 {
-    LayoutTree t(NodeKind::Tabs, { .pd = 10 });
+    LayoutTree t(NodeKind::Tabs, { .padding = 10 });
     t.model<ChoiceModel>(0).selected = 1;
     NodeId a = t.add(0), b = t.add(0), c = t.add(0);
     t.run(400, 300);
@@ -26,7 +26,7 @@ TEST(KindRules, tabs_show_the_selected_page_below_the_strip_without_padding)
 
 TEST(KindRules, stack_gives_its_whole_rect_to_the_current_page)
 {
-    LayoutTree t(NodeKind::Stack, { .pd = 10 });
+    LayoutTree t(NodeKind::Stack, { .padding = 10 });
     t.model<StackModel>(0).page = 2;
     NodeId a = t.add(0);
     t.add(0);
@@ -38,7 +38,7 @@ TEST(KindRules, stack_gives_its_whole_rect_to_the_current_page)
 
 TEST(KindRules, an_open_accordion_stacks_rows_under_its_header)
 {
-    LayoutTree t(NodeKind::Accordion, { .pd = 10, .gp = 5 });
+    LayoutTree t(NodeKind::Accordion, { .padding = 10, .gap = 5 });
     t.model<AccordionModel>(0).open = true;
     NodeId plain = t.add(0);
     NodeId fixed = t.add(0, { .h = 50 });
@@ -59,7 +59,7 @@ TEST(KindRules, an_open_accordion_stacks_rows_under_its_header)
 
 TEST(KindRules, scroll_stacks_rows_from_its_offset_and_records_the_content_height)
 {
-    LayoutTree t(NodeKind::Scroll, { .pd = 8, .gp = 8 });
+    LayoutTree t(NodeKind::Scroll, { .padding = 8, .gap = 8 });
     NodeId rows[5];
     for (NodeId& row : rows)
         row = t.add(0, { .h = 50 });
@@ -78,7 +78,7 @@ TEST(KindRules, scroll_stacks_rows_from_its_offset_and_records_the_content_heigh
 
 TEST(KindRules, a_scroll_with_only_hidden_rows_has_just_its_padding_as_content)
 {
-    LayoutTree t(NodeKind::Scroll, { .pd = 8, .gp = 8 });
+    LayoutTree t(NodeKind::Scroll, { .padding = 8, .gap = 8 });
     t.tree.hidden_set.insert(t.add(0));
     t.run(200, 100);
     EXPECT_EQ(t.model<ScrollModel>(0).content_height, 16);
@@ -86,7 +86,7 @@ TEST(KindRules, a_scroll_with_only_hidden_rows_has_just_its_padding_as_content)
 
 TEST(KindRules, splitter_halves_split_around_the_gutter)
 {
-    LayoutTree t(NodeKind::Splitter, { .pd = 10 });
+    LayoutTree t(NodeKind::Splitter, { .padding = 10 });
     NodeId a = t.add(0), b = t.add(0), extra = t.add(0);
     t.run(408, 100);
     EXPECT_EQ(t.rect(a), (RectF { 0, 0, 200, 100 }));
@@ -143,12 +143,12 @@ TEST(KindRules, a_horizontal_splitter_stacks_its_panes)
 
 TEST(KindRules, group_and_open_dock_lower_the_content_box_by_their_header)
 {
-    LayoutTree group(NodeKind::Group, { .pd = 10 });
+    LayoutTree group(NodeKind::Group, { .padding = 10 });
     NodeId in_group = group.add(0);
     group.run(200, 200);
     EXPECT_EQ(group.rect(in_group), (RectF { 10, 40, 180, 150 }));
 
-    LayoutTree dock(NodeKind::Dock, { .pd = 10 });
+    LayoutTree dock(NodeKind::Dock, { .padding = 10 });
     NodeId in_dock = dock.add(0);
     dock.run(200, 200);
     EXPECT_EQ(dock.rect(in_dock), (RectF { 10, 42, 180, 148 }));
@@ -159,7 +159,7 @@ TEST(KindRules, group_and_open_dock_lower_the_content_box_by_their_header)
 
 TEST(KindRules, leaf_kinds_with_children_use_the_general_rule)
 {
-    LayoutTree t(NodeKind::Button, { .pd = 4 });
+    LayoutTree t(NodeKind::Button, { .padding = 4 });
     NodeId icon = t.add(0, NodeKind::Image, { .w = 16, .h = 16 });
     t.params(0).cross = Cross::Center;
     t.params(0).justify = Justify::Center;

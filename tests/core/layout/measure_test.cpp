@@ -9,7 +9,7 @@ namespace {
 
 // Three flow children of minimum 40 × 50, 60 × 30 and 0 × 0 under a node of
 // the given kind, plus a hidden and an absolute child whose minimums never count.
-LayoutTree with_children(NodeKind kind, LayoutParams params = { .pd = 10, .gp = 5 })
+LayoutTree with_children(NodeKind kind, LayoutParams params = { .padding = 10, .gap = 5 })
 {
     LayoutTree t(kind, params);
     t.add(0, { .min_w = 40, .min_h = 50 });
@@ -31,7 +31,7 @@ TEST(MinimumSize, a_vertical_container_sums_heights_and_takes_the_widest_child)
 
 TEST(MinimumSize, a_horizontal_group_sums_widths_and_adds_its_header_to_the_height)
 {
-    NodeMeasure m = measure_node(with_children(NodeKind::Group, { .pd = 10, .gp = 5, .axis = Axis::Horizontal }).tree, 0);
+    NodeMeasure m = measure_node(with_children(NodeKind::Group, { .padding = 10, .gap = 5, .axis = Axis::Horizontal }).tree, 0);
     EXPECT_EQ(m.min_w, 40 + 60 + 0 + 2 * 5 + 20);
     EXPECT_EQ(m.min_h, 50 + 20 + 30);
 }
@@ -66,7 +66,7 @@ TEST(MinimumSize, an_open_accordion_counts_header_padding_and_rows)
 
 TEST(MinimumSize, grid_and_pack_containers_and_hidden_nodes_have_none)
 {
-    LayoutTree grid = with_children(NodeKind::Frame, { .pd = 10, .child_layout = ChildLayout::Grid });
+    LayoutTree grid = with_children(NodeKind::Frame, { .padding = 10, .child_layout = ChildLayout::Grid });
     EXPECT_EQ(measure_node(grid.tree, 0).min_w, 0);
     LayoutTree hidden = with_children(NodeKind::Frame);
     hidden.params(0).min_w = 300;
@@ -86,7 +86,7 @@ TEST(MinimumSize, an_explicit_minimum_replaces_the_intrinsic_one_per_axis)
 
 TEST(MinimumSize, negative_or_nan_padding_never_makes_a_negative_minimum)
 {
-    LayoutTree t = with_children(NodeKind::Frame, { .pd = -1000, .gp = std::numeric_limits<float>::quiet_NaN() });
+    LayoutTree t = with_children(NodeKind::Frame, { .padding = -1000, .gap = std::numeric_limits<float>::quiet_NaN() });
     NodeMeasure m = measure_node(t.tree, 0);
     EXPECT_EQ(m.min_w, 0);
     EXPECT_EQ(m.min_h, 0);
@@ -119,7 +119,7 @@ TEST(DefiniteHeight, fixed_heights_are_clamped_and_hidden_nodes_have_zero)
 
 TEST(DefiniteHeight, a_container_has_one_only_when_every_flow_child_has_one)
 {
-    LayoutTree t(NodeKind::Group, { .pd = 10, .gp = 5 });
+    LayoutTree t(NodeKind::Group, { .padding = 10, .gap = 5 });
     t.add(0, { .h = 40 });
     NodeId open = t.add(0, { .h = 60 });
     t.add(0, { .placement = Placement::Absolute });
@@ -140,7 +140,7 @@ TEST(DefiniteHeight, a_container_has_one_only_when_every_flow_child_has_one)
 
 TEST(DefiniteHeight, an_accordion_is_its_header_when_closed_and_its_rows_when_open)
 {
-    LayoutTree t(NodeKind::Accordion, { .pd = 10, .gp = 5 });
+    LayoutTree t(NodeKind::Accordion, { .padding = 10, .gap = 5 });
     t.add(0, { .h = 50 });
     t.add(0);
     EXPECT_EQ(measure_node(t.tree, 0).definite_h, 40);
@@ -150,7 +150,7 @@ TEST(DefiniteHeight, an_accordion_is_its_header_when_closed_and_its_rows_when_op
 
 TEST(DefiniteHeight, nested_accordions_stack_inside_a_vertical_frame)
 {
-    LayoutTree t(NodeKind::Frame, { .gp = 4 });
+    LayoutTree t(NodeKind::Frame, { .gap = 4 });
     NodeId first = t.add(0, NodeKind::Accordion);
     NodeId second = t.add(0, NodeKind::Accordion);
     t.model<AccordionModel>(second).open = true;

@@ -8,7 +8,7 @@ namespace {
 // A 300 × 200 root with padding 10: the content box is (10, 10, 280, 180).
 LayoutTree root_with_content_box(ChildLayout child_layout = ChildLayout::Flow, float gap = 0)
 {
-    return LayoutTree(NodeKind::Container, { .pd = 10, .gp = gap, .child_layout = child_layout });
+    return LayoutTree(NodeKind::Container, { .padding = 10, .gap = gap, .child_layout = child_layout });
 }
 
 LayoutParams absolute(LayoutParams params)

@@ -49,9 +49,9 @@ public:
             l.bottom = maybe_size(0.5);
         }
         if (chance(0.3))
-            l.pd = any_size();
+            l.padding = any_size();
         if (chance(0.3))
-            l.gp = any_size();
+            l.gap = any_size();
         if (chance(0.2))
             l.grow = any_size();
         if (chance(0.2))
@@ -193,7 +193,7 @@ TEST(RandomLayout, a_very_deep_chain_is_laid_out_and_hit_without_recursion)
 {
     Tree tree;
     for (NodeId id = 0; id < 100000; ++id)
-        tree.append(id, Model(id % 2 ? NodeKind::Frame : NodeKind::Scroll), LayoutParams { .pd = 0.001f });
+        tree.append(id, Model(id % 2 ? NodeKind::Frame : NodeKind::Scroll), LayoutParams { .padding = 0.001f });
     layout_pass(tree, { 0, 0, 800, 600 });
     EXPECT_EQ(hit_test(tree, { 400, 300 }), hit_test_walk(tree, { 400, 300 }));
     EXPECT_TRUE(hit_test(tree, { 400, 300 }).has_value());

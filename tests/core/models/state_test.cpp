@@ -1,4 +1,4 @@
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 
 #include <gtest/gtest.h>
 

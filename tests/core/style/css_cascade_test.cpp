@@ -106,7 +106,7 @@ TEST_F(Cascade, hover_and_focus_rules_write_their_own_style_and_never_layout)
     EXPECT_EQ(hover(button).radius, 5.0f);
     EXPECT_TRUE(base(button).is_empty());
     EXPECT_FALSE(tree.node(button).layout.w);
-    EXPECT_EQ(tree.node(button).layout.gp, 0.0f);
+    EXPECT_EQ(tree.node(button).layout.gap, 0.0f);
     EXPECT_EQ(tree.node(label).styles.focus().shadow, 2.0f);
 }
 
@@ -125,12 +125,12 @@ TEST_F(Cascade, width_is_fixed_and_cleared_gap_and_padding_only_set)
     run("frame { width: 200px; height: 50; gap: 4; padding: 6 }");
     EXPECT_EQ(tree.node(frame).layout.w, 200.0f);
     EXPECT_EQ(tree.node(frame).layout.h, 50.0f);
-    EXPECT_EQ(tree.node(frame).layout.gp, 4.0f);
-    EXPECT_EQ(tree.node(frame).layout.pd, 6.0f);
+    EXPECT_EQ(tree.node(frame).layout.gap, 4.0f);
+    EXPECT_EQ(tree.node(frame).layout.padding, 6.0f);
     run("frame { width: 200px; gap: 4; padding: 6 } frame { width: auto; gap: wide; padding: none }");
     EXPECT_FALSE(tree.node(frame).layout.w);
-    EXPECT_EQ(tree.node(frame).layout.gp, 4.0f);
-    EXPECT_EQ(tree.node(frame).layout.pd, 6.0f);
+    EXPECT_EQ(tree.node(frame).layout.gap, 4.0f);
+    EXPECT_EQ(tree.node(frame).layout.padding, 6.0f);
     EXPECT_FALSE(tree.node(frame).styles.is_allocated()); // layout alone allocates no styles
 }
 
@@ -208,14 +208,14 @@ TEST_F(Cascade, changes_made_between_cascades_by_others_are_kept)
     tree.node(button).styles.base_mut().border_color = blue;
     tree.node(label).styles.base_mut().shadow = 3;
     tree.node(frame).layout.left = 5;
-    tree.node(frame).layout.pd = 9;
+    tree.node(frame).layout.padding = 9;
     run("");
     EXPECT_EQ(base(button).border_color, blue);
     EXPECT_EQ(base(label).shadow, 3.0f);
     EXPECT_FALSE(base(label).border_color);
     EXPECT_FALSE(tree.node(label).layout.w);
     EXPECT_EQ(tree.node(frame).layout.left, 5.0f);
-    EXPECT_EQ(tree.node(frame).layout.pd, 9.0f);
+    EXPECT_EQ(tree.node(frame).layout.padding, 9.0f);
     run("button { border: #0f0 }");
     EXPECT_EQ(base(button).border_color, green);
     run("");
