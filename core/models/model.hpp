@@ -111,7 +111,7 @@ struct TextEdit {
 // Where the paragraphs of a multi-line text start and how tall they lay out
 // (core/models/paragraphs.hpp): derived from the text, kept in step by the
 // edits, created on first use. A copied model starts without one.
-struct ParagraphIndex;
+class ParagraphIndex;
 void destroy_paragraph_index(ParagraphIndex* index);
 class ParagraphCache {
 public:

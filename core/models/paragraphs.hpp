@@ -1,9 +1,12 @@
 // The paragraph index of a multi-line text: where each paragraph (a run of
-// text between line feeds) starts and how tall it was laid out. Edits keep it
-// in step at the cost of the paragraphs after them, so a keystroke never
-// rescans or lays out the whole text.
+// text between line feeds) starts and how tall it was laid out. Running
+// totals of the paragraphs' lengths and heights answer "where does this
+// paragraph start / how far down is it" and "which paragraph holds this
+// position / height" in O(log n), and an edit inside one paragraph updates
+// them in O(log n), so a keystroke never rescans or lays out the whole text.
 #pragma once
 
+#include "core/models/detail/prefix_sums.hpp"
 #include "core/models/model.hpp"
 
 #include <cstdint>
@@ -12,19 +15,51 @@
 
 namespace orvy {
 
-struct ParagraphIndex {
-    std::vector<std::size_t> starts { 0 }; // first code unit of each paragraph
-    std::vector<float> heights { 0.0f };   // laid-out height, 0 while not laid out
-    // What the heights were measured with: a format's serial and a wrap width.
-    std::uint64_t format = 0;
-    float wrap = 0;
-    std::size_t text_size = 0;
+class ParagraphIndex {
+public:
+    explicit ParagraphIndex(std::u16string_view text);
 
-    std::size_t count() const { return starts.size(); }
-    // The paragraph holding the position (a line feed belongs to the paragraph it ends).
-    std::size_t paragraph_of(std::size_t position) const;
+    std::size_t count() const { return m_lengths.size(); }
+    std::size_t text_size() const { return m_text_size; }
+    // First code unit of the paragraph.
+    std::size_t start_of(std::size_t paragraph) const { return m_length_sums.before(paragraph); }
     // One past the paragraph's last unit, its line feed left out.
     std::size_t end_of(std::size_t paragraph) const;
+    // The paragraph holding the position (a line feed belongs to the paragraph it ends).
+    std::size_t paragraph_of(std::size_t position) const;
+
+    // ---- Heights, in the format and wrap width they were measured with;
+    // a paragraph not laid out yet counts as one line.
+
+    // Whether the heights were measured with this format serial, wrap width
+    // and line height; when not, every height is forgotten and they are taken on.
+    void measure_with(std::uint64_t format, float wrap, float line_height);
+    bool is_measured(std::size_t paragraph) const { return m_heights[paragraph] > 0; }
+    float height_of(std::size_t paragraph) const;
+    void set_height(std::size_t paragraph, float height);
+    // Distance from the top of the text to the paragraph's top.
+    float top_of(std::size_t paragraph) const { return static_cast<float>(m_height_sums.before(paragraph)); }
+    float height() const { return top_of(count()); }
+    // The paragraph `y` (from the top of the text) falls in: the first one
+    // above the text, the last one below it.
+    std::size_t paragraph_at(float y) const;
+
+    // Takes in an edit that has just been made to the text: at `position`,
+    // `removed` units gave way to `inserted`. False when the edit does not fit
+    // the text the index describes (the index is then out of step).
+    bool edit(std::size_t position, std::size_t removed, std::u16string_view inserted);
+
+private:
+    void rebuild_sums();
+
+    std::vector<std::size_t> m_lengths; // units of each paragraph, its line feed included
+    std::vector<float> m_heights;       // laid-out height, 0 while not laid out
+    detail::PrefixSums<std::size_t> m_length_sums;
+    detail::PrefixSums<double> m_height_sums; // unmeasured paragraphs count one line
+    std::size_t m_text_size = 0;
+    std::uint64_t m_format = 0;
+    float m_wrap = 0;
+    float m_line_height = 1;
 };
 
 // The box's index, made or rebuilt when it does not describe the text.

@@ -13,19 +13,15 @@ ParagraphLayout::ParagraphLayout(TextEngine& engine, TextFormat const& format, f
     , m_text(text)
     , m_index(index)
 {
-    // Heights measured with another format or width no longer hold.
-    if (m_index.format != format.serial() || m_index.wrap != m_wrap) {
-        std::fill(m_index.heights.begin(), m_index.heights.end(), 0.0f);
-        m_index.format = format.serial();
-        m_index.wrap = m_wrap;
-    }
     if (auto empty = m_engine.layout(u" ", m_format, m_wrap, TextEngine::measure_box))
         m_line_height = std::max(empty->size().height, 1.0f);
+    // Heights measured with another format or width no longer hold.
+    m_index.measure_with(format.serial(), m_wrap, m_line_height);
 }
 
 std::u16string_view ParagraphLayout::paragraph_text(std::size_t paragraph) const
 {
-    std::size_t start = std::min(m_index.starts[paragraph], m_text.size());
+    std::size_t start = std::min(m_index.start_of(paragraph), m_text.size());
     std::size_t end = std::min(m_index.end_of(paragraph), m_text.size());
     return m_text.substr(start, end - start);
 }
@@ -37,46 +33,29 @@ std::shared_ptr<TextLayout const> ParagraphLayout::lay_out(std::size_t paragraph
     auto layout = m_engine.layout(text.empty() ? std::u16string_view(u" ") : text, m_format, m_wrap,
         TextEngine::measure_box);
     if (layout)
-        m_index.heights[paragraph] = std::max(layout->size().height, 1.0f);
+        m_index.set_height(paragraph, std::max(layout->size().height, 1.0f));
     return layout;
 }
-
-float ParagraphLayout::top_of(std::size_t paragraph) const
-{
-    float y = 0;
-    for (std::size_t i = 0; i < paragraph && i < m_index.count(); ++i)
-        y += m_index.heights[i] > 0 ? m_index.heights[i] : m_line_height;
-    return y;
-}
-
-float ParagraphLayout::height() const { return top_of(m_index.count()); }
 
 CaretLine ParagraphLayout::caret(std::size_t position)
 {
     position = std::min(position, m_text.size());
     std::size_t paragraph = m_index.paragraph_of(position);
     auto layout = lay_out(paragraph);
-    float top = top_of(paragraph);
+    float top = m_index.top_of(paragraph);
     if (!layout || paragraph_text(paragraph).empty())
         return { 0, top, m_line_height };
-    CaretLine line = layout->caret_at(static_cast<std::uint32_t>(position - m_index.starts[paragraph]));
+    CaretLine line = layout->caret_at(static_cast<std::uint32_t>(position - m_index.start_of(paragraph)));
     return { line.x, top + line.y, line.height };
 }
 
 std::size_t ParagraphLayout::position_at(PointF point)
 {
     float y = std::max(point.y, 0.0f);
-    std::size_t paragraph = 0;
-    float top = 0;
-    // The paragraph the point's height falls in, the last one below the text.
-    for (; paragraph + 1 < m_index.count(); ++paragraph) {
-        float height = m_index.heights[paragraph] > 0 ? m_index.heights[paragraph] : m_line_height;
-        if (y < top + height)
-            break;
-        top += height;
-    }
+    std::size_t paragraph = m_index.paragraph_at(y);
+    float top = m_index.top_of(paragraph);
     auto layout = lay_out(paragraph);
-    std::size_t start = m_index.starts[paragraph];
+    std::size_t start = m_index.start_of(paragraph);
     std::size_t length = paragraph_text(paragraph).size();
     if (!layout || length == 0)
         return std::min(start, m_text.size());

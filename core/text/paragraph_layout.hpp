@@ -22,9 +22,7 @@ public:
 
     float line_height() const { return m_line_height; }
     // Height of the whole text.
-    float height() const;
-    // Top of a paragraph.
-    float top_of(std::size_t paragraph) const;
+    float height() const { return m_index.height(); }
     // The caret before `position`, with y from the top of the text.
     CaretLine caret(std::size_t position);
     // The text position nearest to a point given from the top-left of the text.
@@ -57,14 +55,14 @@ private:
 template<class Visit>
 void ParagraphLayout::visit(float top, float bottom, Visit&& visit)
 {
-    float y = 0;
-    for (std::size_t i = 0; i < m_index.count() && y < bottom; ++i) {
-        float height = m_index.heights[i] > 0 ? m_index.heights[i] : m_line_height;
+    std::size_t i = m_index.paragraph_at(top);
+    for (float y = m_index.top_of(i); i < m_index.count() && y < bottom; ++i) {
+        float height = m_index.height_of(i);
         if (y + height > top) {
             auto layout = lay_out(i);
             if (layout)
-                visit(Piece { i, m_index.starts[i], y, layout });
-            height = m_index.heights[i] > 0 ? m_index.heights[i] : m_line_height;
+                visit(Piece { i, m_index.start_of(i), y, layout });
+            height = m_index.height_of(i);
         }
         y += height;
     }
