@@ -4,6 +4,7 @@
 // Fields of 1,000, 10,000 and 100,000 lines show whether the cost follows the
 // text or only what is in view.
 #include "core/frame/window_core.hpp"
+#include "core/input/keyboard.hpp"
 #include "platform/linux/cairo_canvas.hpp"
 #include "platform/linux/image_decoder.hpp"
 #include "platform/linux/pango_text_engine.hpp"
@@ -34,7 +35,8 @@ std::u16string lines_of_text(std::int64_t count)
 }
 
 // Types into the middle of the text (the caret starts at the middle line),
-// or at its end.
+// or at its end: lines of 56 characters, each ended by Enter, so the typed
+// paragraph stays as long as a typist's line however many keys are timed.
 void keystroke(benchmark::State& state, bool at_end)
 {
     Tree tree;
@@ -59,7 +61,10 @@ void keystroke(benchmark::State& state, bool at_end)
     char16_t const typed[] = u"typing ";
     std::size_t next = 0;
     for (auto _ : state) {
-        core.character(typed[next++ % 7]);
+        if (++next % 57 == 0)
+            core.key_down(virtual_key::enter);
+        else
+            core.character(typed[next % 7]);
         frame();
     }
     state.counters["lines"] = static_cast<double>(state.range(0));
