@@ -183,7 +183,7 @@ TEST_CASE(keys_typed_through_the_x_server_reach_text_boxes)
 {
     CoreWindow typing;
     Tree& tree = typing.tree;
-    tree.node(tree.root).layout = { .pd = 10, .gp = 8 };
+    tree.node(tree.root).layout = { .padding = 10, .gap = 8 };
     TextboxModel field;
     NodeId line = tree.append(tree.root, Model(NodeKind::Textbox, Boxed<TextboxModel>(field)), { .h = 40 });
     NodeId area = tree.append(tree.root, Model(NodeKind::Textbox, Boxed<TextboxModel>(field)), { .h = 80 });
