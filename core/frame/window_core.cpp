@@ -163,6 +163,21 @@ void WindowCore::run_file_dialogs()
         m_file_dialogs.run(*m_window, m_cells.file_dialogs.take());
 }
 
+AccessibleView* WindowCore::accessible()
+{
+    if (!m_accessible) {
+        // Actions click through the same handlers as the pointer.
+        AccessibleWindowLinks links { .click = [this](PointF point) {
+                                         pointer_move(point.x, point.y);
+                                         left_down(point.x, point.y);
+                                         left_up();
+                                     },
+            .client_size = [this] { return m_client; } };
+        m_accessible = std::make_unique<TreeAccessibleView>(m_tree, m_pointer, m_overlays, std::move(links));
+    }
+    return m_accessible.get();
+}
+
 bool WindowCore::has_app_timers() const { return !m_tree.timers.empty() || !m_tree.timer_inbox.empty(); }
 
 void WindowCore::resize(ClientSize size)

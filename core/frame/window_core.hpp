@@ -2,6 +2,7 @@
 // update and the frame pipeline that lays out, paints and overlays the tree.
 #pragma once
 
+#include "core/access/tree_view.hpp"
 #include "core/frame/frame.hpp"
 #include "core/image/image.hpp"
 #include "core/input/keyboard.hpp"
@@ -82,6 +83,7 @@ public:
     // a drop anywhere else reaches nothing.
     bool file_drop(std::vector<std::string> const& paths, PointF point) override;
     void run_file_dialogs() override;
+    AccessibleView* accessible() override;
 
     // Where the pointer handlers read the held modifier keys (key_modifier
     // bits); without a source no key counts as held.
@@ -156,6 +158,8 @@ private:
     std::optional<Backdrop> m_applied_backdrop;
     FileDialogRunner m_file_dialogs;
     ClientSize m_client;
+    // Made when assistive technology first asks; until then it costs nothing.
+    std::unique_ptr<TreeAccessibleView> m_accessible;
 };
 
 }

@@ -16,6 +16,7 @@
 
 namespace orvy {
 
+class AccessibleView;
 class Canvas;
 
 enum class CursorKind : std::uint8_t { Arrow, Hand, TextBeam };
@@ -113,6 +114,9 @@ public:
     virtual void paint(Canvas&) { }
     // The client area changed size; never called with a zero side.
     virtual void resize(ClientSize) { }
+    // The window's accessible view, made on first request; null when the
+    // handlers have none.
+    virtual AccessibleView* accessible() { return nullptr; }
 };
 
 struct WindowHooks {

@@ -1,6 +1,7 @@
 // SDL events to window-procedure calls.
 #include "platform/linux/sdl_host.hpp"
 
+#include "platform/linux/atspi_bridge.hpp"
 #include "platform/linux/detail/key_map.hpp"
 #include "platform/linux/detail/utf.hpp"
 
@@ -13,6 +14,11 @@ void SdlHost::dispatch(SDL_Event const& event)
     if (event.type == m_user_event && m_user_event != 0) {
         if (event.user.code == static_cast<Sint32>(UserEvent::DialogAnswers)) {
             deliver_dialog_answers();
+            return;
+        }
+        if (event.user.code == static_cast<Sint32>(UserEvent::Accessibility)) {
+            if (m_accessibility)
+                m_accessibility->handle(static_cast<GDBusMessage*>(event.user.data1));
             return;
         }
         SdlWindow* native = window(event.user.windowID);
@@ -135,8 +141,14 @@ void SdlHost::dispatch_window_event(SdlWindow& native, SDL_WindowEvent const& ev
         break;
     case SDL_WINDOWEVENT_EXPOSED: native.invalidate(); break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
+        if (m_accessibility)
+            m_accessibility->window_activated(native.id(), true);
         if (!native.is_enabled())
             raise_modal_child(native.id());
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        if (m_accessibility)
+            m_accessibility->window_activated(native.id(), false);
         break;
     case SDL_WINDOWEVENT_CLOSE:
         // A window blocked by its modal window ignores its close box.

@@ -3,6 +3,7 @@
 
 #include "core/window/startup_marks.hpp"
 
+#include "platform/linux/atspi_bridge.hpp"
 #include "platform/linux/detail/utf.hpp"
 #include "platform/linux/detail/x11.hpp"
 #include "platform/linux/image_decoder.hpp"
@@ -44,6 +45,8 @@ void set_icon(SDL_Window* window, std::string const& path)
 RectI to_rect(SDL_Rect const& rect) { return { rect.x, rect.y, rect.x + rect.w, rect.y + rect.h }; }
 
 }
+
+SdlHost::SdlHost() = default;
 
 SdlHost::~SdlHost()
 {
@@ -193,8 +196,19 @@ WindowCreation SdlHost::create_window(WindowOptions const& options, WindowHooks 
     if (size.width && size.height)
         native.procedure().handlers().resize(size);
     native.invalidate();
+    publish_accessible(native, options.title);
     result.window = &native;
     return result;
+}
+
+void SdlHost::publish_accessible(SdlWindow& native, std::string const& title)
+{
+    if (!m_accessibility_checked) {
+        m_accessibility_checked = true;
+        m_accessibility = AtspiBridge::connect(native.sdl(), m_user_event, static_cast<Sint32>(UserEvent::Accessibility));
+    }
+    if (m_accessibility)
+        m_accessibility->add_window(native, title);
 }
 
 SdlWindow* SdlHost::window(WindowId id)
@@ -354,9 +368,14 @@ void SdlHost::serve_once(std::chrono::milliseconds longest_wait)
     }
     for (WindowId id : ids) {
         SdlWindow* native = window(id);
-        if (native && native->needs_paint() && !native->procedure().is_in_frame())
+        if (native && native->needs_paint() && !native->procedure().is_in_frame()) {
             native->paint();
+            if (m_accessibility)
+                m_accessibility->painted(id);
+        }
     }
+    if (m_accessibility)
+        m_accessibility->sync();
     // Only the outermost round knows that no window's code is on the stack.
     if (--m_serving == 0)
         m_retired.clear();
@@ -374,6 +393,8 @@ void SdlHost::destroy(WindowId id)
             owner->raise();
         }
     }
+    if (m_accessibility)
+        m_accessibility->remove_window(id);
     // Pass 2: its open file dialogs close unanswered.
     if (m_dialogs)
         m_dialogs->cancel_window(id);

@@ -17,6 +17,7 @@
 namespace orvy::linux_platform {
 
 class SdlHost;
+class AtspiBridge;
 
 class SdlWindow final : public NativeWindow {
 public:
@@ -107,9 +108,9 @@ private:
 
 class SdlHost final : public Host {
 public:
-    enum class UserEvent : Sint32 { Wake = 0, Close = 1, FileDialogs = 2, DialogAnswers = 3 };
+    enum class UserEvent : Sint32 { Wake = 0, Close = 1, FileDialogs = 2, DialogAnswers = 3, Accessibility = 4 };
 
-    SdlHost() = default;
+    SdlHost();
     ~SdlHost() override;
     SdlHost(SdlHost const&) = delete;
     SdlHost& operator=(SdlHost const&) = delete;
@@ -148,6 +149,9 @@ private:
     SdlWindow* input_target(Uint32 id, bool activates);
     void raise_modal_child(WindowId owner);
     RectI reference_rect(PlacementReference reference, WindowId owner);
+    // Publishes the window to assistive technology; the first window finds
+    // out whether an accessibility bus runs at all.
+    void publish_accessible(SdlWindow& window, std::string const& title);
 
     bool m_video = false;
     Uint32 m_user_event = 0;
@@ -158,6 +162,9 @@ private:
     SDL_Cursor* m_cursors[3] = {};
     CursorKind m_cursor = CursorKind::Arrow;
     std::unique_ptr<detail::FileDialogService> m_dialogs;
+    // Only while an accessibility bus runs; otherwise null and never asked.
+    std::unique_ptr<AtspiBridge> m_accessibility;
+    bool m_accessibility_checked = false;
 };
 
 }

@@ -113,3 +113,32 @@ void set_legacy_window_name(SDL_Window* window, char const* title)
 }
 
 }
+
+namespace orvy::linux_platform::detail {
+
+std::optional<std::string> accessibility_bus_from_root_window(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return std::nullopt;
+    Display* display = info.info.x11.display;
+    // Only an atom that exists: asking must not create it on the server.
+    Atom property = XInternAtom(display, "AT_SPI_BUS", True);
+    if (property == None)
+        return std::nullopt;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    int status = XGetWindowProperty(display, DefaultRootWindow(display), property, 0, 1024, False, XA_STRING, &type,
+        &format, &count, &after, &data);
+    std::optional<std::string> address;
+    if (status == Success && type == XA_STRING && format == 8 && data && count > 0)
+        address = std::string(reinterpret_cast<char const*>(data), count);
+    if (data)
+        XFree(data);
+    return address;
+}
+
+}

@@ -31,3 +31,11 @@ void set_notification_type(SDL_Window* window);
 void set_legacy_window_name(SDL_Window* window, char const* title);
 
 }
+
+namespace orvy::linux_platform::detail {
+
+// The address of the accessibility bus that its launcher left on the root
+// window (AT_SPI_BUS), if it did; asks the X server only, no bus.
+std::optional<std::string> accessibility_bus_from_root_window(SDL_Window* window);
+
+}
