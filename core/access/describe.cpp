@@ -2,6 +2,7 @@
 #include "core/access/accessible.hpp"
 #include "core/access/detail/items.hpp"
 
+#include "core/input/detail/pointer_detail.hpp"
 #include "core/layout/layout.hpp"
 #include "core/models/models.hpp"
 #include "core/tree/tree.hpp"
@@ -190,8 +191,7 @@ void node_actions(Tree const& tree, NodeId id, AccessibleInfo& info)
     default:
         break;
     }
-    if (node.kind() == NodeKind::Button || node.kind() == NodeKind::Link || node.kind() == NodeKind::Split
-        || node.on_activate)
+    if (detail::is_clickable(tree, id) || node.kind() == NodeKind::Split)
         info.actions = { "click" };
 }
 
