@@ -3,6 +3,7 @@
 
 #include "core/access/detail/items.hpp"
 #include "core/models/models.hpp"
+#include "core/models/text_field.hpp"
 #include "core/tree/utf.hpp"
 
 #include <algorithm>
@@ -103,8 +104,8 @@ std::optional<AccessibleText> TreeAccessibleView::text(AccessibleRef ref) const
         Text all;
         for (Text const& line : term->lines)
             all += line + u"\n";
-        std::size_t caret = all.size() + term->prompt.size() + term->input.size();
-        return AccessibleText { all + term->prompt + term->input, caret, caret, false };
+        std::size_t caret = all.size() + term->prompt.size() + std::min(term->input.caret, term->input.text.size());
+        return AccessibleText { all + term->prompt + term->input.text, caret, caret, false };
     }
     if (node.kind() == NodeKind::Label || node.kind() == NodeKind::Status || node.kind() == NodeKind::Link) {
         Text words = node.model.as<TextModel>()->text;
@@ -253,17 +254,13 @@ bool TreeAccessibleView::replace_text(AccessibleRef ref, std::size_t from, std::
         return false;
     from = std::min(from, box->text.size());
     to = std::clamp(to, from, box->text.size());
-    // A single-line field keeps no line breaks, as when pasting.
-    Text cleaned;
-    for (char16_t unit : insert) {
-        if (unit >= 0x20 || (unit == u'\n' && node.multiline))
-            cleaned += unit;
-    }
+    // What arrives is cleaned as a paste is: a single-line field keeps no line breaks.
+    Text cleaned = pasted_form(insert, node.multiline);
     if (from == to && cleaned.empty())
         return false;
-    push_undo(*box);
-    box->text.replace(from, to - from, cleaned);
-    box->caret = box->anchor = from + cleaned.size();
+    select_range(*box, { from, to });
+    if (!replace_selection(*box, cleaned))
+        return false;
     m_tree.layout_dirty = true;
     m_tree.fire_submit(ref.node, utf16_to_utf8(box->text));
     return true;
@@ -276,8 +273,7 @@ bool TreeAccessibleView::set_caret(AccessibleRef ref, std::size_t caret, std::si
     auto* box = m_tree.node(ref.node).model.as<TextboxModel>();
     if (!box)
         return false;
-    box->caret = std::min(caret, box->text.size());
-    box->anchor = std::min(anchor, box->text.size());
+    select_range(*box, { anchor, caret });
     return true;
 }
 

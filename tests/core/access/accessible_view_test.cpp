@@ -2,6 +2,7 @@
 // items, actions through the pointer path, and the changes it reports.
 #include "core/access/tree_view.hpp"
 #include "core/models/models.hpp"
+#include "core/models/text_field.hpp"
 
 #include "../input/pointer_fixture.hpp"
 
