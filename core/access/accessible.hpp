@@ -15,6 +15,7 @@ namespace orvy {
 
 class Tree;
 struct OverlayState;
+struct WindowOptions;
 
 enum class AccessibleRole : std::uint8_t {
     Panel, Frame, Label, PushButton, CheckBox, RadioButton, ToggleButton, Slider, SpinButton, ProgressBar,
@@ -103,6 +104,7 @@ enum class AccessibleEventKind : std::uint8_t {
     CaretMoved,      // offset
     SelectionChanged,
     ChildrenAdded,   // offset is the child's index, child its ref
+    ChildrenRemoved, // offset is the index the child had, child its ref then
     Announcement,    // a dialog or notification appeared (target is it)
 };
 
@@ -130,6 +132,11 @@ public:
     virtual std::vector<AccessibleRef> children(AccessibleRef ref) const = 0;
     virtual AccessibleInfo describe(AccessibleRef ref) const = 0;
     virtual std::optional<AccessibleText> text(AccessibleRef ref) const = 0;
+    // The box of the text between two UTF-16 offsets, in client coordinates,
+    // from the field's text layout; none where no layout places the text.
+    virtual std::optional<RectF> text_extents(AccessibleRef ref, std::size_t from, std::size_t to) const = 0;
+    // The UTF-16 offset of the text under a client point; none outside the text.
+    virtual std::optional<std::size_t> text_offset_at(AccessibleRef ref, PointF point) const = 0;
     virtual std::optional<AccessibleRef> focus() const = 0;
     // The deepest object containing the client point.
     virtual std::optional<AccessibleRef> at_point(PointF point) const = 0;
@@ -153,6 +160,9 @@ public:
 // ---- The mapping from the tree, shared by every view
 
 AccessibleRole accessible_role(Tree const& tree, NodeId node);
+// The role of a window's frame: a modal window is a dialog, one that never
+// takes the focus (a push notification) a notification.
+AccessibleRole accessible_window_role(WindowOptions const& options);
 // Whether the node is shown: not hidden, not laid off-screen, not empty.
 bool accessible_node_showing(Tree const& tree, NodeId node);
 // The objects under a ref, in reading order; the overlay node is not included.

@@ -6,6 +6,7 @@
 #include "core/layout/layout.hpp"
 #include "core/models/models.hpp"
 #include "core/tree/tree.hpp"
+#include "core/window/window.hpp"
 
 #include <algorithm>
 
@@ -282,6 +283,13 @@ AccessibleInfo describe_node(Tree const& tree, NodeId id, std::optional<NodeId> 
     return info;
 }
 
+}
+
+AccessibleRole accessible_window_role(WindowOptions const& options)
+{
+    if (options.modal)
+        return AccessibleRole::Dialog;
+    return options.takes_focus ? AccessibleRole::Frame : AccessibleRole::Notification;
 }
 
 AccessibleRole accessible_role(Tree const& tree, NodeId id)

@@ -153,7 +153,7 @@ AccessibleInfo describe_item(Tree const& tree, AccessibleRef ref)
         } else {
             info.role = AccessibleRole::MenuItem;
             info.name = menu.items[ref.cell];
-            RectF entries = menu_list_rect({ title.x, title.bottom() }, menu.items.size());
+            RectF entries = menu_list_rect({ .items = menu.items, .position = { title.x, title.bottom() } });
             info.extents = open ? RectF { entries.x, entries.y + static_cast<float>(ref.cell) * menu_list_row, entries.w, menu_list_row }
                                 : RectF { title.x, title.y, 0, 0 };
         }

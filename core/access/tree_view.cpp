@@ -114,6 +114,50 @@ std::optional<AccessibleText> TreeAccessibleView::text(AccessibleRef ref) const
     return std::nullopt;
 }
 
+std::optional<std::size_t> TreeAccessibleView::field_start(AccessibleRef ref) const
+{
+    if (!is_valid(ref) || !ref.is_node() || ref.node == AccessibleRef::overlay)
+        return std::nullopt;
+    Node const& node = m_tree.node(ref.node);
+    if (node.model.as<TextboxModel>())
+        return 0;
+    if (auto const* term = node.model.as<TermModel>()) {
+        std::size_t start = term->prompt.size();
+        for (Text const& line : term->lines)
+            start += line.size() + 1;
+        return start;
+    }
+    return std::nullopt;
+}
+
+std::optional<RectF> TreeAccessibleView::text_extents(AccessibleRef ref, std::size_t from, std::size_t to) const
+{
+    std::optional<std::size_t> start = field_start(ref);
+    std::optional<AccessibleText> content = text(ref);
+    if (!start || !content || !m_links.caret_at || from < *start)
+        return std::nullopt;
+    to = std::clamp(to, from, content->text.size());
+    from = std::min(from, to);
+    CaretLine first = m_links.caret_at(ref.node, from - *start);
+    CaretLine last = m_links.caret_at(ref.node, to - *start);
+    if (first.y == last.y)
+        return RectF { std::min(first.x, last.x), first.y, std::abs(last.x - first.x), first.height };
+    // The range ends on a later line: it reaches the right edge of its first
+    // line, and a range of more lines covers the field's width.
+    RectF box = m_tree.node(ref.node).rect;
+    if (to - from == 1)
+        return RectF { first.x, first.y, std::max(box.right() - first.x, 0.0f), first.height };
+    return RectF { box.x, first.y, box.w, last.y + last.height - first.y };
+}
+
+std::optional<std::size_t> TreeAccessibleView::text_offset_at(AccessibleRef ref, PointF point) const
+{
+    std::optional<std::size_t> start = field_start(ref);
+    if (!start || !m_links.position_at || !m_tree.node(ref.node).rect.contains(point.x, point.y))
+        return std::nullopt;
+    return *start + m_links.position_at(ref.node, point);
+}
+
 std::optional<AccessibleRef> TreeAccessibleView::focus() const
 {
     if (m_overlays.dialog) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace orvy {
@@ -17,6 +18,10 @@ struct AccessibleWindowLinks {
     // A left click at a client point, through the same handlers a real one takes.
     Callback<void(PointF)> click;
     Callback<ClientSize()> client_size;
+    // Where the caret of a text field stands at a UTF-16 offset, and the
+    // offset nearest a client point, from the field's text layout.
+    Callback<CaretLine(NodeId, std::size_t)> caret_at;
+    Callback<std::size_t(NodeId, PointF)> position_at;
 };
 
 class TreeAccessibleView final : public AccessibleView {
@@ -29,6 +34,8 @@ public:
     std::vector<AccessibleRef> children(AccessibleRef ref) const override;
     AccessibleInfo describe(AccessibleRef ref) const override;
     std::optional<AccessibleText> text(AccessibleRef ref) const override;
+    std::optional<RectF> text_extents(AccessibleRef ref, std::size_t from, std::size_t to) const override;
+    std::optional<std::size_t> text_offset_at(AccessibleRef ref, PointF point) const override;
     std::optional<AccessibleRef> focus() const override;
     std::optional<AccessibleRef> at_point(PointF point) const override;
 
@@ -51,20 +58,25 @@ private:
         Text name;
         Text value_text;
         std::vector<std::uint32_t> selected; // selected items
+        std::vector<Text> items;             // the names of the items shown
         Text text;                           // text fields only
         std::size_t caret = 0;
     };
     struct Snapshot {
         std::vector<NodeSnapshot> nodes;
         std::optional<AccessibleRef> focus;
-        std::vector<AccessibleRef> overlays;
-        Text overlay_words; // what the shown overlays say, to hear new notifications
+        // The shown overlays and what each says, to hear new notifications.
+        std::vector<std::pair<AccessibleRef, Text>> overlays;
     };
 
     NodeSnapshot snapshot_of(NodeId id) const;
     Snapshot snapshot() const;
-    Text overlay_words() const;
     void compare_node(NodeId id, NodeSnapshot const& before, NodeSnapshot const& after,
+        std::vector<AccessibleEvent>& events) const;
+    // Where the text of the accessible text starts in the node's field: the
+    // terminal's field follows its lines and prompt; none without a field.
+    std::optional<std::size_t> field_start(AccessibleRef ref) const;
+    void compare_items(NodeId id, std::vector<Text> const& before, std::vector<Text> const& after,
         std::vector<AccessibleEvent>& events) const;
     bool click(RectF rect);
     bool item_action(AccessibleRef ref, std::size_t action);

@@ -31,8 +31,10 @@ TreeAccessibleView::NodeSnapshot TreeAccessibleView::snapshot_of(NodeId id) cons
         .name = std::move(info.name), .value_text = std::move(info.value_text) };
     if (info.has_selection) {
         for (AccessibleRef item : detail::accessible_items(m_tree, id)) {
-            if (detail::describe_item(m_tree, item).states.has(Selected))
+            AccessibleInfo item_info = detail::describe_item(m_tree, item);
+            if (item_info.states.has(Selected))
                 snap.selected.push_back(item.item);
+            snap.items.push_back(std::move(item_info.name));
         }
     }
     if (auto const* box = m_tree.node(id).model.as<TextboxModel>()) {
@@ -42,16 +44,6 @@ TreeAccessibleView::NodeSnapshot TreeAccessibleView::snapshot_of(NodeId id) cons
     return snap;
 }
 
-Text TreeAccessibleView::overlay_words() const
-{
-    Text words;
-    for (AccessibleRef item : accessible_overlay_items(m_overlays)) {
-        AccessibleInfo info = describe_overlay(m_overlays, item, 0, 0);
-        words += info.name + u"\n" + info.description + u"\n";
-    }
-    return words;
-}
-
 TreeAccessibleView::Snapshot TreeAccessibleView::snapshot() const
 {
     Snapshot snap;
@@ -59,9 +51,32 @@ TreeAccessibleView::Snapshot TreeAccessibleView::snapshot() const
     for (NodeId id = 0; id < m_tree.size(); ++id)
         snap.nodes.push_back(snapshot_of(id));
     snap.focus = focus();
-    snap.overlays = accessible_overlay_items(m_overlays);
-    snap.overlay_words = overlay_words();
+    for (AccessibleRef item : accessible_overlay_items(m_overlays)) {
+        AccessibleInfo info = describe_overlay(m_overlays, item, 0, 0);
+        snap.overlays.emplace_back(item, info.name + u"\n" + info.description);
+    }
     return snap;
+}
+
+void TreeAccessibleView::compare_items(NodeId id, std::vector<Text> const& before, std::vector<Text> const& after,
+    std::vector<AccessibleEvent>& events) const
+{
+    // The items between what both lists share at either end were replaced:
+    // the old ones go (last first, so each index is still right), then the
+    // new ones come.
+    std::size_t prefix = 0;
+    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < before.size() - prefix && suffix < after.size() - prefix
+        && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    for (std::size_t i = before.size() - suffix; i-- > prefix;)
+        events.push_back({ .kind = AccessibleEventKind::ChildrenRemoved, .target = { id }, .offset = i,
+            .child = { id, static_cast<std::uint32_t>(i) } });
+    for (std::size_t i = prefix; i < after.size() - suffix; ++i)
+        events.push_back({ .kind = AccessibleEventKind::ChildrenAdded, .target = { id }, .offset = i,
+            .child = { id, static_cast<std::uint32_t>(i) } });
 }
 
 void TreeAccessibleView::compare_node(NodeId id, NodeSnapshot const& before, NodeSnapshot const& after,
@@ -78,6 +93,8 @@ void TreeAccessibleView::compare_node(NodeId id, NodeSnapshot const& before, Nod
         events.push_back({ .kind = AccessibleEventKind::NameChanged, .target = target, .text = after.name });
     if (before.value != after.value || before.value_text != after.value_text)
         events.push_back({ .kind = AccessibleEventKind::ValueChanged, .target = target });
+    if (before.items != after.items)
+        compare_items(id, before.items, after.items, events);
     if (before.selected != after.selected) {
         for (std::uint32_t item : before.selected) {
             if (std::find(after.selected.begin(), after.selected.end(), item) == after.selected.end())
@@ -139,9 +156,9 @@ std::vector<AccessibleEvent> TreeAccessibleView::take_events()
     for (NodeId id = 0; id < std::min(old_count, now.nodes.size()); ++id)
         compare_node(id, before.nodes[id], now.nodes[id], events);
     // Pass 3: dialogs and notifications that appeared or changed their words.
-    for (AccessibleRef overlay : now.overlays) {
-        bool was_shown = std::find(before.overlays.begin(), before.overlays.end(), overlay) != before.overlays.end();
-        if (!was_shown || now.overlay_words != before.overlay_words) {
+    for (auto const& shown : now.overlays) {
+        AccessibleRef overlay = shown.first;
+        if (std::find(before.overlays.begin(), before.overlays.end(), shown) == before.overlays.end()) {
             std::vector<AccessibleRef> at_root = children(root());
             auto at = std::find(at_root.begin(), at_root.end(), overlay);
             events.push_back({ .kind = AccessibleEventKind::ChildrenAdded, .target = root(),

@@ -172,7 +172,9 @@ AccessibleView* WindowCore::accessible()
                                          left_down(point.x, point.y);
                                          left_up();
                                      },
-            .client_size = [this] { return m_client; } };
+            .client_size = [this] { return m_client; },
+            .caret_at = [this](NodeId field, std::size_t position) { return caret_at(field, position); },
+            .position_at = [this](NodeId field, PointF point) { return position_at(field, point); } };
         m_accessible = std::make_unique<TreeAccessibleView>(m_tree, m_pointer, m_overlays, std::move(links));
     }
     return m_accessible.get();

@@ -222,16 +222,31 @@ PointF AtspiBridge::window_origin(Window const& window) const
     return { static_cast<float>(x), static_cast<float>(y) };
 }
 
-void AtspiBridge::add_window(SdlWindow& native, std::string title)
+PointF AtspiBridge::coordinate_shift(Target const& target, Window const& window, std::uint32_t type) const
+{
+    if (type == 0)
+        return window_origin(window);
+    if (type == 2 && target.ref != window.view->root()) {
+        if (auto parent = window.view->parent(target.ref)) {
+            RectF outer = window.view->describe(*parent).extents;
+            return { -outer.x, -outer.y };
+        }
+    }
+    return {};
+}
+
+void AtspiBridge::add_window(SdlWindow& native, std::string title, AccessibleRole role)
 {
     AccessibleView* view = native.procedure().handlers().accessible();
     if (!view)
         return;
     view->take_events(); // what the listeners learn by asking is the reference
-    m_windows[native.id()] = Window { .native = &native, .view = view, .title = std::move(title) };
+    m_windows[native.id()] = Window { .native = &native, .view = view, .title = std::move(title), .role = role };
     auto index = static_cast<int>(std::distance(m_windows.begin(), m_windows.find(native.id())));
     emit(0, {}, "org.a11y.atspi.Event.Object", "ChildrenChanged", "add", index, 0,
         g_variant_new_variant(reference(native.id(), view->root())));
+    if (role == AccessibleRole::Notification)
+        emit_event(native.id(), m_windows[native.id()], { .kind = AccessibleEventKind::Announcement, .target = view->root() });
 }
 
 void AtspiBridge::remove_window(WindowId id)
@@ -292,7 +307,7 @@ void AtspiBridge::emit(WindowId window, AccessibleRef ref, char const* interface
 {
     std::string path = window == 0 ? root_path : path_of(window, ref);
     g_dbus_connection_emit_signal(m_connection, nullptr, path.c_str(), interface, signal,
-        g_variant_new("(siiv@a{sv})", detail, detail1, detail2, data, empty_properties()), nullptr);
+        g_variant_new("(sii@v@a{sv})", detail, detail1, detail2, data, empty_properties()), nullptr);
 }
 
 void AtspiBridge::emit_event(WindowId id, Window& window, AccessibleEvent const& event)
@@ -340,11 +355,12 @@ void AtspiBridge::emit_event(WindowId id, Window& window, AccessibleEvent const&
         emit(id, target, object, "SelectionChanged", "", 0, 0, none());
         break;
     case AccessibleEventKind::ChildrenAdded:
-        emit(id, target, object, "ChildrenChanged", "add", static_cast<int>(event.offset), 0,
-            g_variant_new_variant(reference(id, event.child)));
+    case AccessibleEventKind::ChildrenRemoved:
+        emit(id, target, object, "ChildrenChanged", event.kind == AccessibleEventKind::ChildrenAdded ? "add" : "remove",
+            static_cast<int>(event.offset), 0, g_variant_new_variant(reference(id, event.child)));
         break;
     case AccessibleEventKind::Announcement: {
-        AccessibleInfo info = window.view->describe(target);
+        AccessibleInfo info = info_of({ .window = id, .ref = target }, window);
         Text words = info.description.empty() ? info.name : info.name + u". " + info.description;
         emit(id, target, object, "StateChanged", "showing", 1, 0, none());
         emit(id, target, object, "Announcement", "", 1, 0,

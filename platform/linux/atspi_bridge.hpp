@@ -32,7 +32,9 @@ public:
     AtspiBridge(AtspiBridge const&) = delete;
     AtspiBridge& operator=(AtspiBridge const&) = delete;
 
-    void add_window(SdlWindow& window, std::string title);
+    // Publishes a window's frame in the role of its kind (frame, dialog,
+    // notification); a notification is announced as it appears.
+    void add_window(SdlWindow& window, std::string title, AccessibleRole role);
     void remove_window(WindowId id);
     void window_activated(WindowId id, bool active);
     // A window painted: its view may have changes to report at the next sync.
@@ -54,6 +56,7 @@ private:
         SdlWindow* native = nullptr;
         AccessibleView* view = nullptr;
         std::string title;
+        AccessibleRole role = AccessibleRole::Frame;
         bool active = false;
         bool dirty = false;
     };
@@ -68,6 +71,9 @@ private:
     GVariant* application_reference() const;
     GVariant* null_reference() const;
     PointF window_origin(Window const& window) const;
+    // What turns client coordinates into those of an AT-SPI coordinate type
+    // (0 screen, 1 window, 2 the target's parent).
+    PointF coordinate_shift(Target const& target, Window const& window, std::uint32_t type) const;
 
     GVariant* call(Target const& target, Window* window, char const* interface, char const* member, GVariant* args,
         std::string& error);

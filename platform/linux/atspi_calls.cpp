@@ -9,6 +9,7 @@
 #include "platform/linux/sdl_host.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include <gio/gio.h>
@@ -61,14 +62,28 @@ std::uint32_t granularity_of_boundary(std::uint32_t boundary)
     }
 }
 
+Text first_label(AccessibleView const& view, AccessibleRef ref)
+{
+    for (AccessibleRef child : view.children(ref)) {
+        AccessibleInfo info = view.describe(child);
+        Text name = info.role == AccessibleRole::Label ? info.name : first_label(view, child);
+        if (!name.empty())
+            return name;
+    }
+    return {};
+}
+
 }
 
 AccessibleInfo AtspiBridge::info_of(Target const& target, Window& window) const
 {
     AccessibleInfo info = window.view->describe(target.ref);
     if (target.ref == window.view->root()) {
-        info.role = AccessibleRole::Frame;
+        info.role = window.role;
         info.name = detail::to_utf16(window.title.c_str());
+        // An untitled window (a push notification) is named by its first label.
+        if (info.name.empty())
+            info.name = first_label(*window.view, target.ref);
         info.states.set(AccessibleState::Active, window.active);
     }
     return info;
@@ -265,19 +280,7 @@ GVariant* AtspiBridge::call_component(Target const& target, Window& window, char
 {
     AccessibleInfo info = info_of(target, window);
     RectF rect = info.extents;
-    PointF origin = window_origin(window);
-    // Coordinate types: 0 screen, 1 window, 2 parent.
-    auto shift_for = [&](std::uint32_t coordinates) -> PointF {
-        if (coordinates == 0)
-            return origin;
-        if (coordinates == 2 && target.ref != window.view->root()) {
-            if (auto parent = window.view->parent(target.ref)) {
-                RectF outer = window.view->describe(*parent).extents;
-                return { -outer.x, -outer.y };
-            }
-        }
-        return {};
-    };
+    auto shift_for = [&](std::uint32_t type) { return coordinate_shift(target, window, type); };
     if (is(member, "GetExtents") && args && g_variant_is_of_type(args, G_VARIANT_TYPE("(u)"))) {
         std::uint32_t coordinates = 0;
         g_variant_get(args, "(u)", &coordinates);
@@ -446,14 +449,34 @@ GVariant* AtspiBridge::call_text(Target const& target, Window& window, char cons
     if (is(member, "GetAttributeValue"))
         return g_variant_new("(s)", "");
     if (is(member, "GetCharacterExtents") || is(member, "GetRangeExtents")) {
-        // FIXME: the extents of single characters need the text layout; the field's box stands in.
-        RectF rect = info_of(target, window).extents;
-        PointF origin = window_origin(window);
-        return g_variant_new("(iiii)", static_cast<int>(rect.x + origin.x), static_cast<int>(rect.y + origin.y),
-            static_cast<int>(rect.w), static_cast<int>(rect.h));
+        std::int32_t start = 0, end = 0;
+        std::uint32_t type = 0;
+        if (args && g_variant_is_of_type(args, G_VARIANT_TYPE("(iu)"))) {
+            g_variant_get(args, "(iu)", &start, &type);
+            end = start + 1;
+        } else if (args && g_variant_is_of_type(args, G_VARIANT_TYPE("(iiu)"))) {
+            g_variant_get(args, "(iiu)", &start, &end, &type);
+        } else {
+            return nullptr;
+        }
+        std::size_t from = units(std::max(start, 0));
+        // Text without a layout of its own (a label, the terminal's lines) stands in its node's box.
+        RectF rect = window.view->text_extents(target.ref, from, std::max(from, units(end)))
+                         .value_or(info_of(target, window).extents);
+        PointF shift = coordinate_shift(target, window, type);
+        return g_variant_new("(iiii)", static_cast<int>(std::lround(rect.x + shift.x)),
+            static_cast<int>(std::lround(rect.y + shift.y)), static_cast<int>(std::lround(rect.w)),
+            static_cast<int>(std::lround(rect.h)));
     }
-    if (is(member, "GetOffsetAtPoint"))
-        return g_variant_new("(i)", -1);
+    if (is(member, "GetOffsetAtPoint") && args && g_variant_is_of_type(args, G_VARIANT_TYPE("(iiu)"))) {
+        std::int32_t x = 0, y = 0;
+        std::uint32_t type = 0;
+        g_variant_get(args, "(iiu)", &x, &y, &type);
+        PointF shift = coordinate_shift(target, window, type);
+        auto offset = window.view->text_offset_at(target.ref,
+            { static_cast<float>(x) - shift.x + 0.5f, static_cast<float>(y) - shift.y + 0.5f });
+        return g_variant_new("(i)", offset ? characters(*offset) : -1);
+    }
     return nullptr;
 }
 

@@ -196,19 +196,19 @@ WindowCreation SdlHost::create_window(WindowOptions const& options, WindowHooks 
     if (size.width && size.height)
         native.procedure().handlers().resize(size);
     native.invalidate();
-    publish_accessible(native, options.title);
+    publish_accessible(native, options);
     result.window = &native;
     return result;
 }
 
-void SdlHost::publish_accessible(SdlWindow& native, std::string const& title)
+void SdlHost::publish_accessible(SdlWindow& native, WindowOptions const& options)
 {
     if (!m_accessibility_checked) {
         m_accessibility_checked = true;
         m_accessibility = AtspiBridge::connect(native.sdl(), m_user_event, static_cast<Sint32>(UserEvent::Accessibility));
     }
     if (m_accessibility)
-        m_accessibility->add_window(native, title);
+        m_accessibility->add_window(native, options.title, accessible_window_role(options));
 }
 
 SdlWindow* SdlHost::window(WindowId id)

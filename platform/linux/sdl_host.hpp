@@ -151,7 +151,7 @@ private:
     RectI reference_rect(PlacementReference reference, WindowId owner);
     // Publishes the window to assistive technology; the first window finds
     // out whether an accessibility bus runs at all.
-    void publish_accessible(SdlWindow& window, std::string const& title);
+    void publish_accessible(SdlWindow& window, WindowOptions const& options);
 
     bool m_video = false;
     Uint32 m_user_event = 0;

@@ -3,10 +3,14 @@
 #include "core/access/tree_view.hpp"
 #include "core/models/models.hpp"
 #include "core/models/text_field.hpp"
+#include "core/window/window.hpp"
 
 #include "../input/pointer_fixture.hpp"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <span>
 
 namespace orvy {
 namespace {
@@ -265,6 +269,12 @@ TEST_F(FormFixture, new_subtrees_and_dialogs_are_announced)
     ASSERT_EQ(view.children(announced->target).size(), 2u);
     // The open message box holds the focus.
     EXPECT_EQ(view.focus(), announced->target);
+    // A notification joining it is announced alone.
+    overlays.notification = Notification { .message = u"Сохранено" };
+    auto toast = events_of(AccessibleEventKind::Announcement);
+    ASSERT_EQ(toast.size(), 1u);
+    EXPECT_EQ(view.describe(toast[0].target).role, AccessibleRole::Notification);
+    EXPECT_EQ(view.describe(toast[0].target).name, u"Сохранено");
     overlays.dialog.reset();
     EXPECT_FALSE(view.is_valid(announced->target));
 }
@@ -276,5 +286,72 @@ TEST_F(FormFixture, the_deepest_object_under_a_point_is_found)
     EXPECT_EQ(view.at_point({ 790, 590 }), view.root());
 }
 
+
+TEST_F(FormFixture, replaced_items_are_reported_as_children_removed_and_added)
+{
+    model<ListModel>(fruits).items = { u"яблоко", u"киви", u"манго", u"слива" };
+    auto events = view.take_events();
+    std::vector<std::pair<AccessibleEventKind, std::size_t>> children;
+    for (AccessibleEvent const& event : events) {
+        if (event.kind == AccessibleEventKind::ChildrenAdded || event.kind == AccessibleEventKind::ChildrenRemoved) {
+            EXPECT_EQ(event.target, AccessibleRef { fruits });
+            EXPECT_EQ(event.child, (AccessibleRef { fruits, static_cast<std::uint32_t>(event.offset) }));
+            children.emplace_back(event.kind, event.offset);
+        }
+    }
+    // Only the middle changed: the pear goes, the kiwi and the mango come.
+    using enum AccessibleEventKind;
+    EXPECT_EQ(children, (std::vector<std::pair<AccessibleEventKind, std::size_t>> {
+                           { ChildrenRemoved, 1 }, { ChildrenAdded, 1 }, { ChildrenAdded, 2 } }));
+
+    // Opening a tree row shows its children: they are added.
+    std::uint32_t row = 0;
+    open_tree_rows(tree, files, std::span(&row, 1), true);
+    auto opened = events_of(AccessibleEventKind::ChildrenAdded);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].child, (AccessibleRef { files, 1 }));
+}
+
+TEST(AccessibleWindowRole, modal_windows_are_dialogs_and_push_windows_notifications)
+{
+    EXPECT_EQ(accessible_window_role(WindowOptions {}), AccessibleRole::Frame);
+    EXPECT_EQ(accessible_window_role(WindowOptions { .modal = true }), AccessibleRole::Dialog);
+    EXPECT_EQ(accessible_window_role(WindowOptions { .takes_focus = false }), AccessibleRole::Notification);
+}
+
+// Text laid out at ten pixels a unit, wrapping after five units.
+struct TextExtentsFixture : FormFixture {
+    TextExtentsFixture()
+    {
+        model<TextboxModel>(name_field).text = u"Анна Мария";
+        laid.take_events();
+    }
+    TreeAccessibleView laid { tree, input, overlays,
+            { .client_size = [] { return ClientSize { 800, 600 }; },
+                .caret_at = [](NodeId, std::size_t position) {
+                    return CaretLine { 132.0f + 10.0f * static_cast<float>(position % 5),
+                        16.0f + 20.0f * static_cast<float>(position / 5), 18 };
+                },
+                .position_at = [](NodeId, PointF point) {
+                    return static_cast<std::size_t>(std::lround((point.x - 132) / 10));
+                } } };
+};
+
+TEST_F(TextExtentsFixture, text_extents_come_from_the_layout)
+{
+    EXPECT_EQ(laid.text_extents({ name_field }, 1, 2), (RectF { 142, 16, 10, 18 }));
+    EXPECT_EQ(laid.text_extents({ name_field }, 0, 3), (RectF { 132, 16, 30, 18 }));
+    // The last character of a line reaches to the field's right edge.
+    EXPECT_EQ(laid.text_extents({ name_field }, 4, 5), (RectF { 172, 16, 148, 18 }));
+    // A range over lines covers the field's width.
+    EXPECT_EQ(laid.text_extents({ name_field }, 2, 8), (RectF { 120, 16, 200, 38 }));
+    // Past the end is clamped; labels have no layout of their own.
+    EXPECT_EQ(laid.text_extents({ name_field }, 10, 99), (RectF { 132, 56, 0, 18 }));
+    EXPECT_FALSE(laid.text_extents({ name_label }, 0, 1));
+
+    EXPECT_EQ(laid.text_offset_at({ name_field }, { 153, 20 }), 2u);
+    EXPECT_FALSE(laid.text_offset_at({ name_field }, { 20, 20 }));
+    EXPECT_FALSE(laid.text_offset_at({ ok }, { 50, 60 }));
+}
 }
 }

@@ -171,10 +171,18 @@ def main():
         check(text.getText(0, -1) == "Анна", f"the entry's text, not {text.getText(0, -1)!r}")
         check(text.caretOffset == 4, f"the caret is after the text, not at {text.caretOffset}")
 
-        action = button.queryAction()
-        check(action.nActions == 1 and action.getName(0) == "click", "the button's action is click")
-        action.doAction(0)
-        check(expect_line(lines, "clicked", pump=pump), "the button's action runs its click callback")
+        # Characters have their own boxes, from the text layout.
+        ex, ey, ew, eh = entry.queryComponent().getExtents(pyatspi.XY_SCREEN)
+        first_box = text.getCharacterExtents(0, pyatspi.XY_SCREEN)
+        second_box = text.getCharacterExtents(1, pyatspi.XY_SCREEN)
+        check(0 < first_box[2] < ew // 2 and ex <= first_box[0] < second_box[0] < ex + ew
+              and ey <= first_box[1] < ey + eh,
+              f"characters have boxes of their own: {first_box}, {second_box} in the field {ex, ey, ew, eh}")
+        word_box = text.getRangeExtents(0, 4, pyatspi.XY_SCREEN)
+        check(abs(word_box[0] - first_box[0]) <= 1 and word_box[2] >= first_box[2] + second_box[2],
+              f"the word's box {word_box} spans its characters")
+        check(text.getOffsetAtPoint(second_box[0] + second_box[2] // 4, second_box[1] + second_box[3] // 2,
+                                    pyatspi.XY_SCREEN) == 1, "the offset under the second character is 1")
 
         heard = []
         listener = heard.append
@@ -190,14 +198,11 @@ def main():
 
         for _ in range(3):
             subprocess.run(["xdotool", "key", "--window", window_id, "Tab"], timeout=TIMEOUT)
-        if not wait_for(lambda: focused_events(), seconds=min(TIMEOUT, 10), pump=pump):
-            # FIXME: until Tab moves the focus, a press on the text field focuses it.
-            print("note: Tab did not move the focus; pressing the text field", flush=True)
-            x, y, width, height = entry.queryComponent().getExtents(pyatspi.XY_SCREEN)
-            subprocess.run(["xdotool", "mousemove", "--sync", str(x + width // 2), str(y + height // 2), "click", "1"],
-                           timeout=TIMEOUT)
-        focused = wait_for(lambda: focused_events(), pump=pump)
-        check(focused, "moving the focus through the form sends focus events")
+        focused = wait_for(lambda: len(focused_events()) >= 3 and focused_events(), pump=pump)
+        check(focused, "Tab moves the focus through the form with focus events")
+        roles = [event.source.getRole() for event in focused or []]
+        check(pyatspi.ROLE_PUSH_BUTTON in roles and pyatspi.ROLE_CHECK_BOX in roles,
+              f"the focus events name the button and the check box, not {roles}")
         check(focused and focused[-1].source.getState().contains(pyatspi.STATE_FOCUSED),
               "the object the focus event names is focused")
 
@@ -218,6 +223,34 @@ def main():
               "the slider's value follows the drag")
         pyatspi.Registry.deregisterEventListener(listener, "object:state-changed:focused",
                                                  "object:property-change:accessible-value")
+
+        # The button's action runs its callback, which replaces a list item
+        # and opens a message box; its toast shows a notification.
+        changed = []
+        pyatspi.Registry.registerEventListener(changed.append, "object:children-changed")
+        pump()
+        action = button.queryAction()
+        check(action.nActions == 1 and action.getName(0) == "click", "the button's action is click")
+        action.doAction(0)
+        check(expect_line(lines, "clicked", pump=pump), "the button's action runs its click callback")
+
+        def added(parent_role, child_role=None):
+            return [event for event in changed if event.type == "object:children-changed:add"
+                    and event.source.getRole() == parent_role
+                    and (child_role is None or (hasattr(event.any_data, "getRole")
+                                                and event.any_data.getRole() == child_role))]
+
+        check(wait_for(lambda: added(pyatspi.ROLE_LIST), pump=pump), "the list's new items are announced")
+        check([event for event in changed if event.type == "object:children-changed:remove"
+               and event.source.getRole() == pyatspi.ROLE_LIST], "the list's replaced item is announced gone")
+        check([item.name for item in listing] == ["яблоко", "киви", "манго", "слива"], "the list's new items")
+        check(wait_for(lambda: added(pyatspi.ROLE_FRAME, pyatspi.ROLE_ALERT), pump=pump),
+              "the message box is announced as an alert")
+        alert = added(pyatspi.ROLE_FRAME, pyatspi.ROLE_ALERT)
+        check(alert and alert[0].any_data.name == "Готово", "the alert is named by its title")
+        check(wait_for(lambda: added(pyatspi.ROLE_FRAME, pyatspi.ROLE_NOTIFICATION), pump=pump),
+              "the toast is announced as a notification")
+        pyatspi.Registry.deregisterEventListener(changed.append, "object:children-changed")
     finally:
         app.terminate()
         try:
