@@ -4,7 +4,7 @@
 
 #include "core/input/detail/pointer_detail.hpp"
 #include "core/layout/layout.hpp"
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 #include "core/tree/tree.hpp"
 #include "core/window/window.hpp"
 

@@ -3,7 +3,7 @@
 #include "core/access/tree_view.hpp"
 
 #include "core/access/detail/items.hpp"
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 
 #include <algorithm>
 

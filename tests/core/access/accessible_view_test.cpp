@@ -1,7 +1,7 @@
 // The accessible view over a built form: roles, names, states, values,
 // items, actions through the pointer path, and the changes it reports.
 #include "core/access/tree_view.hpp"
-#include "core/models/models.hpp"
+#include "core/models/operations.hpp"
 #include "core/models/text_field.hpp"
 #include "core/window/window.hpp"
 
