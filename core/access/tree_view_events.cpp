@@ -6,6 +6,7 @@
 #include "core/models/operations.hpp"
 
 #include <algorithm>
+#include <utility>
 
 namespace orvy {
 
@@ -16,6 +17,20 @@ using enum AccessibleState;
 // The states whose changes are announced; focus has an event of its own.
 constexpr AccessibleState announced_states[] = { Checked, Pressed, Expanded, Collapsed, Enabled, Sensitive, Visible,
     Showing };
+
+// How many elements two sequences share at their start and, after that, at their end.
+template<typename Sequence>
+std::pair<std::size_t, std::size_t> common_ends(Sequence const& before, Sequence const& after)
+{
+    std::size_t prefix = 0;
+    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < before.size() - prefix && suffix < after.size() - prefix
+        && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    return { prefix, suffix };
+}
 
 AccessibleEvent state_event(AccessibleRef target, AccessibleState state, bool on)
 {
@@ -64,13 +79,7 @@ void TreeAccessibleView::compare_items(NodeId id, std::vector<Text> const& befor
     // The items between what both lists share at either end were replaced:
     // the old ones go (last first, so each index is still right), then the
     // new ones come.
-    std::size_t prefix = 0;
-    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
-        ++prefix;
-    std::size_t suffix = 0;
-    while (suffix < before.size() - prefix && suffix < after.size() - prefix
-        && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
-        ++suffix;
+    auto [prefix, suffix] = common_ends(before, after);
     for (std::size_t i = before.size() - suffix; i-- > prefix;)
         events.push_back({ .kind = AccessibleEventKind::ChildrenRemoved, .target = { id }, .offset = i,
             .child = { id, static_cast<std::uint32_t>(i) } });
@@ -110,13 +119,7 @@ void TreeAccessibleView::compare_node(NodeId id, NodeSnapshot const& before, Nod
         // The edit is the middle part between what both texts share at either end.
         Text const& old_text = before.text;
         Text const& new_text = after.text;
-        std::size_t prefix = 0;
-        while (prefix < old_text.size() && prefix < new_text.size() && old_text[prefix] == new_text[prefix])
-            ++prefix;
-        std::size_t suffix = 0;
-        while (suffix < old_text.size() - prefix && suffix < new_text.size() - prefix
-            && old_text[old_text.size() - 1 - suffix] == new_text[new_text.size() - 1 - suffix])
-            ++suffix;
+        auto [prefix, suffix] = common_ends(old_text, new_text);
         std::size_t removed = old_text.size() - prefix - suffix;
         std::size_t inserted = new_text.size() - prefix - suffix;
         if (removed)
