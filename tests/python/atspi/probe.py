@@ -57,8 +57,11 @@ def start_bus():
 
 
 def start_form():
+    env = dict(os.environ, PYTHONUNBUFFERED="1")
+    if os.environ.get("ORVY_APP_PRELOAD"):
+        env["LD_PRELOAD"] = os.environ["ORVY_APP_PRELOAD"]
     app = subprocess.Popen([sys.executable, os.path.join(HERE, "form_app.py")], stdout=subprocess.PIPE,
-                           text=True, env=dict(os.environ, PYTHONUNBUFFERED="1"))
+                           text=True, env=env)
     lines = queue.Queue()
 
     def read():
