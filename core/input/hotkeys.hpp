@@ -1,4 +1,4 @@
-// Hot keys: the specification grammar ("ctrl+shift+s") and matching a key
+// Hot keys: the grammar of key descriptions ("ctrl+shift+s") and matching a key
 // press against a window's table.
 #pragma once
 
