@@ -3,6 +3,7 @@
 #include "core/access/detail/items.hpp"
 
 #include "core/input/detail/pointer_detail.hpp"
+#include "core/input/keyboard.hpp"
 #include "core/layout/layout.hpp"
 #include "core/models/operations.hpp"
 #include "core/tree/tree.hpp"
@@ -18,27 +19,11 @@ using enum AccessibleState;
 
 bool is_spin(Node const& node) { return node.model.as<SpinModel>() != nullptr; }
 
+// Every Tab stop, and the terminal and breadcrumbs, which take keys when
+// focused though Tab passes them by.
 bool is_focusable(NodeKind kind)
 {
-    switch (kind) {
-    case NodeKind::Button:
-    case NodeKind::Slider:
-    case NodeKind::Checkbox:
-    case NodeKind::Textbox:
-    case NodeKind::Dropdown:
-    case NodeKind::Tabs:
-    case NodeKind::Table:
-    case NodeKind::Switch:
-    case NodeKind::Radio:
-    case NodeKind::Toggle:
-    case NodeKind::List:
-    case NodeKind::Treeview:
-    case NodeKind::Term:
-    case NodeKind::Crumbs:
-        return true;
-    default:
-        return false;
-    }
+    return is_tab_stop(kind) || kind == NodeKind::Term || kind == NodeKind::Crumbs;
 }
 
 // Kinds that show no words of their own and take their name from a label
