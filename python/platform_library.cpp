@@ -138,7 +138,10 @@ std::string last_load_error()
     return text ? text : "неизвестная ошибка";
 }
 
-void* open_library(std::string const& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
+// The backend is linked to bind its own symbols at load, so a system library
+// that lacks one fails here; the libraries it pulls in bind theirs on first
+// call, as in any program, instead of every one of them before the first frame.
+void* open_library(std::string const& path) { return dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL); }
 void* find_symbol(void* library, char const* name)
 {
     dlerror();

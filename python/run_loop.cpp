@@ -142,6 +142,9 @@ NativeWindow* create_native_window(std::shared_ptr<WindowState> const& window, P
         .inspector = state.settings.inspector };
     thread_styles().font_families().set_default(state.font_family);
     *state.cells.effects = WindowEffects::initial(state.settings.tint, state.settings.blur);
+    // The host first: it sets up the environment the display connection
+    // reads before the text engine starts a thread of its own.
+    Host& host = platform.host();
     auto text = platform.make_text_engine();
     mark_startup(StartupMark::TextReady);
     auto images = platform.make_image_decoder();
@@ -150,7 +153,6 @@ NativeWindow* create_native_window(std::shared_ptr<WindowState> const& window, P
               std::move(images), hold_for_native_window(window), *push)
         : std::make_unique<WindowCore>(state.tree, thread_styles(), look, state.cells, std::move(text),
               std::move(images), hold_for_native_window(window));
-    Host& host = platform.host();
     core->set_modifier_source([&host] { return host.key_modifiers(); });
     core->set_clipboard([&host] { return host.clipboard_text(); },
         [&host](std::u16string_view copied) { return host.set_clipboard_text(copied); });

@@ -3,8 +3,12 @@
 
 #include "platform/linux/detail/utf.hpp"
 
+#include "core/style/theme.hpp"
+
 #include <algorithm>
 #include <cmath>
+#include <future>
+#include <system_error>
 
 #include <pango/pangocairo.h>
 
@@ -208,9 +212,43 @@ void PangoTextLayout::draw(cairo_t* cairo, PointF origin) const
     pango_cairo_show_layout(cairo, m_layout);
 }
 
-PangoTextEngine::PangoTextEngine()
-    : m_context(pango_font_map_create_context(pango_cairo_font_map_get_default()))
+namespace {
+
+// The fonts of a thread's first frame, loading on a thread of their own in
+// the thread's font map while the window is being made. Nothing else on the
+// thread touches that font map until they are in.
+thread_local std::shared_future<void> fonts_loading;
+thread_local bool fonts_loaded_once = false;
+
+void wait_for_fonts()
 {
+    if (fonts_loading.valid()) {
+        fonts_loading.wait();
+        fonts_loading = {};
+    }
+}
+
+// Lays out a line in the default family at the sizes and weights of body
+// text and titles: fontconfig's configuration and cache, the font files and
+// the shaper are then ready, and the font map holds the fonts themselves.
+void load_first_fonts(PangoContext* context)
+{
+    PangoLayout* layout = pango_layout_new(context);
+    for (TextRole role : { TextRole::Body, TextRole::Title }) {
+        PangoTextFormat format(text_format_key(role, 0, default_base_font_size), fallback_family);
+        pango_layout_set_font_description(layout, format.description());
+        pango_layout_set_text(layout, "Ag", -1);
+        pango_layout_get_extents(layout, nullptr, nullptr);
+    }
+    g_object_unref(layout);
+}
+
+}
+
+PangoTextEngine::PangoTextEngine()
+{
+    wait_for_fonts();
+    m_context = pango_font_map_create_context(pango_cairo_font_map_get_default());
     // Unhinted metrics give fractional advances that do not depend on the
     // surface, so what is measured is what is drawn.
     cairo_font_options_t* options = cairo_font_options_create();
@@ -220,10 +258,29 @@ PangoTextEngine::PangoTextEngine()
     pango_cairo_context_set_font_options(m_context, options);
     cairo_font_options_destroy(options);
     pango_context_set_round_glyph_positions(m_context, FALSE);
+
+    // The first engine of a thread loads its fonts while the window is
+    // made. The default language is read here first: starting the window
+    // switches the process's locale for a moment.
+    if (fonts_loaded_once)
+        return;
+    fonts_loaded_once = true;
+    [[maybe_unused]] PangoLanguage* language = pango_language_get_default();
+    auto* context = PANGO_CONTEXT(g_object_ref(m_context));
+    try {
+        fonts_loading = std::async(std::launch::async, [context] {
+            load_first_fonts(context);
+            g_object_unref(context);
+        }).share();
+    } catch (std::system_error const&) {
+        // No thread to spare: the fonts load when first laid out.
+        g_object_unref(context);
+    }
 }
 
 PangoTextEngine::~PangoTextEngine()
 {
+    wait_for_fonts();
     clear_caches();
     g_object_unref(m_context);
 }
@@ -232,6 +289,7 @@ std::unique_ptr<TextFormat> PangoTextEngine::create_format(TextFormatKey const& 
 {
     if (family_name.empty())
         return nullptr;
+    wait_for_fonts();
     return std::make_unique<PangoTextFormat>(key, family_name);
 }
 
@@ -240,6 +298,7 @@ std::unique_ptr<TextLayout> PangoTextEngine::create_layout(std::u16string_view t
 {
     if (!dynamic_cast<PangoTextFormat const*>(format.get()))
         return nullptr;
+    wait_for_fonts();
     return std::make_unique<PangoTextLayout>(m_context, text, std::move(format), box);
 }
 

@@ -59,7 +59,7 @@ protected:
         TextSize box) override;
 
 private:
-    PangoContext* m_context;
+    PangoContext* m_context = nullptr;
 };
 
 }

@@ -46,7 +46,19 @@ RectI to_rect(SDL_Rect const& rect) { return { rect.x, rect.y, rect.x + rect.w, 
 
 }
 
-SdlHost::SdlHost() = default;
+SdlHost::SdlHost()
+{
+    // SDL reads the text of keys that bypass the input context (every key
+    // release) with XLookupString and converts it from ISO-8859-1, but Xlib
+    // answers in the charset of the locale. Under a UTF-8 locale, which the
+    // Python interpreter sets, a non-Latin key then overruns SDL's 4-byte
+    // conversion buffer. Xlib's answers in Latin-1 are what SDL expects;
+    // typed text still arrives whole through the input context, which
+    // converts from the key's symbol. Read when the display opens; set
+    // here, before a window's text engine starts threads that read the
+    // environment.
+    setenv("_XKB_CHARSET", "iso8859-1", 0);
+}
 
 SdlHost::~SdlHost()
 {
@@ -71,14 +83,6 @@ bool SdlHost::start_video(std::string& error)
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    // SDL reads the text of keys that bypass the input context (every key
-    // release) with XLookupString and converts it from ISO-8859-1, but Xlib
-    // answers in the charset of the locale. Under a UTF-8 locale, which the
-    // Python interpreter sets, a non-Latin key then overruns SDL's 4-byte
-    // conversion buffer. Xlib's answers in Latin-1 are what SDL expects;
-    // typed text still arrives whole through the input context, which
-    // converts from the key's symbol. Read when the display opens.
-    setenv("_XKB_CHARSET", "iso8859-1", 0);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
         return false;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
+#include <vector>
 
 #include <pango/pangocairo.h>
 
@@ -159,5 +161,41 @@ TEST_F(PangoTextEngineTest, a_long_word_wraps_as_full_lines_that_fit_and_keeps_i
     for (std::uint32_t position : { 0u, 7u, 8u, 15u, 5000u, 20007u }) {
         CaretLine caret = laid->caret_at(position);
         EXPECT_EQ(laid->position_at({ caret.x + 0.1f, caret.y + caret.height / 2 }), position) << position;
+    }
+}
+
+// A thread's first engine loads its fonts on a thread of its own; what it
+// measures at once, or an engine dropped before it measured anything, must
+// be what a later engine of the thread sees.
+TEST(PangoTextEngineFirstFonts, first_engines_of_fresh_threads_measure_as_later_ones_do)
+{
+    auto measure = [](PangoTextEngine& engine) {
+        auto body = engine.format(text_format_key(TextRole::Body, 0, 20));
+        auto title = engine.format(text_format_key(TextRole::Title, 0, 20));
+        return std::vector<float> { engine.text_width(u"Row 12 Go", *body), engine.text_width(u"Ag", *title),
+            engine.measure(u"orvy", 15, "DejaVu Serif").width };
+    };
+    std::vector<std::vector<float>> first(4), later(4), after_dropped(4);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        threads.emplace_back([&, i] {
+            if (i % 2) {
+                PangoTextEngine dropped;
+            }
+            {
+                PangoTextEngine engine;
+                (i % 2 ? after_dropped : first)[i] = measure(engine);
+            }
+            PangoTextEngine engine;
+            later[i] = measure(engine);
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        ASSERT_EQ(later[i].size(), 3u);
+        EXPECT_GT(later[i][0], 40.0f);
+        EXPECT_EQ(i % 2 ? after_dropped[i] : first[i], later[i]) << i;
+        EXPECT_EQ(later[i], later[0]) << i;
     }
 }
