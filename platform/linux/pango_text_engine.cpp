@@ -228,18 +228,17 @@ void wait_for_fonts()
     }
 }
 
-// Lays out a line in the default family at the sizes and weights of body
-// text and titles: fontconfig's configuration and cache, the font files and
-// the shaper are then ready, and the font map holds the fonts themselves.
+// Lays out a line in the default family at the size and weight of titles,
+// which labels and buttons show: fontconfig's configuration and cache, the
+// font file and the shaper are then ready, and the font map holds the font.
+// One face only: each more would stay mapped whether a window shows it or not.
 void load_first_fonts(PangoContext* context)
 {
+    PangoTextFormat format(text_format_key(TextRole::Title, 0, default_base_font_size), fallback_family);
     PangoLayout* layout = pango_layout_new(context);
-    for (TextRole role : { TextRole::Body, TextRole::Title }) {
-        PangoTextFormat format(text_format_key(role, 0, default_base_font_size), fallback_family);
-        pango_layout_set_font_description(layout, format.description());
-        pango_layout_set_text(layout, "Ag", -1);
-        pango_layout_get_extents(layout, nullptr, nullptr);
-    }
+    pango_layout_set_font_description(layout, format.description());
+    pango_layout_set_text(layout, "Ag", -1);
+    pango_layout_get_extents(layout, nullptr, nullptr);
     g_object_unref(layout);
 }
 
