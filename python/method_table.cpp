@@ -127,7 +127,7 @@ bool convert(Param const& param, PyObject* value, ArgValue& out, WindowCall cons
     case Converter::Real:
         return store(out, to_f32(value, param.name));
     case Converter::Index:
-        return store(out, to_index(value, param.name));
+        return store(out, to_index(value, param.name, param.limit));
     case Converter::Integer:
         return store(out, to_i32(value, param.name));
     case Converter::Flag:

@@ -31,10 +31,11 @@
 // explicit None like omission: its value is the type's zero and `given` is
 // false. Every argument is converted before the body runs, in signature
 // order, and the first failure is reported; a body never sees a bad value.
-// Converters: real (float), index (non-negative int), integer (signed 32-bit),
-// flag (bool), text (str as UTF-16), utf8 (str as UTF-8), texts (list of
-// str), reals (list of float), node (an N of this window), object (anything:
-// callbacks, signals, and values the body converts itself).
+// Converters: real (float), index (non-negative int), byte (int 0..255),
+// integer (signed 32-bit), flag (bool), text (str as UTF-16), utf8 (str as
+// UTF-8), texts (list of str), reals (list of float), node (an N of this
+// window), object (anything: callbacks, signals, and values the body converts
+// itself).
 #pragma once
 
 #include "python/builder.hpp"
@@ -66,6 +67,7 @@ struct Param {
     Converter converter = Converter::Object;
     Default fallback;
     bool keyword_only = false; // set by the row from the marker
+    std::uint64_t limit = UINT32_MAX; // the largest index accepted
 };
 
 // The parameter makers used in rows. Without a default the parameter is required.
@@ -76,6 +78,11 @@ constexpr Param index(char const* name) { return { name, Converter::Index, {} };
 constexpr Param index(char const* name, std::int64_t fallback)
 {
     return { name, Converter::Index, { Default::Kind::Integer, 0.0, fallback } };
+}
+// An index of 0..255 (grid cells and spans).
+constexpr Param byte(char const* name, std::int64_t fallback)
+{
+    return { name, Converter::Index, { Default::Kind::Integer, 0.0, fallback }, false, 255 };
 }
 constexpr Param integer(char const* name) { return { name, Converter::Integer, {} }; }
 constexpr Param integer(char const* name, std::int64_t fallback)
@@ -98,6 +105,7 @@ constexpr Param utf8(char const* name, char const* fallback)
 {
     return { name, Converter::Utf8, { Default::Kind::Text, 0.0, 0, fallback } };
 }
+constexpr Param optional_utf8(char const* name) { return { name, Converter::Utf8, { Default::Kind::None } }; }
 constexpr Param texts(char const* name) { return { name, Converter::Texts, {} }; }
 constexpr Param optional_texts(char const* name) { return { name, Converter::Texts, { Default::Kind::None } }; }
 constexpr Param texts_or_ellipsis(char const* name) { return { name, Converter::Texts, { Default::Kind::Ellipsis } }; }

@@ -41,9 +41,6 @@ float ease(std::uint8_t easing, float p);
 // other name is cubic out.
 std::uint8_t easing_from_name(std::string_view name);
 
-// Context menu geometry: 220 px wide, 30 px per item.
-inline constexpr float menu_width = 220.0f;
-inline constexpr float menu_item_height = 30.0f;
 // How long the pointer rests on a node before its tooltip shows.
 inline constexpr float tooltip_delay_seconds = 1.2f;
 // Spinner speed in turns per second.

@@ -2,6 +2,7 @@
 #include "core/frame/frame.hpp"
 
 #include "core/models/operations.hpp"
+#include "core/paint/overlays.hpp"
 #include "core/style/css.hpp"
 
 #include <algorithm>

@@ -12,19 +12,7 @@ namespace orvy {
 
 namespace {
 
-constexpr float off_screen = -1000000.0f;
-
 bool on(float value) { return value >= 0.5f; }
-
-void place(Tree& tree, NodeId id, float left, float top)
-{
-    LayoutParams& layout = tree.node(id).layout;
-    layout.placement = Placement::Absolute;
-    layout.left = left;
-    layout.top = top;
-    layout.right.reset();
-    layout.bottom.reset();
-}
 
 void set_limits(LayoutParams& layout, float min_w, float min_h, float max_w, float max_h)
 {
@@ -72,22 +60,11 @@ void apply_request(Tree& tree, NodeRequest const& request)
         set_canvas_view(tree, id, a, b);
         tree.layout_dirty = true;
         break;
-    case RequestKind::PopAt: {
-        place(tree, id, a, b);
-        LayoutParams& layout = tree.node(id).layout;
-        if (c > 0)
-            layout.w = c;
-        if (d > 0)
-            layout.h = d;
-        tree.popup_layer = id;
-        tree.layout_dirty = true;
+    case RequestKind::PopAt:
+        show_pop_layer(tree, id, a, b, c, d);
         break;
-    }
     case RequestKind::PopOff:
-        place(tree, id, off_screen, off_screen);
-        if (tree.popup_layer == id)
-            tree.popup_layer.reset();
-        tree.layout_dirty = true;
+        hide_pop_layer(tree, id);
         break;
     case RequestKind::AccordionOpen:
         set_accordion_open(tree, id, on(a));

@@ -3,7 +3,6 @@
 // requests made from code.
 #include "core/input/keyboard.hpp"
 
-#include "core/frame/frame.hpp"
 #include "core/input/hotkeys.hpp"
 #include "core/layout/layout.hpp"
 #include "core/models/text_field.hpp"
@@ -139,7 +138,7 @@ bool KeyboardInput::pop_layer_escape()
     auto layer = m_tree.popup_layer;
     if (!layer || !m_tree.contains(*layer) || m_tree.node(*layer).rect.x <= hidden_subtree_x)
         return false;
-    apply_request(m_tree, NodeRequest { .node = *layer, .kind = RequestKind::PopOff });
+    hide_pop_layer(m_tree, *layer);
     m_pointer.set_focus(std::nullopt);
     m_tree.fire(*layer, UiEvent::LayerClosed);
     return true;

@@ -8,6 +8,7 @@
 #include "core/tree/tree.hpp"
 #include "core/window/host.hpp"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -144,13 +145,45 @@ private:
     bool follow_column_edge(PointF point);
     bool end_column_edge_drag();
     bool over_column_edge() const;
+    // A left press on a node, as the per-kind handlers get it. The kind
+    // handlers (pointer_press.cpp) open, select or start what the kind does;
+    // the value handlers (pointer_values.cpp) then pick the value where the
+    // press lands. Each runs through a table indexed by the node kind.
+    struct Press {
+        PointerContext const& context;
+        PointF point;
+        NodeId hit;
+        Node& node;
+        RectF rect;
+    };
+    using PressHandler = void (PointerInput::*)(Press const&);
+    static std::array<PressHandler, kind_count> const kind_presses;
+    static std::array<PressHandler, kind_count> const value_presses;
     void press_kind(PointerContext const& context, PointF point, NodeId hit);
     void press_value(PointerContext const& context, PointF point, NodeId hit);
-    void press_list(PointerContext const& context, PointF point, NodeId hit);
-    void press_treeview(PointerContext const& context, PointF point, NodeId hit);
-    void press_calendar(PointF point, NodeId hit);
+    void press_dropdown(Press const&);
+    void press_tabs(Press const&);
+    void press_scrolled(Press const&); // tables, lists and scroll areas
+    void press_accordion(Press const&);
+    void press_split(Press const&);
+    void press_menubar(Press const&);
+    void press_canvas(Press const&);
+    void press_text(Press const&);
+    void press_list(Press const&);
+    void press_slider(Press const&);
+    void press_range(Press const&);
+    void press_dial(Press const&);
+    void press_treeview(Press const&);
+    void press_calendar(Press const&);
+    void press_propgrid(Press const&);
+    void press_color(Press const&);
+    void press_time(Press const&);
+    void press_crumbs(Press const&);
+    void press_pager(Press const&);
+    void press_rating(Press const&);
+    void press_term(Press const&);
+    void press_dock(Press const&);
     bool follow_drag(PointF point);
-    void press_text(PointerContext const& context, PointF point, NodeId hit);
     bool select_text_to(PointF point);
     bool scroll_container(NodeId from, float notches);
     PointF canvas_point(NodeId canvas, PointF point) const;

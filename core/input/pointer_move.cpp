@@ -2,7 +2,6 @@
 #include "core/input/detail/pointer_detail.hpp"
 #include "core/input/pointer.hpp"
 
-#include "core/frame/frame.hpp"
 #include "core/layout/layout.hpp"
 
 namespace orvy {

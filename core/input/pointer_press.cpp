@@ -3,7 +3,6 @@
 #include "core/input/detail/pointer_detail.hpp"
 #include "core/input/pointer.hpp"
 
-#include "core/frame/frame.hpp"
 #include "core/input/keyboard.hpp"
 #include "core/layout/layout.hpp"
 #include "core/models/text_field.hpp"
@@ -53,7 +52,7 @@ bool PointerInput::press_overlays(PointerContext const& context, PointF point)
     if (auto layer = m_tree.popup_layer; layer && m_tree.contains(*layer)) {
         RectF rect = m_tree.node(*layer).rect;
         if (rect.x > hidden_subtree_x && !rect.contains(point.x, point.y)) {
-            apply_request(m_tree, NodeRequest { .node = *layer, .kind = RequestKind::PopOff });
+            hide_pop_layer(m_tree, *layer);
             m_tree.fire(*layer, UiEvent::LayerClosed);
             return true;
         }
@@ -164,86 +163,142 @@ void PointerInput::left_down(PointerContext const& context, PointF point)
     record_press(context, point);
 }
 
+// What a press does to the kind hit. Indexed by NodeKind; null: the kind does nothing here.
+std::array<PointerInput::PressHandler, kind_count> const PointerInput::kind_presses {
+    nullptr,                        // container
+    nullptr,                        // frame
+    nullptr,                        // label
+    nullptr,                        // button
+    nullptr,                        // slider
+    nullptr,                        // progress
+    nullptr,                        // checkbox
+    &PointerInput::press_text,      // textbox
+    &PointerInput::press_dropdown,  // dropdown
+    &PointerInput::press_tabs,      // tabs
+    &PointerInput::press_scrolled,  // table
+    nullptr,                        // image
+    nullptr,                        // switch
+    nullptr,                        // radio
+    nullptr,                        // toggle
+    nullptr,                        // separator
+    &PointerInput::press_scrolled,  // list
+    nullptr,                        // group
+    nullptr,                        // link
+    &PointerInput::press_accordion, // accordion
+    &PointerInput::press_scrolled,  // scroll
+    nullptr,                        // stack
+    nullptr,                        // splitter
+    nullptr,                        // spinner
+    nullptr,                        // gauge
+    nullptr,                        // meter
+    nullptr,                        // chart
+    nullptr,                        // range
+    nullptr,                        // status
+    &PointerInput::press_split,     // split
+    &PointerInput::press_menubar,   // menubar
+    nullptr,                        // dial
+    nullptr,                        // treeview
+    nullptr,                        // calendar
+    nullptr,                        // color
+    nullptr,                        // time
+    nullptr,                        // propgrid
+    nullptr,                        // badge
+    nullptr,                        // crumbs
+    nullptr,                        // pager
+    nullptr,                        // rating
+    &PointerInput::press_canvas,    // canvas
+    nullptr,                        // term
+    nullptr,                        // dock
+    nullptr,                        // drop
+};
+
 void PointerInput::press_kind(PointerContext const& context, PointF point, NodeId hit)
 {
     Node& node = m_tree.node(hit);
-    RectF rect = node.rect;
-    switch (node.kind()) {
-    case NodeKind::Dropdown:
-        if (auto* choice = node.model.as<ChoiceModel>()) {
-            choice->open = true;
-            m_tree.open_dropdown = hit;
-            m_tree.keyboard_row.reset();
-        }
-        break;
-    case NodeKind::Tabs:
-        if (auto* choice = node.model.as<ChoiceModel>(); choice && point.y <= rect.y + 40.0f && !choice->items.empty()) {
-            auto count = static_cast<std::int64_t>(choice->items.size());
-            std::int64_t tab = std::clamp<std::int64_t>(
-                floor_index((point.x - rect.x) / (rect.w / static_cast<float>(count))), 0, count - 1);
-            set_numeric_state(m_tree, hit, static_cast<float>(tab));
-            m_tree.layout_dirty = true;
-            m_tree.fire_change(hit, static_cast<float>(tab));
-        }
-        break;
-    case NodeKind::Table:
-    case NodeKind::List:
-    case NodeKind::Scroll:
-        if (detail::in_scrollbar_zone(rect, point.x)) {
-            m_drag = Drag { .kind = DragKind::ScrollBar, .node = hit };
-            follow_drag(point);
-        } else if (node.kind() == NodeKind::Table) {
-            table_click(m_tree, hit, point.x, point.y);
-        } else if (node.kind() == NodeKind::List) {
-            press_list(context, point, hit);
-        }
-        break;
-    case NodeKind::Accordion:
-        if (auto* accordion = node.model.as<AccordionModel>(); accordion && point.y <= rect.y + 40.0f)
-            set_accordion_open(m_tree, hit, !accordion->open);
-        break;
-    case NodeKind::Split:
-        if (point.x < rect.right() - split_arrow_width) {
-            m_tree.fire_activate(hit);
-        } else if (auto* split = node.model.as<SplitModel>()) {
-            split->open = true;
-            m_overlays.open_list = OpenList { .owner = hit, .items = split->options,
-                .position = { rect.x, rect.bottom() }, .list_number = 0, .width = rect.w };
-        }
-        break;
-    case NodeKind::Menubar:
-        if (auto* menubar = node.model.as<MenubarModel>()) {
-            std::int64_t menu = floor_index((point.x - rect.x) / menubar_title_width);
-            if (menu >= 0 && static_cast<std::size_t>(menu) < menubar->menus.size()) {
-                auto index = static_cast<std::uint32_t>(menu);
-                menubar->open_menu = index;
-                m_overlays.open_list = OpenList { .owner = hit, .items = menubar->menus[index].items,
-                    .position = { rect.x + static_cast<float>(index) * menubar_title_width, rect.bottom() },
-                    .list_number = index };
-            }
-        }
-        break;
-    case NodeKind::Canvas: {
-        auto const* model = node.model.as<CanvasModel>();
-        bool pan = model && model->scrollable && !m_tree.has_event(hit, UiEvent::PointerMove);
-        std::uint32_t shape = model ? canvas_hit(*model, rect, point.x, point.y) : no_index;
-        PointF local = canvas_point(hit, point);
-        PointF view = model ? PointF { model->view_x, model->view_y } : PointF {};
-        bool twice = is_double_press(context, point);
-        m_pressed_canvas = hit;
-        m_tree.fire(hit, UiEvent::PointerDown, shape, local.x, local.y);
-        if (twice)
-            m_tree.fire(hit, UiEvent::DoubleClick, shape, local.x, local.y);
-        if (pan)
-            m_drag = Drag { .kind = DragKind::CanvasPan, .node = hit, .start_pointer = point, .start_view = view };
-        break;
+    if (PressHandler handler = kind_presses[static_cast<std::size_t>(node.kind())])
+        (this->*handler)(Press { context, point, hit, node, node.rect });
+}
+
+void PointerInput::press_dropdown(Press const& p)
+{
+    if (auto* choice = p.node.model.as<ChoiceModel>()) {
+        choice->open = true;
+        m_tree.open_dropdown = p.hit;
+        m_tree.keyboard_row.reset();
     }
-    case NodeKind::Textbox:
-        press_text(context, point, hit);
-        break;
-    default:
-        break;
+}
+
+void PointerInput::press_tabs(Press const& p)
+{
+    auto* choice = p.node.model.as<ChoiceModel>();
+    if (choice && p.point.y <= p.rect.y + tab_strip_height && !choice->items.empty()) {
+        auto count = static_cast<std::int64_t>(choice->items.size());
+        std::int64_t tab = std::clamp<std::int64_t>(
+            floor_index((p.point.x - p.rect.x) / (p.rect.w / static_cast<float>(count))), 0, count - 1);
+        set_numeric_state(m_tree, p.hit, static_cast<float>(tab));
+        m_tree.layout_dirty = true;
+        m_tree.fire_change(p.hit, static_cast<float>(tab));
     }
+}
+
+void PointerInput::press_scrolled(Press const& p)
+{
+    if (detail::in_scrollbar_zone(p.rect, p.point.x)) {
+        m_drag = Drag { .kind = DragKind::ScrollBar, .node = p.hit };
+        follow_drag(p.point);
+    } else if (p.node.kind() == NodeKind::Table) {
+        table_click(m_tree, p.hit, p.point.x, p.point.y);
+    } else if (p.node.kind() == NodeKind::List) {
+        press_list(p);
+    }
+}
+
+void PointerInput::press_accordion(Press const& p)
+{
+    if (auto* accordion = p.node.model.as<AccordionModel>(); accordion && p.point.y <= p.rect.y + accordion_header)
+        set_accordion_open(m_tree, p.hit, !accordion->open);
+}
+
+void PointerInput::press_split(Press const& p)
+{
+    if (p.point.x < p.rect.right() - split_arrow_width) {
+        m_tree.fire_activate(p.hit);
+    } else if (auto* split = p.node.model.as<SplitModel>()) {
+        split->open = true;
+        m_overlays.open_list = OpenList { .owner = p.hit, .items = split->options,
+            .position = { p.rect.x, p.rect.bottom() }, .list_number = 0, .width = p.rect.w };
+    }
+}
+
+void PointerInput::press_menubar(Press const& p)
+{
+    auto* menubar = p.node.model.as<MenubarModel>();
+    if (!menubar)
+        return;
+    std::int64_t menu = floor_index((p.point.x - p.rect.x) / menubar_title_width);
+    if (menu >= 0 && static_cast<std::size_t>(menu) < menubar->menus.size()) {
+        auto index = static_cast<std::uint32_t>(menu);
+        menubar->open_menu = index;
+        m_overlays.open_list = OpenList { .owner = p.hit, .items = menubar->menus[index].items,
+            .position = { p.rect.x + static_cast<float>(index) * menubar_title_width, p.rect.bottom() },
+            .list_number = index };
+    }
+}
+
+void PointerInput::press_canvas(Press const& p)
+{
+    auto const* model = p.node.model.as<CanvasModel>();
+    bool pan = model && model->scrollable && !m_tree.has_event(p.hit, UiEvent::PointerMove);
+    std::uint32_t shape = model ? canvas_hit(*model, p.rect, p.point.x, p.point.y) : no_index;
+    PointF local = canvas_point(p.hit, p.point);
+    PointF view = model ? PointF { model->view_x, model->view_y } : PointF {};
+    bool twice = is_double_press(p.context, p.point);
+    m_pressed_canvas = p.hit;
+    m_tree.fire(p.hit, UiEvent::PointerDown, shape, local.x, local.y);
+    if (twice)
+        m_tree.fire(p.hit, UiEvent::DoubleClick, shape, local.x, local.y);
+    if (pan)
+        m_drag = Drag { .kind = DragKind::CanvasPan, .node = p.hit, .start_pointer = p.point, .start_view = view };
 }
 
 void PointerInput::set_focus(std::optional<NodeId> node, bool visible)
@@ -261,17 +316,17 @@ void PointerInput::set_focus(std::optional<NodeId> node, bool visible)
 
 // A double press selects the word under the pointer; a single one places the
 // caret there and starts selecting, which moves extend.
-void PointerInput::press_text(PointerContext const& context, PointF point, NodeId hit)
+void PointerInput::press_text(Press const& p)
 {
-    TextboxModel* box = text_field_of(m_tree, hit);
+    TextboxModel* box = text_field_of(m_tree, p.hit);
     if (!box || !m_services)
         return;
-    std::size_t position = m_services->position_at(hit, point);
-    if (is_double_press(context, point)) {
+    std::size_t position = m_services->position_at(p.hit, p.point);
+    if (is_double_press(p.context, p.point)) {
         select_range(*box, word_at(box->text, position));
         return;
     }
-    place_caret(*box, position, (context.modifiers & key_modifier::shift) != 0);
+    place_caret(*box, position, (p.context.modifiers & key_modifier::shift) != 0);
     m_selecting_text = true;
 }
 
@@ -283,10 +338,12 @@ bool PointerInput::select_text_to(PointF point)
     return box && place_caret(*box, m_services->position_at(*m_focus, point), true);
 }
 
-void PointerInput::press_list(PointerContext const& context, PointF point, NodeId hit)
+void PointerInput::press_list(Press const& p)
 {
-    auto row = list_item_at(m_tree, hit, point.y);
-    auto* list = m_tree.node(hit).model.as<ListModel>();
+    PointerContext const& context = p.context;
+    NodeId hit = p.hit;
+    auto row = list_item_at(m_tree, hit, p.point.y);
+    auto* list = p.node.model.as<ListModel>();
     if (!row || !list)
         return;
     std::vector<std::uint32_t>& selection = list->selection;

@@ -3,6 +3,7 @@
 // docks.
 #include "core/input/detail/pointer_detail.hpp"
 #include "core/input/pointer.hpp"
+#include "core/layout/layout.hpp"
 #include "core/models/calendar.hpp"
 
 namespace orvy {
@@ -10,115 +11,175 @@ namespace orvy {
 using detail::clamp_unit;
 using detail::floor_index;
 
+// The value a press picks where it lands. Indexed by NodeKind; null: the kind does nothing here.
+std::array<PointerInput::PressHandler, kind_count> const PointerInput::value_presses {
+    nullptr,                       // container
+    nullptr,                       // frame
+    nullptr,                       // label
+    nullptr,                       // button
+    &PointerInput::press_slider,   // slider
+    nullptr,                       // progress
+    nullptr,                       // checkbox
+    nullptr,                       // textbox
+    nullptr,                       // dropdown
+    nullptr,                       // tabs
+    nullptr,                       // table
+    nullptr,                       // image
+    nullptr,                       // switch
+    nullptr,                       // radio
+    nullptr,                       // toggle
+    nullptr,                       // separator
+    nullptr,                       // list
+    nullptr,                       // group
+    nullptr,                       // link
+    nullptr,                       // accordion
+    nullptr,                       // scroll
+    nullptr,                       // stack
+    nullptr,                       // splitter
+    nullptr,                       // spinner
+    nullptr,                       // gauge
+    nullptr,                       // meter
+    nullptr,                       // chart
+    &PointerInput::press_range,    // range
+    nullptr,                       // status
+    nullptr,                       // split
+    nullptr,                       // menubar
+    &PointerInput::press_dial,     // dial
+    &PointerInput::press_treeview, // treeview
+    &PointerInput::press_calendar, // calendar
+    &PointerInput::press_color,    // color
+    &PointerInput::press_time,     // time
+    &PointerInput::press_propgrid, // propgrid
+    nullptr,                       // badge
+    &PointerInput::press_crumbs,   // crumbs
+    &PointerInput::press_pager,    // pager
+    &PointerInput::press_rating,   // rating
+    nullptr,                       // canvas
+    &PointerInput::press_term,     // term
+    &PointerInput::press_dock,     // dock
+    nullptr,                       // drop
+};
+
 void PointerInput::press_value(PointerContext const& context, PointF point, NodeId hit)
 {
     Node& node = m_tree.node(hit);
-    RectF rect = node.rect;
-    switch (node.kind()) {
-    case NodeKind::Slider:
-        m_drag = Drag { .kind = DragKind::Slider, .node = hit };
-        slider_from_pointer(m_tree, hit, point.x);
-        break;
-    case NodeKind::Range:
-        if (auto const* range = node.model.as<RangeModel>()) {
-            float t = clamp_unit((point.x - rect.x) / rect.w);
-            RangeThumb thumb = std::fabs(t - range->lo) <= std::fabs(t - range->hi) ? RangeThumb::Lower : RangeThumb::Upper;
-            m_drag = Drag { .kind = DragKind::RangeThumb, .node = hit, .thumb = thumb };
-            range_from_pointer(m_tree, hit, point.x, thumb);
-        }
-        break;
-    case NodeKind::Dial:
-        if (auto const* dial = node.model.as<ValueModel>())
-            m_drag = Drag { .kind = DragKind::Dial, .node = hit, .start_value = dial->value, .start_pointer = point };
-        break;
-    case NodeKind::Treeview:
-        press_treeview(context, point, hit);
-        break;
-    case NodeKind::Calendar:
-        press_calendar(point, hit);
-        break;
-    case NodeKind::Propgrid:
-        property_grid_press(m_tree, hit, point.y);
-        break;
-    case NodeKind::Color: {
-        std::optional<ColorPart> part;
-        if (color_hue_rect(rect).contains(point.x, point.y))
-            part = ColorPart::HueStrip;
-        else if (color_field_rect(rect).contains(point.x, point.y))
-            part = ColorPart::Field;
-        if (part) {
-            m_drag = Drag { .kind = DragKind::Color, .node = hit, .color_part = *part };
-            pick_color(m_tree, hit, point.x, point.y, *part);
-        }
-        break;
-    }
-    case NodeKind::Time: {
-        std::int32_t direction = point.y < rect.y + rect.h / 2 ? 1 : -1;
-        if (point.x < rect.x + rect.w / 2)
-            step_time(m_tree, hit, direction, 0);
-        else
-            step_time(m_tree, hit, 0, direction * 5);
-        break;
-    }
-    case NodeKind::Crumbs:
-        set_focus(hit);
-        if (auto const* crumbs = node.model.as<ItemsModel>()) {
-            // Widths are estimated from the text length, as the crumbs are drawn.
-            float left = rect.x + 10.0f;
-            for (std::size_t i = 0; i < crumbs->items.size(); ++i) {
-                float width = static_cast<float>(crumbs->items[i].size()) * 10.0f + 12.0f;
-                if (point.x >= left && point.x < left + width) {
-                    TextList kept(crumbs->items.begin(), crumbs->items.begin() + static_cast<std::ptrdiff_t>(i + 1));
-                    set_crumbs(m_tree, hit, std::move(kept));
-                    m_tree.fire_change(hit, static_cast<float>(i));
-                    break;
-                }
-                left += width + 22.0f;
-            }
-        }
-        break;
-    case NodeKind::Pager:
-        if (auto const* pager = node.model.as<PagerModel>(); pager && pager->total > 0) {
-            std::int64_t button = floor_index((point.x - rect.x) / pager_button_width);
-            std::int64_t total = pager->total;
-            std::int64_t page = pager->page;
-            std::int64_t next = page;
-            if (button == 0)
-                next = std::max<std::int64_t>(page - 1, 0);
-            else if (button >= 1 && button <= total)
-                next = button - 1;
-            else if (button == total + 1)
-                next = std::min(page + 1, total - 1);
-            if (next != page) {
-                set_numeric_state(m_tree, hit, static_cast<float>(next));
-                m_tree.fire_change(hit, static_cast<float>(next));
-            }
-        }
-        break;
-    case NodeKind::Rating:
-        if (auto const* rating = node.model.as<RatingModel>(); rating && rating->maximum > 0) {
-            float star_width = std::max(rect.w / static_cast<float>(rating->maximum), 1.0f);
-            std::int64_t star = floor_index((point.x - rect.x) / star_width);
-            if (star >= 0 && star < static_cast<std::int64_t>(rating->maximum)) {
-                set_numeric_state(m_tree, hit, static_cast<float>(star + 1));
-                m_tree.fire_change(hit, static_cast<float>(star + 1));
-            }
-        }
-        break;
-    case NodeKind::Term:
-        set_focus(hit);
-        break;
-    case NodeKind::Dock:
-        if (point.y <= rect.y + 32.0f)
-            toggle_dock(m_tree, hit);
-        break;
-    default:
-        break;
+    if (PressHandler handler = value_presses[static_cast<std::size_t>(node.kind())])
+        (this->*handler)(Press { context, point, hit, node, node.rect });
+}
+
+void PointerInput::press_slider(Press const& p)
+{
+    m_drag = Drag { .kind = DragKind::Slider, .node = p.hit };
+    slider_from_pointer(m_tree, p.hit, p.point.x);
+}
+
+void PointerInput::press_range(Press const& p)
+{
+    if (auto const* range = p.node.model.as<RangeModel>()) {
+        float t = clamp_unit((p.point.x - p.rect.x) / p.rect.w);
+        RangeThumb thumb = std::fabs(t - range->lo) <= std::fabs(t - range->hi) ? RangeThumb::Lower : RangeThumb::Upper;
+        m_drag = Drag { .kind = DragKind::RangeThumb, .node = p.hit, .thumb = thumb };
+        range_from_pointer(m_tree, p.hit, p.point.x, thumb);
     }
 }
 
-void PointerInput::press_treeview(PointerContext const& context, PointF point, NodeId hit)
+void PointerInput::press_dial(Press const& p)
 {
+    if (auto const* dial = p.node.model.as<ValueModel>())
+        m_drag = Drag { .kind = DragKind::Dial, .node = p.hit, .start_value = dial->value, .start_pointer = p.point };
+}
+
+void PointerInput::press_propgrid(Press const& p) { property_grid_press(m_tree, p.hit, p.point.y); }
+
+void PointerInput::press_color(Press const& p)
+{
+    std::optional<ColorPart> part;
+    if (color_hue_rect(p.rect).contains(p.point.x, p.point.y))
+        part = ColorPart::HueStrip;
+    else if (color_field_rect(p.rect).contains(p.point.x, p.point.y))
+        part = ColorPart::Field;
+    if (part) {
+        m_drag = Drag { .kind = DragKind::Color, .node = p.hit, .color_part = *part };
+        pick_color(m_tree, p.hit, p.point.x, p.point.y, *part);
+    }
+}
+
+void PointerInput::press_time(Press const& p)
+{
+    std::int32_t direction = p.point.y < p.rect.y + p.rect.h / 2 ? 1 : -1;
+    if (p.point.x < p.rect.x + p.rect.w / 2)
+        step_time(m_tree, p.hit, direction, 0);
+    else
+        step_time(m_tree, p.hit, 0, direction * 5);
+}
+
+void PointerInput::press_crumbs(Press const& p)
+{
+    set_focus(p.hit);
+    auto const* crumbs = p.node.model.as<ItemsModel>();
+    if (!crumbs)
+        return;
+    // Widths are estimated from the text length, as the crumbs are drawn.
+    float left = p.rect.x + 10.0f;
+    for (std::size_t i = 0; i < crumbs->items.size(); ++i) {
+        float width = static_cast<float>(crumbs->items[i].size()) * 10.0f + 12.0f;
+        if (p.point.x >= left && p.point.x < left + width) {
+            TextList kept(crumbs->items.begin(), crumbs->items.begin() + static_cast<std::ptrdiff_t>(i + 1));
+            set_crumbs(m_tree, p.hit, std::move(kept));
+            m_tree.fire_change(p.hit, static_cast<float>(i));
+            return;
+        }
+        left += width + 22.0f;
+    }
+}
+
+void PointerInput::press_pager(Press const& p)
+{
+    auto const* pager = p.node.model.as<PagerModel>();
+    if (!pager || pager->total <= 0)
+        return;
+    std::int64_t button = floor_index((p.point.x - p.rect.x) / pager_button_width);
+    std::int64_t total = pager->total;
+    std::int64_t page = pager->page;
+    std::int64_t next = page;
+    if (button == 0)
+        next = std::max<std::int64_t>(page - 1, 0);
+    else if (button >= 1 && button <= total)
+        next = button - 1;
+    else if (button == total + 1)
+        next = std::min(page + 1, total - 1);
+    if (next != page) {
+        set_numeric_state(m_tree, p.hit, static_cast<float>(next));
+        m_tree.fire_change(p.hit, static_cast<float>(next));
+    }
+}
+
+void PointerInput::press_rating(Press const& p)
+{
+    auto const* rating = p.node.model.as<RatingModel>();
+    if (!rating || rating->maximum == 0)
+        return;
+    float star_width = std::max(p.rect.w / static_cast<float>(rating->maximum), 1.0f);
+    std::int64_t star = floor_index((p.point.x - p.rect.x) / star_width);
+    if (star >= 0 && star < static_cast<std::int64_t>(rating->maximum)) {
+        set_numeric_state(m_tree, p.hit, static_cast<float>(star + 1));
+        m_tree.fire_change(p.hit, static_cast<float>(star + 1));
+    }
+}
+
+void PointerInput::press_term(Press const& p) { set_focus(p.hit); }
+
+void PointerInput::press_dock(Press const& p)
+{
+    if (p.point.y <= p.rect.y + dock_header)
+        toggle_dock(m_tree, p.hit);
+}
+
+void PointerInput::press_treeview(Press const& p)
+{
+    PointerContext const& context = p.context;
+    PointF point = p.point;
+    NodeId hit = p.hit;
     set_focus(hit);
     RectF rect = m_tree.node(hit).rect;
     if (detail::in_scrollbar_zone(rect, point.x)) {
@@ -171,8 +232,10 @@ void PointerInput::press_treeview(PointerContext const& context, PointF point, N
         m_tree.fire(hit, UiEvent::RowDoubleClick, row, static_cast<float>(column));
 }
 
-void PointerInput::press_calendar(PointF point, NodeId hit)
+void PointerInput::press_calendar(Press const& p)
 {
+    PointF point = p.point;
+    NodeId hit = p.hit;
     RectF rect = m_tree.node(hit).rect;
     auto* calendar = m_tree.node(hit).model.as<CalendarModel>();
     if (!calendar)

@@ -8,11 +8,6 @@
 
 namespace orvy {
 
-// Off-screen origin of hidden nodes and of pages that are not shown.
-inline constexpr float off_screen = -1000000.0f;
-// Nodes whose rect x is at or left of this lie in a hidden subtree.
-inline constexpr float hidden_subtree_x = -100000.0f;
-
 inline constexpr float tab_strip_height = 40.0f;
 inline constexpr float accordion_header = 40.0f;
 inline constexpr float accordion_row_default = 36.0f;

@@ -2,6 +2,7 @@
 // minimum size and definite height, children before parents, once per node.
 #include "core/layout/detail/state.hpp"
 
+#include <array>
 #include <cassert>
 
 namespace orvy::detail {
@@ -57,71 +58,139 @@ struct Size {
     float w = 0, h = 0;
 };
 
-Size intrinsic_minimum(Tree const& tree, LayoutState const& state, NodeId id, Item const& item)
+// The intrinsic minimum size of a kind from its children or its columns; kinds
+// without a row have none.
+using MinimumOf = Size (*)(Tree const&, LayoutState const&, NodeId, Item const&);
+
+Size flow_minimum(Tree const&, LayoutState const& state, NodeId, Item const& item)
 {
+    if (item.child_layout != ChildLayout::Flow)
+        return {};
+    ChildFigures f = visible_flow_figures(state, item);
+    if (f.count == 0)
+        return {};
     float p = item.padding;
     float g = item.gap;
-    switch (item.kind) {
-    case NodeKind::Container:
-    case NodeKind::Frame:
-    case NodeKind::Group: {
-        if (item.child_layout != ChildLayout::Flow)
-            return {};
-        ChildFigures f = visible_flow_figures(state, item);
-        if (f.count == 0)
-            return {};
-        bool vertical = item.axis == Axis::Vertical;
-        float across_w = vertical ? f.largest_w : f.sum_w + gaps(f.count, g);
-        float along_h = vertical ? f.sum_h + gaps(f.count, g) : f.largest_h;
-        float header = item.kind == NodeKind::Group ? group_header : 0.0f;
-        return { across_w > 0 ? across_w + 2 * p : 0.0f, along_h > 0 ? along_h + 2 * p + header : 0.0f };
+    bool vertical = item.axis == Axis::Vertical;
+    float across_w = vertical ? f.largest_w : f.sum_w + gaps(f.count, g);
+    float along_h = vertical ? f.sum_h + gaps(f.count, g) : f.largest_h;
+    float header = item.kind == NodeKind::Group ? group_header : 0.0f;
+    return { across_w > 0 ? across_w + 2 * p : 0.0f, along_h > 0 ? along_h + 2 * p + header : 0.0f };
+}
+
+Size tabs_minimum(Tree const&, LayoutState const& state, NodeId, Item const& item)
+{
+    ChildFigures f = visible_flow_figures(state, item);
+    return { f.largest_w, f.largest_h > 0 ? f.largest_h + tab_strip_height : 0.0f };
+}
+
+Size stack_minimum(Tree const&, LayoutState const& state, NodeId, Item const& item)
+{
+    ChildFigures f = visible_flow_figures(state, item);
+    return { f.largest_w, f.largest_h };
+}
+
+// The panes are the first two children by position, as the splitter places them.
+Size splitter_minimum(Tree const&, LayoutState const& state, NodeId, Item const& item)
+{
+    Size a, b;
+    if (item.child_count > 0) {
+        Item const& first = state.items[state.children[item.first_child]];
+        a = { first.min_w, first.min_h };
     }
-    case NodeKind::Tabs: {
-        ChildFigures f = visible_flow_figures(state, item);
-        return { f.largest_w, f.largest_h > 0 ? f.largest_h + tab_strip_height : 0.0f };
+    if (item.child_count > 1) {
+        Item const& second = state.items[state.children[item.first_child + 1]];
+        b = { second.min_w, second.min_h };
     }
-    case NodeKind::Stack: {
-        ChildFigures f = visible_flow_figures(state, item);
-        return { f.largest_w, f.largest_h };
-    }
-    case NodeKind::Splitter: {
-        // The panes are the first two children by position, as the splitter places them.
-        Size a, b;
-        if (item.child_count > 0) {
-            Item const& first = state.items[state.children[item.first_child]];
-            a = { first.min_w, first.min_h };
-        }
-        if (item.child_count > 1) {
-            Item const& second = state.items[state.children[item.first_child + 1]];
-            b = { second.min_w, second.min_h };
-        }
-        if (item.has(KindFlag)) // panes side by side
-            return { a.w > 0 || b.w > 0 ? a.w + splitter_gutter + b.w : 0.0f, max_of(a.h, b.h) };
-        return { max_of(a.w, b.w), a.h > 0 || b.h > 0 ? a.h + splitter_gutter + b.h : 0.0f };
-    }
-    case NodeKind::Accordion: {
-        ChildFigures f = visible_flow_figures(state, item);
-        float width = f.largest_w > 0 ? 2 * p + f.largest_w : 0.0f;
-        if (!item.has(KindFlag))
-            return { width, 0 };
-        float rows = f.sum_h + gaps(f.count, g);
-        return { width, rows > 0 ? accordion_header + p + rows : 0.0f };
-    }
-    case NodeKind::Scroll: {
-        ChildFigures f = visible_flow_figures(state, item);
-        return { f.largest_w > 0 ? 2 * p + f.largest_w + scroll_bar_reserve : 0.0f, 0 };
-    }
-    case NodeKind::Table:
-        if (auto const* table = tree.nodes[id].model.as<TableModel>())
-            return { column_minimum(table->columns), 0 };
-        return {};
-    case NodeKind::Treeview:
-        if (auto const* treeview = tree.nodes[id].model.as<TreeviewModel>())
-            return { column_minimum(treeview->columns), 0 };
-        return {};
-    default:
-        return {};
-    }
+    if (item.has(KindFlag)) // panes side by side
+        return { a.w > 0 || b.w > 0 ? a.w + splitter_gutter + b.w : 0.0f, max_of(a.h, b.h) };
+    return { max_of(a.w, b.w), a.h > 0 || b.h > 0 ? a.h + splitter_gutter + b.h : 0.0f };
+}
+
+Size accordion_minimum(Tree const&, LayoutState const& state, NodeId, Item const& item)
+{
+    ChildFigures f = visible_flow_figures(state, item);
+    float p = item.padding;
+    float width = f.largest_w > 0 ? 2 * p + f.largest_w : 0.0f;
+    if (!item.has(KindFlag))
+        return { width, 0 };
+    float rows = f.sum_h + gaps(f.count, item.gap);
+    return { width, rows > 0 ? accordion_header + p + rows : 0.0f };
+}
+
+Size scroll_minimum(Tree const&, LayoutState const& state, NodeId, Item const& item)
+{
+    ChildFigures f = visible_flow_figures(state, item);
+    return { f.largest_w > 0 ? 2 * item.padding + f.largest_w + scroll_bar_reserve : 0.0f, 0 };
+}
+
+Size table_minimum(Tree const& tree, LayoutState const&, NodeId id, Item const&)
+{
+    if (auto const* table = tree.nodes[id].model.as<TableModel>())
+        return { column_minimum(table->columns), 0 };
+    return {};
+}
+
+Size treeview_minimum(Tree const& tree, LayoutState const&, NodeId id, Item const&)
+{
+    if (auto const* treeview = tree.nodes[id].model.as<TreeviewModel>())
+        return { column_minimum(treeview->columns), 0 };
+    return {};
+}
+
+// Indexed by NodeKind.
+constexpr std::array<MinimumOf, kind_count> minimum_of_kind {
+    flow_minimum,      // container
+    flow_minimum,      // frame
+    nullptr,           // label
+    nullptr,           // button
+    nullptr,           // slider
+    nullptr,           // progress
+    nullptr,           // checkbox
+    nullptr,           // textbox
+    nullptr,           // dropdown
+    tabs_minimum,      // tabs
+    table_minimum,     // table
+    nullptr,           // image
+    nullptr,           // switch
+    nullptr,           // radio
+    nullptr,           // toggle
+    nullptr,           // separator
+    nullptr,           // list
+    flow_minimum,      // group
+    nullptr,           // link
+    accordion_minimum, // accordion
+    scroll_minimum,    // scroll
+    stack_minimum,     // stack
+    splitter_minimum,  // splitter
+    nullptr,           // spinner
+    nullptr,           // gauge
+    nullptr,           // meter
+    nullptr,           // chart
+    nullptr,           // range
+    nullptr,           // status
+    nullptr,           // split
+    nullptr,           // menubar
+    nullptr,           // dial
+    treeview_minimum,  // treeview
+    nullptr,           // calendar
+    nullptr,           // color
+    nullptr,           // time
+    nullptr,           // propgrid
+    nullptr,           // badge
+    nullptr,           // crumbs
+    nullptr,           // pager
+    nullptr,           // rating
+    nullptr,           // canvas
+    nullptr,           // term
+    nullptr,           // dock
+    nullptr,           // drop
+};
+
+Size intrinsic_minimum(Tree const& tree, LayoutState const& state, NodeId id, Item const& item)
+{
+    MinimumOf minimum = minimum_of_kind[static_cast<std::size_t>(item.kind)];
+    return minimum ? minimum(tree, state, id, item) : Size {};
 }
 
 std::optional<float> definite_height(LayoutState const& state, Item const& item)
@@ -175,6 +244,101 @@ std::optional<float> definite_height(LayoutState const& state, Item const& item)
     }
 }
 
+// What the layout reads of a kind's model: the selected tab or page, open
+// sections, the splitter's direction and ratio, the scroll offset.
+using KindGather = void (*)(Model const&, Item&, std::uint16_t& flags);
+
+void gather_tabs(Model const& model, Item& item, std::uint16_t&)
+{
+    if (auto const* tabs = model.as<ChoiceModel>())
+        item.kind_index = tabs->selected;
+}
+
+void gather_stack(Model const& model, Item& item, std::uint16_t&)
+{
+    if (auto const* stack = model.as<StackModel>())
+        item.kind_index = stack->page;
+}
+
+void gather_accordion(Model const& model, Item&, std::uint16_t& flags)
+{
+    if (auto const* accordion = model.as<AccordionModel>(); accordion && accordion->open)
+        flags |= KindFlag;
+}
+
+void gather_dock(Model const& model, Item&, std::uint16_t& flags)
+{
+    if (auto const* dock = model.as<DockModel>(); !dock || dock->open)
+        flags |= KindFlag;
+}
+
+void gather_splitter(Model const& model, Item& item, std::uint16_t& flags)
+{
+    if (auto const* splitter = model.as<SplitterModel>()) {
+        if (splitter->vertical)
+            flags |= KindFlag;
+        item.kind_value = splitter->ratio;
+    } else {
+        flags |= KindFlag;
+        item.kind_value = 0.5f;
+    }
+}
+
+void gather_scroll(Model const& model, Item& item, std::uint16_t&)
+{
+    if (auto const* scroll = model.as<ScrollModel>())
+        item.kind_value = scroll->offset;
+}
+
+// Indexed by NodeKind; null: the layout reads nothing of the kind's model.
+constexpr std::array<KindGather, kind_count> kind_gathers {
+    nullptr,          // container
+    nullptr,          // frame
+    nullptr,          // label
+    nullptr,          // button
+    nullptr,          // slider
+    nullptr,          // progress
+    nullptr,          // checkbox
+    nullptr,          // textbox
+    nullptr,          // dropdown
+    gather_tabs,      // tabs
+    nullptr,          // table
+    nullptr,          // image
+    nullptr,          // switch
+    nullptr,          // radio
+    nullptr,          // toggle
+    nullptr,          // separator
+    nullptr,          // list
+    nullptr,          // group
+    nullptr,          // link
+    gather_accordion, // accordion
+    gather_scroll,    // scroll
+    gather_stack,     // stack
+    gather_splitter,  // splitter
+    nullptr,          // spinner
+    nullptr,          // gauge
+    nullptr,          // meter
+    nullptr,          // chart
+    nullptr,          // range
+    nullptr,          // status
+    nullptr,          // split
+    nullptr,          // menubar
+    nullptr,          // dial
+    nullptr,          // treeview
+    nullptr,          // calendar
+    nullptr,          // color
+    nullptr,          // time
+    nullptr,          // propgrid
+    nullptr,          // badge
+    nullptr,          // crumbs
+    nullptr,          // pager
+    nullptr,          // rating
+    nullptr,          // canvas
+    nullptr,          // term
+    gather_dock,      // dock
+    nullptr,          // drop
+};
+
 void gather(Node const& node, Item& item, Extra& extra, std::uint8_t mark)
 {
     LayoutParams const& l = node.layout;
@@ -220,41 +384,8 @@ void gather(Node const& node, Item& item, Extra& extra, std::uint8_t mark)
     item.pack_side = l.pack_side;
     item.pack_fill = l.pack_fill;
     item.kind_index = 0;
-    Model const& model = node.model;
-    switch (item.kind) {
-    case NodeKind::Tabs:
-        if (auto const* tabs = model.as<ChoiceModel>())
-            item.kind_index = tabs->selected;
-        break;
-    case NodeKind::Stack:
-        if (auto const* stack = model.as<StackModel>())
-            item.kind_index = stack->page;
-        break;
-    case NodeKind::Accordion:
-        if (auto const* accordion = model.as<AccordionModel>(); accordion && accordion->open)
-            flags |= KindFlag;
-        break;
-    case NodeKind::Dock:
-        if (auto const* dock = model.as<DockModel>(); !dock || dock->open)
-            flags |= KindFlag;
-        break;
-    case NodeKind::Splitter:
-        if (auto const* splitter = model.as<SplitterModel>()) {
-            if (splitter->vertical)
-                flags |= KindFlag;
-            item.kind_value = splitter->ratio;
-        } else {
-            flags |= KindFlag;
-            item.kind_value = 0.5f;
-        }
-        break;
-    case NodeKind::Scroll:
-        if (auto const* scroll = model.as<ScrollModel>())
-            item.kind_value = scroll->offset;
-        break;
-    default:
-        break;
-    }
+    if (KindGather kind_gather = kind_gathers[static_cast<std::size_t>(item.kind)])
+        kind_gather(node.model, item, flags);
     item.flags = flags;
 }
 

@@ -55,6 +55,11 @@ bool set_front(Tree&, NodeId, bool on);
 bool set_enabled(Tree&, NodeId, bool enabled);
 bool set_password(Tree&, NodeId, bool on);
 
+// The pop layer: shown placed absolutely at (left, top), sized where w or h is
+// positive; hidden by moving it off screen.
+void show_pop_layer(Tree&, NodeId, float left, float top, float w, float h);
+void hide_pop_layer(Tree&, NodeId);
+
 // Opens or closes an accordion section. Opening one of a non-zero group
 // first closes the other open sections of that group (each told 0.0), then
 // the section's own change callback hears 1.0 or 0.0.

@@ -4,6 +4,7 @@
 #include "core/models/operations.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace orvy {
@@ -52,75 +53,133 @@ bool set_toggle(Tree& tree, NodeId id, bool on)
 
 }
 
+namespace {
+
+// How a number sets each kind's state; returns whether the state changed.
+using NumericSetter = bool (*)(Tree&, NodeId, float);
+
+bool set_unit_value(Tree& tree, NodeId id, float x)
+{
+    return assign(tree.node(id).model.as<ValueModel>()->value, clamp01(x));
+}
+
+// Unclamped by convention, but NaN would poison painting.
+bool set_free_value(Tree& tree, NodeId id, float x)
+{
+    return assign(tree.node(id).model.as<ValueModel>()->value, std::isnan(x) ? 0.0f : x);
+}
+
+bool set_toggle_state(Tree& tree, NodeId id, float x) { return set_toggle(tree, id, x >= 0.5f); }
+
+bool set_choice(Tree& tree, NodeId id, float x)
+{
+    auto* choice = tree.node(id).model.as<ChoiceModel>();
+    return assign(choice->selected, std::min(to_index(x), last_index(choice->items.size()).value_or(0)));
+}
+
+bool set_list_current(Tree& tree, NodeId id, float x)
+{
+    auto* list = tree.node(id).model.as<ListModel>();
+    std::optional<std::uint32_t> current;
+    if (!(x < 0.0f)) {
+        if (auto last = last_index(list->items.size()))
+            current = std::min(to_index(x), *last);
+    }
+    bool changed = assign(list->current, current);
+    // A single-selection list shows its current item as the selection.
+    if (!list->multi) {
+        std::vector<std::uint32_t> selection;
+        if (current)
+            selection.push_back(*current);
+        changed |= assign(list->selection, std::move(selection));
+    }
+    return changed;
+}
+
+bool set_stack_page(Tree& tree, NodeId id, float x)
+{
+    return assign(tree.node(id).model.as<StackModel>()->page, to_index(x));
+}
+
+bool set_pager_page(Tree& tree, NodeId id, float x)
+{
+    auto* pager = tree.node(id).model.as<PagerModel>();
+    return assign(pager->page, pager->total == 0 ? 0u : std::min(to_index(x), pager->total - 1));
+}
+
+bool set_rating(Tree& tree, NodeId id, float x)
+{
+    auto* rating = tree.node(id).model.as<RatingModel>();
+    return assign(rating->value, std::min(to_index(x), rating->maximum));
+}
+
+// Any other kind: a spin field (its container or its value label) clamps and rewrites its text.
+bool set_spin_field(Tree& tree, NodeId id, float x)
+{
+    auto container = spin_container(tree, id);
+    if (!container)
+        return false;
+    float before = tree.node(*container).model.as<SpinModel>()->value;
+    set_spin_value(tree, id, x);
+    return tree.node(*container).model.as<SpinModel>()->value != before;
+}
+
+// Indexed by NodeKind.
+constexpr std::array<NumericSetter, kind_count> numeric_setters {
+    set_spin_field,   // container
+    set_spin_field,   // frame
+    set_spin_field,   // label
+    set_spin_field,   // button
+    set_unit_value,   // slider
+    set_unit_value,   // progress
+    set_toggle_state, // checkbox
+    set_spin_field,   // textbox
+    set_choice,       // dropdown
+    set_choice,       // tabs
+    set_spin_field,   // table
+    set_spin_field,   // image
+    set_toggle_state, // switch
+    set_toggle_state, // radio
+    set_toggle_state, // toggle
+    set_spin_field,   // separator
+    set_list_current, // list
+    set_spin_field,   // group
+    set_spin_field,   // link
+    set_spin_field,   // accordion
+    set_spin_field,   // scroll
+    set_stack_page,   // stack
+    set_spin_field,   // splitter
+    set_spin_field,   // spinner
+    set_free_value,   // gauge
+    set_free_value,   // meter
+    set_spin_field,   // chart
+    set_spin_field,   // range
+    set_spin_field,   // status
+    set_spin_field,   // split
+    set_spin_field,   // menubar
+    set_free_value,   // dial
+    set_spin_field,   // treeview
+    set_spin_field,   // calendar
+    set_spin_field,   // color
+    set_spin_field,   // time
+    set_spin_field,   // propgrid
+    set_spin_field,   // badge
+    set_spin_field,   // crumbs
+    set_pager_page,   // pager
+    set_rating,       // rating
+    set_spin_field,   // canvas
+    set_spin_field,   // term
+    set_spin_field,   // dock
+    set_spin_field,   // drop
+};
+
+}
+
 bool set_numeric_state(Tree& tree, NodeId id, float x)
 {
     if (!tree.contains(id))
         return false;
-    Node& node = tree.node(id);
-    std::uint32_t n = to_index(x);
-    bool changed = false;
-    switch (node.kind()) {
-    case NodeKind::Slider:
-    case NodeKind::Progress:
-        changed = assign(node.model.as<ValueModel>()->value, clamp01(x));
-        break;
-    case NodeKind::Gauge:
-    case NodeKind::Meter:
-    case NodeKind::Dial:
-        // Unclamped by convention, but NaN would poison painting.
-        changed = assign(node.model.as<ValueModel>()->value, std::isnan(x) ? 0.0f : x);
-        break;
-    case NodeKind::Checkbox:
-    case NodeKind::Switch:
-    case NodeKind::Toggle:
-    case NodeKind::Radio:
-        changed = set_toggle(tree, id, x >= 0.5f);
-        break;
-    case NodeKind::Dropdown:
-    case NodeKind::Tabs: {
-        auto* choice = node.model.as<ChoiceModel>();
-        changed = assign(choice->selected, std::min(n, last_index(choice->items.size()).value_or(0)));
-        break;
-    }
-    case NodeKind::List: {
-        auto* list = node.model.as<ListModel>();
-        std::optional<std::uint32_t> current;
-        if (!(x < 0.0f)) {
-            if (auto last = last_index(list->items.size()))
-                current = std::min(n, *last);
-        }
-        changed = assign(list->current, current);
-        // A single-selection list shows its current item as the selection.
-        if (!list->multi) {
-            std::vector<std::uint32_t> selection;
-            if (current)
-                selection.push_back(*current);
-            changed |= assign(list->selection, std::move(selection));
-        }
-        break;
-    }
-    case NodeKind::Stack:
-        changed = assign(node.model.as<StackModel>()->page, n);
-        break;
-    case NodeKind::Pager: {
-        auto* pager = node.model.as<PagerModel>();
-        changed = assign(pager->page, pager->total == 0 ? 0u : std::min(n, pager->total - 1));
-        break;
-    }
-    case NodeKind::Rating: {
-        auto* rating = node.model.as<RatingModel>();
-        changed = assign(rating->value, std::min(n, rating->maximum));
-        break;
-    }
-    default:
-        // A spin field (its container or its value label) clamps and rewrites its text.
-        if (auto container = spin_container(tree, id)) {
-            float before = tree.node(*container).model.as<SpinModel>()->value;
-            set_spin_value(tree, id, x);
-            changed = tree.node(*container).model.as<SpinModel>()->value != before;
-        }
-        break;
-    }
+    bool changed = numeric_setters[static_cast<std::size_t>(tree.node(id).kind())](tree, id, x);
     if (changed)
         tree.layout_dirty = true;
     return changed;
@@ -288,6 +347,40 @@ bool set_password(Tree& tree, NodeId id, bool on)
     bool changed = set_member(tree, tree.password_set, id, on);
     tree.layout_dirty |= changed;
     return changed;
+}
+
+namespace {
+
+void place(Tree& tree, NodeId id, float left, float top)
+{
+    LayoutParams& layout = tree.node(id).layout;
+    layout.placement = Placement::Absolute;
+    layout.left = left;
+    layout.top = top;
+    layout.right.reset();
+    layout.bottom.reset();
+}
+
+}
+
+void show_pop_layer(Tree& tree, NodeId id, float left, float top, float w, float h)
+{
+    place(tree, id, left, top);
+    LayoutParams& layout = tree.node(id).layout;
+    if (w > 0)
+        layout.w = w;
+    if (h > 0)
+        layout.h = h;
+    tree.popup_layer = id;
+    tree.layout_dirty = true;
+}
+
+void hide_pop_layer(Tree& tree, NodeId id)
+{
+    place(tree, id, off_screen, off_screen);
+    if (tree.popup_layer == id)
+        tree.popup_layer.reset();
+    tree.layout_dirty = true;
 }
 
 bool set_accordion_open(Tree& tree, NodeId id, bool open)

@@ -3,8 +3,8 @@
 // geometry as pure functions, and the drawing of every overlay in frame order.
 #pragma once
 
-#include "core/frame/frame.hpp"
 #include "core/paint/painter.hpp"
+#include "core/tree/tree.hpp"
 
 #include <cstdint>
 #include <deque>
@@ -16,8 +16,10 @@ namespace orvy {
 
 // ---- Constants of the overlay geometry
 
-// The context menu uses the frame update's menu_width and menu_item_height
-// (220 wide, 30 per row), the rows its clamping and the pointer handlers use.
+// The context menu: 220 px wide, 30 px per item; the frame update keeps it
+// inside the client area and the pointer handlers find its rows by them.
+inline constexpr float menu_width = 220.0f;
+inline constexpr float menu_item_height = 30.0f;
 // Lists opened from a menu bar are 220 wide, those of a split button as wide
 // as the button; both have 34 px rows.
 inline constexpr float menu_list_width = 220.0f;

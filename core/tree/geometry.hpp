@@ -19,4 +19,9 @@ struct RectF {
     friend bool operator==(RectF const&, RectF const&) = default;
 };
 
+// Off-screen origin of hidden nodes, pages that are not shown and pop layers put away.
+inline constexpr float off_screen = -1000000.0f;
+// Nodes whose rect x is at or left of this lie in a hidden subtree.
+inline constexpr float hidden_subtree_x = -100000.0f;
+
 }
