@@ -286,9 +286,10 @@ PangoTextEngine::~PangoTextEngine()
 
 std::unique_ptr<TextFormat> PangoTextEngine::create_format(TextFormatKey const& key, std::string const& family_name)
 {
+    // A format is a font description only: making one leaves the font map
+    // alone, so a frame without text never waits for the first fonts.
     if (family_name.empty())
         return nullptr;
-    wait_for_fonts();
     return std::make_unique<PangoTextFormat>(key, family_name);
 }
 
