@@ -60,6 +60,18 @@ bool set_password(Tree&, NodeId, bool on);
 void show_pop_layer(Tree&, NodeId, float left, float top, float w, float h);
 void hide_pop_layer(Tree&, NodeId);
 
+// Layout from bindings, each dirtying the layout: absolute placement at
+// (x, y) sized w × h; padding and gap where given; the stacking depth (NaN
+// gives 0, the rest is clamped to the 32-bit range).
+void place_at(Tree&, NodeId, RectF rect);
+void set_spacing(Tree&, NodeId, std::optional<float> padding, std::optional<float> gap);
+void set_depth(Tree&, NodeId, float z);
+// Content from bindings; other kinds are left alone. A new image source dirties the layout.
+void set_image_source(Tree&, NodeId, std::string_view path);
+void set_image_fit(Tree&, NodeId, ImageFit fit);
+void set_chart_data(Tree&, NodeId, std::vector<float> data);
+void set_canvas_shapes(Tree&, NodeId, std::vector<Shape> shapes);
+
 // Opens or closes an accordion section. Opening one of a non-zero group
 // first closes the other open sections of that group (each told 0.0), then
 // the section's own change callback hears 1.0 or 0.0.

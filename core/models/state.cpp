@@ -383,6 +383,58 @@ void hide_pop_layer(Tree& tree, NodeId id)
     tree.layout_dirty = true;
 }
 
+void place_at(Tree& tree, NodeId id, RectF rect)
+{
+    place(tree, id, rect.x, rect.y);
+    LayoutParams& layout = tree.node(id).layout;
+    layout.w = rect.w;
+    layout.h = rect.h;
+    tree.layout_dirty = true;
+}
+
+void set_spacing(Tree& tree, NodeId id, std::optional<float> padding, std::optional<float> gap)
+{
+    LayoutParams& layout = tree.node(id).layout;
+    if (padding)
+        layout.padding = *padding;
+    if (gap)
+        layout.gap = *gap;
+    tree.layout_dirty = true;
+}
+
+void set_depth(Tree& tree, NodeId id, float z)
+{
+    float clamped = std::isnan(z) ? 0.0f : std::clamp(z, -2147483648.0f, 2147483520.0f);
+    tree.node(id).layout.z = static_cast<std::int32_t>(clamped);
+    tree.layout_dirty = true;
+}
+
+void set_image_source(Tree& tree, NodeId id, std::string_view path)
+{
+    if (auto* image = tree.node(id).model.as<ImageModel>(); image && image->source != path) {
+        image->source = path;
+        tree.layout_dirty = true;
+    }
+}
+
+void set_image_fit(Tree& tree, NodeId id, ImageFit fit)
+{
+    if (auto* image = tree.node(id).model.as<ImageModel>())
+        image->fit = fit;
+}
+
+void set_chart_data(Tree& tree, NodeId id, std::vector<float> data)
+{
+    if (auto* chart = tree.node(id).model.as<ChartModel>())
+        chart->data = std::move(data);
+}
+
+void set_canvas_shapes(Tree& tree, NodeId id, std::vector<Shape> shapes)
+{
+    if (auto* canvas = tree.node(id).model.as<CanvasModel>())
+        canvas->shapes = std::move(shapes);
+}
+
 bool set_accordion_open(Tree& tree, NodeId id, bool open)
 {
     if (!tree.contains(id) || tree.node(id).kind() != NodeKind::Accordion)

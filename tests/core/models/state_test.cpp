@@ -271,3 +271,42 @@ TEST(NodeSets, show_and_enable_dirty_layout_while_ghost_does_not)
     EXPECT_TRUE(set_enabled(tree, node, false));
     EXPECT_TRUE(tree.disabled_set.contains(node));
 }
+
+TEST(BoundLayout, placement_spacing_and_depth_replace_only_what_they_name)
+{
+    Tree tree;
+    NodeId box = add(tree, NodeKind::Container);
+    tree.node(box).layout.right = 5.0f;
+    place_at(tree, box, { 10, 20, 30, 40 });
+    LayoutParams const& layout = tree.node(box).layout;
+    EXPECT_EQ(layout.placement, Placement::Absolute);
+    EXPECT_EQ(layout.left, 10.0f);
+    EXPECT_EQ(layout.h, 40.0f);
+    EXPECT_FALSE(layout.right);
+    set_spacing(tree, box, 6.0f, std::nullopt);
+    set_spacing(tree, box, std::nullopt, 3.0f);
+    EXPECT_EQ(layout.padding, 6.0f);
+    EXPECT_EQ(layout.gap, 3.0f);
+    set_depth(tree, box, not_a_number);
+    EXPECT_EQ(layout.z, 0);
+    set_depth(tree, box, infinity);
+    EXPECT_EQ(layout.z, 2147483520);
+    EXPECT_TRUE(tree.layout_dirty);
+}
+
+TEST(BoundContent, image_source_dirties_layout_only_when_it_changes_and_other_kinds_are_left_alone)
+{
+    Tree tree;
+    NodeId image = tree.append(0, Model(NodeKind::Image, ImageModel { .source = "a.png" }));
+    NodeId chart = add(tree, NodeKind::Chart);
+    tree.layout_dirty = false;
+    set_image_source(tree, image, "a.png");
+    EXPECT_FALSE(tree.layout_dirty);
+    set_image_source(tree, image, "b.png");
+    EXPECT_TRUE(tree.layout_dirty);
+    EXPECT_EQ(model<ImageModel>(tree, image).source, "b.png");
+    set_chart_data(tree, chart, { 1, 2 });
+    set_chart_data(tree, image, { 3 });
+    set_canvas_shapes(tree, chart, {});
+    EXPECT_EQ(model<ChartModel>(tree, chart).data, (std::vector<float> { 1, 2 }));
+}
