@@ -140,8 +140,9 @@ public:
 
 private:
     bool start_video(std::string& error);
+    // One handler per SDL event type, found in a table (sdl_events.cpp).
+    struct Events;
     void dispatch(SDL_Event const& event);
-    void dispatch_window_event(SdlWindow& window, SDL_WindowEvent const& event);
     void destroy(WindowId id);
     void deliver_dialog_answers();
     // The window that takes an input event, or null while a modal window
