@@ -182,16 +182,6 @@ std::optional<float> to_f32(PyObject* value, char const* name)
     return static_cast<float>(number);
 }
 
-std::optional<std::optional<float>> to_opt_f32(PyObject* value, char const* name)
-{
-    if (!value || value == Py_None)
-        return std::optional<float> {};
-    auto number = to_f32(value, name);
-    if (!number)
-        return std::nullopt;
-    return std::optional<float> { *number };
-}
-
 std::optional<std::uint64_t> to_index(PyObject* value, char const* name, std::uint64_t max)
 {
     if (PyErr_Occurred())

@@ -35,18 +35,6 @@ bool parse_args(ArgSpec const& spec, PyObject* const* args, Py_ssize_t nargs, Py
 // The same for the classic (tuple, dict) calling convention of constructors.
 bool parse_tuple_args(ArgSpec const& spec, PyObject* args, PyObject* kwargs, PyObject** out);
 
-// Parsed arguments of one call; `given` treats an explicit None like omission.
-template<std::size_t N>
-struct Args {
-    std::array<PyObject*, N> values {};
-    PyObject* operator[](std::size_t i) const { return values[i]; }
-    bool given(std::size_t i) const { return values[i] && values[i] != Py_None; }
-    bool parse(ArgSpec const& spec, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
-    {
-        return parse_args(spec, args, nargs, kwnames, values.data());
-    }
-};
-
 // Conversion failures read "argument 'name': ...".
 void set_argument_error(PyObject* type, char const* name, std::string_view message);
 // Re-raises the pending error with the argument's name in front of its text.
@@ -54,8 +42,6 @@ void prefix_argument_error(char const* name);
 
 // Any real number (int, float, or an object with __float__/__index__) as a 32-bit float.
 std::optional<float> to_f32(PyObject* value, char const* name);
-// None or a number.
-std::optional<std::optional<float>> to_opt_f32(PyObject* value, char const* name);
 // Non-negative int: a float is a TypeError, a negative int an OverflowError.
 std::optional<std::uint64_t> to_index(PyObject* value, char const* name, std::uint64_t max = UINT32_MAX);
 // Signed int of at most 32 bits.

@@ -3,6 +3,7 @@
 #include "core/models/operations.hpp"
 #include "python/invoke.hpp"
 #include "python/item_formats.hpp"
+#include "python/method_table.hpp"
 #include "python/signals.hpp"
 #include "python/window.hpp"
 
@@ -73,15 +74,7 @@ bool apply_rect(Tree& tree, NodeId id, PyObject* result)
     auto values = numbers(result, "bindp");
     if (!values)
         return false;
-    LayoutParams& layout = tree.node(id).layout;
-    layout.placement = Placement::Absolute;
-    layout.left = (*values)[0];
-    layout.top = (*values)[1];
-    layout.w = (*values)[2];
-    layout.h = (*values)[3];
-    layout.right.reset();
-    layout.bottom.reset();
-    tree.layout_dirty = true;
+    place_at(tree, id, { (*values)[0], (*values)[1], (*values)[2], (*values)[3] });
     return true;
 }
 
@@ -112,12 +105,8 @@ bool apply(Tree& tree, Binding const& binding, PyObject* result)
         auto values = numbers(result, "bindb");
         if (!values)
             return false;
-        LayoutParams& layout = tree.node(id).layout;
-        if (values->size() > 0)
-            layout.padding = (*values)[0];
-        if (values->size() > 1)
-            layout.gap = (*values)[1];
-        tree.layout_dirty = true;
+        auto at = [&](std::size_t i) { return i < values->size() ? std::optional((*values)[i]) : std::nullopt; };
+        set_spacing(tree, id, at(0), at(1));
         return true;
     }
     case BindingKind::Items: {
@@ -130,38 +119,19 @@ bool apply(Tree& tree, Binding const& binding, PyObject* result)
     }
     case BindingKind::Depth: {
         auto z = number(result);
-        if (!z)
-            return false;
-        float clamped = std::isnan(*z) ? 0.0f : std::clamp(*z, -2147483648.0f, 2147483520.0f);
-        tree.node(id).layout.z = static_cast<std::int32_t>(clamped);
-        tree.layout_dirty = true;
-        return true;
+        return z && (set_depth(tree, id, *z), true);
     }
     case BindingKind::ImageSource: {
         auto path = to_utf8(result, "src_bind");
-        if (!path)
-            return false;
-        if (auto* image = tree.node(id).model.as<ImageModel>(); image && image->source != *path) {
-            image->source = *path;
-            tree.layout_dirty = true;
-        }
-        return true;
+        return path && (set_image_source(tree, id, *path), true);
     }
     case BindingKind::ImageFit: {
         auto word = to_utf8(result, "fit_bind");
-        if (!word)
-            return false;
-        if (auto* image = tree.node(id).model.as<ImageModel>())
-            image->fit = static_cast<ImageFit>(parse_fit_mode(*word));
-        return true;
+        return word && (set_image_fit(tree, id, static_cast<ImageFit>(parse_fit_mode(*word))), true);
     }
     case BindingKind::Chart: {
         auto values = numbers(result, "bind");
-        if (!values)
-            return false;
-        if (auto* chart = tree.node(id).model.as<ChartModel>())
-            chart->data = std::move(*values);
-        return true;
+        return values && (set_chart_data(tree, id, std::move(*values)), true);
     }
     case BindingKind::Propgrid: {
         auto rows = to_property_rows(result, "bind");
@@ -173,11 +143,7 @@ bool apply(Tree& tree, Binding const& binding, PyObject* result)
     }
     case BindingKind::CanvasShapes: {
         auto shapes = to_shapes(result, "bind");
-        if (!shapes)
-            return false;
-        if (auto* canvas = tree.node(id).model.as<CanvasModel>())
-            canvas->shapes = std::move(*shapes);
-        return true;
+        return shapes && (set_canvas_shapes(tree, id, std::move(*shapes)), true);
     }
     }
     return true;
@@ -236,50 +202,32 @@ void refresh_after_close(WindowState& closed)
 // The bind… methods: each registers a pull binding of one kind for a node,
 // in either window phase; the binding first runs at the next refresh. As
 // with every callback, `f` is not checked until it is called.
-//     W.bindv(node, f)  W.bindb(node, f)  W.bindl(node, f)
-//     W.bindt(node, f)  W.bindz(node, f)  W.bindp(node, f)
 namespace orvy::py {
 
 namespace {
 
-constexpr char const* method_name(BindingKind kind)
+template<BindingKind kind>
+PyObject* bind_method(MethodCall& c)
 {
-    switch (kind) {
-    case BindingKind::Value: return "W.bindv";
-    case BindingKind::PaddingGap: return "W.bindb";
-    case BindingKind::Items: return "W.bindl";
-    case BindingKind::Rows: return "W.bindt";
-    case BindingKind::Depth: return "W.bindz";
-    default: return "W.bindp";
-    }
+    c.state().bindings.push_back({ kind, c.node("node"), PyRef::borrow(c.object("f")) });
+    Py_RETURN_NONE;
 }
 
 template<BindingKind kind>
-PyObject* bind_method(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyMethodDef bind_row(char const* name, char const* description)
 {
-    static ArgSpec const spec { method_name(kind), { "node", "f" }, 2, 2 };
-    NodeCall<2> c;
-    if (!c.enter(self, cls, args, nargs, kwnames, spec))
-        return nullptr;
-    c.call->state().bindings.push_back({ kind, c.node, PyRef::borrow(c.a[1]) });
-    Py_RETURN_NONE;
+    return row<bind_method<kind>>(name, description, { node("node"), required_object("f") });
 }
 
 void add_methods(MethodList& methods)
 {
-    methods.insert(methods.end(), {
-        method<bind_method<BindingKind::Value>>("bindv",
-            "bindv($self, node, f)\n--\n\nПривязывает числовой колбэк к узлу (значение или страница стопки)."),
-        method<bind_method<BindingKind::PaddingGap>>("bindb",
-            "bindb($self, node, f)\n--\n\nПривязывает `(padding, gap)` контейнера к колбэку."),
-        method<bind_method<BindingKind::Items>>("bindl",
-            "bindl($self, node, f)\n--\n\nПривязывает пункты списка к колбэку, возвращающему список строк."),
-        method<bind_method<BindingKind::Rows>>("bindt",
-            "bindt($self, node, f)\n--\n\nПривязывает строки таблицы к колбэку, возвращающему список рядов."),
-        method<bind_method<BindingKind::Depth>>("bindz",
-            "bindz($self, node, f)\n--\n\nПривязывает глубину `z` узла к колбэку, возвращающему число."),
-        method<bind_method<BindingKind::Rect>>("bindp",
-            "bindp($self, node, f)\n--\n\nПривязывает абсолютную позицию узла к колбэку `(x, y, w, h)`."),
+    declare(methods, {
+        bind_row<BindingKind::Value>("bindv", "Привязывает числовой колбэк к узлу (значение или страница стопки)."),
+        bind_row<BindingKind::PaddingGap>("bindb", "Привязывает `(padding, gap)` контейнера к колбэку."),
+        bind_row<BindingKind::Items>("bindl", "Привязывает пункты списка к колбэку, возвращающему список строк."),
+        bind_row<BindingKind::Rows>("bindt", "Привязывает строки таблицы к колбэку, возвращающему список рядов."),
+        bind_row<BindingKind::Depth>("bindz", "Привязывает глубину `z` узла к колбэку, возвращающему число."),
+        bind_row<BindingKind::Rect>("bindp", "Привязывает абсолютную позицию узла к колбэку `(x, y, w, h)`."),
     });
 }
 

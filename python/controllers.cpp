@@ -3,6 +3,8 @@
 // unexported Note, Thm, Clip and Fl. Python cannot construct any of them.
 #include "python/controllers.hpp"
 
+#include "python/method_table.hpp"
+
 #include <string_view>
 
 namespace orvy::py {
@@ -39,23 +41,12 @@ ControllerObject* enter_controller(PyObject* self)
     return controller->bound.check_thread() ? controller : nullptr;
 }
 
-ControllerObject* enter_controller_call(ArgSpec const& spec, PyObject* self, PyObject* args, PyObject* kwargs,
-    PyObject** values)
+PyObject* new_controller(MethodCall& c, PyTypeObject* ModuleState::*type, char const* internal_name)
 {
-    return parse_tuple_args(spec, args, kwargs, values) ? enter_controller(self) : nullptr;
+    return reinterpret_cast<PyObject*>(create_object<ControllerObject>(c.module->*type, internal_name, c.shared_state()));
 }
 
-PyObject* new_controller(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs,
-    PyObject* kwnames, char const* function, PyTypeObject* ModuleState::*type, char const* internal_name)
-{
-    ArgSpec const spec { function, {}, 0, 0 };
-    Args<1> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    if (!call)
-        return nullptr;
-    return reinterpret_cast<PyObject*>(
-        create_object<ControllerObject>(call->module->*type, internal_name, call->object->state));
-}
+ControllerObject& controller_of(MethodCall& c) { return *reinterpret_cast<ControllerObject*>(c.self); }
 
 void add_window_controller_methods(MethodList&) { }
 

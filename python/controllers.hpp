@@ -24,22 +24,12 @@ struct PostObject {
 
 ControllerObject* enter_controller(PyObject* self);
 
-// The prologue of the controllers' call slots: parses `spec` into `values`,
-// then checks the thread. Null with the error set when either fails.
-ControllerObject* enter_controller_call(ArgSpec const& spec, PyObject* self, PyObject* args, PyObject* kwargs,
-    PyObject** values);
-// The same for the controllers' methods.
-template<std::size_t N>
-ControllerObject* enter_controller_method(Args<N>& a, ArgSpec const& spec, PyObject* self, PyObject* const* args,
-    Py_ssize_t nargs, PyObject* kwnames)
-{
-    return a.parse(spec, args, nargs, kwnames) ? enter_controller(self) : nullptr;
-}
-
-// The body of the W methods that hand out a controller: no arguments, any
-// window phase; the controller shares the window's state.
-PyObject* new_controller(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs,
-    PyObject* kwnames, char const* function, PyTypeObject* ModuleState::*type, char const* internal_name);
+struct MethodCall;
+// The body of the W methods that hand out a controller (declared with shared
+// access): the controller shares the window's state.
+PyObject* new_controller(MethodCall& c, PyTypeObject* ModuleState::*type, char const* internal_name);
+// The controller a controller method was called on.
+ControllerObject& controller_of(MethodCall& c);
 
 // Methods and call slot of each controller class, by Python name; the
 // controller families fill these in as they arrive.

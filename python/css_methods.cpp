@@ -1,9 +1,7 @@
-// CSS methods of W:
-//     def css(self, text, *, replace=False): ...     # now, or at the next frame once running
-//     def css_file(self, path, *, replace=False): ...
-//     def css_hot(self, path): ...                   # configuring only
-//     def cls(self, n, name): ...                    # configuring only
-// and the test hooks W._style(n), W._css_frame() and W._css_reset().
+// CSS methods of W: css and css_file apply a sheet now, or at the next frame
+// once running; css_hot and cls work while configuring only. The test hooks
+// _style, _css_frame and _css_reset come with them.
+#include "python/method_table.hpp"
 #include "python/styles.hpp"
 #include "python/window.hpp"
 
@@ -40,75 +38,39 @@ std::optional<std::string> to_path(PyObject* value, char const* name)
 
 // While configuring the sheet restyles the tree at once; once running it is
 // handed to the next frame.
-PyObject* apply_or_queue(WindowCall& call, std::string text, bool replace)
+PyObject* apply_or_queue(MethodCall& c, std::string text)
 {
-    if (call.state().is_running())
-        call.tree().stylesheet_queue.push({ std::move(text), replace });
+    if (c.running())
+        c.tree().stylesheet_queue.push({ std::move(text), c.flag("replace") });
     else
-        thread_styles().apply_sheet(call.tree(), text, replace);
+        thread_styles().apply_sheet(c.tree(), text, c.flag("replace"));
     Py_RETURN_NONE;
 }
 
-PyObject* css(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
-{
-    static ArgSpec const spec { "W.css", { "text", "replace" }, 1, 1 };
-    Args<2> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto text = to_utf8(a[0], "text");
-    auto replace = a[1] ? to_bool(a[1], "replace") : false;
-    if (!text || !replace)
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
-    if (!call)
-        return nullptr;
-    return apply_or_queue(*call, std::string(*text), *replace);
-}
+PyObject* css(MethodCall& c) { return apply_or_queue(c, std::string(c.utf8("text"))); }
 
-PyObject* css_file(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* css_file(MethodCall& c)
 {
-    static ArgSpec const spec { "W.css_file", { "path", "replace" }, 1, 1 };
-    Args<2> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto path = to_path(a[0], "path");
-    auto replace = a[1] ? to_bool(a[1], "replace") : false;
-    if (!path || !replace)
-        return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
-    if (!call)
-        return nullptr;
-    return apply_or_queue(*call, read_sheet_file(*path), *replace);
-}
-
-PyObject* css_hot(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
-{
-    static ArgSpec const spec { "W.css_hot", { "path" }, 1, 1 };
-    Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto path = to_path(a[0], "path");
+    auto path = to_path(c.object("path"), "path");
     if (!path)
         return nullptr;
-    auto call = enter_window(self, cls, Access::Exclusive);
-    if (!call || !call->state().require_configuring())
+    return apply_or_queue(c, read_sheet_file(*path));
+}
+
+PyObject* css_hot(MethodCall& c)
+{
+    auto path = to_path(c.object("path"), "path");
+    if (!path || !c.state().require_configuring())
         return nullptr;
-    thread_styles().watch_file(call->tree(), *path);
+    thread_styles().watch_file(c.tree(), *path);
     Py_RETURN_NONE;
 }
 
-PyObject* set_class(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* set_class(MethodCall& c)
 {
-    static ArgSpec const spec { "W.cls", { "n", "name" }, 2, 2 };
-    Args<2> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
-    if (!call)
+    if (!c.state().require_configuring())
         return nullptr;
-    auto node = to_node(a[0], "n", *call);
-    auto name = node ? to_utf8(a[1], "name") : std::nullopt;
-    if (!node || !name || !call->state().require_configuring())
-        return nullptr;
-    call->tree().node(*node).class_name = std::string(*name);
+    c.tree().node(c.node("n")).class_name = std::string(c.utf8("name"));
     Py_RETURN_NONE;
 }
 
@@ -147,55 +109,39 @@ PyObject* style_to_py(Style const& style)
 }
 
 // W._style(n) -> (base, focus, hover), each a dict of the style's fields.
-PyObject* style_of(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* style_of(MethodCall& c)
 {
-    static ArgSpec const spec { "W._style", { "n" }, 1, 1 };
-    Args<1> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    if (!call)
-        return nullptr;
-    auto node = to_node(a[0], "n", *call);
-    if (!node)
-        return nullptr;
-    StyleSet const& styles = call->tree().node(*node).styles;
+    StyleSet const& styles = c.tree().node(c.node("n")).styles;
     return Py_BuildValue("(NNN)", style_to_py(styles.base()), style_to_py(styles.focus()), style_to_py(styles.hover()));
 }
 
 // W._css_frame() -> bool: the stylesheet step of a frame update, then the
 // hot-reload check of a frame paint.
-PyObject* css_frame(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* css_frame(MethodCall& c)
 {
-    static ArgSpec const spec { "W._css_frame", {}, 0, 0 };
-    Args<1> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
-    if (!call)
-        return nullptr;
-    bool changed = thread_styles().drain_stylesheet_queue(call->tree());
-    changed = thread_styles().check_hot_reload(call->tree()) || changed;
+    bool changed = thread_styles().drain_stylesheet_queue(c.tree());
+    changed = thread_styles().check_hot_reload(c.tree()) || changed;
     return PyBool_FromLong(changed);
 }
 
 // W._css_reset(): forgets the thread's sheets, watched file and families.
-PyObject* css_reset(PyObject*, PyTypeObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* css_reset(MethodCall&)
 {
-    static ArgSpec const spec { "W._css_reset", {}, 0, 0 };
-    Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
     styles_of_thread.reset();
     Py_RETURN_NONE;
 }
 
 void add_methods(MethodList& methods)
 {
-    methods.insert(methods.end(), {
-        method<css>("css", "css($self, text, *, replace=False)\n--\n\nПрименяет CSS-подмножество из строки."),
-        method<css_file>("css_file", "css_file($self, path, *, replace=False)\n--\n\nПрименяет CSS из файла по пути."),
-        method<css_hot>("css_hot", "css_hot($self, path)\n--\n\nСледит за CSS-файлом и перезагружает его на лету."),
-        method<set_class>("cls", "cls($self, n, name)\n--\n\nПрисваивает узлу CSS-класс."),
-        method<style_of>("_style", "_style($self, n)\n--\n\n"),
-        method<css_frame>("_css_frame", "_css_frame($self)\n--\n\n"),
-        method<css_reset>("_css_reset", "_css_reset($self)\n--\n\n"),
+    declare(methods, {
+        row<css>("css", "Применяет CSS-подмножество из строки.", { utf8("text"), keyword_only, flag("replace", false) }),
+        row<css_file>("css_file", "Применяет CSS из файла по пути.",
+            { required_object("path"), keyword_only, flag("replace", false) }),
+        row<css_hot>("css_hot", "Следит за CSS-файлом и перезагружает его на лету.", { required_object("path") }),
+        row<set_class>("cls", "Присваивает узлу CSS-класс.", { node("n"), utf8("name") }),
+        row<style_of>("_style", "", { node("n") }, { .access = Access::Shared }),
+        row<css_frame>("_css_frame", "", {}),
+        row<css_reset>("_css_reset", "", {}, plain_method),
     });
 }
 

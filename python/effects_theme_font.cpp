@@ -1,34 +1,19 @@
-// Animations of signals and live theme and font switches:
-//     class Fx:
-//         def __call__(self, sig, to, *, frm=None, dur=0.3, ease="out"): ...   # sig.st(value) every frame
-//     class Thm:
-//         def __call__(self, name): ...                                          # at the next frame
-//     class Fnt:
-//         def __call__(self, family=None, size=None): ...                        # at the next frame
-//     W.fx() -> Fx, W.thm() -> Thm, W.fnt() -> Fnt
+// Animations of signals (Fx, from W.fx(): `sig.st(value)` every frame) and
+// live theme and font switches at the next frame (Thm and Fnt, from W.thm()
+// and W.fnt()).
 #include "core/frame/frame.hpp"
 #include "python/controllers.hpp"
 #include "python/invoke.hpp"
+#include "python/method_table.hpp"
 #include "python/platform_bridge.hpp"
 
 namespace orvy::py {
 
 namespace {
 
-PyObject* fx(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
-{
-    return new_controller(self, cls, args, nargs, kwnames, "W.fx", &ModuleState::effects_type, "Fx");
-}
-
-PyObject* thm(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
-{
-    return new_controller(self, cls, args, nargs, kwnames, "W.thm", &ModuleState::theme_type, "Thm");
-}
-
-PyObject* fnt(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
-{
-    return new_controller(self, cls, args, nargs, kwnames, "W.fnt", &ModuleState::font_type, "Fnt");
-}
+PyObject* fx(MethodCall& c) { return new_controller(c, &ModuleState::effects_type, "Fx"); }
+PyObject* thm(MethodCall& c) { return new_controller(c, &ModuleState::theme_type, "Thm"); }
+PyObject* fnt(MethodCall& c) { return new_controller(c, &ModuleState::font_type, "Fnt"); }
 
 // Writes each step of an animation into its signal. A failing write is
 // printed rather than handed to the exception hook: it would otherwise repeat
@@ -60,23 +45,12 @@ private:
     std::weak_ptr<WindowState> m_window;
 };
 
-PyObject* effects_call(PyObject* self, PyObject* args, PyObject* kwargs)
+PyObject* effects_call(MethodCall& c)
 {
-    static ArgSpec const spec { "Fx.__call__", { "sig", "to", "frm", "dur", "ease" }, 2, 2 };
-    PyObject* values[5];
-    ControllerObject* controller = enter_controller_call(spec, self, args, kwargs, values);
-    if (!controller)
-        return nullptr;
-    PyObject* signal = values[0];
-    auto to = to_f32(values[1], "to");
-    auto from = to_opt_f32(values[2], "frm");
-    auto duration = values[3] ? to_f32(values[3], "dur") : std::optional<float>(0.3f);
-    auto easing = values[4] ? to_utf8(values[4], "ease") : std::optional<std::string_view>("out");
-    if (!to || !from || !duration || !easing)
-        return nullptr;
+    PyObject* signal = c.object("sig");
     float start = 0;
-    if (*from) {
-        start = **from;
+    if (auto from = c.optional_f32("frm")) {
+        start = *from;
     } else {
         PyRef current = PyRef::steal(PyObject_CallNoArgs(signal));
         if (!current)
@@ -86,67 +60,43 @@ PyObject* effects_call(PyObject* self, PyObject* args, PyObject* kwargs)
             return nullptr;
         start = *read;
     }
-    SignalWriter writer(signal, controller->window);
-    controller->window->tree.tween_inbox.push({ .on_value = [writer = std::move(writer)](Tree&, float value) {
-                                                   writer(value);
-                                               },
+    SignalWriter writer(signal, c.shared_state());
+    c.tree().tween_inbox.push({ .on_value = [writer = std::move(writer)](Tree&, float value) { writer(value); },
         .from = start,
-        .to = *to,
-        .duration = *duration,
-        .easing = easing_from_name(*easing) });
-    wake_native_window(*controller->window);
+        .to = c.f32("to"),
+        .duration = c.f32("dur"),
+        .easing = easing_from_name(c.utf8("ease")) });
+    wake_native_window(c.state());
     Py_RETURN_NONE;
 }
 
-PyObject* theme_call(PyObject* self, PyObject* args, PyObject* kwargs)
+PyObject* theme_call(MethodCall& c)
 {
-    static ArgSpec const spec { "Thm.__call__", { "name" }, 1, 1 };
-    PyObject* values[1];
-    ControllerObject* controller = enter_controller_call(spec, self, args, kwargs, values);
-    if (!controller)
-        return nullptr;
-    auto name = to_utf8(values[0], "name");
-    if (!name)
-        return nullptr;
-    controller->window->cells.theme.request(*name);
-    wake_native_window(*controller->window);
+    c.state().cells.theme.request(c.utf8("name"));
+    wake_native_window(c.state());
     Py_RETURN_NONE;
 }
 
-PyObject* font_call(PyObject* self, PyObject* args, PyObject* kwargs)
+PyObject* font_call(MethodCall& c)
 {
-    static ArgSpec const spec { "Fnt.__call__", { "family", "size" }, 2, 0 };
-    PyObject* values[2];
-    ControllerObject* controller = enter_controller_call(spec, self, args, kwargs, values);
-    if (!controller)
-        return nullptr;
-    std::optional<Text> family;
-    if (values[0] && values[0] != Py_None) {
-        family = to_text(values[0], "family");
-        if (!family)
-            return nullptr;
-    }
-    auto size = to_opt_f32(values[1], "size");
-    if (!size)
-        return nullptr;
     // Two switches before one frame: the later one wins for what it names.
-    auto& slot = controller->window->cells.font;
+    auto& slot = c.state().cells.font;
     FontChange change = slot.take().value_or(FontChange {});
-    if (family)
-        change.family = std::move(family);
-    if (*size)
+    if (c.given("family"))
+        change.family = std::move(c.text("family"));
+    if (auto size = c.optional_f32("size"))
         change.size = *size;
     slot.put(std::move(change));
-    wake_native_window(*controller->window);
+    wake_native_window(c.state());
     Py_RETURN_NONE;
 }
 
 void add_methods(MethodList& methods)
 {
     methods.insert(methods.end(), {
-        method<fx>("fx", "fx($self)\n--\n\nВозвращает контроллер анимаций."),
-        method<thm>("thm", "thm($self)\n--\n\nСмена темы из кода: `thm(\"drk\")`."),
-        method<fnt>("fnt", "fnt($self)\n--\n\nЖивая смена шрифта: `fnt(family, size)`."),
+        row<fx>("fx", "Возвращает контроллер анимаций.", {}, { .access = Access::Shared }),
+        row<thm>("thm", "Смена темы из кода: `thm(\"drk\")`.", {}, { .access = Access::Shared }),
+        row<fnt>("fnt", "Живая смена шрифта: `fnt(family, size)`.", {}, { .access = Access::Shared }),
     });
 }
 
@@ -154,8 +104,18 @@ WindowMethodsRegistrar const registrar(add_methods);
 
 }
 
-PyType_Slot effects_call_slot() { return { Py_tp_call, reinterpret_cast<void*>(effects_call) }; }
-PyType_Slot theme_call_slot() { return { Py_tp_call, reinterpret_cast<void*>(theme_call) }; }
-PyType_Slot font_call_slot() { return { Py_tp_call, reinterpret_cast<void*>(font_call) }; }
+PyType_Slot effects_call_slot()
+{
+    return call_row<effects_call>("Fx",
+        { required_object("sig"), real("to"), keyword_only, optional_real("frm"), real("dur", 0.3), utf8("ease", "out") },
+        controller_method);
+}
+
+PyType_Slot theme_call_slot() { return call_row<theme_call>("Thm", { utf8("name") }, controller_method); }
+
+PyType_Slot font_call_slot()
+{
+    return call_row<font_call>("Fnt", { optional_text("family"), optional_real("size") }, controller_method);
+}
 
 }

@@ -2,6 +2,8 @@
 // arguments by the row.
 #include "python/method_table.hpp"
 
+#include "python/controllers.hpp"
+
 #include "core/tree/utf.hpp"
 
 #include <cassert>
@@ -121,7 +123,7 @@ bool store(ArgValue& out, std::optional<T> value)
     return true;
 }
 
-bool convert(Param const& param, PyObject* value, ArgValue& out, WindowCall const& call)
+bool convert(Param const& param, PyObject* value, ArgValue& out, MethodCall const& call)
 {
     switch (param.converter) {
     case Converter::Real:
@@ -141,7 +143,8 @@ bool convert(Param const& param, PyObject* value, ArgValue& out, WindowCall cons
     case Converter::Reals:
         return store(out, to_f32_list(value, param.name));
     case Converter::Node: {
-        auto id = to_node(value, param.name, call);
+        assert(call.shared && "node arguments need the receiver's window");
+        auto id = node_of_window(value, param.name, *call.module, **call.shared);
         return id && store(out, std::optional(NodeArg { *id }));
     }
     case Converter::Object:
@@ -169,10 +172,12 @@ bool omitted(Param const& param, PyObject* value)
 
 std::string MethodRow::text_signature() const
 {
-    std::string out = "($self";
+    bool receiver = options.receiver != Receiver::None;
+    std::string out = receiver ? "($self" : "(";
     bool marked = false;
     for (Param const& param : params) {
-        out += ", ";
+        if (receiver || &param != &params.front())
+            out += ", ";
         if (param.keyword_only && !marked) {
             out += "*, ";
             marked = true;
@@ -199,7 +204,7 @@ MethodRow& add_row(char const* owner, char const* name, char const* description,
 {
     MethodRow& row = row_storage().emplace_back();
     row.name = name;
-    row.qualified = std::string(owner) + "." + name;
+    row.qualified = *owner ? std::string(owner) + "." + name : std::string(name);
     row.options = options;
     row.body = body;
     bool after_marker = false;
@@ -231,23 +236,61 @@ MethodRow& add_row(char const* owner, char const* name, char const* description,
     return row;
 }
 
-PyObject* run_window_method(MethodRow const& row, PyObject* self, PyObject* const* args, Py_ssize_t nargs,
-    PyObject* kwnames)
+namespace {
+
+// Enters the receiver of the parsed call, converts the arguments and runs the body.
+PyObject* run_parsed(MethodCall& c)
 {
-    MethodCall c(row);
-    if (!parse_args(row.spec, args, nargs, kwnames, c.raw.data()))
-        return nullptr;
-    c.call = enter_window(self, Py_TYPE(self), row.options.access);
-    if (!c.call)
-        return nullptr;
+    MethodRow const& row = c.row;
+    switch (row.options.receiver) {
+    case Receiver::Window:
+        c.call = enter_window(c.self, Py_TYPE(c.self), row.options.access);
+        if (!c.call)
+            return nullptr;
+        c.module = c.call->module;
+        c.shared = &c.call->object->state;
+        break;
+    case Receiver::Controller: {
+        ControllerObject* controller = enter_controller(c.self);
+        if (!controller)
+            return nullptr;
+        c.module = &module_state(Py_TYPE(c.self));
+        c.shared = &controller->window;
+        break;
+    }
+    case Receiver::Plain:
+    case Receiver::None:
+        break;
+    }
     for (std::size_t i = 0; i < row.params.size(); ++i) {
         Param const& param = row.params[i];
         if (omitted(param, c.raw[i]))
             c.values[i] = default_value(param);
-        else if (!convert(param, c.raw[i], c.values[i], *c.call))
+        else if (!convert(param, c.raw[i], c.values[i], c))
             return nullptr;
     }
     return row.body(c);
+}
+
+}
+
+PyObject* run_method(MethodRow const& row, PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+    PyObject* kwnames)
+{
+    MethodCall c(row);
+    c.self = self;
+    if (!parse_args(row.spec, args, nargs, kwnames, c.raw.data()))
+        return nullptr;
+    return run_parsed(c);
+}
+
+PyObject* run_tuple_method(MethodRow const& row, PyObject* self, PyObject* args, PyObject* kwargs)
+{
+    MethodCall c(row);
+    c.self = self;
+    if (!parse_tuple_args(row.spec, args, kwargs, c.raw.data()))
+        return nullptr;
+    return run_parsed(c);
 }
 
 std::size_t MethodCall::slot(char const* name) const
@@ -331,7 +374,7 @@ PyObject* MethodCall::node_handle(std::optional<NodeId> id) { return handle_for(
 
 PyObject* MethodCall::context(std::optional<NodeId> id)
 {
-    return id ? new_context(*call->module, call->object->state, *id) : nullptr;
+    return id ? new_context(*module, shared_state(), *id) : nullptr;
 }
 
 }

@@ -26,6 +26,10 @@
 //
 // The row above publishes the text signature
 // `sl($self, vl=0.5, *, pr=None, ch=None, sig=None, pd=0.0, gp=0.0, w=None, h=None)`.
+// Methods of the other classes are rows too: `method_row<body>("Clip", ...)`
+// with the receiver that class needs, `call_row` for a class's call slot,
+// `constructor_row` for its constructor and `method_row<body>("", ...)` for a
+// module function.
 // Parameters before `keyword_only` may be passed by position; a parameter
 // without a default is required. A parameter whose default is None treats an
 // explicit None like omission: its value is the type's zero and `given` is
@@ -79,7 +83,10 @@ constexpr Param index(char const* name, std::int64_t fallback)
 {
     return { name, Converter::Index, { Default::Kind::Integer, 0.0, fallback } };
 }
+// A required index of the full 64-bit range (timer ids).
+constexpr Param wide_index(char const* name) { return { name, Converter::Index, {}, false, UINT64_MAX }; }
 // An index of 0..255 (grid cells and spans).
+constexpr Param byte(char const* name) { return { name, Converter::Index, {}, false, 255 }; }
 constexpr Param byte(char const* name, std::int64_t fallback)
 {
     return { name, Converter::Index, { Default::Kind::Integer, 0.0, fallback }, false, 255 };
@@ -94,6 +101,7 @@ constexpr Param flag(char const* name, bool fallback)
 {
     return { name, Converter::Flag, { Default::Kind::Flag, 0.0, fallback ? 1 : 0 } };
 }
+constexpr Param optional_flag(char const* name) { return { name, Converter::Flag, { Default::Kind::None } }; }
 constexpr Param text(char const* name) { return { name, Converter::Text, {} }; }
 constexpr Param text(char const* name, char const* fallback)
 {
@@ -147,9 +155,21 @@ struct ParamItem {
 struct MethodCall;
 using MethodBody = PyObject* (*)(MethodCall&);
 
+// What a method checks about its receiver before the body runs.
+enum class Receiver : std::uint8_t {
+    Window,     // a W: the thread check and the borrow of `access`
+    Controller, // Fx, Rct, Dlg and the like: the thread check; the window is the controller's
+    Plain,      // the body checks its receiver itself (S, Ctx, Post)
+    None,       // a static method, module function or constructor: no receiver in the signature
+};
+
 struct RowOptions {
     Access access = Access::Exclusive;
+    Receiver receiver = Receiver::Window;
 };
+inline constexpr RowOptions controller_method { .receiver = Receiver::Controller };
+inline constexpr RowOptions plain_method { .receiver = Receiver::Plain };
+inline constexpr RowOptions no_receiver { .receiver = Receiver::None };
 
 struct MethodRow {
     std::string name;       // as Python sees it, e.g. "sl"
@@ -160,7 +180,8 @@ struct MethodRow {
     RowOptions options;
     MethodBody body = nullptr;
 
-    // The signature as the docstring publishes it, e.g. "($self, vl=0.5, *, pr=None)".
+    // The signature as the docstring publishes it, e.g. "($self, vl=0.5, *, pr=None)";
+    // without `$self` for rows of Receiver::None.
     std::string text_signature() const;
     int find(char const* name) const; // -1 when the row has no such parameter
 };
@@ -168,6 +189,7 @@ struct MethodRow {
 // The rows of every declared method, in declaration order.
 std::vector<MethodRow const*> const& declared_rows();
 
+// A row named `owner.name` ("" owner: a module function or constructor named `name`).
 MethodRow& add_row(char const* owner, char const* name, char const* description,
     std::initializer_list<ParamItem> params, RowOptions options, MethodBody body);
 
@@ -178,12 +200,16 @@ struct NodeArg {
 using ArgValue = std::variant<std::monostate, float, std::uint64_t, std::int32_t, bool, Text, std::string_view,
     TextList, std::vector<float>, NodeArg>;
 
-inline constexpr std::size_t max_params = 16;
+inline constexpr std::size_t max_params = 20;
 
-// What a method's body receives: the entered window and the converted arguments.
+// What a method's body receives: the receiver, its window where it has one,
+// and the converted arguments.
 struct MethodCall {
     MethodRow const& row;
-    std::optional<WindowCall> call;
+    PyObject* self = nullptr; // the module for module functions, the type for constructors
+    std::optional<WindowCall> call; // W methods
+    ModuleState* module = nullptr; // W and controller methods
+    std::shared_ptr<WindowState> const* shared = nullptr; // the receiver's window: W and controllers
     std::array<PyObject*, max_params> raw {};
     std::array<ArgValue, max_params> values {};
 
@@ -208,9 +234,10 @@ struct MethodCall {
     std::optional<NodeId> optional_node(char const* name) const;
 
     WindowCall& window() { return *call; }
-    WindowState& state() { return call->state(); }
-    Tree& tree() { return call->tree(); }
-    bool running() { return call->state().is_running(); }
+    WindowState& state() { return **shared; }
+    std::shared_ptr<WindowState> const& shared_state() { return *shared; }
+    Tree& tree() { return state().tree; }
+    bool running() { return state().is_running(); }
 
     // The builder's common arguments found by name: pr, pd, gp, w, h, ax, elev.
     CommonArgs common() const;
@@ -230,9 +257,11 @@ private:
     std::size_t slot(char const* name) const;
 };
 
-// Parses, enters the window, converts and runs the row's body.
-PyObject* run_window_method(MethodRow const& row, PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+// Parses, enters the receiver, converts and runs the row's body: a fast call,
+// and the (tuple, dict) call of call slots and constructors.
+PyObject* run_method(MethodRow const& row, PyObject* self, PyObject* const* args, Py_ssize_t nargs,
     PyObject* kwnames);
+PyObject* run_tuple_method(MethodRow const& row, PyObject* self, PyObject* args, PyObject* kwargs);
 
 template<MethodBody body>
 inline MethodRow const* row_of = nullptr;
@@ -240,7 +269,42 @@ inline MethodRow const* row_of = nullptr;
 template<MethodBody body>
 PyObject* declared_fast_call(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
 {
-    return run_window_method(*row_of<body>, self, args, nargs, kwnames);
+    return run_method(*row_of<body>, self, args, nargs, kwnames);
+}
+
+template<MethodBody body>
+PyObject* declared_tuple_call(PyObject* self, PyObject* args, PyObject* kwargs)
+{
+    return run_tuple_method(*row_of<body>, self, args, kwargs);
+}
+
+template<MethodBody body>
+PyObject* declared_new(PyTypeObject* type, PyObject* args, PyObject* kwargs)
+{
+    return run_tuple_method(*row_of<body>, reinterpret_cast<PyObject*>(type), args, kwargs);
+}
+
+template<MethodBody body>
+MethodRow const& declared_row(char const* owner, char const* name, char const* description,
+    std::initializer_list<ParamItem> params, RowOptions options)
+{
+    if (!row_of<body>)
+        row_of<body> = &add_row(owner, name, description, params, options, body);
+    return *row_of<body>;
+}
+
+// A method of the class `owner` declared by its row; with no receiver it is
+// a static method, or a module function where `owner` is "".
+template<MethodBody body>
+PyMethodDef method_row(char const* owner, char const* name, char const* description,
+    std::initializer_list<ParamItem> params, RowOptions options)
+{
+    MethodRow const& declared = declared_row<body>(owner, name, description, params, options);
+    int flags = METH_FASTCALL | METH_KEYWORDS;
+    if (options.receiver == Receiver::None && *owner)
+        flags |= METH_STATIC;
+    return { name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(declared_fast_call<body>)), flags,
+        declared.docstring.c_str() };
 }
 
 // A W method declared by its row.
@@ -248,10 +312,29 @@ template<MethodBody body>
 PyMethodDef row(char const* name, char const* description, std::initializer_list<ParamItem> params,
     RowOptions options = {})
 {
-    if (!row_of<body>)
-        row_of<body> = &add_row("W", name, description, params, options, body);
-    return { name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(declared_fast_call<body>)),
-        METH_FASTCALL | METH_KEYWORDS, row_of<body>->docstring.c_str() };
+    return method_row<body>("W", name, description, params, options);
+}
+
+// The call slot of the class `owner`: `owner.__call__`.
+template<MethodBody body>
+PyType_Slot call_row(char const* owner, std::initializer_list<ParamItem> params, RowOptions options)
+{
+    declared_row<body>(owner, "__call__", "", params, options);
+    return { Py_tp_call, reinterpret_cast<void*>(declared_tuple_call<body>) };
+}
+
+// The constructor of the class `owner`: its tp_new slot and the class's
+// docstring (`owner(signature)` and the description). The body gets the type as `self`.
+struct ConstructorSlots {
+    PyType_Slot doc;
+    PyType_Slot create;
+};
+template<MethodBody body>
+ConstructorSlots constructor_row(char const* owner, char const* description, std::initializer_list<ParamItem> params)
+{
+    MethodRow const& declared = declared_row<body>("", owner, description, params, no_receiver);
+    return { { Py_tp_doc, const_cast<char*>(declared.docstring.c_str()) },
+        { Py_tp_new, reinterpret_cast<void*>(declared_new<body>) } };
 }
 
 inline void declare(MethodList& methods, std::initializer_list<PyMethodDef> rows)

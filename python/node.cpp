@@ -1,7 +1,6 @@
-// class N: a node handle; holds one node id and nothing else.
-// class Ctx:
-//     def __enter__(self) -> N: ...   # makes the container the implicit parent
-//     def __exit__(self, _t=None, _v=None, _tb=None) -> bool: ...
+// N, a node handle holding one node id and nothing else, and Ctx, a
+// container used in `with`: entering makes it the implicit parent.
+#include "python/method_table.hpp"
 #include "python/window.hpp"
 
 namespace orvy::py {
@@ -29,28 +28,20 @@ ContextObject* enter_context(PyObject* self)
     return context->bound.check_thread() ? context : nullptr;
 }
 
-PyObject* context_enter(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* context_enter(MethodCall& c)
 {
-    static ArgSpec const spec { "Ctx.__enter__", {}, 0, 0 };
-    Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    ContextObject* context = enter_context(self);
+    ContextObject* context = enter_context(c.self);
     if (!context)
         return nullptr;
-    PyObject* node = new_node_handle(module_state(cls), *context->window, context->id);
+    PyObject* node = new_node_handle(module_state(Py_TYPE(c.self)), *context->window, context->id);
     if (node)
         context->window->context_stack.push_back(context->id);
     return node;
 }
 
-PyObject* context_exit(PyObject* self, PyTypeObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* context_exit(MethodCall& c)
 {
-    static ArgSpec const spec { "Ctx.__exit__", { "_t", "_v", "_tb" }, 3, 0 };
-    Args<3> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    ContextObject* context = enter_context(self);
+    ContextObject* context = enter_context(c.self);
     if (!context)
         return nullptr;
     auto& stack = context->window->context_stack;
@@ -100,21 +91,6 @@ std::optional<NodeId> node_of_window(PyObject* value, char const* name, ModuleSt
     return node->id;
 }
 
-std::optional<NodeId> to_node(PyObject* value, char const* name, WindowCall const& call)
-{
-    return node_of_window(value, name, *call.module, call.state());
-}
-
-std::optional<std::optional<NodeId>> to_opt_node(PyObject* value, char const* name, WindowCall const& call)
-{
-    if (!value || value == Py_None)
-        return std::optional<NodeId> {};
-    auto node = to_node(value, name, call);
-    if (!node)
-        return std::nullopt;
-    return std::optional<NodeId> { *node };
-}
-
 int add_node_types(PyObject* module, ModuleState& state)
 {
     static PyType_Slot node_slots[] = {
@@ -130,8 +106,8 @@ int add_node_types(PyObject* module, ModuleState& state)
         return -1;
 
     static PyMethodDef context_methods[] = {
-        method<context_enter>("__enter__", "__enter__($self)\n--\n\n"),
-        method<context_exit>("__exit__", "__exit__($self, _t=None, _v=None, _tb=None)\n--\n\n"),
+        method_row<context_enter>("Ctx", "__enter__", "", {}, plain_method),
+        method_row<context_exit>("Ctx", "__exit__", "", { object("_t"), object("_v"), object("_tb") }, plain_method),
         { nullptr, nullptr, 0, nullptr },
     };
     static PyType_Slot context_slots[] = {

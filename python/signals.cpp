@@ -1,12 +1,10 @@
-// class S:
-//     def __init__(self, vl): ...   # an observable value
-//     def gt(self): ...             # read (and record the read while a binding is evaluated)
-//     def st(self, vl): ...         # write (marks the signal changed)
-//     def __call__(self): ...       # same as gt()
-// def sgnl(vl) -> S: ...
+// Signals: S holds an observable value; reading it (gt or a call) while a
+// binding is evaluated records the read, writing it (st) marks it changed.
+// sgnl makes one.
 #include "python/signals.hpp"
 
 #include "python/invoke.hpp"
+#include "python/method_table.hpp"
 #include "python/window.hpp"
 
 #include <algorithm>
@@ -48,57 +46,27 @@ PyObject* read_signal(SignalObject* signal)
     return signal->value;
 }
 
-PyObject* signal_new(PyTypeObject* type, PyObject* args, PyObject* kwargs)
+PyObject* signal_new(MethodCall& c)
 {
-    static ArgSpec const spec { "S", { "vl" }, 1, 1 };
-    PyObject* values[1];
-    if (!parse_tuple_args(spec, args, kwargs, values))
-        return nullptr;
-    return make_signal(type, values[0]);
+    return make_signal(reinterpret_cast<PyTypeObject*>(c.self), c.object("vl"));
 }
 
-PyObject* signal_gt(PyObject* self, PyTypeObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
-{
-    static ArgSpec const spec { "S.gt", {}, 0, 0 };
-    Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    return read_signal(reinterpret_cast<SignalObject*>(self));
-}
+PyObject* signal_gt(MethodCall& c) { return read_signal(reinterpret_cast<SignalObject*>(c.self)); }
+PyObject* signal_call(MethodCall& c) { return read_signal(reinterpret_cast<SignalObject*>(c.self)); }
 
-PyObject* signal_call(PyObject* self, PyObject* args, PyObject* kwargs)
+PyObject* signal_st(MethodCall& c)
 {
-    static ArgSpec const spec { "S.__call__", {}, 0, 0 };
-    PyObject* values[1];
-    if (!parse_tuple_args(spec, args, kwargs, values))
-        return nullptr;
-    return read_signal(reinterpret_cast<SignalObject*>(self));
-}
-
-PyObject* signal_st(PyObject* self, PyTypeObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
-{
-    static ArgSpec const spec { "S.st", { "vl" }, 1, 1 };
-    Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    auto* signal = reinterpret_cast<SignalObject*>(self);
+    auto* signal = reinterpret_cast<SignalObject*>(c.self);
     PyObject* old = signal->value;
-    Py_INCREF(a[0]);
-    signal->value = a[0];
+    Py_INCREF(c.object("vl"));
+    signal->value = c.object("vl");
     // Writing an equal value still counts as a change.
     tracking().dirty.insert(signal->id);
     Py_DECREF(old);
     Py_RETURN_NONE;
 }
 
-PyObject* sgnl(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
-{
-    static ArgSpec const spec { "sgnl", { "vl" }, 1, 1 };
-    Args<1> a;
-    if (!a.parse(spec, args, nargs, kwnames))
-        return nullptr;
-    return make_signal(module_state_of(module).signal_type, a[0]);
-}
+PyObject* sgnl(MethodCall& c) { return make_signal(module_state_of(c.self).signal_type, c.object("vl")); }
 
 int signal_traverse(PyObject* self, visitproc visit, void* arg)
 {
@@ -135,14 +103,16 @@ void add_window_signal_methods(MethodList&) { }
 int add_signal_types(PyObject* module, ModuleState& state)
 {
     static PyMethodDef methods[] = {
-        method<signal_gt>("gt", "gt($self)\n--\n\nВозвращает текущее значение."),
-        method<signal_st>("st", "st($self, vl)\n--\n\nУстанавливает новое значение."),
+        method_row<signal_gt>("S", "gt", "Возвращает текущее значение.", {}, plain_method),
+        method_row<signal_st>("S", "st", "Устанавливает новое значение.", { required_object("vl") }, plain_method),
         { nullptr, nullptr, 0, nullptr },
     };
+    static ConstructorSlots const created
+        = constructor_row<signal_new>("S", "Сигнал: наблюдаемое значение.", { required_object("vl") });
     static PyType_Slot slots[] = {
-        { Py_tp_doc, const_cast<char*>("S(vl)\n--\n\nСигнал: наблюдаемое значение.") },
-        { Py_tp_new, reinterpret_cast<void*>(signal_new) },
-        { Py_tp_call, reinterpret_cast<void*>(signal_call) },
+        created.doc,
+        created.create,
+        call_row<signal_call>("S", {}, plain_method),
         { Py_tp_dealloc, reinterpret_cast<void*>(signal_dealloc) },
         { Py_tp_traverse, reinterpret_cast<void*>(signal_traverse) },
         { Py_tp_clear, reinterpret_cast<void*>(signal_clear) },
@@ -155,8 +125,8 @@ int add_signal_types(PyObject* module, ModuleState& state)
     if (!state.signal_type || add_type(module, state.signal_type, "S") < 0)
         return -1;
 
-    static PyMethodDef function = { "sgnl", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(sgnl)),
-        METH_FASTCALL | METH_KEYWORDS, "sgnl(vl)\n--\n\nСоздаёт сигнал с начальным значением." };
+    static PyMethodDef function
+        = method_row<sgnl>("", "sgnl", "Создаёт сигнал с начальным значением.", { required_object("vl") }, no_receiver);
     PyRef name = PyRef::steal(PyModule_GetNameObject(module));
     PyRef callable = PyRef::steal(name ? PyCFunction_NewEx(&function, module, name.get()) : nullptr);
     if (!callable || PyModule_AddObjectRef(module, "sgnl", callable.get()) < 0)

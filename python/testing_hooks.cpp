@@ -1,15 +1,10 @@
 // Introspection for the module's own tests. These underscore methods are not
-// part of the public interface:
-//     W._nodes() -> [(kind, parent, children, layout, rect), ...]
-//     W._activate(n) -> bool     # runs the node's activation as a click would
-//     W._probe(f) -> int         # the positional-parameter count of f
-//     W._options() -> dict       # the window's options and frame decoration
-//     W._post_wakeups() -> int   # wake-ups sent by the window's Post objects
-//     W._post_backlog() -> (int, int)  # posted calls queued for the window, and their bound
-//     W._frames() -> int         # frames painted (and presented) so far
-//     W._effects() -> (tint, accent state, gradient, drag smooth)
-//     W._rows() -> [(qualified name, text signature), ...]  # the declared method rows
-//     W._startup() -> {moment: perf_counter seconds or None}  # start-up marks
+// part of the public interface: the tree with layouts and rectangles
+// (_nodes), a node's activation as a click would run it (_activate), a
+// callable's positional-parameter count (_probe), the window's options and
+// frame decoration (_options), Post's wake-ups and backlog, the frames
+// painted, the window effects, the declared method rows and the start-up
+// marks.
 #include "core/tree/utf.hpp"
 #include "core/window/platform.hpp"
 #include "python/platform_bridge.hpp"
@@ -40,14 +35,9 @@ PyObject* layout_dict(LayoutParams const& l)
         int(l.row_span), "col_span", int(l.col_span), "pack_side", int(l.pack_side), "pack_fill", int(l.pack_fill));
 }
 
-PyObject* nodes(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* nodes(MethodCall& c)
 {
-    static ArgSpec const spec { "W._nodes", {}, 0, 0 };
-    Args<1> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    if (!call)
-        return nullptr;
-    Tree const& tree = call->tree();
+    Tree const& tree = c.tree();
     PyRef list = PyRef::steal(PyList_New(0));
     for (Node const& node : tree.nodes) {
         PyRef children = PyRef::steal(to_py(std::vector<std::uint32_t>(node.children.begin(), node.children.end())));
@@ -62,29 +52,16 @@ PyObject* nodes(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssi
     return list.release();
 }
 
-PyObject* activate(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* activate(MethodCall& c)
 {
-    static ArgSpec const spec { "W._activate", { "n" }, 1, 1 };
-    Args<1> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    if (!call)
-        return nullptr;
-    auto node = to_node(a[0], "n", *call);
-    if (!node)
-        return nullptr;
-    std::shared_ptr<WindowState> keep = call->object->state;
-    call->borrow.release(); // the callback may use the window
-    return PyBool_FromLong(keep->tree.fire_activate(*node));
+    std::shared_ptr<WindowState> keep = c.shared_state();
+    c.window().borrow.release(); // the callback may use the window
+    return PyBool_FromLong(keep->tree.fire_activate(c.node("n")));
 }
 
-PyObject* probe(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* probe(MethodCall& c)
 {
-    static ArgSpec const spec { "W._probe", { "f" }, 1, 1 };
-    Args<1> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    if (!call)
-        return nullptr;
-    return PyLong_FromLong(positional_parameter_count(*call->module, a[0]));
+    return PyLong_FromLong(positional_parameter_count(*c.module, c.object("f")));
 }
 
 PyObject* optional_color(std::optional<std::uint32_t> value)
@@ -94,14 +71,9 @@ PyObject* optional_color(std::optional<std::uint32_t> value)
     return PyLong_FromUnsignedLong(*value);
 }
 
-PyObject* options(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* options(MethodCall& c)
 {
-    static ArgSpec const spec { "W._options", {}, 0, 0 };
-    Args<1> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    if (!call)
-        return nullptr;
-    WindowState const& state = call->state();
+    WindowState const& state = c.state();
     WindowSettings const& s = state.settings;
     std::string family = utf16_to_utf8(state.font_family);
     return Py_BuildValue("{s:s,s:i,s:i,s:s,s:O,s:d,s:O,s:O,s:O,s:i,s:O,s:O,s:O,s:O,s:O,s:O,s:O,s:N,s:N,s:N,s:N,s:s,s:d,"
@@ -117,45 +89,25 @@ PyObject* options(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_s
         double(state.font_size), "running", state.is_running() ? Py_True : Py_False);
 }
 
-PyObject* post_wakeups(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* post_wakeups(MethodCall& c)
 {
-    static ArgSpec const spec { "W._post_wakeups", {}, 0, 0 };
-    Args<1> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    if (!call)
-        return nullptr;
-    return PyLong_FromUnsignedLongLong(call->state().post_wakeups->load());
+    return PyLong_FromUnsignedLongLong(c.state().post_wakeups->load());
 }
 
-PyObject* post_backlog(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* post_backlog(MethodCall& c)
 {
-    static ArgSpec const spec { "W._post_backlog", {}, 0, 0 };
-    Args<1> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    if (!call)
-        return nullptr;
-    std::size_t queued = PostQueue::process().backlog(*call->state().post);
+    std::size_t queued = PostQueue::process().backlog(*c.state().post);
     return Py_BuildValue("(nn)", static_cast<Py_ssize_t>(queued), static_cast<Py_ssize_t>(PostQueue::backlog_limit));
 }
 
-PyObject* frames(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* frames(MethodCall& c)
 {
-    static ArgSpec const spec { "W._frames", {}, 0, 0 };
-    Args<1> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    if (!call)
-        return nullptr;
-    return PyLong_FromUnsignedLongLong(*call->state().cells.frames);
+    return PyLong_FromUnsignedLongLong(*c.state().cells.frames);
 }
 
-PyObject* effects(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* effects(MethodCall& c)
 {
-    static ArgSpec const spec { "W._effects", {}, 0, 0 };
-    Args<1> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    if (!call)
-        return nullptr;
-    WindowEffects const& e = *call->state().cells.effects;
+    WindowEffects const& e = *c.state().cells.effects;
     return Py_BuildValue("(dkkO)", double(e.tint), static_cast<unsigned long>(e.backdrop.accent_state),
         static_cast<unsigned long>(e.backdrop.gradient), e.drag_smooth ? Py_True : Py_False);
 }
@@ -195,17 +147,18 @@ PyObject* startup(MethodCall&)
 
 void add_methods(MethodList& methods)
 {
-    methods.insert(methods.end(), {
-        row<rows>("_rows", "Строки таблицы методов: `(имя, подпись)`.", {}, { .access = Access::Shared }),
-        row<startup>("_startup", "Моменты запуска для замеров.", {}, { .access = Access::Shared }),
-        method<nodes>("_nodes", "_nodes($self)\n--\n\nСнимок дерева для тестов."),
-        method<activate>("_activate", "_activate($self, n)\n--\n\nАктивирует узел, как щелчок."),
-        method<probe>("_probe", "_probe($self, f)\n--\n\nЧисло позиционных параметров колбэка."),
-        method<options>("_options", "_options($self)\n--\n\nПараметры окна для тестов."),
-        method<frames>("_frames", "_frames($self)\n--\n\nЧисло нарисованных кадров."),
-        method<effects>("_effects", "_effects($self)\n--\n\nТонировка, фон и гашение размытия окна."),
-        method<post_wakeups>("_post_wakeups", "_post_wakeups($self)\n--\n\nЧисло пробуждений окна от Post."),
-        method<post_backlog>("_post_backlog", "_post_backlog($self)\n--\n\nОчередь вызовов Post и её предел."),
+    constexpr RowOptions shared { .access = Access::Shared };
+    declare(methods, {
+        row<rows>("_rows", "Строки таблицы методов: `(имя, подпись)`.", {}, shared),
+        row<startup>("_startup", "Моменты запуска для замеров.", {}, shared),
+        row<nodes>("_nodes", "Снимок дерева для тестов.", {}, shared),
+        row<activate>("_activate", "Активирует узел, как щелчок.", { node("n") }, shared),
+        row<probe>("_probe", "Число позиционных параметров колбэка.", { required_object("f") }, shared),
+        row<options>("_options", "Параметры окна для тестов.", {}, shared),
+        row<frames>("_frames", "Число нарисованных кадров.", {}, shared),
+        row<effects>("_effects", "Тонировка, фон и гашение размытия окна.", {}, shared),
+        row<post_wakeups>("_post_wakeups", "Число пробуждений окна от Post.", {}, shared),
+        row<post_backlog>("_post_backlog", "Очередь вызовов Post и её предел.", {}, shared),
     });
 }
 

@@ -1,12 +1,10 @@
 // Introspection of widget models for the module's own tests; not part of the
-// public interface:
-//     W._model(n) -> dict   # the node's kind and the fields of its payload
-//     W._child(n, i) -> N   # a handle on the node's i-th child
-//     W._change(n, value) -> bool, W._submit(n, text) -> bool,
-//     W._fire(n, event, index=0, first=0.0, second=0.0) -> bool
-//                           # run the node's callables as input handlers would
+// public interface: _model gives the node's kind and the fields of its
+// payload as a dict, _child a handle on a child, and _change, _submit and
+// _fire run the node's callables as input handlers would.
 #include "core/tree/utf.hpp"
 #include "python/invoke.hpp"
+#include "python/method_table.hpp"
 #include "python/window.hpp"
 
 #include <variant>
@@ -161,116 +159,73 @@ void describe(Fields& f, ImageModel const& m) { f.set("source", m.source), f.set
 template<class T>
 void describe(Fields& f, Boxed<T> const& boxed) { describe(f, *boxed); }
 
-PyObject* model(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* model(MethodCall& c)
 {
-    static ArgSpec const spec { "W._model", { "n" }, 1, 1 };
-    Args<1> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    if (!call)
-        return nullptr;
-    auto node = to_node(a[0], "n", *call);
-    if (!node)
-        return nullptr;
-    Node const& target = call->tree().node(*node);
+    NodeId node = c.node("n");
+    Node const& target = c.tree().node(node);
     Fields fields;
     fields.set("kind", std::string(kind_name(target.kind())));
     std::visit([&](auto const& payload) { describe(fields, payload); }, target.model.payload);
     // What every node may carry besides its model.
-    Tree const& tree = call->tree();
+    Tree const& tree = c.tree();
     if (target.tip)
         fields.set("tip", *target.tip);
     if (Style const& style = target.styles.base(); style.border_color) {
         Color color = *style.border_color;
         fields.set("outline", std::vector<float> { color.r, color.g, color.b, color.a, style.border_width.value_or(0) });
     }
-    if (tree.popup_layer == *node)
+    if (tree.popup_layer == node)
         fields.set("popup", true);
-    if (auto found = tree.header_heights.find(*node); found != tree.header_heights.end())
+    if (auto found = tree.header_heights.find(node); found != tree.header_heights.end())
         fields.set("header", double(found->second));
-    if (tree.resizable_columns_set.contains(*node))
+    if (tree.resizable_columns_set.contains(node))
         fields.set("resizable", true);
     return fields.dict.release();
 }
 
-PyObject* child(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* child(MethodCall& c)
 {
-    static ArgSpec const spec { "W._child", { "n", "i" }, 2, 2 };
-    Args<2> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    if (!call)
-        return nullptr;
-    auto node = to_node(a[0], "n", *call);
-    auto index = node ? to_index(a[1], "i") : std::nullopt;
-    if (!index)
-        return nullptr;
-    auto const& children = call->tree().node(*node).children;
-    if (*index >= children.size()) {
+    auto const& children = c.tree().node(c.node("n")).children;
+    std::uint64_t index = c.index("i");
+    if (index >= children.size()) {
         PyErr_SetString(PyExc_IndexError, "child index out of range");
         return nullptr;
     }
-    return new_node_handle(*call->module, call->state(), children[*index]);
+    return new_node_handle(*c.module, c.state(), children[index]);
 }
 
 // Runs `fire` with the window released, since the callback may use it again.
 template<class Fire>
-PyObject* fire_released(WindowCall& call, Fire&& fire)
+PyObject* fire_released(MethodCall& c, Fire&& fire)
 {
-    std::shared_ptr<WindowState> keep = call.object->state;
-    call.borrow.release();
+    std::shared_ptr<WindowState> keep = c.shared_state();
+    c.window().borrow.release();
     return PyBool_FromLong(fire(keep->tree));
 }
 
-PyObject* change(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* change(MethodCall& c)
 {
-    static ArgSpec const spec { "W._change", { "n", "value" }, 2, 2 };
-    Args<2> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    auto node = call ? to_node(a[0], "n", *call) : std::nullopt;
-    auto value = node ? to_f32(a[1], "value") : std::nullopt;
-    if (!value)
-        return nullptr;
-    return fire_released(*call, [&](Tree& tree) { return tree.fire_change(*node, *value); });
+    return fire_released(c, [&](Tree& tree) { return tree.fire_change(c.node("n"), c.f32("value")); });
 }
 
-PyObject* submit(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* submit(MethodCall& c)
 {
-    static ArgSpec const spec { "W._submit", { "n", "text" }, 2, 2 };
-    Args<2> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    auto node = call ? to_node(a[0], "n", *call) : std::nullopt;
-    auto text = node ? to_utf8(a[1], "text") : std::nullopt;
-    if (!text)
-        return nullptr;
-    std::string owned(*text);
-    return fire_released(*call, [&](Tree& tree) { return tree.fire_submit(*node, owned); });
+    std::string owned(c.utf8("text"));
+    return fire_released(c, [&](Tree& tree) { return tree.fire_submit(c.node("n"), owned); });
 }
 
-PyObject* fire(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* fire(MethodCall& c)
 {
-    static ArgSpec const spec { "W._fire", { "n", "event", "index", "first", "second" }, 5, 2 };
-    Args<5> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    auto node = call ? to_node(a[0], "n", *call) : std::nullopt;
-    auto event = node ? to_index(a[1], "event", 255) : std::nullopt;
-    auto index = event ? (a[2] ? to_index(a[2], "index") : std::optional<std::uint64_t>(0)) : std::nullopt;
-    auto first = index ? (a[3] ? to_f32(a[3], "first") : std::optional<float>(0.0f)) : std::nullopt;
-    auto second = first ? (a[4] ? to_f32(a[4], "second") : std::optional<float>(0.0f)) : std::nullopt;
-    if (!second)
-        return nullptr;
-    return fire_released(*call, [&](Tree& tree) {
-        return tree.fire(*node, static_cast<UiEvent>(*event), static_cast<std::uint32_t>(*index), *first, *second);
+    return fire_released(c, [&](Tree& tree) {
+        return tree.fire(c.node("n"), static_cast<UiEvent>(c.index("event")), static_cast<std::uint32_t>(c.index("index")),
+            c.f32("first"), c.f32("second"));
     });
 }
 
 // The window-wide menu and tooltip settings: (items, open, x, y, tip radius, pad x, pad y).
-PyObject* menu_state(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+PyObject* menu_state(MethodCall& c)
 {
-    static ArgSpec const spec { "W._menu", {}, 0, 0 };
-    Args<1> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    if (!call)
-        return nullptr;
-    Tree const& tree = call->tree();
+    Tree const& tree = c.tree();
     PyRef items = PyRef::steal(text_list_to_py(tree.menu_items));
     if (!items)
         return nullptr;
@@ -280,13 +235,16 @@ PyObject* menu_state(PyObject* self, PyTypeObject* cls, PyObject* const* args, P
 
 void add_methods(MethodList& methods)
 {
-    methods.push_back(method<menu_state>("_menu", "_menu($self)\n--\n\nКонтекстное меню и тултип окна для тестов."));
-    methods.push_back(method<model>("_model", "_model($self, n)\n--\n\nМодель узла для тестов."));
-    methods.push_back(method<child>("_child", "_child($self, n, i)\n--\n\nДочерний узел для тестов."));
-    methods.push_back(method<change>("_change", "_change($self, n, value)\n--\n\nВызывает колбэк изменения узла."));
-    methods.push_back(method<submit>("_submit", "_submit($self, n, text)\n--\n\nВызывает колбэк ввода узла."));
-    methods.push_back(method<fire>("_fire",
-        "_fire($self, n, event, index=0, first=0.0, second=0.0)\n--\n\nВызывает обработчик события узла."));
+    constexpr RowOptions shared { .access = Access::Shared };
+    declare(methods, {
+        row<menu_state>("_menu", "Контекстное меню и тултип окна для тестов.", {}, shared),
+        row<model>("_model", "Модель узла для тестов.", { node("n") }, shared),
+        row<child>("_child", "Дочерний узел для тестов.", { node("n"), index("i") }, shared),
+        row<change>("_change", "Вызывает колбэк изменения узла.", { node("n"), real("value") }, shared),
+        row<submit>("_submit", "Вызывает колбэк ввода узла.", { node("n"), utf8("text") }, shared),
+        row<fire>("_fire", "Вызывает обработчик события узла.",
+            { node("n"), byte("event"), index("index", 0), real("first", 0.0), real("second", 0.0) }, shared),
+    });
 }
 
 WindowMethodsRegistrar const registrar(add_methods);

@@ -131,46 +131,8 @@ struct WindowCall {
 };
 std::optional<WindowCall> enter_window(PyObject* self, PyTypeObject* defining_class, Access access);
 
-// The prologue of the W methods: parses `spec` into `a`, then enters the
-// window. Empty with the error set when either fails.
-template<std::size_t N>
-std::optional<WindowCall> enter_method(Args<N>& a, ArgSpec const& spec, PyObject* self, PyTypeObject* cls,
-    PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, Access access)
-{
-    if (!a.parse(spec, args, nargs, kwnames))
-        return std::nullopt;
-    return enter_window(self, cls, access);
-}
-
 // A node handle argument: must be an N of this window's tree.
 std::optional<NodeId> node_of_window(PyObject* value, char const* name, ModuleState& module, WindowState const& window);
-std::optional<NodeId> to_node(PyObject* value, char const* name, WindowCall const& call);
-// An optional node (None or absent gives an empty optional inside).
-std::optional<std::optional<NodeId>> to_opt_node(PyObject* value, char const* name, WindowCall const& call);
-
-// The prologue of every method whose first argument is a node: parses
-// `spec`, enters the window exclusively and converts the node.
-template<std::size_t N>
-struct NodeCall {
-    Args<N> a;
-    std::optional<WindowCall> call;
-    NodeId node = 0;
-
-    bool enter(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
-        ArgSpec const& spec)
-    {
-        call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Exclusive);
-        if (!call)
-            return false;
-        auto id = to_node(a[0], spec.names[0], *call);
-        if (!id)
-            return false;
-        node = *id;
-        return true;
-    }
-    Tree& tree() { return call->tree(); }
-    bool running() { return call->state().is_running(); }
-};
 
 // The thread's current window: the window whose bindings are being
 // refreshed, else the last native window created on this thread (null once
@@ -196,26 +158,5 @@ void refresh_window_properties();
 PyObject* new_node_handle(ModuleState& module, WindowState const& window, NodeId id);
 PyObject* new_context(ModuleState& module, std::shared_ptr<WindowState> const& window, NodeId id);
 PyObject* new_window_object(ModuleState& module, std::shared_ptr<WindowState> state);
-
-// The signature shared by the module's methods.
-using Method = PyObject* (*)(PyObject* self, PyTypeObject* defining_class, PyObject* const* args, Py_ssize_t nargs,
-    PyObject* kwnames);
-
-// Methods are plain fast calls; the module state is reached through the
-// receiver's type, which is always the module's own (the classes cannot be
-// subclassed). Bound methods of the defining-class convention lose their
-// docstrings on 3.11, so that convention is not used.
-template<Method function>
-PyObject* fast_call(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
-{
-    return function(self, Py_TYPE(self), args, nargs, kwnames);
-}
-
-template<Method function>
-PyMethodDef method(char const* name, char const* doc)
-{
-    return { name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(fast_call<function>)),
-        METH_FASTCALL | METH_KEYWORDS, doc };
-}
 
 }

@@ -1,14 +1,15 @@
-// Window-property signals and the thread's current window:
-//     W.tint(sig)         # background tint of a glass window, 0..1
-//     W.blur(sig)         # blur strength 0..1; 0 switches the blur off
-//     W.blur_mode(sig)    # 0: no backdrop, otherwise blur
-//     W.drag_smooth(sig)  # 0/1: drop the blur while the window is dragged
+// Window-property signals and the thread's current window: the background
+// tint of a glass window (tint, 0..1), the blur strength (blur, 0..1, 0
+// switches it off), the backdrop (blur_mode, 0 none, otherwise blur) and
+// dropping the blur while the window is dragged (drag_smooth, 0/1).
 // A registration belongs to the calling thread, one per property, and
 // replaces the earlier one; None removes it. Like every callback, `sig` is
-// only called at the refresh, where a failure goes to the exception hook. Every binding refresh evaluates them like pull
-// bindings and applies the results to the window being refreshed, which is
-// the thread's current window for the refresh's duration.
+// only called at the refresh, where a failure goes to the exception hook.
+// Every binding refresh evaluates them like pull bindings and applies the
+// results to the window being refreshed, which is the thread's current window
+// for the refresh's duration.
 #include "python/invoke.hpp"
+#include "python/method_table.hpp"
 #include "python/signals.hpp"
 #include "python/window.hpp"
 
@@ -60,55 +61,33 @@ void apply(WindowEffects& effects, WindowProperty property, double value)
     }
 }
 
-PyObject* bind_property(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs,
-    PyObject* kwnames, ArgSpec const& spec, WindowProperty property)
+PyObject* bind_property(MethodCall& c, WindowProperty property)
 {
-    Args<1> a;
-    auto call = enter_method(a, spec, self, cls, args, nargs, kwnames, Access::Shared);
-    if (!call)
-        return nullptr;
     PyObject* list = registrations();
     if (!list)
         return nullptr;
     auto index = static_cast<std::size_t>(property);
-    PyList_SetItem(list, static_cast<Py_ssize_t>(index), Py_NewRef(a[0]));
+    PyList_SetItem(list, static_cast<Py_ssize_t>(index), Py_NewRef(c.object("sig")));
     property_dependencies[index].clear();
     Py_RETURN_NONE;
 }
 
-PyObject* tint(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
-{
-    static ArgSpec const spec { "W.tint", { "sig" }, 1, 1 };
-    return bind_property(self, cls, args, nargs, kwnames, spec, WindowProperty::Tint);
-}
-
-PyObject* blur(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
-{
-    static ArgSpec const spec { "W.blur", { "sig" }, 1, 1 };
-    return bind_property(self, cls, args, nargs, kwnames, spec, WindowProperty::Blur);
-}
-
-PyObject* blur_mode(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
-{
-    static ArgSpec const spec { "W.blur_mode", { "sig" }, 1, 1 };
-    return bind_property(self, cls, args, nargs, kwnames, spec, WindowProperty::BlurMode);
-}
-
-PyObject* drag_smooth(PyObject* self, PyTypeObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
-{
-    static ArgSpec const spec { "W.drag_smooth", { "sig" }, 1, 1 };
-    return bind_property(self, cls, args, nargs, kwnames, spec, WindowProperty::DragSmooth);
-}
+PyObject* tint(MethodCall& c) { return bind_property(c, WindowProperty::Tint); }
+PyObject* blur(MethodCall& c) { return bind_property(c, WindowProperty::Blur); }
+PyObject* blur_mode(MethodCall& c) { return bind_property(c, WindowProperty::BlurMode); }
+PyObject* drag_smooth(MethodCall& c) { return bind_property(c, WindowProperty::DragSmooth); }
 
 void add_methods(MethodList& methods)
 {
-    methods.insert(methods.end(), {
-        method<tint>("tint", "tint($self, sig)\n--\n\nПривязывает прозрачность фона окна к сигналу 0..1."),
-        method<blur>("blur", "blur($self, sig)\n--\n\nПривязывает силу размытия к сигналу 0..1 (0 — выключено)."),
-        method<blur_mode>("blur_mode",
-            "blur_mode($self, sig)\n--\n\nПривязывает режим фона к сигналу: 0 — нет, иначе — размытие."),
-        method<drag_smooth>("drag_smooth",
-            "drag_smooth($self, sig)\n--\n\nПривязывает гашение размытия при перемещении к сигналу (0/1)."),
+    constexpr RowOptions shared { .access = Access::Shared };
+    declare(methods, {
+        row<tint>("tint", "Привязывает прозрачность фона окна к сигналу 0..1.", { required_object("sig") }, shared),
+        row<blur>("blur", "Привязывает силу размытия к сигналу 0..1 (0 — выключено).", { required_object("sig") },
+            shared),
+        row<blur_mode>("blur_mode", "Привязывает режим фона к сигналу: 0 — нет, иначе — размытие.",
+            { required_object("sig") }, shared),
+        row<drag_smooth>("drag_smooth", "Привязывает гашение размытия при перемещении к сигналу (0/1).",
+            { required_object("sig") }, shared),
     });
 }
 

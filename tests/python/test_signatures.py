@@ -190,11 +190,17 @@ def test_published_signatures_are_unchanged(qualified):
     assert methods[qualified].__text_signature__ == PUBLISHED[qualified]
 
 
-def test_every_declared_method_publishes_its_row():
+def test_every_public_method_publishes_its_row():
     w, _ = receivers()
-    methods = dict(public_methods())
-    rows = w._rows()
-    assert rows, "no method is declared through the table"
-    for qualified, signature in rows:
-        if qualified in methods:
-            assert methods[qualified].__text_signature__ == signature, qualified
+    rows = dict(w._rows())
+    for qualified, method in public_methods():
+        assert qualified in rows, f"{qualified} is not declared by a row"
+        assert method.__text_signature__ == rows[qualified], qualified
+
+
+def test_constructors_publish_their_rows():
+    rows = dict(_orvy.W()._rows())
+    assert _orvy.W.__text_signature__ == rows["W"]
+    assert _orvy.S.__text_signature__ == rows["S"] == "(vl)"
+    assert rows["Rct.__call__"] == "($self, node)"
+    assert rows["Fx.__call__"] == '($self, sig, to, *, frm=None, dur=0.3, ease="out")'
