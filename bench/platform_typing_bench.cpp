@@ -37,7 +37,9 @@ std::u16string lines_of_text(std::int64_t count)
 // Types into the middle of the text (the caret starts at the middle line),
 // or at its end: lines of 56 characters, each ended by Enter, so the typed
 // paragraph stays as long as a typist's line however many keys are timed.
-void keystroke(benchmark::State& state, bool at_end)
+enum class Keys : std::uint8_t { Lines, Enter };
+
+void keystroke(benchmark::State& state, bool at_end, Keys keys = Keys::Lines)
 {
     Tree tree;
     TextboxModel field;
@@ -61,7 +63,7 @@ void keystroke(benchmark::State& state, bool at_end)
     char16_t const typed[] = u"typing ";
     std::size_t next = 0;
     for (auto _ : state) {
-        if (++next % 57 == 0)
+        if (keys == Keys::Enter || ++next % 57 == 0)
             core.key_down(virtual_key::enter);
         else
             core.character(typed[next % 7]);
@@ -73,8 +75,11 @@ void keystroke(benchmark::State& state, bool at_end)
 
 void keystroke_in_the_middle(benchmark::State& state) { keystroke(state, false); }
 void keystroke_at_the_end(benchmark::State& state) { keystroke(state, true); }
+// Every key an Enter in the middle: a paragraph made each time.
+void enter_in_the_middle(benchmark::State& state) { keystroke(state, false, Keys::Enter); }
 
 BENCHMARK(keystroke_in_the_middle)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(keystroke_at_the_end)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(enter_in_the_middle)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 }

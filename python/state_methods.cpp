@@ -137,7 +137,7 @@ PyObject* tv(MethodCall& c)
     if (!node)
         return nullptr;
     auto const* box = node->kind() == NodeKind::Textbox ? node->model.as<TextboxModel>() : nullptr;
-    return text_to_py(box ? std::u16string_view(box->text) : std::u16string_view());
+    return text_to_py(box ? box->text.view() : std::u16string_view());
 }
 
 // swv, rdv, tglv: the on state of one kind; False for any other kind.

@@ -71,7 +71,7 @@ void describe(Fields& f, ValueModel const& m)
 void describe(Fields& f, ToggleModel const& m) { f.set("caption", m.caption), f.set("on", m.on), f.set("group", m.group); }
 void describe(Fields& f, TextboxModel const& m)
 {
-    f.set("text", m.text), f.set("placeholder", m.placeholder), f.set("caret", m.caret), f.set("anchor", m.anchor);
+    f.set("text", m.text.str()), f.set("placeholder", m.placeholder), f.set("caret", m.caret), f.set("anchor", m.anchor);
 }
 void describe(Fields& f, ChoiceModel const& m) { f.set("items", m.items), f.set("selected", m.selected); }
 void describe(Fields& f, StackModel const& m) { f.set("page", m.page); }

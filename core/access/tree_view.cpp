@@ -93,7 +93,7 @@ std::optional<AccessibleText> TreeAccessibleView::text(AccessibleRef ref) const
         return std::nullopt;
     Node const& node = m_tree.node(ref.node);
     if (auto const* box = node.model.as<TextboxModel>()) {
-        AccessibleText text { box->text, std::min(box->caret, box->text.size()), std::min(box->anchor, box->text.size()),
+        AccessibleText text { box->text.str(), std::min(box->caret, box->text.size()), std::min(box->anchor, box->text.size()),
             !m_tree.in_subtree_of_set(ref.node, m_tree.disabled_set) };
         // A masked field gives away only how long its text is.
         if (m_tree.password_set.contains(ref.node))
@@ -105,7 +105,7 @@ std::optional<AccessibleText> TreeAccessibleView::text(AccessibleRef ref) const
         for (Text const& line : term->lines)
             all += line + u"\n";
         std::size_t caret = all.size() + term->prompt.size() + std::min(term->input.caret, term->input.text.size());
-        return AccessibleText { all + term->prompt + term->input.text, caret, caret, false };
+        return AccessibleText { all + term->prompt + term->input.text.str(), caret, caret, false };
     }
     if (node.kind() == NodeKind::Label || node.kind() == NodeKind::Status || node.kind() == NodeKind::Link) {
         Text words = node.model.as<TextModel>()->text;
@@ -306,7 +306,7 @@ bool TreeAccessibleView::replace_text(AccessibleRef ref, std::size_t from, std::
     if (!replace_selection(*box, cleaned))
         return false;
     m_tree.layout_dirty = true;
-    m_tree.fire_submit(ref.node, utf16_to_utf8(box->text));
+    m_tree.fire_submit(ref.node, utf16_to_utf8(box->text.view()));
     return true;
 }
 

@@ -53,7 +53,7 @@ TreeAccessibleView::NodeSnapshot TreeAccessibleView::snapshot_of(NodeId id) cons
         }
     }
     if (auto const* box = m_tree.node(id).model.as<TextboxModel>()) {
-        snap.text = box->text;
+        snap.text = box->text.str();
         snap.caret = box->caret;
     }
     return snap;

@@ -2,6 +2,7 @@
 #include "core/frame/window_core.hpp"
 
 #include "core/layout/layout.hpp"
+#include "core/models/text_field.hpp"
 #include "core/paint/bounded_canvas.hpp"
 #include "core/paint/painter.hpp"
 #include "core/text/paragraph_layout.hpp"
@@ -274,12 +275,10 @@ std::optional<WindowCore::FieldText> WindowCore::field_text(NodeId field)
                                                    : m_text->format(text_format_key(role, 0, m_look.font_size));
     if (!format)
         return std::nullopt;
-    if (m_tree.password_set.contains(field)) {
-        m_masked.assign(box->text.size(), u'\u2022');
-        return FieldText { format, m_masked };
-    }
-    return FieldText { format, box->text };
+    return FieldText { format, &box->text, m_tree.password_set.contains(field) };
 }
+
+std::u16string_view WindowCore::FieldText::whole() const { return masked ? bullets(text->size()) : text->view(); }
 
 float WindowCore::text_width(NodeId node, std::u16string_view text)
 {
@@ -325,13 +324,15 @@ CaretLine WindowCore::caret_at(NodeId field, std::size_t position)
         return {};
     Node const& node = m_tree.node(field);
     FieldOrigin at = field_origin(node, *text_field_of(m_tree, field));
-    auto unit = static_cast<std::uint32_t>(std::min(position, shown->text.size()));
+    auto unit = static_cast<std::uint32_t>(std::min(position, shown->text->size()));
     if (at.multiline) {
-        ParagraphLayout text(*m_text, *shown->format, at.wrap, shown->text, paragraph_index(*text_field_of(m_tree, field)));
+        ParagraphLayout text(
+            *m_text, *shown->format, at.wrap, *shown->text, shown->masked, paragraph_index(*text_field_of(m_tree, field)));
         CaretLine line = text.caret(unit);
         return { at.origin.x + line.x, at.origin.y + line.y, line.height };
     }
-    float x = shown->text.empty() ? 0.0f : m_text->caret_x(shown->text, *shown->format, unit);
+    std::u16string_view all = shown->whole();
+    float x = all.empty() ? 0.0f : m_text->caret_x(all, *shown->format, unit);
     if (node.kind() == NodeKind::Term)
         return { at.origin.x + x, node.rect.bottom() - 30, 18 };
     return { at.origin.x + x, node.rect.y + 10, std::max(node.rect.h - 20, 2.0f) };
@@ -343,21 +344,22 @@ std::size_t WindowCore::position_at(NodeId field, PointF point)
     if (!shown)
         return 0;
     TextboxModel const& box = *text_field_of(m_tree, field);
-    if (shown->text.empty())
+    if (shown->text->empty())
         return 0;
     FieldOrigin at = field_origin(m_tree.node(field), box);
-    auto old = static_cast<std::uint32_t>(std::min(box.caret, shown->text.size()));
+    auto old = static_cast<std::uint32_t>(std::min(box.caret, shown->text->size()));
     PointF local { point.x - at.origin.x, point.y - at.origin.y };
     if (at.multiline) {
-        ParagraphLayout text(*m_text, *shown->format, at.wrap, shown->text, paragraph_index(box));
+        ParagraphLayout text(*m_text, *shown->format, at.wrap, *shown->text, shown->masked, paragraph_index(box));
         return text.position_at(local);
     }
+    std::u16string_view all = shown->whole();
     {
         // One line: the height of the point does not matter.
-        CaretLine line = m_text->caret_line(shown->text, *shown->format, at.wrap, 0);
+        CaretLine line = m_text->caret_line(all, *shown->format, at.wrap, 0);
         local.y = line.y + line.height / 2;
     }
-    return m_text->position_at_point(shown->text, *shown->format, at.wrap, local, old);
+    return m_text->position_at_point(all, *shown->format, at.wrap, local, old);
 }
 
 std::u16string WindowCore::clipboard_text() { return m_clipboard_read ? m_clipboard_read() : std::u16string(); }
@@ -379,18 +381,19 @@ void WindowCore::scroll_caret_into_view()
     std::optional<FieldText> shown = field_text(*focus);
     if (!box || !shown)
         return;
-    auto caret = static_cast<std::uint32_t>(std::min(box->caret, shown->text.size()));
+    auto caret = static_cast<std::uint32_t>(std::min(box->caret, shown->text->size()));
     if (!node.multiline) {
-        float x = shown->text.empty() ? 0.0f : m_text->caret_x(shown->text, *shown->format, caret);
+        std::u16string_view all = shown->whole();
+        float x = all.empty() ? 0.0f : m_text->caret_x(all, *shown->format, caret);
         box->scroll_x = caret_scroll(box->scroll_x, x, std::max(node.rect.w - 24.0f, 0.0f));
         return;
     }
     float wrap = std::max(node.rect.w - 20, 1.0f);
-    if (shown->text.empty()) {
+    if (shown->text->empty()) {
         box->scroll_y = 0;
         return;
     }
-    ParagraphLayout text(*m_text, *shown->format, wrap, shown->text, paragraph_index(*box));
+    ParagraphLayout text(*m_text, *shown->format, wrap, *shown->text, shown->masked, paragraph_index(*box));
     CaretLine line = text.caret(caret);
     float visible = std::max(node.rect.h - 12.0f, 0.0f);
     // The caret's line top and bottom both inside the visible part.

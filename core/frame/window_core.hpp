@@ -121,7 +121,10 @@ private:
     // The format a field's text is laid out in and the text as shown (masked).
     struct FieldText {
         std::shared_ptr<TextFormat const> format;
-        std::u16string_view text;
+        TextBuffer const* text = nullptr;
+        bool masked = false;
+        // The whole shown text: for single-line fields, whose text is laid out whole.
+        std::u16string_view whole() const;
     };
     std::optional<FieldText> field_text(NodeId field);
     // Hands a changed backdrop request to the native window.
@@ -152,7 +155,6 @@ private:
     Callback<std::uint8_t()> m_modifiers;
     Callback<std::u16string()> m_clipboard_read;
     Callback<bool(std::u16string_view)> m_clipboard_write;
-    std::u16string m_masked; // bullets of the masked field being measured
     std::optional<RectF> m_input_method_area;
     NativeWindow* m_window = nullptr;
     std::optional<Backdrop> m_applied_backdrop;

@@ -243,7 +243,7 @@ void KeyboardInput::text_changed(NodeId field)
     if (!m_tree.contains(field) || m_tree.node(field).kind() != NodeKind::Textbox || !m_tree.node(field).on_submit)
         return;
     auto const* box = m_tree.node(field).model.as<TextboxModel>();
-    m_tree.fire_submit(field, utf16_to_utf8(box->text));
+    m_tree.fire_submit(field, utf16_to_utf8(box->text.view()));
 }
 
 }

@@ -126,8 +126,8 @@ bool KeyboardInput::character(char16_t unit)
 bool KeyboardInput::submit_command(NodeId term)
 {
     auto* model = m_tree.node(term).model.as<TermModel>();
-    std::string command = utf16_to_utf8(model->input.text);
-    model->lines.push_back(u"$ " + model->input.text);
+    std::string command = utf16_to_utf8(model->input.text.view());
+    model->lines.push_back(u"$ " + model->input.text.str());
     clear_field(model->input);
     m_tree.layout_dirty = true;
     m_tree.fire_submit(term, command);

@@ -135,7 +135,7 @@ void PointerInput::left_down(PointerContext const& context, PointF point)
         NodeId textbox = *m_focus;
         set_focus(std::nullopt);
         auto const* model = m_tree.node(textbox).model.as<TextboxModel>();
-        m_tree.fire_submit(textbox, model ? utf16_to_utf8(model->text) : std::string {});
+        m_tree.fire_submit(textbox, model ? utf16_to_utf8(model->text.view()) : std::string {});
     }
     // Step 2: whatever is drawn over the tree.
     if (press_overlays(context, point))

@@ -2,6 +2,7 @@
 // selections, items, texts, dates, colours, scroll offsets).
 #pragma once
 
+#include "core/models/text_buffer.hpp"
 #include "core/tree/node_kind.hpp"
 
 #include <cstdint>
@@ -137,7 +138,7 @@ private:
 
 // A text box, and the input line of a terminal.
 struct TextboxModel {
-    Text text;
+    TextBuffer text;
     Text placeholder;
     std::size_t caret = 0;
     std::size_t anchor = 0;

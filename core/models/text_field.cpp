@@ -92,7 +92,7 @@ bool delete_range(TextboxModel& box, TextRange range)
                            .caret_after = range.start,
                            .kind = was_selection ? TextEdit::Kind::Other : TextEdit::Kind::Deleting });
     }
-    box.text.erase(range.start, range.end - range.start);
+    box.text.replace(range.start, range.end - range.start, {});
     note_edit(box, range.start, range.end - range.start, {});
     box.caret = box.anchor = range.start;
     ++box.revision;
@@ -132,6 +132,57 @@ bool replay(TextboxModel& box, std::vector<TextEdit>& from, std::vector<TextEdit
     return true;
 }
 
+
+// Each works on a plain text and on a field's buffer alike.
+template<class Units>
+std::size_t previous_of(Units const& text, std::size_t position)
+{
+    position = std::min(position, text.size());
+    if (position == 0)
+        return 0;
+    --position;
+    if (position > 0 && is_low_surrogate(text[position]) && is_high_surrogate(text[position - 1]))
+        --position;
+    return position;
+}
+
+template<class Units>
+std::size_t next_of(Units const& text, std::size_t position)
+{
+    if (position >= text.size())
+        return text.size();
+    ++position;
+    if (position < text.size() && is_low_surrogate(text[position]) && is_high_surrogate(text[position - 1]))
+        ++position;
+    return position;
+}
+
+template<class Units>
+std::size_t whole_of(Units const& text, std::size_t position)
+{
+    position = std::min(position, text.size());
+    if (position > 0 && position < text.size() && is_low_surrogate(text[position])
+        && is_high_surrogate(text[position - 1]))
+        ++position;
+    return position;
+}
+
+template<class Units>
+TextRange word_of(Units const& text, std::size_t position)
+{
+    if (text.empty())
+        return {};
+    position = std::min(position, text.size() - 1);
+    if (!is_word_unit(text[position]))
+        return { position, position + 1 };
+    std::size_t start = position, end = position + 1;
+    while (start > 0 && is_word_unit(text[start - 1]))
+        --start;
+    while (end < text.size() && is_word_unit(text[end]))
+        ++end;
+    return { start, end };
+}
+
 }
 
 TextRange selection_of(TextboxModel const& box)
@@ -147,35 +198,14 @@ Text selected_text(TextboxModel const& box)
     return box.text.substr(range.start, range.end - range.start);
 }
 
-std::size_t previous_position(std::u16string_view text, std::size_t position)
-{
-    position = std::min(position, text.size());
-    if (position == 0)
-        return 0;
-    --position;
-    if (position > 0 && is_low_surrogate(text[position]) && is_high_surrogate(text[position - 1]))
-        --position;
-    return position;
-}
-
-std::size_t next_position(std::u16string_view text, std::size_t position)
-{
-    if (position >= text.size())
-        return text.size();
-    ++position;
-    if (position < text.size() && is_low_surrogate(text[position]) && is_high_surrogate(text[position - 1]))
-        ++position;
-    return position;
-}
-
-std::size_t whole_position(std::u16string_view text, std::size_t position)
-{
-    position = std::min(position, text.size());
-    if (position > 0 && position < text.size() && is_low_surrogate(text[position])
-        && is_high_surrogate(text[position - 1]))
-        ++position;
-    return position;
-}
+std::size_t previous_position(std::u16string_view text, std::size_t position) { return previous_of(text, position); }
+std::size_t previous_position(TextBuffer const& text, std::size_t position) { return previous_of(text, position); }
+std::size_t next_position(std::u16string_view text, std::size_t position) { return next_of(text, position); }
+std::size_t next_position(TextBuffer const& text, std::size_t position) { return next_of(text, position); }
+std::size_t whole_position(std::u16string_view text, std::size_t position) { return whole_of(text, position); }
+std::size_t whole_position(TextBuffer const& text, std::size_t position) { return whole_of(text, position); }
+TextRange word_at(std::u16string_view text, std::size_t position) { return word_of(text, position); }
+TextRange word_at(TextBuffer const& text, std::size_t position) { return word_of(text, position); }
 
 bool place_caret(TextboxModel& box, std::size_t position, bool extend)
 {
@@ -207,21 +237,6 @@ bool select_range(TextboxModel& box, TextRange range)
 }
 
 bool select_all(TextboxModel& box) { return select_range(box, { 0, box.text.size() }); }
-
-TextRange word_at(std::u16string_view text, std::size_t position)
-{
-    if (text.empty())
-        return {};
-    position = std::min(position, text.size() - 1);
-    if (!is_word_unit(text[position]))
-        return { position, position + 1 };
-    std::size_t start = position, end = position + 1;
-    while (start > 0 && is_word_unit(text[start - 1]))
-        --start;
-    while (end < text.size() && is_word_unit(text[end]))
-        ++end;
-    return { start, end };
-}
 
 bool replace_selection(TextboxModel& box, std::u16string_view text, TextEdit::Kind kind)
 {
@@ -297,6 +312,14 @@ bool set_preedit(TextboxModel& box, std::u16string_view text)
     box.preedit = Text(text);
     ++box.revision;
     return true;
+}
+
+std::u16string_view bullets(std::size_t length)
+{
+    thread_local std::u16string units;
+    if (units.size() < length)
+        units.assign(length, u'\u2022');
+    return std::u16string_view(units).substr(0, length);
 }
 
 Text clipboard_form(std::u16string_view text)

@@ -32,8 +32,11 @@ Text selected_text(TextboxModel const&);
 // counts as one character), clamped to the text.
 std::size_t previous_position(std::u16string_view text, std::size_t position);
 std::size_t next_position(std::u16string_view text, std::size_t position);
+std::size_t previous_position(TextBuffer const& text, std::size_t position);
+std::size_t next_position(TextBuffer const& text, std::size_t position);
 // `position` moved off the middle of a surrogate pair (forward), clamped.
 std::size_t whole_position(std::u16string_view text, std::size_t position);
+std::size_t whole_position(TextBuffer const& text, std::size_t position);
 
 // ---- Caret and selection (no edit; they close the typing run before them)
 
@@ -49,6 +52,7 @@ bool select_range(TextboxModel&, TextRange range);
 // underscore and other alphanumeric characters, a surrogate ending it; a
 // position on any other character gives that single unit.
 TextRange word_at(std::u16string_view text, std::size_t position);
+TextRange word_at(TextBuffer const& text, std::size_t position);
 
 // ---- Edits (each one undo step, or joined to a typing run); they return
 // whether the text changed.
@@ -67,6 +71,10 @@ bool redo(TextboxModel&);
 
 // ---- Input method composition
 bool set_preedit(TextboxModel&, std::u16string_view text);
+
+// One "•" per unit, from a buffer reused per thread: a masked field shows
+// these in place of its text.
+std::u16string_view bullets(std::size_t length);
 
 // ---- Text crossing the clipboard
 

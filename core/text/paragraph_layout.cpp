@@ -1,16 +1,19 @@
 // Paragraph-by-paragraph layout of multi-line texts.
 #include "core/text/paragraph_layout.hpp"
 
+#include "core/models/text_field.hpp"
+
 #include <algorithm>
 
 namespace orvy {
 
-ParagraphLayout::ParagraphLayout(TextEngine& engine, TextFormat const& format, float wrap, std::u16string_view text,
-    ParagraphIndex& index)
+ParagraphLayout::ParagraphLayout(TextEngine& engine, TextFormat const& format, float wrap, TextBuffer const& text,
+    bool masked, ParagraphIndex& index)
     : m_engine(engine)
     , m_format(format)
     , m_wrap(std::max(wrap, 1.0f))
     , m_text(text)
+    , m_masked(masked)
     , m_index(index)
 {
     if (auto empty = m_engine.layout(u" ", m_format, m_wrap, TextEngine::measure_box))
@@ -23,7 +26,7 @@ std::u16string_view ParagraphLayout::paragraph_text(std::size_t paragraph) const
 {
     std::size_t start = std::min(m_index.start_of(paragraph), m_text.size());
     std::size_t end = std::min(m_index.end_of(paragraph), m_text.size());
-    return m_text.substr(start, end - start);
+    return m_masked ? bullets(end - start) : m_text.view(start, end - start);
 }
 
 std::shared_ptr<TextLayout const> ParagraphLayout::lay_out(std::size_t paragraph)

@@ -15,9 +15,9 @@ namespace orvy {
 
 class ParagraphLayout {
 public:
-    // `text` is what is shown (the model's text, or bullets as long as it);
-    // positions index both alike.
-    ParagraphLayout(TextEngine& engine, TextFormat const& format, float wrap, std::u16string_view text,
+    // `text` is the field's text, shown as is or, when `masked`, as one
+    // bullet per unit; positions index both alike.
+    ParagraphLayout(TextEngine& engine, TextFormat const& format, float wrap, TextBuffer const& text, bool masked,
         ParagraphIndex& index);
 
     float line_height() const { return m_line_height; }
@@ -41,13 +41,15 @@ public:
 
     // The laid-out paragraph, its height recorded.
     std::shared_ptr<TextLayout const> lay_out(std::size_t paragraph);
+    // The paragraph's shown text, valid until the text changes.
     std::u16string_view paragraph_text(std::size_t paragraph) const;
 
 private:
     TextEngine& m_engine;
     TextFormat const& m_format;
     float m_wrap;
-    std::u16string_view m_text;
+    TextBuffer const& m_text;
+    bool m_masked;
     ParagraphIndex& m_index;
     float m_line_height = TextEngine::default_line_height;
 };

@@ -1,21 +1,12 @@
 // Painter of text fields: the single-line box with its horizontal scroll and
 // the multi-line box, which wraps its text and scrolls vertically.
 #include "core/paint/detail/node_paint.hpp"
+#include "core/models/text_field.hpp"
 #include "core/text/paragraph_layout.hpp"
 
 namespace orvy::detail {
 
 namespace {
-
-// One "•" per UTF-16 unit; the buffer is reused so masking allocates only
-// when a longer text than ever before shows up.
-std::u16string_view mask_of(std::size_t length)
-{
-    thread_local std::u16string bullets;
-    if (bullets.size() < length)
-        bullets.assign(length, u'•');
-    return std::u16string_view(bullets).substr(0, length);
-}
 
 struct Selection {
     std::uint32_t start = 0;
@@ -78,15 +69,15 @@ void multi_line(NodePaint const& p, TextboxModel const& model)
     TextFormat const* format = p.formats.paragraph;
     if (!engine || !format)
         return;
-    std::u16string_view shown = p.masked ? mask_of(model.text.size()) : std::u16string_view(model.text);
     ParagraphIndex& index = paragraph_index(model);
     float wrap = std::max(non_negative(p.r.w - 20), 1.0f);
-    ParagraphLayout text(*engine, *format, wrap, shown, index);
+    ParagraphLayout text(*engine, *format, wrap, model.text, p.masked, index);
+    std::size_t size = model.text.size();
     RectF inner { p.r.x + 4, p.r.y + 4, non_negative(p.r.w - 8), non_negative(p.r.h - 8) };
     PointF origin { p.r.x + 10, p.r.y + 6 - model.scroll_y };
-    auto caret = std::min(model.caret, shown.size());
+    auto caret = std::min(model.caret, size);
     std::size_t caret_paragraph = index.paragraph_of(caret);
-    auto anchor = std::min(model.anchor, shown.size());
+    auto anchor = std::min(model.anchor, size);
     std::size_t from = std::min(caret, anchor), to = std::max(caret, anchor);
     if (!model.preedit.empty())
         from = to = caret;
@@ -102,7 +93,10 @@ void multi_line(NodePaint const& p, TextboxModel const& model)
             thread_local std::u16string composed;
             std::u16string_view own = text.paragraph_text(piece.paragraph);
             composed.assign(own.substr(0, caret_in_layout));
-            composed += p.masked ? mask_of(model.preedit.size()) : std::u16string_view(model.preedit);
+            if (p.masked)
+                composed.append(model.preedit.size(), u'\u2022');
+            else
+                composed += model.preedit;
             composed += own.substr(caret_in_layout);
             layout = engine->layout(composed, *format, wrap, TextEngine::measure_box);
             if (!layout)
@@ -128,7 +122,7 @@ void multi_line(NodePaint const& p, TextboxModel const& model)
         }
     });
     p.canvas.pop_clip();
-    if (!shown.empty())
+    if (size > 0)
         paint_scroll_bar(p.canvas, p.r, text.height() + 12, p.r.h, model.scroll_y, p.palette().border(),
             p.palette().text());
 }
@@ -140,16 +134,16 @@ EditedText edited_text(TextboxModel const& model, bool masked)
     std::size_t length = model.text.size() + model.preedit.size();
     auto caret = static_cast<std::uint32_t>(std::min(model.caret, model.text.size()));
     if (model.preedit.empty()) {
-        std::u16string_view text = masked ? mask_of(length) : std::u16string_view(model.text);
+        std::u16string_view text = masked ? bullets(length) : model.text.view();
         return { text, caret, caret, caret };
     }
     auto end = static_cast<std::uint32_t>(caret + model.preedit.size());
     if (masked)
-        return { mask_of(length), end, caret, end };
+        return { bullets(length), end, caret, end };
     thread_local std::u16string composed;
-    composed.assign(model.text, 0, caret);
+    composed.assign(model.text.view(0, caret));
     composed += model.preedit;
-    composed.append(model.text, caret);
+    composed.append(model.text.view(caret, length));
     return { composed, end, caret, end };
 }
 

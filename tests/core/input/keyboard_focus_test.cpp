@@ -17,7 +17,7 @@ struct FakeTextServices final : TextServices {
     Tree* tree = nullptr;
     std::u16string clipboard;
 
-    std::u16string_view text_of(NodeId field) { return text_field_of(*tree, field)->text; }
+    std::u16string_view text_of(NodeId field) { return text_field_of(*tree, field)->text.view(); }
     CaretLine caret_at(NodeId field, std::size_t position) override
     {
         std::u16string_view text = text_of(field).substr(0, position);

@@ -229,3 +229,24 @@ TEST(TextField, every_change_grows_the_revision_and_preedit_is_not_text)
     EXPECT_EQ(selection_of(box), (TextRange { 0, 4 }));
     EXPECT_EQ(selected_text(box), u"abжё");
 }
+
+// The gap follows the edits; the text reads the same whichever side of the
+// gap a piece lies on or spans.
+TEST(TextBuffer, pieces_read_the_same_wherever_the_gap_is)
+{
+    TextBuffer buffer(u"hello world");
+    buffer.replace(5, 0, u",");   // gap after "hello,"
+    buffer.replace(0, 1, u"H");   // gap after "H"
+    EXPECT_EQ(buffer, u"Hello, world");
+    EXPECT_EQ(buffer.substr(3, 6), u"lo, wo");
+    std::u16string_view left = buffer.view(0, 3);
+    EXPECT_EQ(buffer.view(4, 4), u"o, w"); // spans no gap: the piece before stays
+    EXPECT_EQ(left, u"Hel");
+    EXPECT_EQ(buffer.view(0, 100), u"Hello, world");
+    buffer.replace(12, 0, std::u16string(200, u'!')); // grows past its room
+    buffer.replace(5, 200, u"");
+    EXPECT_EQ(buffer.view(), u"Hello!!!!!!!");
+    EXPECT_EQ(buffer[5], u'!');
+    buffer = buffer.view(1, 4); // assigned from a piece of itself
+    EXPECT_EQ(buffer, u"ello");
+}
