@@ -193,7 +193,7 @@ TEST_CASE(keys_typed_through_the_x_server_reach_text_boxes)
     if (!typing.window)
         return;
     host().serve_for(100ms);
-    auto text_of = [&](NodeId box) { return tree.node(box).model.as<TextboxModel>()->text; };
+    auto text_of = [&](NodeId box) { return tree.node(box).model.as<TextboxModel>()->text.str(); };
 
     CHECK(act("type " + centre_on_screen(typing, tree.node(line).rect) + " Hello, orvy",
         [&] { return text_of(line) == u"Hello, orvy"; }));
