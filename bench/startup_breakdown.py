@@ -19,6 +19,7 @@ import json
 import os
 import statistics
 import subprocess
+import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -150,6 +151,9 @@ def main():
     if not env.get("DISPLAY"):
         server, env["DISPLAY"] = start_xvfb()
     qt = has_qt() and os.path.exists(os.path.join(args.peers, "qt_bench.py"))
+    if not qt:
+        print("Qt is left out: no PyQt6, or no qt_bench.py in %s (pass --peers DIR)"
+              % os.path.abspath(args.peers), file=sys.stderr)
     empty, form, floor, qt_form = [], [], [], []
     try:
         for _ in range(args.runs):

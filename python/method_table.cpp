@@ -8,6 +8,8 @@
 
 #include <cassert>
 #include <charconv>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 
@@ -296,7 +298,13 @@ PyObject* run_tuple_method(MethodRow const& row, PyObject* self, PyObject* args,
 std::size_t MethodCall::slot(char const* name) const
 {
     int at = row.find(name);
-    assert(at >= 0 && "the method's row has no such parameter");
+    // A body asking for a parameter its row does not declare is a mistake in
+    // this module, found by the first call; stop there rather than read past
+    // the arguments in a build without assertions.
+    if (at < 0) {
+        std::fprintf(stderr, "orvy: %s has no parameter %s\n", row.qualified.c_str(), name);
+        std::abort();
+    }
     return static_cast<std::size_t>(at);
 }
 

@@ -11,6 +11,8 @@ qt=${3:-$here/../../../shared/peers/qt_bench.py}
 toolkits=orvy,tk
 if [ -f "$qt" ] && /usr/bin/python3 -c "import PyQt6.QtWidgets" 2>/dev/null; then
   toolkits=orvy,qt,tk
+else
+  echo "Qt is left out: no PyQt6, or no $qt (pass its path as the third argument)" >&2
 fi
 export PYTHONPATH="$build/python:$here"
 xvfb-run -a -s "-screen 0 1920x1080x24" /usr/bin/python3 "$here/compare.py" --runs "$runs" \
