@@ -6,6 +6,7 @@
 #include "core/input/keyboard.hpp"
 #include "core/layout/layout.hpp"
 #include "core/models/text_field.hpp"
+#include "core/tree/kind_table.hpp"
 #include "core/tree/utf.hpp"
 
 #include <chrono>
@@ -163,54 +164,20 @@ void PointerInput::left_down(PointerContext const& context, PointF point)
     record_press(context, point);
 }
 
-// What a press does to the kind hit. Indexed by NodeKind; null: the kind does nothing here.
-std::array<PointerInput::PressHandler, kind_count> const PointerInput::kind_presses {
-    nullptr,                        // container
-    nullptr,                        // frame
-    nullptr,                        // label
-    nullptr,                        // button
-    nullptr,                        // slider
-    nullptr,                        // progress
-    nullptr,                        // checkbox
-    &PointerInput::press_text,      // textbox
-    &PointerInput::press_dropdown,  // dropdown
-    &PointerInput::press_tabs,      // tabs
-    &PointerInput::press_scrolled,  // table
-    nullptr,                        // image
-    nullptr,                        // switch
-    nullptr,                        // radio
-    nullptr,                        // toggle
-    nullptr,                        // separator
-    &PointerInput::press_scrolled,  // list
-    nullptr,                        // group
-    nullptr,                        // link
-    &PointerInput::press_accordion, // accordion
-    &PointerInput::press_scrolled,  // scroll
-    nullptr,                        // stack
-    nullptr,                        // splitter
-    nullptr,                        // spinner
-    nullptr,                        // gauge
-    nullptr,                        // meter
-    nullptr,                        // chart
-    nullptr,                        // range
-    nullptr,                        // status
-    &PointerInput::press_split,     // split
-    &PointerInput::press_menubar,   // menubar
-    nullptr,                        // dial
-    nullptr,                        // treeview
-    nullptr,                        // calendar
-    nullptr,                        // color
-    nullptr,                        // time
-    nullptr,                        // propgrid
-    nullptr,                        // badge
-    nullptr,                        // crumbs
-    nullptr,                        // pager
-    nullptr,                        // rating
-    &PointerInput::press_canvas,    // canvas
-    nullptr,                        // term
-    nullptr,                        // dock
-    nullptr,                        // drop
-};
+// What a press does to the kind hit; a kind without a row does nothing here.
+constinit std::array<PointerInput::PressHandler, kind_count> const PointerInput::kind_presses
+    = kind_table<PressHandler>(nullptr, {
+    { NodeKind::Textbox, &PointerInput::press_text },
+    { NodeKind::Dropdown, &PointerInput::press_dropdown },
+    { NodeKind::Tabs, &PointerInput::press_tabs },
+    { NodeKind::Table, &PointerInput::press_scrolled },
+    { NodeKind::List, &PointerInput::press_scrolled },
+    { NodeKind::Accordion, &PointerInput::press_accordion },
+    { NodeKind::Scroll, &PointerInput::press_scrolled },
+    { NodeKind::Split, &PointerInput::press_split },
+    { NodeKind::Menubar, &PointerInput::press_menubar },
+    { NodeKind::Canvas, &PointerInput::press_canvas },
+});
 
 void PointerInput::press_kind(PointerContext const& context, PointF point, NodeId hit)
 {

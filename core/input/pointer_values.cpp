@@ -5,60 +5,30 @@
 #include "core/input/pointer.hpp"
 #include "core/layout/layout.hpp"
 #include "core/models/calendar.hpp"
+#include "core/tree/kind_table.hpp"
 
 namespace orvy {
 
 using detail::clamp_unit;
 using detail::floor_index;
 
-// The value a press picks where it lands. Indexed by NodeKind; null: the kind does nothing here.
-std::array<PointerInput::PressHandler, kind_count> const PointerInput::value_presses {
-    nullptr,                       // container
-    nullptr,                       // frame
-    nullptr,                       // label
-    nullptr,                       // button
-    &PointerInput::press_slider,   // slider
-    nullptr,                       // progress
-    nullptr,                       // checkbox
-    nullptr,                       // textbox
-    nullptr,                       // dropdown
-    nullptr,                       // tabs
-    nullptr,                       // table
-    nullptr,                       // image
-    nullptr,                       // switch
-    nullptr,                       // radio
-    nullptr,                       // toggle
-    nullptr,                       // separator
-    nullptr,                       // list
-    nullptr,                       // group
-    nullptr,                       // link
-    nullptr,                       // accordion
-    nullptr,                       // scroll
-    nullptr,                       // stack
-    nullptr,                       // splitter
-    nullptr,                       // spinner
-    nullptr,                       // gauge
-    nullptr,                       // meter
-    nullptr,                       // chart
-    &PointerInput::press_range,    // range
-    nullptr,                       // status
-    nullptr,                       // split
-    nullptr,                       // menubar
-    &PointerInput::press_dial,     // dial
-    &PointerInput::press_treeview, // treeview
-    &PointerInput::press_calendar, // calendar
-    &PointerInput::press_color,    // color
-    &PointerInput::press_time,     // time
-    &PointerInput::press_propgrid, // propgrid
-    nullptr,                       // badge
-    &PointerInput::press_crumbs,   // crumbs
-    &PointerInput::press_pager,    // pager
-    &PointerInput::press_rating,   // rating
-    nullptr,                       // canvas
-    &PointerInput::press_term,     // term
-    &PointerInput::press_dock,     // dock
-    nullptr,                       // drop
-};
+// The value a press picks where it lands; a kind without a row does nothing here.
+constinit std::array<PointerInput::PressHandler, kind_count> const PointerInput::value_presses
+    = kind_table<PressHandler>(nullptr, {
+    { NodeKind::Slider, &PointerInput::press_slider },
+    { NodeKind::Range, &PointerInput::press_range },
+    { NodeKind::Dial, &PointerInput::press_dial },
+    { NodeKind::Treeview, &PointerInput::press_treeview },
+    { NodeKind::Calendar, &PointerInput::press_calendar },
+    { NodeKind::Color, &PointerInput::press_color },
+    { NodeKind::Time, &PointerInput::press_time },
+    { NodeKind::Propgrid, &PointerInput::press_propgrid },
+    { NodeKind::Crumbs, &PointerInput::press_crumbs },
+    { NodeKind::Pager, &PointerInput::press_pager },
+    { NodeKind::Rating, &PointerInput::press_rating },
+    { NodeKind::Term, &PointerInput::press_term },
+    { NodeKind::Dock, &PointerInput::press_dock },
+});
 
 void PointerInput::press_value(PointerContext const& context, PointF point, NodeId hit)
 {

@@ -1,6 +1,7 @@
 // Pass 1 of a layout pass: gathers each node's layout record and resolves its
 // minimum size and definite height, children before parents, once per node.
 #include "core/layout/detail/state.hpp"
+#include "core/tree/kind_table.hpp"
 
 #include <array>
 #include <cassert>
@@ -138,54 +139,19 @@ Size treeview_minimum(Tree const& tree, LayoutState const&, NodeId id, Item cons
     return {};
 }
 
-// Indexed by NodeKind.
-constexpr std::array<MinimumOf, kind_count> minimum_of_kind {
-    flow_minimum,      // container
-    flow_minimum,      // frame
-    nullptr,           // label
-    nullptr,           // button
-    nullptr,           // slider
-    nullptr,           // progress
-    nullptr,           // checkbox
-    nullptr,           // textbox
-    nullptr,           // dropdown
-    tabs_minimum,      // tabs
-    table_minimum,     // table
-    nullptr,           // image
-    nullptr,           // switch
-    nullptr,           // radio
-    nullptr,           // toggle
-    nullptr,           // separator
-    nullptr,           // list
-    flow_minimum,      // group
-    nullptr,           // link
-    accordion_minimum, // accordion
-    scroll_minimum,    // scroll
-    stack_minimum,     // stack
-    splitter_minimum,  // splitter
-    nullptr,           // spinner
-    nullptr,           // gauge
-    nullptr,           // meter
-    nullptr,           // chart
-    nullptr,           // range
-    nullptr,           // status
-    nullptr,           // split
-    nullptr,           // menubar
-    nullptr,           // dial
-    treeview_minimum,  // treeview
-    nullptr,           // calendar
-    nullptr,           // color
-    nullptr,           // time
-    nullptr,           // propgrid
-    nullptr,           // badge
-    nullptr,           // crumbs
-    nullptr,           // pager
-    nullptr,           // rating
-    nullptr,           // canvas
-    nullptr,           // term
-    nullptr,           // dock
-    nullptr,           // drop
-};
+// A kind without a row has no minimum of its own.
+constexpr auto minimum_of_kind = kind_table<MinimumOf>(nullptr, {
+    { NodeKind::Container, flow_minimum },
+    { NodeKind::Frame, flow_minimum },
+    { NodeKind::Tabs, tabs_minimum },
+    { NodeKind::Table, table_minimum },
+    { NodeKind::Group, flow_minimum },
+    { NodeKind::Accordion, accordion_minimum },
+    { NodeKind::Scroll, scroll_minimum },
+    { NodeKind::Stack, stack_minimum },
+    { NodeKind::Splitter, splitter_minimum },
+    { NodeKind::Treeview, treeview_minimum },
+});
 
 Size intrinsic_minimum(Tree const& tree, LayoutState const& state, NodeId id, Item const& item)
 {
@@ -290,54 +256,15 @@ void gather_scroll(Model const& model, Item& item, std::uint16_t&)
         item.kind_value = scroll->offset;
 }
 
-// Indexed by NodeKind; null: the layout reads nothing of the kind's model.
-constexpr std::array<KindGather, kind_count> kind_gathers {
-    nullptr,          // container
-    nullptr,          // frame
-    nullptr,          // label
-    nullptr,          // button
-    nullptr,          // slider
-    nullptr,          // progress
-    nullptr,          // checkbox
-    nullptr,          // textbox
-    nullptr,          // dropdown
-    gather_tabs,      // tabs
-    nullptr,          // table
-    nullptr,          // image
-    nullptr,          // switch
-    nullptr,          // radio
-    nullptr,          // toggle
-    nullptr,          // separator
-    nullptr,          // list
-    nullptr,          // group
-    nullptr,          // link
-    gather_accordion, // accordion
-    gather_scroll,    // scroll
-    gather_stack,     // stack
-    gather_splitter,  // splitter
-    nullptr,          // spinner
-    nullptr,          // gauge
-    nullptr,          // meter
-    nullptr,          // chart
-    nullptr,          // range
-    nullptr,          // status
-    nullptr,          // split
-    nullptr,          // menubar
-    nullptr,          // dial
-    nullptr,          // treeview
-    nullptr,          // calendar
-    nullptr,          // color
-    nullptr,          // time
-    nullptr,          // propgrid
-    nullptr,          // badge
-    nullptr,          // crumbs
-    nullptr,          // pager
-    nullptr,          // rating
-    nullptr,          // canvas
-    nullptr,          // term
-    gather_dock,      // dock
-    nullptr,          // drop
-};
+// A kind without a row has nothing in its model that the layout reads.
+constexpr auto kind_gathers = kind_table<KindGather>(nullptr, {
+    { NodeKind::Tabs, gather_tabs },
+    { NodeKind::Accordion, gather_accordion },
+    { NodeKind::Scroll, gather_scroll },
+    { NodeKind::Stack, gather_stack },
+    { NodeKind::Splitter, gather_splitter },
+    { NodeKind::Dock, gather_dock },
+});
 
 void gather(Node const& node, Item& item, Extra& extra, std::uint8_t mark)
 {

@@ -2,6 +2,7 @@
 // flags, accordion sections, docks, calendar and time stepping.
 #include "core/models/detail/numbers.hpp"
 #include "core/models/operations.hpp"
+#include "core/tree/kind_table.hpp"
 
 #include <algorithm>
 #include <array>
@@ -113,7 +114,7 @@ bool set_rating(Tree& tree, NodeId id, float x)
     return assign(rating->value, std::min(to_index(x), rating->maximum));
 }
 
-// Any other kind: a spin field (its container or its value label) clamps and rewrites its text.
+// A spin field (its container or its value label) clamps and rewrites its text.
 bool set_spin_field(Tree& tree, NodeId id, float x)
 {
     auto container = spin_container(tree, id);
@@ -124,54 +125,24 @@ bool set_spin_field(Tree& tree, NodeId id, float x)
     return tree.node(*container).model.as<SpinModel>()->value != before;
 }
 
-// Indexed by NodeKind.
-constexpr std::array<NumericSetter, kind_count> numeric_setters {
-    set_spin_field,   // container
-    set_spin_field,   // frame
-    set_spin_field,   // label
-    set_spin_field,   // button
-    set_unit_value,   // slider
-    set_unit_value,   // progress
-    set_toggle_state, // checkbox
-    set_spin_field,   // textbox
-    set_choice,       // dropdown
-    set_choice,       // tabs
-    set_spin_field,   // table
-    set_spin_field,   // image
-    set_toggle_state, // switch
-    set_toggle_state, // radio
-    set_toggle_state, // toggle
-    set_spin_field,   // separator
-    set_list_current, // list
-    set_spin_field,   // group
-    set_spin_field,   // link
-    set_spin_field,   // accordion
-    set_spin_field,   // scroll
-    set_stack_page,   // stack
-    set_spin_field,   // splitter
-    set_spin_field,   // spinner
-    set_free_value,   // gauge
-    set_free_value,   // meter
-    set_spin_field,   // chart
-    set_spin_field,   // range
-    set_spin_field,   // status
-    set_spin_field,   // split
-    set_spin_field,   // menubar
-    set_free_value,   // dial
-    set_spin_field,   // treeview
-    set_spin_field,   // calendar
-    set_spin_field,   // color
-    set_spin_field,   // time
-    set_spin_field,   // propgrid
-    set_spin_field,   // badge
-    set_spin_field,   // crumbs
-    set_pager_page,   // pager
-    set_rating,       // rating
-    set_spin_field,   // canvas
-    set_spin_field,   // term
-    set_spin_field,   // dock
-    set_spin_field,   // drop
-};
+// Any kind without a row of its own is taken as a spin field.
+constexpr auto numeric_setters = kind_table<NumericSetter>(set_spin_field, {
+    { NodeKind::Slider, set_unit_value },
+    { NodeKind::Progress, set_unit_value },
+    { NodeKind::Checkbox, set_toggle_state },
+    { NodeKind::Dropdown, set_choice },
+    { NodeKind::Tabs, set_choice },
+    { NodeKind::Switch, set_toggle_state },
+    { NodeKind::Radio, set_toggle_state },
+    { NodeKind::Toggle, set_toggle_state },
+    { NodeKind::List, set_list_current },
+    { NodeKind::Stack, set_stack_page },
+    { NodeKind::Gauge, set_free_value },
+    { NodeKind::Meter, set_free_value },
+    { NodeKind::Dial, set_free_value },
+    { NodeKind::Pager, set_pager_page },
+    { NodeKind::Rating, set_rating },
+});
 
 }
 

@@ -2,6 +2,7 @@
 // clip, effective style, formats, the kind's drawing through one table, border.
 #include "core/layout/layout.hpp"
 #include "core/paint/detail/node_paint.hpp"
+#include "core/tree/kind_table.hpp"
 
 #include <array>
 
@@ -14,54 +15,52 @@ using Painter = void (*)(NodePaint const&);
 
 void paint_nothing(NodePaint const&) { }
 
-// Indexed by NodeKind.
-constexpr std::array<Painter, kind_count> painters {
-    paint_nothing,            // container
-    detail::paint_frame,      // frame
-    detail::paint_label,      // label
-    detail::paint_button,     // button
-    detail::paint_slider,     // slider
-    detail::paint_progress,   // progress
-    detail::paint_checkbox,   // checkbox
-    detail::paint_textbox,    // textbox
-    detail::paint_dropdown,   // dropdown
-    detail::paint_tabs,       // tabs
-    detail::paint_table,      // table
-    detail::paint_image_node, // image
-    detail::paint_switch,     // switch
-    detail::paint_radio,      // radio
-    detail::paint_toggle,     // toggle
-    detail::paint_separator,  // separator
-    detail::paint_list,       // list
-    detail::paint_group,      // group
-    detail::paint_link,       // link
-    detail::paint_accordion,  // accordion
-    detail::paint_scroll,     // scroll
-    paint_nothing,            // stack
-    detail::paint_splitter,   // splitter
-    detail::paint_spinner,    // spinner
-    detail::paint_gauge,      // gauge
-    detail::paint_meter,      // meter
-    detail::paint_chart,      // chart
-    detail::paint_range,      // range
-    detail::paint_status,     // status
-    detail::paint_split,      // split
-    detail::paint_menubar,    // menubar
-    detail::paint_dial,       // dial
-    detail::paint_treeview,   // treeview
-    detail::paint_calendar,   // calendar
-    detail::paint_color,      // color
-    detail::paint_time,       // time
-    detail::paint_propgrid,   // propgrid
-    detail::paint_badge,      // badge
-    detail::paint_crumbs,     // crumbs
-    detail::paint_pager,      // pager
-    detail::paint_rating,     // rating
-    detail::paint_canvas,     // canvas
-    detail::paint_term,       // term
-    detail::paint_dock,       // dock
-    detail::paint_drop,       // drop
-};
+// A kind without a row draws nothing of its own (containers, stacks).
+constexpr auto painters = kind_table<Painter>(paint_nothing, {
+    { NodeKind::Frame, detail::paint_frame },
+    { NodeKind::Label, detail::paint_label },
+    { NodeKind::Button, detail::paint_button },
+    { NodeKind::Slider, detail::paint_slider },
+    { NodeKind::Progress, detail::paint_progress },
+    { NodeKind::Checkbox, detail::paint_checkbox },
+    { NodeKind::Textbox, detail::paint_textbox },
+    { NodeKind::Dropdown, detail::paint_dropdown },
+    { NodeKind::Tabs, detail::paint_tabs },
+    { NodeKind::Table, detail::paint_table },
+    { NodeKind::Image, detail::paint_image_node },
+    { NodeKind::Switch, detail::paint_switch },
+    { NodeKind::Radio, detail::paint_radio },
+    { NodeKind::Toggle, detail::paint_toggle },
+    { NodeKind::Separator, detail::paint_separator },
+    { NodeKind::List, detail::paint_list },
+    { NodeKind::Group, detail::paint_group },
+    { NodeKind::Link, detail::paint_link },
+    { NodeKind::Accordion, detail::paint_accordion },
+    { NodeKind::Scroll, detail::paint_scroll },
+    { NodeKind::Splitter, detail::paint_splitter },
+    { NodeKind::Spinner, detail::paint_spinner },
+    { NodeKind::Gauge, detail::paint_gauge },
+    { NodeKind::Meter, detail::paint_meter },
+    { NodeKind::Chart, detail::paint_chart },
+    { NodeKind::Range, detail::paint_range },
+    { NodeKind::Status, detail::paint_status },
+    { NodeKind::Split, detail::paint_split },
+    { NodeKind::Menubar, detail::paint_menubar },
+    { NodeKind::Dial, detail::paint_dial },
+    { NodeKind::Treeview, detail::paint_treeview },
+    { NodeKind::Calendar, detail::paint_calendar },
+    { NodeKind::Color, detail::paint_color },
+    { NodeKind::Time, detail::paint_time },
+    { NodeKind::Propgrid, detail::paint_propgrid },
+    { NodeKind::Badge, detail::paint_badge },
+    { NodeKind::Crumbs, detail::paint_crumbs },
+    { NodeKind::Pager, detail::paint_pager },
+    { NodeKind::Rating, detail::paint_rating },
+    { NodeKind::Canvas, detail::paint_canvas },
+    { NodeKind::Term, detail::paint_term },
+    { NodeKind::Dock, detail::paint_dock },
+    { NodeKind::Drop, detail::paint_drop },
+});
 
 constexpr float cull_margin = 48.0f;
 
