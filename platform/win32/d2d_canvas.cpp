@@ -1,10 +1,12 @@
-// D2DCanvas: each Canvas call as one Direct2D call with the frame's brush.
+// D2DCanvas: the frame's calls gathered into the DrawPlan, then drawn batch
+// by batch with the frame's brush.
 #include "platform/win32/d2d_canvas.hpp"
 
 #include "core/image/image.hpp"
 #include "platform/win32/dwrite_text_engine.hpp"
 
 #include <algorithm>
+#include <iterator>
 
 namespace orvy::win32 {
 
@@ -27,6 +29,44 @@ D2D1_ELLIPSE ellipse(RectF rect)
     return { { rect.x + rect.w / 2, rect.y + rect.h / 2 }, rect.w / 2, rect.h / 2 };
 }
 
+float corner_radius(RectF rect, float radius) { return std::max(0.0f, std::min({ radius, rect.w / 2, rect.h / 2 })); }
+
+RectF bounds_of(std::span<PointF const> points, float pad)
+{
+    float x0 = points[0].x, y0 = points[0].y, x1 = x0, y1 = y0;
+    for (PointF point : points) {
+        x0 = std::min(x0, point.x);
+        y0 = std::min(y0, point.y);
+        x1 = std::max(x1, point.x);
+        y1 = std::max(y1, point.y);
+    }
+    return { x0 - pad, y0 - pad, x1 - x0 + 2 * pad, y1 - y0 + 2 * pad };
+}
+
+// Where a layout's glyphs may put ink, placed at the origin: its box with
+// the overhangs DirectWrite reports, else its lines grown by a line height.
+RectF ink_bounds(IDWriteTextLayout* layout, PointF origin)
+{
+    DWRITE_TEXT_METRICS metrics {};
+    if (FAILED(layout->GetMetrics(&metrics)))
+        return { origin.x - 1e6f, origin.y - 1e6f, 2e6f, 2e6f };
+    RectF lines { origin.x + metrics.left, origin.y + metrics.top, metrics.widthIncludingTrailingWhitespace,
+        metrics.height };
+    DWRITE_OVERHANG_METRICS overhang {};
+    bool sane = metrics.layoutWidth < 1e6f && metrics.layoutHeight < 1e6f
+        && SUCCEEDED(layout->GetOverhangMetrics(&overhang));
+    float reach = metrics.lineCount > 0 ? metrics.height / static_cast<float>(metrics.lineCount) : metrics.height;
+    float x0 = lines.x - reach, y0 = lines.y - reach, x1 = lines.right() + reach, y1 = lines.bottom() + reach;
+    if (sane) {
+        // One pixel more for antialiasing and hinting.
+        x0 = std::min(lines.x, origin.x - overhang.left) - 1;
+        y0 = std::min(lines.y, origin.y - overhang.top) - 1;
+        x1 = std::max(lines.right(), origin.x + metrics.layoutWidth + overhang.right) + 1;
+        y1 = std::max(lines.bottom(), origin.y + metrics.layoutHeight + overhang.bottom) + 1;
+    }
+    return { x0, y0, x1 - x0, y1 - y0 };
+}
+
 }
 
 void D2DCanvas::begin(ID2D1DeviceContext* context, ID2D1Factory1* factory)
@@ -35,17 +75,144 @@ void D2DCanvas::begin(ID2D1DeviceContext* context, ID2D1Factory1* factory)
     m_context = context;
     m_factory = factory;
     m_brush_failed = false;
+    m_context->GetTarget(&m_target);
 }
 
 void D2DCanvas::end()
 {
-    if (!m_context)
+    if (!m_context) {
+        m_recorded.clear();
         return;
-    for (; m_clip_depth > 0; --m_clip_depth)
-        m_context->PopAxisAlignedClip();
+    }
+    std::vector<Trace> traces = trace();
+    bool retained = prepare_store();
+    PixelBox damage = retained ? this->damage(traces) : PixelBox { 0, 0, 1 << 30, 1 << 30 };
+    if (!damage.is_empty()) {
+        if (retained) {
+            m_context->SetTarget(m_store.Get());
+            m_plan.push_clip({ static_cast<float>(damage.x0), static_cast<float>(damage.y0),
+                static_cast<float>(damage.x1 - damage.x0), static_cast<float>(damage.y1 - damage.y0) });
+        }
+        for (Call& call : m_recorded) {
+            if (call.kind == Call::Kind::PushClip) {
+                m_plan.push_clip(call.bounds);
+                continue;
+            }
+            if (call.kind == Call::Kind::PopClip) {
+                m_plan.pop_clip();
+                continue;
+            }
+            std::optional<DrawPlan::Placed> placed = m_plan.place(call.bounds, call.batch, call.color, call.width);
+            if (!placed)
+                continue;
+            if (placed->created)
+                m_drawings.emplace_back();
+            Drawing& drawing = m_drawings[placed->entry];
+            std::move(call.drawing.shapes.begin(), call.drawing.shapes.end(), std::back_inserter(drawing.shapes));
+            std::move(call.drawing.polylines.begin(), call.drawing.polylines.end(),
+                std::back_inserter(drawing.polylines));
+            if (call.batch == BatchKind::Single)
+                drawing.single = std::move(call.drawing.single);
+        }
+        draw_plan();
+        if (retained)
+            m_context->SetTarget(m_target.Get());
+    }
+    m_calls.damage = damage;
+    m_last_calls = std::exchange(m_calls, {});
+    m_last_traces = std::move(traces);
+    m_last_bitmaps.clear();
+    for (Call const& call : m_recorded) {
+        if (call.drawing.single.bitmap)
+            m_last_bitmaps.push_back(call.drawing.single.bitmap);
+    }
+    m_recorded.clear();
     m_brush.Reset();
+    m_target.Reset();
     m_context = nullptr;
     m_factory = nullptr;
+}
+
+bool D2DCanvas::prepare_store()
+{
+    ComPtr<ID2D1Bitmap1> target;
+    if (m_store_failed || !m_target || FAILED(m_target.As(&target)) || !target)
+        return false;
+    D2D1_SIZE_U size = target->GetPixelSize();
+    if (m_store) {
+        D2D1_SIZE_U kept = m_store->GetPixelSize();
+        if (kept.width == size.width && kept.height == size.height)
+            return true;
+        m_store.Reset();
+    }
+    D2D1_BITMAP_PROPERTIES1 properties {};
+    properties.pixelFormat = target->GetPixelFormat();
+    properties.dpiX = 96.0f;
+    properties.dpiY = 96.0f;
+    properties.bitmapOptions = D2D1_BITMAP_OPTIONS_TARGET;
+    if (FAILED(m_context->CreateBitmap(size, nullptr, 0, &properties, &m_store)) || !m_store) {
+        // Without a kept frame every frame is drawn whole onto the target.
+        m_store.Reset();
+        m_store_failed = true;
+        return false;
+    }
+    redraw_all();
+    return true;
+}
+
+std::vector<Trace> D2DCanvas::trace() const
+{
+    std::vector<Trace> traces;
+    traces.reserve(m_recorded.size());
+    ClipStack clips;
+    for (Call const& call : m_recorded) {
+        if (call.kind == Call::Kind::PushClip) {
+            clips.push(call.bounds);
+            continue;
+        }
+        if (call.kind == Call::Kind::PopClip) {
+            clips.pop();
+            continue;
+        }
+        Signature signature;
+        PixelBox reach = pixels_touched(call.bounds);
+        if (std::optional<RectF> clip = clips.current()) {
+            signature.add(*clip);
+            reach = reach.intersected(pixels_touched(*clip));
+        }
+        signature.add(static_cast<std::uint64_t>(call.batch)).add(call.bounds).add(call.color).add(call.width);
+        for (BatchShape const& shape : call.drawing.shapes) {
+            signature.add(static_cast<std::uint64_t>(shape.kind)).add(shape.rect).add(shape.radius).add(shape.width);
+            signature.add(shape.from).add(shape.to);
+        }
+        for (Polyline const& line : call.drawing.polylines) {
+            signature.add(std::uint64_t { line.closed }).add(std::uint64_t { line.points.size() });
+            for (PointF point : line.points)
+                signature.add(point);
+        }
+        Single const& single = call.drawing.single;
+        signature.add(static_cast<std::uint64_t>(single.kind)).add(single.rect).add(single.color).add(single.width);
+        signature.add(std::uint64_t { single.points.size() });
+        for (PointF point : single.points)
+            signature.add(point);
+        signature.add(single.gradient.start).add(single.gradient.end).add(single.gradient.from).add(single.gradient.to);
+        signature.add(single.origin).add(single.text_key);
+        signature.add(static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(single.bitmap.Get())));
+        traces.push_back({ signature.value(), reach });
+    }
+    return traces;
+}
+
+PixelBox D2DCanvas::damage(std::vector<Trace> const& traces) const
+{
+    PixelBox whole { 0, 0, 0, 0 };
+    if (m_store) {
+        D2D1_SIZE_U size = m_store->GetPixelSize();
+        whole = { 0, 0, static_cast<std::int32_t>(size.width), static_cast<std::int32_t>(size.height) };
+    }
+    if (m_last_traces.empty())
+        return whole;
+    return changed_pixels(m_last_traces, traces).intersected(whole);
 }
 
 ID2D1SolidColorBrush* D2DCanvas::brush(Color color)
@@ -61,139 +228,111 @@ ID2D1SolidColorBrush* D2DCanvas::brush(Color color)
     return m_brush.Get();
 }
 
+D2DCanvas::Drawing* D2DCanvas::place(RectF bounds, BatchKind kind, Color color, float width)
+{
+    if (!m_context)
+        return nullptr;
+    m_recorded.push_back({ Call::Kind::Draw, bounds, kind, color, width, {} });
+    return &m_recorded.back().drawing;
+}
+
+void D2DCanvas::add_shape(BatchShape const& shape, Color color)
+{
+    ++m_calls.shapes;
+    if (Drawing* drawing = place(shape.bounds(), BatchKind::Fill, color))
+        drawing->shapes.push_back(shape);
+}
+
 void D2DCanvas::clear(Color color)
 {
-    if (m_context)
-        m_context->Clear(to_d2d(color));
+    // Everything inside the clip: as far as the target reaches.
+    if (Drawing* drawing = place({ -1e7f, -1e7f, 2e7f, 2e7f }, BatchKind::Single, color))
+        drawing->single = { .kind = Single::Kind::Clear, .color = color };
 }
 
 void D2DCanvas::fill_rect(RectF rect, Color color)
 {
-    if (!has_area(rect))
-        return;
-    if (ID2D1SolidColorBrush* b = brush(color))
-        m_context->FillRectangle(to_d2d(rect), b);
+    if (has_area(rect))
+        add_shape({ .kind = BatchShape::Kind::Rect, .rect = rect }, color);
 }
 
 void D2DCanvas::stroke_rect(RectF rect, Color color, float width)
 {
-    if (!(rect.w >= 0 && rect.h >= 0) || !(width > 0))
-        return;
-    if (ID2D1SolidColorBrush* b = brush(color))
-        m_context->DrawRectangle(to_d2d(rect), b, width);
+    if (rect.w >= 0 && rect.h >= 0 && width > 0)
+        add_shape({ .kind = BatchShape::Kind::RectOutline, .rect = rect, .width = width }, color);
 }
 
 void D2DCanvas::fill_rounded_rect(RectF rect, float radius, Color color)
 {
-    if (!has_area(rect))
-        return;
-    if (ID2D1SolidColorBrush* b = brush(color))
-        m_context->FillRoundedRectangle(rounded(rect, radius), b);
+    if (has_area(rect))
+        add_shape({ .kind = BatchShape::Kind::RoundedRect, .rect = rect, .radius = corner_radius(rect, radius) }, color);
 }
 
 void D2DCanvas::stroke_rounded_rect(RectF rect, float radius, Color color, float width)
 {
-    if (!(rect.w >= 0 && rect.h >= 0) || !(width > 0))
-        return;
-    if (ID2D1SolidColorBrush* b = brush(color))
-        m_context->DrawRoundedRectangle(rounded(rect, radius), b, width);
+    if (rect.w >= 0 && rect.h >= 0 && width > 0)
+        add_shape({ .kind = BatchShape::Kind::RoundedOutline, .rect = rect, .radius = corner_radius(rect, radius),
+                      .width = width },
+            color);
 }
 
 void D2DCanvas::fill_ellipse(RectF rect, Color color)
 {
-    if (!has_area(rect))
-        return;
-    if (ID2D1SolidColorBrush* b = brush(color))
-        m_context->FillEllipse(ellipse(rect), b);
+    if (has_area(rect))
+        add_shape({ .kind = BatchShape::Kind::Ellipse, .rect = rect }, color);
 }
 
 void D2DCanvas::stroke_ellipse(RectF rect, Color color, float width)
 {
     if (!has_area(rect) || !(width > 0))
         return;
-    if (ID2D1SolidColorBrush* b = brush(color))
-        m_context->DrawEllipse(ellipse(rect), b, width);
+    Drawing* drawing = place({ rect.x - width / 2, rect.y - width / 2, rect.w + width, rect.h + width },
+        BatchKind::Single, color);
+    if (drawing)
+        drawing->single = { .kind = Single::Kind::StrokeEllipse, .rect = rect, .color = color, .width = width };
 }
 
 void D2DCanvas::draw_line(PointF from, PointF to, Color color, float width)
 {
-    if (!(width > 0))
-        return;
-    if (ID2D1SolidColorBrush* b = brush(color))
-        m_context->DrawLine(to_d2d(from), to_d2d(to), b, width);
-}
-
-ComPtr<ID2D1PathGeometry> D2DCanvas::path(std::span<PointF const> points, bool closed)
-{
-    ComPtr<ID2D1PathGeometry> geometry;
-    ComPtr<ID2D1GeometrySink> sink;
-    if (!m_factory || FAILED(m_factory->CreatePathGeometry(&geometry)) || FAILED(geometry->Open(&sink)))
-        return nullptr;
-    // Even-odd filling, as polygons are filled on every platform.
-    sink->SetFillMode(D2D1_FILL_MODE_ALTERNATE);
-    sink->BeginFigure(to_d2d(points[0]), closed ? D2D1_FIGURE_BEGIN_FILLED : D2D1_FIGURE_BEGIN_HOLLOW);
-    for (PointF point : points.subspan(1))
-        sink->AddLine(to_d2d(point));
-    sink->EndFigure(closed ? D2D1_FIGURE_END_CLOSED : D2D1_FIGURE_END_OPEN);
-    if (FAILED(sink->Close()))
-        return nullptr;
-    return geometry;
+    if (width > 0 && !(from == to))
+        add_shape({ .kind = BatchShape::Kind::Line, .width = width, .from = from, .to = to }, color);
 }
 
 void D2DCanvas::stroke_polyline(std::span<PointF const> points, PathShape shape, Color color, float width)
 {
     if (points.size() < 2 || !(width > 0))
         return;
-    ID2D1SolidColorBrush* b = brush(color);
-    if (!b)
-        return;
-    if (ComPtr<ID2D1PathGeometry> geometry = path(points, shape == PathShape::Closed))
-        m_context->DrawGeometry(geometry.Get(), b, width);
+    // Joins may reach out further than half the width (mitre up to ten times).
+    if (Drawing* drawing = place(bounds_of(points, width * 5), BatchKind::Stroke, color, width))
+        drawing->polylines.push_back({ { points.begin(), points.end() }, shape == PathShape::Closed });
 }
 
 void D2DCanvas::fill_polygon(std::span<PointF const> points, Color color)
 {
     if (points.size() < 3)
         return;
-    ID2D1SolidColorBrush* b = brush(color);
-    if (!b)
-        return;
-    if (ComPtr<ID2D1PathGeometry> geometry = path(points, true))
-        m_context->FillGeometry(geometry.Get(), b);
+    if (Drawing* drawing = place(bounds_of(points, 0), BatchKind::Single, color))
+        drawing->single = { .kind = Single::Kind::Polygon, .color = color, .points = { points.begin(), points.end() } };
 }
 
 void D2DCanvas::fill_gradient(RectF rect, float radius, LinearGradient const& gradient)
 {
-    if (!m_context || !has_area(rect))
+    if (!has_area(rect))
         return;
-    D2D1_GRADIENT_STOP stops[] = { { 0.0f, to_d2d(gradient.from) }, { 1.0f, to_d2d(gradient.to) } };
-    ComPtr<ID2D1GradientStopCollection> collection;
-    ComPtr<ID2D1LinearGradientBrush> fill;
-    if (FAILED(m_context->CreateGradientStopCollection(stops, 2, D2D1_GAMMA_2_2, D2D1_EXTEND_MODE_CLAMP, &collection))
-        || FAILED(m_context->CreateLinearGradientBrush(
-            D2D1_LINEAR_GRADIENT_BRUSH_PROPERTIES { to_d2d(gradient.start), to_d2d(gradient.end) },
-            D2D1_BRUSH_PROPERTIES { 1.0f, D2D1::IdentityMatrix() }, collection.Get(), &fill)))
-        return;
-    m_context->FillRoundedRectangle(rounded(rect, radius), fill.Get());
+    if (Drawing* drawing = place(rect, BatchKind::Single, gradient.from))
+        drawing->single = { .kind = Single::Kind::Gradient, .rect = rect, .width = radius, .gradient = gradient };
 }
 
 void D2DCanvas::push_clip(RectF rect)
 {
-    if (!m_context)
-        return;
-    rect.w = std::max(rect.w, 0.0f);
-    rect.h = std::max(rect.h, 0.0f);
-    m_context->PushAxisAlignedClip(to_d2d(rect), D2D1_ANTIALIAS_MODE_ALIASED);
-    ++m_clip_depth;
+    if (m_context)
+        m_recorded.push_back({ .kind = Call::Kind::PushClip, .bounds = rect });
 }
 
 void D2DCanvas::pop_clip()
 {
-    // A pop without a push would fail the whole frame at EndDraw.
-    if (!m_context || m_clip_depth == 0)
-        return;
-    m_context->PopAxisAlignedClip();
-    --m_clip_depth;
+    if (m_context)
+        m_recorded.push_back({ .kind = Call::Kind::PopClip });
 }
 
 void D2DCanvas::draw_text(TextLayout const& layout, PointF origin, Color color)
@@ -201,13 +340,198 @@ void D2DCanvas::draw_text(TextLayout const& layout, PointF origin, Color color)
     auto const* written = dynamic_cast<DWriteTextLayout const*>(&layout);
     if (!m_context || !written || !written->layout())
         return;
-    // Text draws even when the frame brush failed: it gets its own then.
-    ComPtr<ID2D1SolidColorBrush> own;
+    Signature key;
+    for (char16_t unit : layout.text())
+        key.add(std::uint64_t { unit });
+    key.add(layout.format().serial()).add(layout.box().width).add(layout.box().height);
+    if (Drawing* drawing = place(ink_bounds(written->layout(), origin), BatchKind::Single, color))
+        drawing->single = { .kind = Single::Kind::Text, .color = color, .origin = origin, .text = written->layout(),
+            .text_key = key.value() };
+}
+
+void D2DCanvas::draw_bitmap(Bitmap const& bitmap, RectF destination)
+{
+    if (!m_context || bitmap.is_empty() || !has_area(destination))
+        return;
+    ID2D1Bitmap* device = device_bitmap(bitmap);
+    if (!device)
+        return;
+    if (Drawing* drawing = place(destination, BatchKind::Single, {}))
+        drawing->single = { .kind = Single::Kind::Bitmap, .rect = destination, .bitmap = device };
+}
+
+void D2DCanvas::draw_plan()
+{
+    ClipKey pushed;
+    std::vector<DrawPlan::Entry> const& entries = m_plan.entries();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        DrawPlan::Entry const& entry = entries[i];
+        if (!(entry.clip == pushed)) {
+            if (pushed.clipped)
+                m_context->PopAxisAlignedClip();
+            if (entry.clip.clipped) {
+                m_context->PushAxisAlignedClip(to_d2d(entry.clip.rect), D2D1_ANTIALIAS_MODE_ALIASED);
+                ++m_calls.clips;
+            }
+            pushed = entry.clip;
+        }
+        Drawing const& drawing = m_drawings[i];
+        switch (entry.kind) {
+        case BatchKind::Fill: draw_fill(drawing.shapes, entry.color); break;
+        case BatchKind::Stroke: {
+            ID2D1SolidColorBrush* b = brush(entry.color);
+            ComPtr<ID2D1PathGeometry> geometry = b ? path(drawing.polylines) : nullptr;
+            if (geometry) {
+                m_context->DrawGeometry(geometry.Get(), b, entry.width);
+                ++m_calls.shape_draws;
+            }
+            break;
+        }
+        case BatchKind::Single: draw_single(drawing.single); break;
+        }
+    }
+    if (pushed.clipped)
+        m_context->PopAxisAlignedClip();
+    m_plan.reset();
+    m_drawings.clear();
+}
+
+void D2DCanvas::draw_fill(std::vector<BatchShape> const& shapes, Color color)
+{
     ID2D1SolidColorBrush* b = brush(color);
-    if (!b && SUCCEEDED(m_context->CreateSolidColorBrush(to_d2d(color), &own)))
-        b = own.Get();
-    if (b)
-        m_context->DrawTextLayout(to_d2d(origin), written->layout(), b, D2D1_DRAW_TEXT_OPTIONS_NONE);
+    if (!b || shapes.empty())
+        return;
+    ++m_calls.shape_draws;
+    if (shapes.size() > 1) {
+        if (ComPtr<ID2D1PathGeometry> geometry = path(shapes))
+            m_context->FillGeometry(geometry.Get(), b);
+        return;
+    }
+    // A shape alone is drawn by its own call.
+    BatchShape const& shape = shapes.front();
+    switch (shape.kind) {
+    case BatchShape::Kind::Rect: m_context->FillRectangle(to_d2d(shape.rect), b); break;
+    case BatchShape::Kind::RectOutline: m_context->DrawRectangle(to_d2d(shape.rect), b, shape.width); break;
+    case BatchShape::Kind::RoundedRect:
+        m_context->FillRoundedRectangle({ to_d2d(shape.rect), shape.radius, shape.radius }, b);
+        break;
+    case BatchShape::Kind::RoundedOutline:
+        m_context->DrawRoundedRectangle({ to_d2d(shape.rect), shape.radius, shape.radius }, b, shape.width);
+        break;
+    case BatchShape::Kind::Ellipse: m_context->FillEllipse(ellipse(shape.rect), b); break;
+    case BatchShape::Kind::Line: m_context->DrawLine(to_d2d(shape.from), to_d2d(shape.to), b, shape.width); break;
+    }
+}
+
+void D2DCanvas::draw_single(Single const& single)
+{
+    switch (single.kind) {
+    case Single::Kind::Clear:
+        m_context->Clear(to_d2d(single.color));
+        ++m_calls.others;
+        return;
+    case Single::Kind::StrokeEllipse:
+        if (ID2D1SolidColorBrush* b = brush(single.color)) {
+            m_context->DrawEllipse(ellipse(single.rect), b, single.width);
+            ++m_calls.shape_draws;
+        }
+        return;
+    case Single::Kind::Polygon: {
+        ID2D1SolidColorBrush* b = brush(single.color);
+        ComPtr<ID2D1PathGeometry> geometry;
+        if (b && m_factory && SUCCEEDED(m_factory->CreatePathGeometry(&geometry))) {
+            ComPtr<ID2D1GeometrySink> sink;
+            if (FAILED(geometry->Open(&sink)))
+                return;
+            // Even-odd filling, as polygons are filled on every platform.
+            sink->SetFillMode(D2D1_FILL_MODE_ALTERNATE);
+            sink->BeginFigure(to_d2d(single.points[0]), D2D1_FIGURE_BEGIN_FILLED);
+            for (PointF point : std::span(single.points).subspan(1))
+                sink->AddLine(to_d2d(point));
+            sink->EndFigure(D2D1_FIGURE_END_CLOSED);
+            if (SUCCEEDED(sink->Close())) {
+                m_context->FillGeometry(geometry.Get(), b);
+                ++m_calls.others;
+            }
+        }
+        return;
+    }
+    case Single::Kind::Gradient: {
+        LinearGradient const& gradient = single.gradient;
+        D2D1_GRADIENT_STOP stops[] = { { 0.0f, to_d2d(gradient.from) }, { 1.0f, to_d2d(gradient.to) } };
+        ComPtr<ID2D1GradientStopCollection> collection;
+        ComPtr<ID2D1LinearGradientBrush> fill;
+        if (FAILED(m_context->CreateGradientStopCollection(stops, 2, D2D1_GAMMA_2_2, D2D1_EXTEND_MODE_CLAMP,
+                &collection))
+            || FAILED(m_context->CreateLinearGradientBrush(
+                D2D1_LINEAR_GRADIENT_BRUSH_PROPERTIES { to_d2d(gradient.start), to_d2d(gradient.end) },
+                D2D1_BRUSH_PROPERTIES { 1.0f, D2D1::IdentityMatrix() }, collection.Get(), &fill)))
+            return;
+        m_context->FillRoundedRectangle(rounded(single.rect, single.width), fill.Get());
+        ++m_calls.others;
+        return;
+    }
+    case Single::Kind::Text: {
+        // Text draws even when the frame brush failed: it gets its own then.
+        ComPtr<ID2D1SolidColorBrush> own;
+        ID2D1SolidColorBrush* b = brush(single.color);
+        if (!b && SUCCEEDED(m_context->CreateSolidColorBrush(to_d2d(single.color), &own)))
+            b = own.Get();
+        if (b) {
+            m_context->DrawTextLayout(to_d2d(single.origin), single.text.Get(), b, D2D1_DRAW_TEXT_OPTIONS_NONE);
+            ++m_calls.texts;
+        }
+        return;
+    }
+    case Single::Kind::Bitmap:
+        m_context->DrawBitmap(single.bitmap.Get(), to_d2d(single.rect), 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR,
+            nullptr);
+        ++m_calls.others;
+        return;
+    }
+}
+
+ComPtr<ID2D1PathGeometry> D2DCanvas::path(std::span<Polyline const> polylines)
+{
+    ComPtr<ID2D1PathGeometry> geometry;
+    ComPtr<ID2D1GeometrySink> sink;
+    if (!m_factory || FAILED(m_factory->CreatePathGeometry(&geometry)) || FAILED(geometry->Open(&sink)))
+        return nullptr;
+    for (Polyline const& line : polylines) {
+        sink->BeginFigure(to_d2d(line.points[0]), D2D1_FIGURE_BEGIN_HOLLOW);
+        for (PointF point : std::span(line.points).subspan(1))
+            sink->AddLine(to_d2d(point));
+        sink->EndFigure(line.closed ? D2D1_FIGURE_END_CLOSED : D2D1_FIGURE_END_OPEN);
+    }
+    if (FAILED(sink->Close()))
+        return nullptr;
+    return geometry;
+}
+
+ComPtr<ID2D1PathGeometry> D2DCanvas::path(std::span<BatchShape const> shapes)
+{
+    std::vector<Figure> figures;
+    for (BatchShape const& shape : shapes)
+        append_figures(shape, figures);
+    ComPtr<ID2D1PathGeometry> geometry;
+    ComPtr<ID2D1GeometrySink> sink;
+    if (!m_factory || FAILED(m_factory->CreatePathGeometry(&geometry)) || FAILED(geometry->Open(&sink)))
+        return nullptr;
+    // The figures run so that the shapes' union has a non-zero winding.
+    sink->SetFillMode(D2D1_FILL_MODE_WINDING);
+    for (Figure const& figure : figures) {
+        sink->BeginFigure(to_d2d(figure.start), D2D1_FIGURE_BEGIN_FILLED);
+        for (Figure::Segment const& segment : figure.segments) {
+            if (segment.curve)
+                sink->AddBezier({ to_d2d(segment.c1), to_d2d(segment.c2), to_d2d(segment.end) });
+            else
+                sink->AddLine(to_d2d(segment.end));
+        }
+        sink->EndFigure(D2D1_FIGURE_END_CLOSED);
+    }
+    if (FAILED(sink->Close()))
+        return nullptr;
+    return geometry;
 }
 
 ID2D1Bitmap* D2DCanvas::device_bitmap(Bitmap const& bitmap)
@@ -230,14 +554,6 @@ ID2D1Bitmap* D2DCanvas::device_bitmap(Bitmap const& bitmap)
     CachedBitmap& entry = m_bitmaps[&bitmap];
     entry = { bitmap.pixels.data(), bitmap.width, bitmap.height, device };
     return device.Get();
-}
-
-void D2DCanvas::draw_bitmap(Bitmap const& bitmap, RectF destination)
-{
-    if (!m_context || bitmap.is_empty() || !has_area(destination))
-        return;
-    if (ID2D1Bitmap* device = device_bitmap(bitmap))
-        m_context->DrawBitmap(device, to_d2d(destination), 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, nullptr);
 }
 
 }

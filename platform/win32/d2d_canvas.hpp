@@ -1,13 +1,18 @@
 // D2DCanvas: the Canvas drawn with a Direct2D 1.1 device context, one
-// solid-colour brush re-coloured for every fill and outline.
+// solid-colour brush re-coloured for every fill and outline. A frame's calls
+// are gathered between begin and end and drawn at end as the DrawPlan
+// batches them: one path fill per colour and clip where the order allows.
 #pragma once
 
 #include "core/paint/canvas.hpp"
 #include "platform/win32/detail/com.hpp"
+#include "platform/win32/detail/draw_batches.hpp"
 
 #include <d2d1_1.h>
+#include <dwrite.h>
 
 #include <unordered_map>
+#include <vector>
 
 namespace orvy::win32 {
 
@@ -19,11 +24,36 @@ public:
     D2DCanvas& operator=(D2DCanvas const&) = delete;
 
     // Drawing goes to the context between begin and end (inside its
-    // BeginDraw and EndDraw); end closes any clip left open.
+    // BeginDraw and EndDraw); end draws what was gathered and closes any
+    // clip left open.
     void begin(ID2D1DeviceContext* context, ID2D1Factory1* factory);
     void end();
+
+    // What the last frame cost in Direct2D calls.
+    struct FrameCalls {
+        std::size_t shapes = 0;      // fills, outlines and lines asked for
+        std::size_t shape_draws = 0; // Direct2D fills and outlines made of them
+        std::size_t texts = 0;
+        std::size_t others = 0; // bitmaps, gradients, polygons, clears
+        std::size_t clips = 0;  // clips pushed
+        PixelBox damage;        // the pixels drawn again
+    };
+    FrameCalls const& last_frame_calls() const { return m_last_calls; }
+
+    // The frame is kept in a bitmap of its own and only the pixels where the
+    // calls differ from the last frame's are drawn again; the bitmap is
+    // copied to the target after EndDraw. Null while no frame is kept.
+    ID2D1Bitmap1* retained_frame() const { return m_store.Get(); }
+    // The next frame is drawn whole (after a device or size change).
+    void redraw_all() { m_last_traces.clear(); }
     // Device bitmaps made from core's bitmaps belong to one context.
-    void forget_bitmaps() { m_bitmaps.clear(); }
+    void forget_bitmaps()
+    {
+        m_bitmaps.clear();
+        m_store.Reset();
+        m_store_failed = false;
+        redraw_all();
+    }
 
     void clear(Color color) override;
     void fill_rect(RectF rect, Color color) override;
@@ -45,10 +75,58 @@ public:
     static constexpr std::size_t bitmap_cache_limit = 256;
 
 private:
+    // A drawing that is not batched, kept until the frame is drawn.
+    struct Single {
+        enum class Kind : std::uint8_t { Clear, StrokeEllipse, Polygon, Gradient, Text, Bitmap };
+        Kind kind = Kind::Clear;
+        RectF rect;
+        Color color;
+        float width = 0;
+        std::vector<PointF> points;
+        LinearGradient gradient;
+        PointF origin;
+        ComPtr<IDWriteTextLayout> text;
+        std::uint64_t text_key = 0; // the text, its format and box
+        ComPtr<ID2D1Bitmap> bitmap;
+    };
+    // A stroked polyline of a stroke batch.
+    struct Polyline {
+        std::vector<PointF> points;
+        bool closed = false;
+    };
+    // What each entry of the plan draws; a recorded call draws one of them.
+    struct Drawing {
+        std::vector<BatchShape> shapes;
+        std::vector<Polyline> polylines;
+        Single single;
+    };
+    // A call as recorded, with what it means to the frame's damage.
+    struct Call {
+        enum class Kind : std::uint8_t { Draw, PushClip, PopClip };
+        Kind kind = Kind::Draw;
+        RectF bounds; // the painted area, or the clip pushed
+        BatchKind batch = BatchKind::Single;
+        Color color;
+        float width = 0;
+        Drawing drawing;
+    };
+    // Records a call and returns what it is to draw.
+    Drawing* place(RectF bounds, BatchKind kind, Color color, float width = 0);
+    std::vector<Trace> trace() const;
+    // Where this frame's calls differ from the last one's.
+    PixelBox damage(std::vector<Trace> const& traces) const;
+    // The retained frame at the target's size; false where none can be made.
+    bool prepare_store();
+    void add_shape(BatchShape const& shape, Color color);
+    void draw_plan();
+    void draw_fill(std::vector<BatchShape> const& shapes, Color color);
+    void draw_single(Single const& single);
+
     // The frame's brush in the colour; null when it could not be made, so
     // fills and outlines are skipped while text still draws.
     ID2D1SolidColorBrush* brush(Color color);
-    ComPtr<ID2D1PathGeometry> path(std::span<PointF const> points, bool closed);
+    ComPtr<ID2D1PathGeometry> path(std::span<Polyline const> polylines);
+    ComPtr<ID2D1PathGeometry> path(std::span<BatchShape const> shapes);
     ID2D1Bitmap* device_bitmap(Bitmap const& bitmap);
 
     struct CachedBitmap {
@@ -62,7 +140,16 @@ private:
     ID2D1Factory1* m_factory = nullptr;
     ComPtr<ID2D1SolidColorBrush> m_brush;
     bool m_brush_failed = false;
-    std::size_t m_clip_depth = 0;
+    ComPtr<ID2D1Image> m_target;   // the context's own target during a frame
+    ComPtr<ID2D1Bitmap1> m_store;  // the retained frame, drawn where it changed
+    bool m_store_failed = false;
+    std::vector<Call> m_recorded;
+    std::vector<Trace> m_last_traces;
+    std::vector<ComPtr<ID2D1Bitmap>> m_last_bitmaps; // keeps their addresses unique in the traces
+    DrawPlan m_plan;
+    std::vector<Drawing> m_drawings; // one per entry of the plan
+    FrameCalls m_calls;
+    FrameCalls m_last_calls;
     std::unordered_map<Bitmap const*, CachedBitmap> m_bitmaps;
 };
 

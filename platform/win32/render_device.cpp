@@ -159,15 +159,18 @@ void RenderDevice::begin_frame()
     m_context->BeginDraw();
 }
 
-void RenderDevice::end_frame(Bitmap* capture)
+void RenderDevice::end_frame(ID2D1Bitmap1* retained, Bitmap* capture)
 {
     // Errors of the frame are not recoverable here; the next frame tries
     // again with the same objects.
     m_context->EndDraw();
+    if (retained && m_target)
+        m_target->CopyFromBitmap(nullptr, retained, nullptr);
     if (capture)
         read_back(*capture);
-    m_swap_chain->Present(1, 0);
 }
+
+void RenderDevice::present() { m_swap_chain->Present(1, 0); }
 
 void RenderDevice::read_back(Bitmap& capture)
 {

@@ -44,9 +44,12 @@ public:
 
     // Waits on the frame-latency object (at most a second) and begins drawing.
     void begin_frame();
-    // Ends drawing and presents with one vertical blank; when `capture` is
-    // given, the frame is first copied into it as premultiplied BGRA.
-    void end_frame(Bitmap* capture);
+    // Ends drawing and copies the retained frame (when the canvas keeps
+    // one) to the back buffer; when `capture` is given, the frame is then
+    // copied into it as premultiplied BGRA.
+    void end_frame(ID2D1Bitmap1* retained, Bitmap* capture);
+    // Presents the back buffer with one vertical blank.
+    void present();
 
 private:
     RenderDevice() = default;

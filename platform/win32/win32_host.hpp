@@ -62,10 +62,21 @@ public:
     // A message for a window with state; WM_NCDESTROY is the host's.
     LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
 
-    // For tests and measurements: the next painted frame is copied here,
-    // and how long the last paint took on the processor.
+    // For tests and measurements: the next painted frame is copied here;
+    // how long the last paint took, step by step, and its Direct2D calls.
+    struct PaintTimes {
+        double wait = 0;    // for the swap chain to take a frame
+        double record = 0;  // core's painting into the canvas
+        double draw = 0;    // the canvas's Direct2D calls
+        double finish = 0;  // EndDraw and the copy to the back buffer
+        double present = 0;
+        double total() const { return wait + record + draw + finish + present; }
+    };
     void capture_next_frame(Bitmap* capture) { m_capture = capture; }
-    double last_paint_seconds() const { return m_last_paint_seconds; }
+    double last_paint_seconds() const { return m_last_paint.total(); }
+    PaintTimes const& last_paint_times() const { return m_last_paint; }
+    D2DCanvas::FrameCalls const& last_frame_calls() const { return m_canvas.last_frame_calls(); }
+    D2DCanvas& canvas() { return m_canvas; }
     std::uint64_t paints() const { return m_paints; }
 
 private:
@@ -87,7 +98,7 @@ private:
     BackdropState m_backdrop;
     RectF m_text_input_area;
     Bitmap* m_capture = nullptr;
-    double m_last_paint_seconds = 0;
+    PaintTimes m_last_paint;
     std::uint64_t m_paints = 0;
 
     friend class Win32Host;

@@ -186,17 +186,27 @@ void Win32Window::drop_files(HDROP drop)
 
 void Win32Window::paint()
 {
-    LARGE_INTEGER frequency {}, started {}, ended {};
+    LARGE_INTEGER frequency {}, before {}, after {};
     QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&started);
+    QueryPerformanceCounter(&before);
+    auto lap = [&] {
+        QueryPerformanceCounter(&after);
+        double seconds = static_cast<double>(after.QuadPart - before.QuadPart) / static_cast<double>(frequency.QuadPart);
+        before = after;
+        return seconds;
+    };
     m_device->begin_frame();
+    m_last_paint.wait = lap();
     m_canvas.begin(m_device->context(), m_device->factory());
     m_procedure.paint(*this, m_canvas);
+    m_last_paint.record = lap();
     m_canvas.end();
+    m_last_paint.draw = lap();
     Bitmap* capture = std::exchange(m_capture, nullptr);
-    m_device->end_frame(capture);
-    QueryPerformanceCounter(&ended);
-    m_last_paint_seconds = static_cast<double>(ended.QuadPart - started.QuadPart) / static_cast<double>(frequency.QuadPart);
+    m_device->end_frame(m_canvas.retained_frame(), capture);
+    m_last_paint.finish = lap();
+    m_device->present();
+    m_last_paint.present = lap();
     ++m_paints;
 }
 

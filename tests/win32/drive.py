@@ -8,11 +8,66 @@ KEYS..." presses key combinations (xdotool names: ctrl+a, Return);
 compared. Figures and results pass
 through; the exit status is the program's, or 1 when a request failed.
 
+Before Wine starts, the X keymap gets the Russian letters the program types
+on spare keys: xdotool then types them with keys that exist, where it would
+otherwise remap a spare keycode for each letter, which Wine, reading the
+keymap when it starts, would not follow.
+
 Usage: drive.py WINE_PROGRAM [ARGUMENTS...]  (inside an X server, WINEPREFIX set)
 """
+import ctypes
 import subprocess
 import sys
 import time
+
+RUSSIAN = dict(zip("абвгдеёжзийклмнопрстуфхцчшщъыьэюя",
+                   ("a be ve ghe de ie io zhe ze i shorti ka el em en o pe er es te u ef ha tse che sha shcha "
+                    "hardsign yeru softsign e yu ya").split()))
+# Only the letters the program types: Wine gives each key it does not know
+# one of about twenty free virtual-key codes, too few for the whole alphabet.
+TYPED_LETTERS = "жёлтый"
+
+
+def add_russian_keys(letters=TYPED_LETTERS):
+    """Puts each letter (lower case, and upper case with Shift) on a key no
+    one types with. Returns how many letters were placed."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XGetKeyboardMapping.restype = ctypes.POINTER(ctypes.c_ulong)
+    x11.XGetKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.POINTER(ctypes.c_int)]
+    x11.XStringToKeysym.restype = ctypes.c_ulong
+    x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
+    x11.XChangeKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
+                                           ctypes.POINTER(ctypes.c_ulong), ctypes.c_int]
+    x11.XDisplayKeycodes.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int)]
+    x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+    x11.XFree.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(None)
+    if not display:
+        return 0
+    low, high, per = ctypes.c_int(), ctypes.c_int(), ctypes.c_int()
+    x11.XDisplayKeycodes(display, ctypes.byref(low), ctypes.byref(high))
+    count = high.value - low.value + 1
+    symbols = x11.XGetKeyboardMapping(display, low.value, count, ctypes.byref(per))
+    keys = [[symbols[k * per.value + i] for i in range(per.value)] for k in range(count)]
+    x11.XFree(symbols)
+    # The keycodes of vendor keys (XF86 media and launch keys, 0x1008xxxx):
+    # real keys of the server's keyboard, which Wine takes letters from.
+    # (Keycodes without symbols are left to xdotool; Wine ignores letters
+    # put on them.)
+    vendor = [low.value + k for k, syms in enumerate(keys)
+              if any(syms) and all(sym == 0 or sym >> 16 == 0x1008 for sym in syms)]
+    placed = 0
+    for keycode, name in zip(vendor, (RUSSIAN[letter] for letter in letters)):
+        pair = (ctypes.c_ulong * 2)(x11.XStringToKeysym(f"Cyrillic_{name}".encode()),
+                                    x11.XStringToKeysym(f"Cyrillic_{name.upper()}".encode()))
+        x11.XChangeKeyboardMapping(display, keycode, 2, pair, 1)
+        placed += 1
+    # The connection stays open until the script ends: an X server whose
+    # last client leaves resets, and the keymap with it.
+    x11.XSync(display, 0)
+    return placed
 
 
 def screen_pixel(x, y):
@@ -62,6 +117,9 @@ def answer(words):
 
 
 def main():
+    placed = add_russian_keys()
+    if placed < len(TYPED_LETTERS):
+        print(f"  only {placed} of {len(TYPED_LETTERS)} Russian letters found a spare key", flush=True)
     program = subprocess.Popen(["wine"] + sys.argv[1:], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
                                encoding="utf-8", errors="replace")
     ok = True
