@@ -63,7 +63,7 @@ Tree table_tree(std::size_t rows)
     Tree tree;
     TableModel model;
     model.columns.titles = { u"Номер", u"Имя", u"Размер", u"Тип" };
-    model.rows.reserve(rows);
+    model.rows.reserve(rows, rows * 4, rows * 24);
     for (std::size_t i = 0; i < rows; ++i) {
         std::string number = std::to_string(i);
         model.rows.push_back({ std::u16string(number.begin(), number.end()), u"файл", u"12 КБ", u"текст" });

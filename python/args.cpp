@@ -151,7 +151,10 @@ void prefix_argument_error(char const* name)
     PyObject *type, *value, *traceback;
     PyErr_Fetch(&type, &value, &traceback);
     PyErr_NormalizeException(&type, &value, &traceback);
-    PyRef text = PyRef::steal(value ? PyObject_Str(value) : nullptr);
+    // Unicode errors cannot be made from a message alone: they keep their
+    // own text, which already names the codec, the character and its place.
+    bool keeps_own_text = type && PyErr_GivenExceptionMatches(type, PyExc_UnicodeError);
+    PyRef text = PyRef::steal(value && !keeps_own_text ? PyObject_Str(value) : nullptr);
     if (!text) {
         PyErr_Clear();
         PyErr_Restore(type, value, traceback);

@@ -3,6 +3,7 @@
 
 #include "core/models/operations.hpp"
 #include "core/style/css.hpp"
+#include "core/tree/utf.hpp"
 
 namespace orvy::py {
 
@@ -144,15 +145,26 @@ std::optional<std::optional<std::uint32_t>> to_packed_color(PyObject* value, cha
     return packed;
 }
 
-std::optional<std::vector<TextList>> to_table_rows(PyObject* value, char const* name)
+std::optional<TextRows> to_table_rows(PyObject* value, char const* name)
 {
-    std::vector<TextList> rows;
-    rows.reserve(size_hint(value));
-    bool ok = for_each_item(value, name, [&](PyObject* item) {
-        auto row = to_text_list(item, name);
-        if (row)
-            rows.push_back(std::move(*row));
-        return row.has_value();
+    // One pass straight into the table's buffer: no text or list is made
+    // per cell or per row. Each cell is checked and reported as `to_text`
+    // would report it.
+    TextRows rows;
+    std::size_t count = size_hint(value);
+    rows.reserve(count, count * 4, count * 16);
+    bool ok = for_each_item(value, name, [&](PyObject* row) {
+        bool cells_ok = for_each_item(row, name, [&](PyObject* cell) {
+            auto utf8 = to_utf8(cell, name);
+            if (!utf8)
+                return false;
+            append_utf8_as_utf16(rows.text(), *utf8);
+            rows.end_cell();
+            return true;
+        });
+        if (cells_ok)
+            rows.end_row();
+        return cells_ok;
     });
     return ok ? std::optional(std::move(rows)) : std::nullopt;
 }

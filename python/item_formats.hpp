@@ -10,7 +10,7 @@
 namespace orvy::py {
 
 // A sequence of rows, each a sequence of str.
-std::optional<std::vector<TextList>> to_table_rows(PyObject* value, char const* name);
+std::optional<TextRows> to_table_rows(PyObject* value, char const* name);
 // Rows as 3-tuples (depth, text, leaf) or mappings with the keys "depth",
 // "text", "leaf", "open", "values", "bg", "fg", "icon", "cbg", "cfg".
 std::optional<std::vector<TreeRow>> to_tree_rows(PyObject* value, char const* name);

@@ -120,6 +120,19 @@ void describe(Fields& f, TreeviewModel const& m)
 }
 void describe(Fields& f, TableModel const& m)
 {
+    PyRef rows = PyRef::steal(PyList_New(0));
+    for (std::size_t i = 0; rows && i < m.rows.size(); ++i) {
+        PyRef row = PyRef::steal(PyList_New(0));
+        for (std::size_t c = 0; row && c < m.rows[i].size(); ++c) {
+            PyRef cell = PyRef::steal(text_to_py(m.rows[i][c]));
+            if (!cell || PyList_Append(row.get(), cell.get()) < 0)
+                row.reset();
+        }
+        if (!row || PyList_Append(rows.get(), row.get()) < 0)
+            rows.reset();
+    }
+    if (!rows || (f.dict && PyDict_SetItemString(f.dict.get(), "rows", rows.get()) < 0))
+        f.dict.reset();
     f.set("titles", m.columns.titles), f.set("row_count", m.rows.size()), f.set("row_line", m.row_line);
     f.set("column_line", m.column_line), f.set("widths", m.columns.widths), f.set("minimums", m.columns.minimums);
     f.set("current", m.current), f.set("scroll", m.scroll);

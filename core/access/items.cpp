@@ -109,11 +109,11 @@ AccessibleInfo describe_item(Tree const& tree, AccessibleRef ref)
         info.states.set(Selected, table->current == ref.item);
         if (ref.cell == AccessibleRef::whole) {
             info.role = AccessibleRole::TableRow;
-            info.name = table->rows[ref.item].empty() ? Text {} : table->rows[ref.item].front();
+            info.name = table->rows[ref.item].empty() ? Text {} : Text(table->rows[ref.item].front());
             info.extents = row;
         } else {
             info.role = AccessibleRole::TableCell;
-            info.name = table->rows[ref.item][ref.cell];
+            info.name = Text(table->rows[ref.item][ref.cell]);
             if (ref.cell < table->columns.titles.size())
                 info.description = table->columns.titles[ref.cell];
             info.extents = cell_rect(tree, ref, row);

@@ -29,8 +29,8 @@ std::vector<Cell> column_cells(Node const& node, std::size_t column)
     std::vector<Cell> cells;
     if (auto const* table = node.kind() == NodeKind::Table ? node.model.as<TableModel>() : nullptr) {
         cells.reserve(table->rows.size());
-        for (TextList const& row : table->rows) {
-            if (column < row.size())
+        for (std::size_t i = 0; i < table->rows.size(); ++i) {
+            if (auto row = table->rows[i]; column < row.size())
                 cells.push_back({ row[column] });
         }
     } else if (auto const* tree = node.kind() == NodeKind::Treeview ? node.model.as<TreeviewModel>() : nullptr) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/models/text_buffer.hpp"
+#include "core/models/text_rows.hpp"
 #include "core/tree/node_kind.hpp"
 
 #include <cstdint>
@@ -257,7 +258,7 @@ struct TreeviewModel {
 
 struct TableModel {
     Columns columns;
-    std::vector<TextList> rows;
+    TextRows rows;
     std::optional<std::uint32_t> current;
     float scroll = 0.0f;
     float row_line = 0.0f;    // thickness of the separators between rows

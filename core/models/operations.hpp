@@ -130,7 +130,7 @@ std::vector<std::uint32_t> visible_tree_rows(TreeviewModel const&);
 void lower_tree_scroll(Tree&, NodeId);
 // Replaces the rows, keeping only the selection that still exists.
 void set_tree_rows(Tree&, NodeId, std::vector<TreeRow> rows);
-void set_table_rows(Tree&, NodeId, std::vector<TextList> rows);
+void set_table_rows(Tree&, NodeId, TextRows rows);
 // Opens or closes the listed rows (every row when empty), only non-leaf rows
 // whose state differs, firing RowOpened for each.
 void open_tree_rows(Tree&, NodeId, std::span<std::uint32_t const> rows, bool open);

@@ -157,7 +157,7 @@ void table_see(Tree& tree, NodeId id, std::uint32_t row)
     tree.layout_dirty = true;
 }
 
-void set_table_rows(Tree& tree, NodeId id, std::vector<TextList> rows)
+void set_table_rows(Tree& tree, NodeId id, TextRows rows)
 {
     if (!tree.contains(id) || tree.node(id).kind() != NodeKind::Table)
         return;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/tree/node.hpp"
+#include "core/tree/page_allocator.hpp"
 #include "core/tree/queues.hpp"
 
 #include <chrono>
@@ -160,7 +161,8 @@ public:
     // True when the node or one of its ancestors is in the set.
     bool in_subtree_of_set(NodeId node, NodeSet const& set) const;
 
-    std::vector<Node> nodes;
+    // Pages of their own: big trees leave no freed arrays behind in the heap.
+    std::vector<Node, PageAllocator<Node>> nodes;
     NodeId root = 0;
     std::optional<NodeId> popup_layer;
     bool layout_dirty = true;

@@ -44,7 +44,14 @@ void append_utf8(std::string& out, char32_t cp)
 std::u16string utf8_to_utf16(std::string_view utf8)
 {
     std::u16string out;
-    out.reserve(utf8.size());
+    append_utf8_as_utf16(out, utf8);
+    return out;
+}
+
+void append_utf8_as_utf16(std::u16string& out, std::string_view utf8)
+{
+    if (out.empty())
+        out.reserve(utf8.size()); // appending to a long text grows it geometrically instead
     // ASCII, most texts whole, widens a byte to a unit in one pass.
     std::size_t i = 0;
     while (i < utf8.size() && static_cast<std::uint8_t>(utf8[i]) < 0x80)
@@ -83,7 +90,6 @@ std::u16string utf8_to_utf16(std::string_view utf8)
         append_utf16(out, cp);
         i += length;
     }
-    return out;
 }
 
 std::string utf16_to_utf8(std::u16string_view utf16)

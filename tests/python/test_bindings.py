@@ -96,3 +96,20 @@ def test_bind_methods_check_their_arguments_and_bad_results_reach_the_hook(win):
     finally:
         win.on_error(None)
     assert len(texts) == 2 and "bindp" in texts[0] and "not callable" in texts[1]
+
+
+def test_a_bad_cell_from_bindt_reaches_the_hook_and_the_table_keeps_its_rows(win):
+    table = win.tbl(["k", "v"], [["1", "2"]])
+    results = iter([[["3", "4"], ["5", "6"]], [["7", 8]]])
+    win.bindt(table, lambda: next(results))
+    texts = []
+    win.on_error(texts.append)
+    try:
+        refresh = win.bt("refresh", clk=lambda: None)
+        win._activate(refresh)
+        assert win._model(table)["rows"] == [["3", "4"], ["5", "6"]]
+        win._activate(refresh)
+    finally:
+        win.on_error(None)
+    assert len(texts) == 1 and "bindt" in texts[0] and "'int'" in texts[0]
+    assert win._model(table)["rows"] == [["3", "4"], ["5", "6"]]

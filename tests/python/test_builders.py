@@ -165,6 +165,25 @@ def test_table_keeps_separators_and_menubar_titles(win):
     assert win._model(win.pg([("размер", 12), ("имя", "x")]))["cells"] == ["размер", "12", "имя", "x"]
 
 
+def test_table_cells_arrive_whole_and_a_bad_cell_fails_the_call(win):
+    rows = [["ä", "", "😀 wide"], ("x",), [], ["r%d" % i for i in range(3)]]
+    assert win._model(win.tbl(["a", "b", "c"], rows))["rows"] == [list(row) for row in rows]
+    before = len(win._nodes())
+    bad_rows = [
+        (TypeError, "'int' object cannot be converted to 'str'", [["a"], ["b", 1]]),
+        (TypeError, "'bytes' object cannot be converted to 'str'", [("x", b"y")]),
+        (TypeError, "Can't extract `str` to `Vec`", ["ab"]),
+        (TypeError, "'NoneType' object cannot be converted to 'Sequence'", [["a"], None]),
+        (UnicodeEncodeError, "surrogates not allowed", [["a", "\ud800"]]),
+    ]
+    for error, text, rows in bad_rows:
+        with pytest.raises(error, match=text):
+            win.tbl(["c"], rows)
+    with pytest.raises(UnicodeEncodeError):
+        win.lb("\udfff")
+    assert len(win._nodes()) == before
+
+
 def test_initial_values_are_clamped_like_the_setters_clamp(win):
     assert win._model(win.sl(1.7))["value"] == 1.0
     assert win._model(win.gg(1.7))["value"] == pytest.approx(1.7)

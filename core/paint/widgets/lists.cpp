@@ -89,7 +89,7 @@ void paint_table(NodePaint const& p)
             p.canvas.fill_rect({ p.r.x, top, p.r.w, table_row_height }, palette.selection());
         else if (under == i)
             p.canvas.fill_rect({ p.r.x, top, p.r.w, table_row_height }, palette.border());
-        TextList const& cells = model->rows[i];
+        TextRows::Row cells = model->rows[i];
         for (std::size_t c = 0; c < columns.size() && c < cells.size(); ++c)
             p.text(cells[c], p.formats.body,
                 { columns[c].x + 10, top, non_negative(columns[c].w - 20), table_row_height }, text);

@@ -133,7 +133,7 @@ TEST(PointerColumns, a_double_press_fits_the_column_to_its_widest_cell_plus_24)
     };
     fit(200);
     EXPECT_EQ(f.widths(), (std::vector<float> { 104, 40, 156 }));
-    f.model<TableModel>(f.table).rows[0][1] = std::u16string(100, u'w');
+    f.model<TableModel>(f.table).rows = { { u"abc", std::u16string(100, u'w'), u"x" }, { u"abcdefgh", u"", u"y" } };
     fit(144);
     EXPECT_EQ(f.widths(), (std::vector<float> { 104, 156, 40 }));
     EXPECT_EQ(f.fired.size(), 3u);

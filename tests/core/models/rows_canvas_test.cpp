@@ -190,7 +190,9 @@ TEST(Table, click_below_the_header_selects_the_row_and_reports_the_column)
     Tree tree;
     NodeId table = add(tree, NodeKind::Table, { 0, 0, 214, 200 });
     model<TableModel>(tree, table).columns.titles = { u"a", u"b" };
-    set_table_rows(tree, table, std::vector<TextList>(5, TextList { u"1", u"2" }));
+    TextRows rows;
+    rows.assign(5, { u"1", u"2" });
+    set_table_rows(tree, table, std::move(rows));
     std::vector<float> changes;
     std::vector<Heard> clicks;
     tree.node(table).on_change = [&changes](Tree&, float value) { changes.push_back(value); };
