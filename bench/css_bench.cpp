@@ -28,7 +28,7 @@ Tree make_tree(std::size_t count)
         NodeKind kind = is_box ? box_kinds[random() % std::size(box_kinds)] : leaf_kinds[random() % std::size(leaf_kinds)];
         NodeId id = tree.append(parent, Model(kind));
         if (random() % 4 == 0)
-            tree.node(id).class_name = class_names[random() % std::size(class_names)];
+            tree.node(id).extras_mut().class_name = class_names[random() % std::size(class_names)];
         if (is_box)
             boxes.push_back(id);
     }

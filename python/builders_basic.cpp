@@ -41,7 +41,7 @@ PyObject* bt(MethodCall& c)
         std::optional<Text> toast_text;
         if (c.given("toast"))
             toast_text = std::move(c.text("toast"));
-        node.on_activate = [click = std::move(click), toast_text = std::move(toast_text)](Tree& tree) {
+        node.extras_mut().on_activate = [click = std::move(click), toast_text = std::move(toast_text)](Tree& tree) {
             if (toast_text)
                 tree.toast_text = *toast_text;
             if (click)

@@ -50,7 +50,7 @@ PyObject* acc(MethodCall& c)
         }
     }
     if (c.given("ch"))
-        tree.node(*id).on_change = change_bool(c.push("ch"));
+        tree.node(*id).extras_mut().on_change = change_bool(c.push("ch"));
     return c.context(id);
 }
 
@@ -61,7 +61,7 @@ PyObject* tab(MethodCall& c)
         return nullptr;
     set_numeric_state(c.tree(), *id, static_cast<float>(c.index("sel")));
     if (c.given("ch"))
-        c.tree().node(*id).on_change = change_index(c.push("ch"));
+        c.tree().node(*id).extras_mut().on_change = change_index(c.push("ch"));
     return c.context(id);
 }
 

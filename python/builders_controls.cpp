@@ -12,7 +12,7 @@ PyObject* lnk(MethodCall& c)
 {
     auto id = c.append(Model(NodeKind::Link, TextModel { .text = std::move(c.text("lb")) }));
     if (id && c.given("clk"))
-        c.tree().node(*id).on_activate = activate_plain(c.push("clk"));
+        c.tree().node(*id).extras_mut().on_activate = activate_plain(c.push("clk"));
     return c.node_handle(id);
 }
 
@@ -25,9 +25,9 @@ PyObject* sbt(MethodCall& c)
         return nullptr;
     Node& node = c.tree().node(*id);
     if (c.given("clk"))
-        node.on_activate = activate_plain(c.push("clk"));
+        node.extras_mut().on_activate = activate_plain(c.push("clk"));
     if (c.given("ch"))
-        node.on_change = change_index(c.push("ch"));
+        node.extras_mut().on_change = change_index(c.push("ch"));
     return c.node_handle(id);
 }
 
@@ -51,9 +51,9 @@ PyObject* finish_toggle(MethodCall& c, std::optional<NodeId> id, bool checkbox)
     if (c.given("clk") || c.given("sig")) {
         Push push = c.push("clk", "sig");
         if (checkbox)
-            c.tree().node(*id).on_activate = activate_checkbox(std::move(push), *id);
+            c.tree().node(*id).extras_mut().on_activate = activate_checkbox(std::move(push), *id);
         else
-            c.tree().node(*id).on_change = change_bool(std::move(push));
+            c.tree().node(*id).extras_mut().on_change = change_bool(std::move(push));
     }
     c.bind(*id, c.object("sig"), BindingKind::Value);
     return c.node_handle(id);
@@ -69,7 +69,7 @@ PyObject* rd(MethodCall& c)
 {
     auto id = build_toggle(c, NodeKind::Radio, "on");
     if (id && c.given("clk"))
-        c.tree().node(*id).on_change = change_plain(c.push("clk"));
+        c.tree().node(*id).extras_mut().on_change = change_plain(c.push("clk"));
     return c.node_handle(id);
 }
 
@@ -92,7 +92,7 @@ PyObject* build_text_field(MethodCall& c, bool multiline)
     node.multiline = multiline;
     if (c.given("sig")) {
         // The signal hears every edit through the text handler and feeds the text back.
-        node.on_submit = submit_text(Push::make(c.window(), nullptr, c.object("sig")));
+        node.extras_mut().on_submit = submit_text(Push::make(c.window(), nullptr, c.object("sig")));
         c.bind(*id, c.object("sig"), BindingKind::Text);
     }
     return c.node_handle(id);
@@ -120,11 +120,11 @@ PyObject* spin(MethodCall& c)
     tree.append(*id, Model(NodeKind::Label), field);
     NodeId plus = tree.append(*id, Model(NodeKind::Button, ButtonModel { .caption = u"+" }), button);
     NodeId container = *id;
-    tree.node(minus).on_activate = [container](Tree& t) { step_spin(t, container, -1); };
-    tree.node(plus).on_activate = [container](Tree& t) { step_spin(t, container, 1); };
+    tree.node(minus).extras_mut().on_activate = [container](Tree& t) { step_spin(t, container, -1); };
+    tree.node(plus).extras_mut().on_activate = [container](Tree& t) { step_spin(t, container, 1); };
     set_spin_value(tree, container, c.f32("value"));
     if (c.given("ch"))
-        tree.node(container).on_change = change_float(c.push("ch"));
+        tree.node(container).extras_mut().on_change = change_float(c.push("ch"));
     return c.node_handle(id);
 }
 

@@ -12,7 +12,7 @@ PyObject* crumb(MethodCall& c)
 {
     auto id = c.append(Model(NodeKind::Crumbs, ItemsModel { .items = std::move(c.texts("items")) }));
     if (id && c.given("ch"))
-        c.tree().node(*id).on_change = change_index(c.push("ch"));
+        c.tree().node(*id).extras_mut().on_change = change_index(c.push("ch"));
     return c.node_handle(id);
 }
 
@@ -23,7 +23,7 @@ PyObject* dd(MethodCall& c)
         return nullptr;
     set_numeric_state(c.tree(), *id, static_cast<float>(c.index("sel")));
     if (c.given("ch") || c.given("sig"))
-        c.tree().node(*id).on_change = change_index(c.push("ch", "sig"));
+        c.tree().node(*id).extras_mut().on_change = change_index(c.push("ch", "sig"));
     c.bind(*id, c.object("sig"), BindingKind::Value);
     return c.node_handle(id);
 }
@@ -77,7 +77,7 @@ PyObject* tbl(MethodCall& c)
     if (c.given("ch") && positional_parameter_count(*c.window().module, c.object("ch")) >= 2)
         c.tree().register_event(*id, UiEvent::RowClick, event_cell(c.push("ch")));
     else if (c.given("ch"))
-        c.tree().node(*id).on_change = change_index(c.push("ch"));
+        c.tree().node(*id).extras_mut().on_change = change_index(c.push("ch"));
     if (c.given("bg"))
         c.state().kept_objects.push_back({ *id, PyRef::borrow(c.object("bg")) });
     return c.node_handle(id);
@@ -121,7 +121,7 @@ PyObject* pg(MethodCall& c)
         return nullptr;
     c.bind(*id, c.object("bind"), BindingKind::Propgrid);
     if (c.given("ch"))
-        c.tree().node(*id).on_change = change_index(c.push("ch"));
+        c.tree().node(*id).extras_mut().on_change = change_index(c.push("ch"));
     return c.node_handle(id);
 }
 
@@ -132,7 +132,7 @@ PyObject* mb(MethodCall& c)
         return nullptr;
     auto id = c.append(Model(NodeKind::Menubar, MenubarModel { .menus = std::move(*menus), .open_menu = std::nullopt }));
     if (id && c.given("on_select"))
-        c.tree().node(*id).on_change = change_menubar(c.push("on_select"));
+        c.tree().node(*id).extras_mut().on_change = change_menubar(c.push("on_select"));
     return c.node_handle(id);
 }
 

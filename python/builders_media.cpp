@@ -81,7 +81,7 @@ PyObject* cv(MethodCall& c)
     Tree& tree = c.tree();
     c.bind(*id, c.object("bind"), BindingKind::CanvasShapes);
     if (c.given("ch"))
-        tree.node(*id).on_change = change_index(c.push("ch"));
+        tree.node(*id).extras_mut().on_change = change_index(c.push("ch"));
     constexpr std::pair<char const*, UiEvent> pointer_events[] = {
         { "down", UiEvent::PointerDown }, { "move", UiEvent::PointerMove }, { "up", UiEvent::PointerUp },
         { "dbl", UiEvent::DoubleClick }
@@ -100,7 +100,7 @@ PyObject* term(MethodCall& c)
     terminal.prompt = std::move(c.text("prompt"));
     auto id = c.append(Model(NodeKind::Term, Boxed<TermModel>(std::move(terminal))));
     if (id && c.given("on"))
-        c.tree().node(*id).on_submit = submit_command(c.push("on"), *id);
+        c.tree().node(*id).extras_mut().on_submit = submit_command(c.push("on"), *id);
     return c.node_handle(id);
 }
 
@@ -108,7 +108,7 @@ PyObject* drop(MethodCall& c)
 {
     auto id = c.append(Model(NodeKind::Drop, TextModel { .text = std::move(c.text("txt")) }));
     if (id && c.given("on"))
-        c.tree().node(*id).on_submit = submit_paths(c.push("on"));
+        c.tree().node(*id).extras_mut().on_submit = submit_paths(c.push("on"));
     return c.node_handle(id);
 }
 

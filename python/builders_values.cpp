@@ -16,7 +16,7 @@ PyObject* build_numeric(MethodCall& c, Model model, float value, BindingKind kin
     set_numeric_state(c.tree(), *id, value);
     char const* signal = c.has("sig") ? "sig" : nullptr;
     if (c.has("ch") && (c.given("ch") || (signal && c.given(signal))))
-        c.tree().node(*id).on_change = change_float(c.push("ch", signal));
+        c.tree().node(*id).extras_mut().on_change = change_float(c.push("ch", signal));
     c.bind(*id, c.object(signal ? signal : "bind"), kind);
     return c.node_handle(id);
 }
@@ -26,14 +26,14 @@ PyObject* sl(MethodCall& c) { return build_numeric(c, Model(NodeKind::Slider), c
 PyObject* dl(MethodCall& c)
 {
     return build_numeric(c,
-        Model(NodeKind::Dial, ValueModel { .value = 0.0f, .caption = std::move(c.text("lb")), .segments = 10 }),
+        Model(NodeKind::Dial, ValueModel { .value = 0.0f, .segments = 10, .caption = std::move(c.text("lb")) }),
         c.f32("vl"));
 }
 
 PyObject* gg(MethodCall& c)
 {
     return build_numeric(c,
-        Model(NodeKind::Gauge, ValueModel { .value = 0.0f, .caption = std::move(c.text("lb")), .segments = 10 }),
+        Model(NodeKind::Gauge, ValueModel { .value = 0.0f, .segments = 10, .caption = std::move(c.text("lb")) }),
         c.f32("value"));
 }
 
@@ -42,7 +42,7 @@ PyObject* pr(MethodCall& c) { return build_numeric(c, Model(NodeKind::Progress),
 PyObject* mt(MethodCall& c)
 {
     auto segments = static_cast<std::uint32_t>(c.index("seg"));
-    return build_numeric(c, Model(NodeKind::Meter, ValueModel { .value = 0.0f, .caption = {}, .segments = segments }),
+    return build_numeric(c, Model(NodeKind::Meter, ValueModel { .value = 0.0f, .segments = segments, .caption = {} }),
         c.f32("vl"));
 }
 
@@ -72,7 +72,7 @@ PyObject* rat(MethodCall& c)
     if (!id)
         return nullptr;
     if (c.given("ch") || c.given("sig"))
-        c.tree().node(*id).on_change = change_index(c.push("ch", "sig"));
+        c.tree().node(*id).extras_mut().on_change = change_index(c.push("ch", "sig"));
     c.bind(*id, c.object("sig"), BindingKind::Value);
     return c.node_handle(id);
 }
@@ -83,7 +83,7 @@ PyObject* pgn(MethodCall& c)
     auto page = pages == 0 ? 0u : static_cast<std::uint32_t>(std::min<std::uint64_t>(c.index("page"), pages - 1));
     auto id = c.append(Model(NodeKind::Pager, PagerModel { .page = page, .total = pages }));
     if (id && c.given("ch"))
-        c.tree().node(*id).on_change = change_index(c.push("ch"));
+        c.tree().node(*id).extras_mut().on_change = change_index(c.push("ch"));
     return c.node_handle(id);
 }
 
@@ -97,7 +97,7 @@ PyObject* build_composite(MethodCall& c, NodeKind kind, float a, float b, float 
         return nullptr;
     set_composite_value(c.tree(), *id, a, b, third);
     if (c.given("ch") || c.given("sig"))
-        c.tree().node(*id).on_change = make_change(c.push("ch", "sig"), *id);
+        c.tree().node(*id).extras_mut().on_change = make_change(c.push("ch", "sig"), *id);
     c.bind(*id, c.object("sig"), BindingKind::Composite);
     return c.node_handle(id);
 }

@@ -70,7 +70,7 @@ PyObject* set_class(MethodCall& c)
 {
     if (!c.state().require_configuring())
         return nullptr;
-    c.tree().node(c.node("n")).class_name = std::string(c.utf8("name"));
+    c.tree().node(c.node("n")).extras_mut().class_name = std::string(c.utf8("name"));
     Py_RETURN_NONE;
 }
 

@@ -50,7 +50,7 @@ PyObject* keys(MethodCall& c)
 {
     if (!require_callable(c.object("f"), "f") || !c.state().require_configuring())
         return nullptr;
-    c.tree().node(c.node("node")).on_change = change_index(Push::make(c.window(), c.object("f")));
+    c.tree().node(c.node("node")).extras_mut().on_change = change_index(Push::make(c.window(), c.object("f")));
     Py_RETURN_NONE;
 }
 

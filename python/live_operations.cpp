@@ -156,7 +156,7 @@ PyObject* tip(MethodCall& c)
 {
     if (!c.state().require_configuring())
         return nullptr;
-    c.tree().node(c.node("n")).tip = std::move(c.text("text"));
+    c.tree().node(c.node("n")).extras_mut().tip = std::move(c.text("text"));
     Py_RETURN_NONE;
 }
 
@@ -195,9 +195,9 @@ void set_menu_selection(MethodCall& c)
 {
     Node& root = c.tree().node(c.tree().root);
     if (c.given("on_select"))
-        root.on_change = change_index(Push::make(c.window(), c.object("on_select")));
+        root.extras_mut().on_change = change_index(Push::make(c.window(), c.object("on_select")));
     else
-        root.on_change = {};
+        root.extras_mut().on_change = {};
 }
 
 PyObject* menu(MethodCall& c)

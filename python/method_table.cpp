@@ -367,9 +367,9 @@ std::optional<NodeId> MethodCall::append(Model model)
 {
     auto id = append_built(*call, common(), std::move(model));
     if (id && has("icon") && given("icon"))
-        tree().node(*id).icon = std::move(text("icon"));
+        tree().node(*id).extras_mut().icon = std::move(text("icon"));
     if (id && has("tip") && given("tip"))
-        tree().node(*id).tip = std::move(text("tip"));
+        tree().node(*id).extras_mut().tip = std::move(text("tip"));
     return id;
 }
 

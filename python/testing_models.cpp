@@ -181,8 +181,8 @@ PyObject* model(MethodCall& c)
     std::visit([&](auto const& payload) { describe(fields, payload); }, target.model.payload);
     // What every node may carry besides its model.
     Tree const& tree = c.tree();
-    if (target.tip)
-        fields.set("tip", *target.tip);
+    if (target.extras().tip)
+        fields.set("tip", *target.extras().tip);
     if (Style const& style = target.styles.base(); style.border_color) {
         Color color = *style.border_color;
         fields.set("outline", std::vector<float> { color.r, color.g, color.b, color.a, style.border_width.value_or(0) });

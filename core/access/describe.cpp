@@ -192,11 +192,11 @@ AccessibleInfo describe_node(Tree const& tree, NodeId id, std::optional<NodeId> 
         info.name = preceding_label(tree, id);
     if (auto const* box = node.model.as<TextboxModel>(); box && info.name.empty())
         info.name = box->placeholder;
-    if (node.tip) {
+    if (node.extras().tip) {
         if (info.name.empty())
-            info.name = *node.tip;
+            info.name = *node.extras().tip;
         else
-            info.description = *node.tip;
+            info.description = *node.extras().tip;
         info.states.set(HasTooltip);
     }
 

@@ -226,7 +226,7 @@ bool advance_timers(Tree& tree, Instant now)
 
 bool tooltip_pending(Tree const& tree, Instant now)
 {
-    if (!tree.hovered || !tree.contains(tree.hovered->node) || !tree.node(tree.hovered->node).tip)
+    if (!tree.hovered || !tree.contains(tree.hovered->node) || !tree.node(tree.hovered->node).extras().tip)
         return false;
     return Seconds(now - tree.hovered->since).count() < tooltip_delay_seconds;
 }

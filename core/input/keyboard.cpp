@@ -240,7 +240,7 @@ bool KeyboardInput::take_focus_requests()
 void KeyboardInput::text_changed(NodeId field)
 {
     // Converting a long text costs; nobody listening, nothing to convert.
-    if (!m_tree.contains(field) || m_tree.node(field).kind() != NodeKind::Textbox || !m_tree.node(field).on_submit)
+    if (!m_tree.contains(field) || m_tree.node(field).kind() != NodeKind::Textbox || !m_tree.node(field).extras().on_submit)
         return;
     auto const* box = m_tree.node(field).model.as<TextboxModel>();
     m_tree.fire_submit(field, utf16_to_utf8(box->text.view()));

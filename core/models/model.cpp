@@ -29,7 +29,7 @@ Payload default_payload(NodeKind kind)
     case NodeKind::Dropdown:
     case NodeKind::Tabs: return ChoiceModel {};
     case NodeKind::Stack: return StackModel {};
-    case NodeKind::Accordion: return AccordionModel {};
+    case NodeKind::Accordion: return Boxed<AccordionModel> {};
     case NodeKind::Scroll: return ScrollModel {};
     case NodeKind::Splitter: return SplitterModel {};
     case NodeKind::Spinner: return SpinnerModel {};

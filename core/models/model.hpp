@@ -85,8 +85,8 @@ struct ButtonModel {
 // "slider", "progress" (0..1, clamped) and "gauge", "meter", "dial" (unclamped).
 struct ValueModel {
     float value = 0.0f;
-    Text caption;              // gauge and dial label
     std::uint32_t segments = 10; // meter
+    Text caption;                // gauge and dial label
 };
 
 // "checkbox", "switch", "toggle", "radio".
@@ -338,10 +338,10 @@ struct ImageModel {
     ImageFit fit = ImageFit::Contain;
 };
 
-// Split buttons are rare and their payload is the largest inline one, so it
-// is boxed to keep every node's model small.
+// Split buttons and accordions are rare and their payloads are larger than
+// the inline ones, so they are boxed to keep every node's model small.
 using Payload = std::variant<EmptyModel, SpinModel, FrameModel, GroupModel, SeparatorModel, TextModel, ButtonModel, ValueModel,
-    ToggleModel, Boxed<TextboxModel>, ChoiceModel, StackModel, AccordionModel, ScrollModel, SplitterModel, SpinnerModel,
+    ToggleModel, Boxed<TextboxModel>, ChoiceModel, StackModel, Boxed<AccordionModel>, ScrollModel, SplitterModel, SpinnerModel,
     RangeModel, CalendarModel, ColorModel, TimeModel, PagerModel, RatingModel, Boxed<ListModel>,
     Boxed<TreeviewModel>, Boxed<TableModel>, PropgridModel, Boxed<CanvasModel>, MenubarModel, DockModel, ChartModel,
     Boxed<TermModel>, ItemsModel, Boxed<SplitModel>, ImageModel>;

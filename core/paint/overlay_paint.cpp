@@ -159,7 +159,7 @@ void paint_tooltip(Overlay const& o)
 {
     if (o.state.dialog || !tooltip_due(o.tree, o.context.now) || !o.context.text || !o.context.formats.heading)
         return;
-    Text const& tip = *o.tree.node(o.tree.hovered->node).tip;
+    Text const& tip = *o.tree.node(o.tree.hovered->node).extras().tip;
     auto layout = o.context.text->layout(tip, *o.context.formats.heading, TextEngine::measure_box, 100);
     if (!layout)
         return;

@@ -131,7 +131,7 @@ bool tooltip_due(Tree const& tree, Instant now)
 {
     if (!tree.hovered || !tree.contains(tree.hovered->node))
         return false;
-    auto const& tip = tree.node(tree.hovered->node).tip;
+    auto const& tip = tree.node(tree.hovered->node).extras().tip;
     return tip && !tip->empty() && seconds_between(tree.hovered->since, now) > tooltip_rest_seconds;
 }
 

@@ -237,8 +237,8 @@ std::vector<std::string> tree_image_sources(Tree const& tree)
     for (Node const& node : tree.nodes) {
         if (auto const* image = node.model.as<ImageModel>())
             add(image->source);
-        if (node.icon && !node.icon->empty())
-            add(utf16_to_utf8(*node.icon));
+        if (node.extras().icon && !node.extras().icon->empty())
+            add(utf16_to_utf8(*node.extras().icon));
         if (auto const* rows = node.model.as<TreeviewModel>()) {
             for (TreeRow const& row : rows->rows) {
                 if (!row.icon.empty())

@@ -39,7 +39,7 @@ bool matches(Node const& node, CompiledCompound const& compound)
 {
     if (compound.kind != any_kind && compound.kind != static_cast<int>(node.kind()))
         return false;
-    if (compound.class_name && (!node.class_name || *node.class_name != *compound.class_name))
+    if (compound.class_name && (!node.extras().class_name || *node.extras().class_name != *compound.class_name))
         return false;
     return true;
 }
@@ -80,8 +80,8 @@ struct NodeIndex {
         for (NodeId id = 0; id < tree.size(); ++id) {
             Node const& node = tree.node(id);
             by_kind[static_cast<std::size_t>(node.kind())].push_back(id);
-            if (node.class_name)
-                by_class[*node.class_name].push_back(id);
+            if (node.extras().class_name)
+                by_class[*node.extras().class_name].push_back(id);
         }
     }
 };

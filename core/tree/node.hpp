@@ -175,27 +175,75 @@ private:
     std::unique_ptr<T> m_value;
 };
 
-// The fields a layout pass reads come first and fill the first two cache
-// lines: parent, children, layout and the kind at the front of the model. The
-// pass writes rect in a second sweep; what painting and input use follows.
-// Keeping the record at four cache lines, aligned, keeps big trees' passes
-// from dragging unrelated bytes through the caches.
-struct alignas(64) Node {
-    std::optional<NodeId> parent;
-    std::vector<NodeId> children; // document order
-    LayoutParams layout;
-    Model model;
-    RectF rect;
-    StyleSet styles; // base, focus, hover
+// An optional node id in the space of one: the largest id, which no tree
+// reaches, means "none". Reads like std::optional<NodeId> and converts to it.
+class OptionalNodeId {
+public:
+    constexpr OptionalNodeId() = default;
+    constexpr OptionalNodeId(std::nullopt_t) { }
+    constexpr OptionalNodeId(NodeId id) : m_id(id) { }
+    constexpr OptionalNodeId(std::optional<NodeId> id) : m_id(id.value_or(none)) { }
+
+    constexpr bool has_value() const { return m_id != none; }
+    constexpr explicit operator bool() const { return has_value(); }
+    constexpr operator std::optional<NodeId>() const { return has_value() ? std::optional(m_id) : std::nullopt; }
+    // Only while a value is present.
+    constexpr NodeId operator*() const { return m_id; }
+    constexpr NodeId value_or(NodeId fallback) const { return has_value() ? m_id : fallback; }
+    constexpr void reset() { m_id = none; }
+
+    friend constexpr bool operator==(OptionalNodeId, OptionalNodeId) = default;
+    friend constexpr bool operator==(OptionalNodeId a, NodeId b) { return a.has_value() && a.m_id == b; }
+    friend constexpr bool operator==(OptionalNodeId a, std::nullopt_t) { return !a.has_value(); }
+
+private:
+    static constexpr NodeId none = std::numeric_limits<NodeId>::max();
+    NodeId m_id = none;
+};
+
+// What few nodes have: their own callables, a class name, an icon and a
+// tip. They live behind one pointer in the node, allocated on the first
+// write; the texts, rarer still, behind one pointer each.
+struct NodeExtras {
     ActivateCallback on_activate;
     ChangeCallback on_change;
     SubmitCallback on_submit;
     HeapOptional<std::string> class_name;
     HeapOptional<Text> icon;
     HeapOptional<Text> tip;
+};
+
+// The fields a layout pass reads come first and fill the first two cache
+// lines: parent, children, layout and the kind at the front of the model. The
+// pass writes rect in a second sweep; what painting and input use follows.
+// Keeping the record at three cache lines, aligned, keeps big trees' passes
+// from dragging unrelated bytes through the caches.
+struct alignas(64) Node {
+    OptionalNodeId parent;
+    std::vector<NodeId> children; // document order
+    LayoutParams layout;
     bool multiline = false;
+    Model model;
+    RectF rect;
+    StyleSet styles; // base, focus, hover
 
     NodeKind kind() const { return model.kind; }
+
+    // Reading a node that never got any sees them all empty.
+    NodeExtras const& extras() const
+    {
+        static NodeExtras const none;
+        return m_extras ? *m_extras : none;
+    }
+    NodeExtras& extras_mut()
+    {
+        if (!m_extras)
+            m_extras = std::make_unique<NodeExtras>();
+        return *m_extras;
+    }
+
+private:
+    std::unique_ptr<NodeExtras> m_extras;
 };
 
 }

@@ -96,19 +96,19 @@ bool Tree::fire(NodeId node, UiEvent event, std::uint32_t index, float first, fl
 }
 
 template<class Slot, class... Args>
-bool Tree::fire_node_slot(NodeId id, Slot Node::*slot, Args&&... args)
+bool Tree::fire_node_slot(NodeId id, Slot NodeExtras::*slot, Args&&... args)
 {
-    if (id >= nodes.size() || !(nodes[id].*slot))
+    if (id >= nodes.size() || !(nodes[id].extras().*slot))
         return false;
-    Slot running = std::move(nodes[id].*slot);
+    Slot running = std::move(nodes[id].extras_mut().*slot);
     running(*this, std::forward<Args>(args)...);
-    nodes[id].*slot = std::move(running);
+    nodes[id].extras_mut().*slot = std::move(running);
     return true;
 }
 
-bool Tree::fire_activate(NodeId node) { return fire_node_slot(node, &Node::on_activate); }
-bool Tree::fire_change(NodeId node, float value) { return fire_node_slot(node, &Node::on_change, value); }
-bool Tree::fire_submit(NodeId node, std::string_view utf8) { return fire_node_slot(node, &Node::on_submit, utf8); }
+bool Tree::fire_activate(NodeId node) { return fire_node_slot(node, &NodeExtras::on_activate); }
+bool Tree::fire_change(NodeId node, float value) { return fire_node_slot(node, &NodeExtras::on_change, value); }
+bool Tree::fire_submit(NodeId node, std::string_view utf8) { return fire_node_slot(node, &NodeExtras::on_submit, utf8); }
 
 bool Tree::in_subtree_of_set(NodeId node, NodeSet const& set) const
 {

@@ -225,7 +225,7 @@ public:
 
 private:
     template<class Slot, class... Args>
-    bool fire_node_slot(NodeId id, Slot Node::*slot, Args&&... args);
+    bool fire_node_slot(NodeId id, Slot NodeExtras::*slot, Args&&... args);
 };
 
 }

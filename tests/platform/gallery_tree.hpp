@@ -66,7 +66,7 @@ inline GalleryNodes build(Tree& tree, std::string const& image_source = {})
     NodeId c1 = b.column(page, 7);
     NodeId title = b.add(c1, NodeKind::Label, TextModel { u"Кнопки и поля" }, { .h = 28 });
     if (!image_source.empty())
-        tree.node(title).icon = std::u16string(image_source.begin(), image_source.end());
+        tree.node(title).extras_mut().icon = std::u16string(image_source.begin(), image_source.end());
     NodeId buttons = b.row(c1, 40);
     nodes.first_button = b.add(buttons, NodeKind::Button, ButtonModel { u"Кнопка", 10 });
     NodeId raised = b.add(buttons, NodeKind::Button, ButtonModel { u"С тенью", 10 });

@@ -109,7 +109,7 @@ TEST_CASE(the_gallery_answers_a_real_click_and_matches_the_linux_picture)
     std::string image = options().get("image");
     gallery::GalleryNodes nodes = gallery::build(gallery.tree, image);
     bool clicked = false;
-    gallery.tree.node(nodes.first_button).on_activate = [&](Tree&) { clicked = true; };
+    gallery.tree.node(nodes.first_button).extras_mut().on_activate = [&](Tree&) { clicked = true; };
     gallery.open();
     CHECK(gallery.window);
     if (!gallery.window)

@@ -22,7 +22,7 @@ inline bool is_clickable(Tree const& tree, NodeId id)
     case NodeKind::Link:
         return true;
     default:
-        return static_cast<bool>(node.on_activate);
+        return static_cast<bool>(node.extras().on_activate);
     }
 }
 

@@ -13,9 +13,9 @@ struct IconBox {
 
 IconBox find_icon(NodePaint const& p, float side, float x)
 {
-    if (!p.node.icon || p.node.icon->empty())
+    if (!p.node.extras().icon || p.node.extras().icon->empty())
         return {};
-    Bitmap const* bitmap = find_image(p.context, std::u16string_view(*p.node.icon));
+    Bitmap const* bitmap = find_image(p.context, std::u16string_view(*p.node.extras().icon));
     if (!bitmap)
         return {};
     return { bitmap, { x, p.r.y + (p.r.h - side) / 2, side, side } };
@@ -72,10 +72,10 @@ void paint_button(NodePaint const& p)
         return;
     Palette const& palette = p.palette();
     float r = p.radius();
-    bool has_icon = p.node.icon && !p.node.icon->empty();
+    bool has_icon = p.node.extras().icon && !p.node.extras().icon->empty();
     if (has_icon && model->caption.empty()) {
         // Icon only: no body, the icon fills the rectangle less 4 px.
-        if (Bitmap const* bitmap = find_image(p.context, std::u16string_view(*p.node.icon)))
+        if (Bitmap const* bitmap = find_image(p.context, std::u16string_view(*p.node.extras().icon)))
             paint_image(p.canvas, *bitmap, { p.r.x + 4, p.r.y + 4, non_negative(p.r.w - 8), non_negative(p.r.h - 8) },
                 FitMode::Contain);
         return;

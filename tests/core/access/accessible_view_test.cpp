@@ -31,7 +31,7 @@ struct FormFixture : PointerFixture, ::testing::Test {
         model<TextboxModel>(name_field).placeholder = u"введите имя";
         ok = add(NodeKind::Button, { 10, 50, 100, 30 });
         model<ButtonModel>(ok).caption = u"Ок";
-        tree.node(ok).tip = u"Сохранить";
+        tree.node(ok).extras_mut().tip = u"Сохранить";
         agree = add(NodeKind::Checkbox, { 120, 50, 200, 30 });
         model<ToggleModel>(agree) = { .caption = u"Согласен", .on = true };
         volume_label = add(NodeKind::Label, { 10, 90, 100, 30 });
@@ -90,7 +90,7 @@ TEST_F(FormFixture, a_field_without_a_label_is_named_by_its_placeholder_then_its
     tree.node(name_label).model = Model(NodeKind::Separator);
     EXPECT_EQ(info(name_field).name, u"введите имя");
     model<TextboxModel>(name_field).placeholder.clear();
-    tree.node(name_field).tip = u"подсказка";
+    tree.node(name_field).extras_mut().tip = u"подсказка";
     EXPECT_EQ(info(name_field).name, u"подсказка");
 }
 
@@ -191,7 +191,7 @@ TEST_F(FormFixture, values_and_texts_set_from_outside_reach_the_handlers)
     EXPECT_FALSE(view.set_value({ volume }, std::nan("")));
 
     std::vector<std::string> submitted;
-    tree.node(name_field).on_submit = [&](Tree&, std::string_view text) { submitted.emplace_back(text); };
+    tree.node(name_field).extras_mut().on_submit = [&](Tree&, std::string_view text) { submitted.emplace_back(text); };
     EXPECT_TRUE(view.set_text({ name_field }, u"Анна"));
     EXPECT_TRUE(view.replace_text({ name_field }, 4, 4, u" Мария\nИвановна"));
     // A single-line field drops the line break.

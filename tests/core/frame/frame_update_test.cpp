@@ -297,13 +297,13 @@ TEST(Tooltips, updates_keep_coming_while_the_delay_runs_then_stop)
 {
     Frames f;
     NodeId button = f.add(NodeKind::Button);
-    f.tree.node(button).tip = u"Подсказка";
+    f.tree.node(button).extras_mut().tip = u"Подсказка";
     f.update();
     f.tree.hovered = Hovered { button, f.now };
     EXPECT_TRUE(f.update(100ms));
     EXPECT_TRUE(f.update(1000ms));
     EXPECT_FALSE(f.update(200ms));
-    f.tree.node(button).tip.reset();
+    f.tree.node(button).extras_mut().tip.reset();
     f.tree.hovered = Hovered { button, f.now };
     EXPECT_FALSE(f.update(10ms));
 }

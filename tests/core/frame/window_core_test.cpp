@@ -178,8 +178,8 @@ TEST(WindowCore, dropped_files_reach_the_drop_zone_under_the_point_joined_in_ord
     NodeId zone = h.add(NodeKind::Drop, { 10, 10, 200, 100 });
     NodeId label = h.add(NodeKind::Label, { 10, 150, 200, 40 });
     std::vector<std::string> received;
-    h.tree.node(zone).on_submit = [&](Tree&, std::string_view text) { received.emplace_back(text); };
-    h.tree.node(label).on_submit = [&](Tree&, std::string_view text) { received.emplace_back(text); };
+    h.tree.node(zone).extras_mut().on_submit = [&](Tree&, std::string_view text) { received.emplace_back(text); };
+    h.tree.node(label).extras_mut().on_submit = [&](Tree&, std::string_view text) { received.emplace_back(text); };
     h.painted_background(); // lays the tree out
 
     std::vector<std::string> paths { "/tmp/b.txt", "/tmp/a b.txt", "/tmp/c" };
@@ -199,7 +199,7 @@ TEST(WindowCore, a_node_above_the_drop_zone_keeps_the_drop_from_it)
     NodeId zone = h.add(NodeKind::Drop, { 10, 10, 200, 100 });
     h.add(NodeKind::Button, { 20, 20, 50, 30 });
     int drops = 0;
-    h.tree.node(zone).on_submit = [&](Tree&, std::string_view) { ++drops; };
+    h.tree.node(zone).extras_mut().on_submit = [&](Tree&, std::string_view) { ++drops; };
     h.painted_background();
     EXPECT_FALSE(h.core->file_drop({ "/a" }, { 30, 30 }));
     EXPECT_TRUE(h.core->file_drop({ "/a" }, { 150, 80 }));

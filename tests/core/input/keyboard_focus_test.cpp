@@ -63,7 +63,7 @@ struct Keys : PointerFixture {
         NodeId id = add(NodeKind::Textbox, rect);
         model<TextboxModel>(id).text = text;
         tree.node(id).multiline = multiline;
-        tree.node(id).on_submit = [this](Tree&, std::string_view utf8) { texts.emplace_back(utf8); };
+        tree.node(id).extras_mut().on_submit = [this](Tree&, std::string_view utf8) { texts.emplace_back(utf8); };
         return id;
     }
     bool press(std::uint32_t key, std::uint8_t held = 0) { return keys.key_down(key, held); }
@@ -152,7 +152,7 @@ TEST(ContextMenuKeys, arrows_move_the_highlight_and_enter_picks_it)
 {
     Keys f;
     std::vector<float> picked;
-    f.tree.node(f.tree.root).on_change = [&](Tree&, float item) { picked.push_back(item); };
+    f.tree.node(f.tree.root).extras_mut().on_change = [&](Tree&, float item) { picked.push_back(item); };
     f.tree.menu_items = { u"a", u"b", u"c" };
     f.tree.menu_open = true;
     f.press(virtual_key::down);
@@ -367,7 +367,7 @@ TEST(TerminalKeys, enter_submits_the_input_line_even_when_empty)
     Keys f;
     NodeId term = f.add(NodeKind::Term, { 0, 0, 300, 200 });
     std::vector<std::string> commands;
-    f.tree.node(term).on_submit = [&](Tree&, std::string_view command) { commands.emplace_back(command); };
+    f.tree.node(term).extras_mut().on_submit = [&](Tree&, std::string_view command) { commands.emplace_back(command); };
     f.input.set_focus(term);
     f.type(u"lss\x08");
     f.press(virtual_key::enter);

@@ -56,11 +56,11 @@ struct PointerFixture {
     }
     void listen_change(NodeId node)
     {
-        tree.node(node).on_change = [this, node](Tree&, float value) { changes.emplace_back(node, value); };
+        tree.node(node).extras_mut().on_change = [this, node](Tree&, float value) { changes.emplace_back(node, value); };
     }
     void listen_activate(NodeId node)
     {
-        tree.node(node).on_activate = [this, node](Tree&) { activations.push_back(node); };
+        tree.node(node).extras_mut().on_activate = [this, node](Tree&) { activations.push_back(node); };
     }
 
     void lay_out() { layout_pass(tree, RectF { 0, 0, width, height }); }

@@ -45,7 +45,7 @@ TEST(ColorPicker, top_left_of_the_field_is_white_and_hue_converts_by_sector)
     Tree tree;
     NodeId picker = add(tree, NodeKind::Color, { 100, 50, 300, 200 });
     std::vector<float> heard;
-    tree.node(picker).on_change = [&heard](Tree&, float value) { heard.push_back(value); };
+    tree.node(picker).extras_mut().on_change = [&heard](Tree&, float value) { heard.push_back(value); };
     pick_color(tree, picker, 100 + 8, 50 + 8, ColorPart::Field);
     EXPECT_EQ(model<ColorModel>(tree, picker).saturation, 0.0f);
     EXPECT_EQ(model<ColorModel>(tree, picker).value, 1.0f);
@@ -195,7 +195,7 @@ TEST(Table, click_below_the_header_selects_the_row_and_reports_the_column)
     set_table_rows(tree, table, std::move(rows));
     std::vector<float> changes;
     std::vector<Heard> clicks;
-    tree.node(table).on_change = [&changes](Tree&, float value) { changes.push_back(value); };
+    tree.node(table).extras_mut().on_change = [&changes](Tree&, float value) { changes.push_back(value); };
     record(tree, table, UiEvent::RowClick, clicks);
     table_click(tree, table, 150, 20);
     EXPECT_TRUE(changes.empty());

@@ -18,7 +18,7 @@ T& model(Tree& tree, NodeId id) { return *tree.node(id).model.as<T>(); }
 // Records every value the node's change callback hears.
 std::vector<float>& record_changes(Tree& tree, NodeId id, std::vector<float>& heard)
 {
-    tree.node(id).on_change = [&heard](Tree&, float value) { heard.push_back(value); };
+    tree.node(id).extras_mut().on_change = [&heard](Tree&, float value) { heard.push_back(value); };
     return heard;
 }
 
@@ -185,7 +185,7 @@ TEST(Accordion, a_callback_that_appends_nodes_does_not_break_the_group_walk)
     model<AccordionModel>(tree, first).group = 2;
     model<AccordionModel>(tree, second).group = 2;
     model<AccordionModel>(tree, first).open = true;
-    tree.node(first).on_change = [](Tree& t, float) {
+    tree.node(first).extras_mut().on_change = [](Tree& t, float) {
         for (int i = 0; i < 100; ++i)
             t.append(0, Model(NodeKind::Label));
     };

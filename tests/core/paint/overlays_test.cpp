@@ -154,7 +154,7 @@ TEST_F(Overlays, a_dialog_draws_shade_panel_focus_ring_and_the_last_button_as_pr
 TEST_F(Overlays, the_tooltip_waits_for_the_rest_time_and_hides_under_a_dialog)
 {
     NodeId button = add(NodeKind::Button, ButtonModel { u"b" }, { 0, 0, 50, 30 });
-    tree.node(button).tip = u"подсказка";
+    tree.node(button).extras_mut().tip = u"подсказка";
     tree.hovered = Hovered { button, context.now - std::chrono::milliseconds(500) };
     paint_overlays(canvas, context, tree, {});
     EXPECT_TRUE(canvas.commands().empty());

@@ -225,7 +225,7 @@ TEST_F(WidgetPaint, a_wrapping_label_with_an_icon_uses_the_paragraph_format_afte
     } decoder;
     tree.memory_images["mem:1"] = std::make_shared<std::vector<std::uint8_t> const>(4, 1);
     NodeId label = add(NodeKind::Label, TextModel { u"Длинный текст" }, { 10, 0, 300, 40 });
-    tree.node(label).icon = u"mem:1";
+    tree.node(label).extras_mut().icon = u"mem:1";
     tree.node(label).styles.base_mut().wrap = Wrap::On;
     ImageCache images;
     EXPECT_EQ(load_tree_images(images, decoder, tree), 1u);

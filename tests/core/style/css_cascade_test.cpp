@@ -38,7 +38,7 @@ TEST_F(Cascade, later_rule_wins_at_equal_specificity_and_class_beats_type_in_any
     run("button { color: #f00 } button { color: #0f0 }");
     EXPECT_EQ(base(button).text_color, green);
 
-    tree.node(label).class_name = "x";
+    tree.node(label).extras_mut().class_name = "x";
     run(".x { color: #f00 } label { color: #0f0 }");
     EXPECT_EQ(base(label).text_color, red);
     run("label { color: #0f0 } .x { color: #f00 }");
@@ -65,8 +65,8 @@ TEST_F(Cascade, child_and_descendant_combinators)
 TEST_F(Cascade, descendant_steps_take_the_nearest_matching_ancestor_without_backtracking)
 {
     // deep_label's nearest frame-or-group ancestor chain: group, then frame.
-    tree.node(group).class_name = "g";
-    tree.node(frame).class_name = "g";
+    tree.node(group).extras_mut().class_name = "g";
+    tree.node(frame).extras_mut().class_name = "g";
     run(".g > .g > label { color: #f00 }");
     EXPECT_EQ(base(deep_label).text_color, red);
     // "frame .g label": the nearest .g above deep_label is the group, and the frame is above it.
@@ -79,7 +79,7 @@ TEST_F(Cascade, descendant_steps_take_the_nearest_matching_ancestor_without_back
 
 TEST_F(Cascade, types_match_in_any_case_classes_only_exactly)
 {
-    tree.node(label).class_name = "big";
+    tree.node(label).extras_mut().class_name = "big";
     run("LABEL { radius: 3 } .Big { shadow: 4 } .big { font-size: 30 }");
     EXPECT_EQ(base(label).radius, 3.0f);
     EXPECT_FALSE(base(label).shadow);

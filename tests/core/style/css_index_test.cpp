@@ -21,7 +21,7 @@ Tree random_tree(std::uint32_t seed, std::size_t count)
         auto kind = *kind_from_name(kinds[random() % 6]);
         NodeId id = tree.append(parent, Model(kind));
         if (random() % 3 == 0)
-            tree.node(id).class_name = classes[random() % 4];
+            tree.node(id).extras_mut().class_name = classes[random() % 4];
     }
     return tree;
 }

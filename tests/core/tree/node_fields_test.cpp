@@ -69,9 +69,9 @@ TEST(HeapOptional, assigns_resets_and_copies_deeply)
     EXPECT_FALSE(tip.has_value());
 }
 
-TEST(Node, record_fits_four_cache_lines_with_the_layout_fields_in_the_first_two)
+TEST(Node, record_fits_three_cache_lines_with_the_layout_fields_in_the_first_two)
 {
-    EXPECT_LE(sizeof(Node), 256u);
+    EXPECT_LE(sizeof(Node), 192u);
     EXPECT_EQ(alignof(Node), 64u);
     Node node;
     auto offset = [&node](void const* field) {
@@ -79,4 +79,39 @@ TEST(Node, record_fits_four_cache_lines_with_the_layout_fields_in_the_first_two)
     };
     EXPECT_LE(offset(&node.layout) + sizeof(LayoutParams), 128u);
     EXPECT_LT(offset(&node.model.kind), 128u);
+}
+
+TEST(OptionalNodeId, reads_and_compares_as_std_optional_does)
+{
+    OptionalNodeId none;
+    EXPECT_FALSE(none);
+    EXPECT_EQ(none, std::nullopt);
+    EXPECT_FALSE(none == NodeId { 0 });
+    EXPECT_EQ(std::optional<NodeId>(none), std::nullopt);
+    OptionalNodeId zero = NodeId { 0 };
+    ASSERT_TRUE(zero);
+    EXPECT_EQ(*zero, 0u);
+    EXPECT_EQ(std::optional<NodeId>(zero), NodeId { 0 });
+    EXPECT_EQ(OptionalNodeId(std::optional<NodeId>(7)), NodeId { 7 });
+    EXPECT_EQ(OptionalNodeId(std::optional<NodeId>()), none);
+    zero.reset();
+    EXPECT_EQ(zero.value_or(3), 3u);
+}
+
+TEST(NodeExtras, reading_allocates_nothing_and_writing_keeps_each_field)
+{
+    Node node;
+    Node const& reader = node;
+    EXPECT_FALSE(reader.extras().on_change);
+    EXPECT_FALSE(reader.extras().tip);
+    EXPECT_EQ(&reader.extras(), &Node().extras()) << "nodes without extras share the empty record";
+    node.extras_mut().on_change = [](Tree&, float) { };
+    node.extras_mut().tip = u"подсказка";
+    EXPECT_NE(&reader.extras(), &Node().extras());
+    ASSERT_TRUE(reader.extras().on_change);
+    EXPECT_EQ(*reader.extras().tip, u"подсказка");
+    EXPECT_FALSE(reader.extras().class_name);
+    Node moved = std::move(node);
+    ASSERT_TRUE(moved.extras().on_change);
+    EXPECT_EQ(*moved.extras().tip, u"подсказка");
 }

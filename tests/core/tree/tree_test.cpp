@@ -138,11 +138,11 @@ TEST(NodeSlots, a_callback_that_grows_the_tree_is_put_back_on_its_own_node)
     Tree tree;
     NodeId slider = add(tree, tree.root, NodeKind::Slider);
     float got = -1;
-    tree.node(slider).on_change = [&](Tree& t, float value) {
+    tree.node(slider).extras_mut().on_change = [&](Tree& t, float value) {
         got = value;
         for (int i = 0; i < 100; ++i)
             add(t, t.root);
-        t.node(slider).on_change = [](Tree&, float) { FAIL() << "replacement must be dropped"; };
+        t.node(slider).extras_mut().on_change = [](Tree&, float) { FAIL() << "replacement must be dropped"; };
     };
     EXPECT_TRUE(tree.fire_change(slider, 0.25f));
     EXPECT_EQ(got, 0.25f);
