@@ -99,7 +99,7 @@ inline GalleryNodes build(Tree& tree, std::string const& image_source = {})
     b.add(c2, NodeKind::Slider, ValueModel { 0.6f }, { .h = 24 });
     b.add(c2, NodeKind::Range, RangeModel { 0.2f, 0.7f }, { .h = 24 });
     b.add(c2, NodeKind::Progress, ValueModel { 0.45f }, { .h = 20 });
-    b.add(c2, NodeKind::Meter, ValueModel { 0.7f, {}, 12 }, { .h = 24 });
+    b.add(c2, NodeKind::Meter, ValueModel { .value = 0.7f, .segments = 12 }, { .h = 24 });
     b.add(c2, NodeKind::Rating, RatingModel { 3, 5 }, { .w = 180, .h = 32 });
     b.add(c2, NodeKind::Pager, PagerModel { 1, 5 }, { .h = 40 });
     b.add(c2, NodeKind::Crumbs, ItemsModel { { u"Дом", u"Документы", u"orvy" } }, { .h = 30 });
@@ -109,8 +109,8 @@ inline GalleryNodes build(Tree& tree, std::string const& image_source = {})
     b.add(badges, NodeKind::Spinner, SpinnerModel { 0.1f }, { .w = 28 });
     b.add(badges, NodeKind::Status, TextModel { u"Готово" });
     NodeId dials = b.row(c2, 130);
-    b.add(dials, NodeKind::Gauge, ValueModel { 0.62f, u"62%" });
-    b.add(dials, NodeKind::Dial, ValueModel { 0.35f, u"Звук" });
+    b.add(dials, NodeKind::Gauge, ValueModel { .value = 0.62f, .caption = u"62%" });
+    b.add(dials, NodeKind::Dial, ValueModel { .value = 0.35f, .caption = u"Звук" });
     b.add(c2, NodeKind::Chart, ChartModel { { 3, 7, 4, 9, 6, 2, 8 } }, { .h = 80 });
     b.add(c2, NodeKind::Time, TimeModel { 9, 5 }, { .h = 90 });
 

@@ -53,7 +53,7 @@ TEST_F(WidgetPaint, progress_and_range_fill_their_share_of_the_track)
 
 TEST_F(WidgetPaint, a_gauge_lights_the_whole_part_of_value_times_48_dots_from_straight_up_clockwise)
 {
-    NodeId gauge = add(NodeKind::Gauge, ValueModel { 0.5f, u"50%" }, { 0, 0, 200, 160 });
+    NodeId gauge = add(NodeKind::Gauge, ValueModel { .value = 0.5f, .caption = u"50%" }, { 0, 0, 200, 160 });
     paint(gauge);
     auto dots = fills();
     ASSERT_EQ(dots.size(), 48u);
@@ -87,7 +87,7 @@ TEST_F(WidgetPaint, a_dial_has_forty_dots_a_knob_and_an_indicator_at_its_angle)
 
 TEST_F(WidgetPaint, meter_segments_share_the_width_with_three_pixel_gaps_and_round_the_lit_count)
 {
-    NodeId meter = add(NodeKind::Meter, ValueModel { 0.46f, {}, 10 }, { 10, 0, 300, 40 });
+    NodeId meter = add(NodeKind::Meter, ValueModel { .value = 0.46f, .segments = 10 }, { 10, 0, 300, 40 });
     paint(meter);
     auto segments = fills();
     ASSERT_EQ(segments.size(), 10u);
@@ -130,7 +130,7 @@ TEST_F(WidgetPaint, huge_counts_draw_only_the_cells_in_view)
 {
     paint(add(NodeKind::Pager, PagerModel { 0, 4000000000u }, { 0, 0, 1000000, 40 }));
     EXPECT_LT(canvas.commands().size(), 100u);
-    paint(add(NodeKind::Meter, ValueModel { 1, {}, 4000000000u }, { 0, 0, 800, 40 }));
+    paint(add(NodeKind::Meter, ValueModel { .value = 1, .segments = 4000000000u }, { 0, 0, 800, 40 }));
     EXPECT_LT(canvas.commands().size(), 1000u);
 }
 
