@@ -175,8 +175,8 @@ TEST(PointerColumns, the_fit_measures_only_the_longest_texts_of_a_huge_column)
     NodeId table = tree.append(0, Model(NodeKind::Table));
     auto& model = *tree.node(table).model.as<TableModel>();
     model.columns.titles = { u"A", u"B" };
-    model.rows.assign(100000, { u"short", u"" });
-    model.rows[76543][0] = u"the longest text of all";
+    for (std::size_t i = 0; i < 100000; ++i)
+        model.rows.push_back({ i == 76543 ? u"the longest text of all" : u"short", u"" });
     std::size_t measured = 0;
     float width = fitted_column_width(tree, table, 0, [&](NodeId, std::u16string_view text) {
         ++measured;
