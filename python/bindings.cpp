@@ -166,6 +166,9 @@ void refresh_window(WindowState& window)
             continue;
         if (!apply(window.tree, binding, result.get()))
             report_exception();
+        // The value goes straight into the tree: a stale layout tells the
+        // frame update that there is something new to show.
+        window.tree.layout_dirty = true;
     }
     refresh_window_properties();
 }

@@ -132,6 +132,8 @@ void refresh_window_properties()
             continue;
         }
         apply(*window->cells.effects, static_cast<WindowProperty>(i), value);
+        // Tells the frame update there is something new to show.
+        window->tree.layout_dirty = true;
     }
 }
 

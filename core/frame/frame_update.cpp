@@ -189,6 +189,19 @@ bool advance_tweens(Tree& tree, float dt)
     return true;
 }
 
+// Whether the tree holds changes not yet shown: work queued for the next
+// update, or a layout made stale. Changes made while the window runs reach
+// the tree this way (bindings dirty the layout when they apply a value).
+bool has_unshown_changes(Tree const& tree)
+{
+    return tree.layout_dirty || !tree.request_queue.empty() || !tree.text_queue.empty() || !tree.pending_text.empty()
+        || !tree.stylesheet_queue.empty() || !tree.build_queue.empty() || tree.menu_request.has_value()
+        || !tree.list_operations.empty() || !tree.tween_inbox.empty() || !tree.focus_requests.empty();
+}
+
+// Fires the timers that are due. Returns whether their callbacks changed
+// anything to show: a timer that only polls (reads state, talks to another
+// process) costs no repaint.
 bool advance_timers(Tree& tree, Instant now)
 {
     if (tree.timers.empty() && tree.timer_inbox.empty() && tree.cancelled_timers.empty())
@@ -221,7 +234,7 @@ bool advance_timers(Tree& tree, Instant now)
         tree.timers[i].on_fire = std::move(running);
     }
     std::erase_if(tree.timers, [](Timer const& timer) { return timer.done; });
-    return fired;
+    return fired && has_unshown_changes(tree);
 }
 
 bool tooltip_pending(Tree const& tree, Instant now)

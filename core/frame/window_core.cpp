@@ -4,6 +4,7 @@
 #include "core/layout/layout.hpp"
 #include "core/models/text_field.hpp"
 #include "core/paint/bounded_canvas.hpp"
+#include "core/paint/flat_area_canvas.hpp"
 #include "core/paint/painter.hpp"
 #include "core/text/paragraph_layout.hpp"
 #include "core/tree/utf.hpp"
@@ -187,9 +188,9 @@ void WindowCore::resize(ClientSize size)
 {
     if (size.width == 0 || size.height == 0)
         return;
+    // Text layouts stay cached: they are keyed by their own box, not the
+    // window's, so texts whose boxes keep their size are not shaped again.
     m_client = size;
-    if (m_text)
-        m_text->clear_caches();
 }
 
 void WindowCore::apply_font(FontChange change)
@@ -242,8 +243,11 @@ void WindowCore::paint(Canvas& target)
 {
     prepare_frame();
     mark_startup(StartupMark::FirstLayout);
-    // No size a script can set reaches the backend as it is.
-    BoundedCanvas canvas(target, static_cast<float>(m_client.width), static_cast<float>(m_client.height));
+    // No size a script can set reaches the backend as it is, and no fill
+    // that would repaint an area with the colour it already has.
+    float width = static_cast<float>(m_client.width), height = static_cast<float>(m_client.height);
+    FlatAreaCanvas flat(target, width, height);
+    BoundedCanvas canvas(flat, width, height);
     // Step 1: the clear colour; a glass window shows the backdrop through the tint.
     Color background = m_theme.palette().background();
     bool see_through = m_look.glass && m_window && m_window->is_transparent();

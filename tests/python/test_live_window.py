@@ -146,6 +146,37 @@ def test_an_idle_window_uses_no_processor_time():
     assert used["cpu"] < 0.1, used
 
 
+def test_a_polling_timer_costs_no_frames_and_one_that_changes_something_does():
+    w = _orvy.W("poll", 400, 300)
+    shown = _orvy.sgnl(0)
+    label = w.lb("0")
+    bound = w.lb(bind=lambda: f"{shown()}")
+    seen = {"ticks": 0}
+
+    def tick():
+        seen["ticks"] += 1
+        n = seen["ticks"]
+        if n == 20:
+            seen["idle_from"] = w._frames()
+        elif n == 40:
+            seen["idle_to"] = w._frames()
+            w.txt(label, "changed")
+        elif n == 45:
+            seen["after_txt"] = w._frames()
+            shown.st(1)
+        elif n == 50:
+            seen["after_signal"] = w._frames()
+            seen["bound"] = w._model(bound)["text"]
+            w.close()
+
+    w.every(1, tick)
+    w.go()
+    assert seen["idle_to"] == seen["idle_from"]
+    assert seen["after_txt"] > seen["idle_to"]
+    assert seen["after_signal"] > seen["after_txt"]
+    assert seen["bound"] == "1"
+
+
 def read_pixel(path, x, y):
     ppm = subprocess.run(["convert", str(path), "-crop", f"1x1+{x}+{y}", "ppm:-"], capture_output=True, check=True).stdout
     return tuple(ppm[-3:])

@@ -247,12 +247,40 @@ TEST(Timers, an_after_zero_fires_once_at_least_a_millisecond_after_intake)
     Frames f;
     int fired = 0;
     f.tree.timer_inbox.push({ .on_fire = [&](Tree&) { ++fired; }, .id = 1, .milliseconds = 0, .once = true });
-    EXPECT_FALSE(f.update());
-    EXPECT_FALSE(f.update(500us));
-    EXPECT_TRUE(f.update(500us));
-    EXPECT_FALSE(f.update(10ms));
+    f.update();
+    f.update(500us);
+    EXPECT_EQ(fired, 0);
+    f.update(500us);
+    f.update(10ms);
     EXPECT_EQ(fired, 1);
     EXPECT_TRUE(f.tree.timers.empty());
+}
+
+TEST(Timers, a_firing_asks_for_a_repaint_only_when_its_callback_left_something_to_show)
+{
+    Frames f;
+    NodeId label = f.add(NodeKind::Label);
+    f.tree.layout_dirty = false; // as a layout leaves it
+    bool change = false;
+    f.tree.timer_inbox.push({ .on_fire =
+                                  [&](Tree& tree) {
+                                      if (change)
+                                          tree.text_queue.push({ .node = label, .mode = TextMode::Label, .texts = { u"новое" } });
+                                  },
+        .id = 1,
+        .milliseconds = 10 });
+    f.update();
+    EXPECT_FALSE(f.update(10ms)); // polled, nothing changed
+    change = true;
+    EXPECT_TRUE(f.update(10ms));
+    EXPECT_TRUE(f.update()); // the text is applied
+    change = false;
+    f.tree.layout_dirty = false;
+    EXPECT_FALSE(f.update(10ms));
+    // A binding applies its value to the tree and leaves the layout stale.
+    f.tree.timer_inbox.push({ .on_fire = [](Tree& tree) { tree.layout_dirty = true; }, .id = 2, .milliseconds = 10 });
+    f.update();
+    EXPECT_TRUE(f.update(10ms));
 }
 
 TEST(Timers, a_repeating_timer_counts_each_period_from_its_firing)
