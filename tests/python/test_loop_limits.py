@@ -142,11 +142,13 @@ for size in (1e12, 1e15, 1e20, 3e38, inf):
     w.lim(w.fr(rad=size, pd=size), min_w=size, min_h=size)
     w.pl(w.fr(rad=inf), x=-size, y=100, w=size + 300, h=size)
     w.fr(rad=8, elev=size, w=100, h=100)
+counter = w.lb("0")
 frames = []
 def check():
     frames.append(w._frames())
     if frames[-1] >= 3:
         w.close()
+    w.txt(counter, str(len(frames)))  # something new to show: the next tick repaints
 w.every(10, check)
 w.go()
 print("painted", frames[-1])
