@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace orvy {
 
@@ -65,6 +66,31 @@ FlatAreaCanvas::FlatAreaCanvas(Canvas& target, float viewport_width, float viewp
 {
 }
 
+FlatAreaCanvas::~FlatAreaCanvas() { flush_clear(); }
+
+void FlatAreaCanvas::flush_clear()
+{
+    if (auto color = std::exchange(m_waiting_clear, std::nullopt))
+        m_target.clear(*color);
+}
+
+void FlatAreaCanvas::flush_clear_around(Box kept)
+{
+    auto color = std::exchange(m_waiting_clear, std::nullopt);
+    if (!color)
+        return;
+    Box all = clip();
+    Box bands[] { { all.x0, all.y0, all.x1, kept.y0 }, { all.x0, kept.y1, all.x1, all.y1 },
+        { all.x0, kept.y0, kept.x0, kept.y1 }, { kept.x1, kept.y0, all.x1, kept.y1 } };
+    for (Box band : bands) {
+        if (band.is_empty())
+            continue;
+        m_target.push_clip({ band.x0, band.y0, band.x1 - band.x0, band.y1 - band.y0 });
+        m_target.clear(*color);
+        m_target.pop_clip();
+    }
+}
+
 bool FlatAreaCanvas::repaints_flat(Box shape, Color color) const
 {
     if (!m_flat || !is_opaque(color) || !same_color(color, m_flat->color))
@@ -97,25 +123,40 @@ void FlatAreaCanvas::laid_flat(RectF rect, Color color)
 
 void FlatAreaCanvas::clear(Color color)
 {
-    m_target.clear(color);
     m_marks.clear();
-    if (is_opaque(color))
+    m_waiting_clear.reset();
+    if (is_opaque(color)) {
+        m_waiting_clear = color;
         m_flat = Flat { whole_pixels(clip()), color };
-    else
+    } else {
+        m_target.clear(color);
         m_flat.reset();
+    }
 }
 
-void FlatAreaCanvas::fill_rect(RectF rect, Color color) { fill_rounded_rect(rect, 0, color); }
+void FlatAreaCanvas::fill_rect(RectF rect, Color color) { fill(rect, 0, color, true); }
 
-void FlatAreaCanvas::fill_rounded_rect(RectF rect, float radius, Color color)
+void FlatAreaCanvas::fill_rounded_rect(RectF rect, float radius, Color color) { fill(rect, radius, color, false); }
+
+void FlatAreaCanvas::fill(RectF rect, float radius, Color color, bool square)
 {
     if (repaints_flat(box_of(rect), color)) {
         ++m_dropped;
         return;
     }
-    m_target.fill_rounded_rect(rect, radius, color);
-    // Without a radius the fill is a plain rectangle, as the backends draw it.
-    if (is_opaque(color) && !(radius > 0))
+    // Without a radius the fill is a plain rectangle, as the backends draw it;
+    // an opaque one covers its whole pixels, which a waiting clear can skip.
+    bool covers = is_opaque(color) && !(radius > 0);
+    Box covered = whole_pixels(intersection(box_of(rect), clip()));
+    if (covers && !covered.is_empty())
+        flush_clear_around(covered);
+    else
+        flush_clear();
+    if (square)
+        m_target.fill_rect(rect, color);
+    else
+        m_target.fill_rounded_rect(rect, radius, color);
+    if (covers)
         laid_flat(rect, color);
     else
         mark(box_of(rect), edge_spread);
@@ -127,6 +168,7 @@ void FlatAreaCanvas::fill_ellipse(RectF rect, Color color)
         ++m_dropped;
         return;
     }
+    flush_clear();
     m_target.fill_ellipse(rect, color);
     mark(box_of(rect), edge_spread);
 }
@@ -137,30 +179,35 @@ void FlatAreaCanvas::fill_polygon(std::span<PointF const> points, Color color)
         ++m_dropped;
         return;
     }
+    flush_clear();
     m_target.fill_polygon(points, color);
     mark(box_of(points), edge_spread);
 }
 
 void FlatAreaCanvas::stroke_rect(RectF rect, Color color, float width)
 {
+    flush_clear();
     m_target.stroke_rect(rect, color, width);
     mark(box_of(rect), stroke_spread(width));
 }
 
 void FlatAreaCanvas::stroke_rounded_rect(RectF rect, float radius, Color color, float width)
 {
+    flush_clear();
     m_target.stroke_rounded_rect(rect, radius, color, width);
     mark(box_of(rect), stroke_spread(width));
 }
 
 void FlatAreaCanvas::stroke_ellipse(RectF rect, Color color, float width)
 {
+    flush_clear();
     m_target.stroke_ellipse(rect, color, width);
     mark(box_of(rect), stroke_spread(width));
 }
 
 void FlatAreaCanvas::draw_line(PointF from, PointF to, Color color, float width)
 {
+    flush_clear();
     m_target.draw_line(from, to, color, width);
     PointF ends[] { from, to };
     mark(box_of(ends), stroke_spread(width));
@@ -168,24 +215,28 @@ void FlatAreaCanvas::draw_line(PointF from, PointF to, Color color, float width)
 
 void FlatAreaCanvas::stroke_polyline(std::span<PointF const> points, PathShape shape, Color color, float width)
 {
+    flush_clear();
     m_target.stroke_polyline(points, shape, color, width);
     mark(box_of(points), polyline_spread(width));
 }
 
 void FlatAreaCanvas::fill_gradient(RectF rect, float radius, LinearGradient const& gradient)
 {
+    flush_clear();
     m_target.fill_gradient(rect, radius, gradient);
     mark(box_of(rect), edge_spread);
 }
 
 void FlatAreaCanvas::push_clip(RectF rect)
 {
+    flush_clear();
     m_target.push_clip(rect);
     m_clips.push_back(intersection(clip(), box_of(rect)));
 }
 
 void FlatAreaCanvas::pop_clip()
 {
+    flush_clear();
     m_target.pop_clip();
     if (m_clips.size() > 1)
         m_clips.pop_back();
@@ -193,6 +244,7 @@ void FlatAreaCanvas::pop_clip()
 
 void FlatAreaCanvas::draw_text(TextLayout const& layout, PointF origin, Color color)
 {
+    flush_clear();
     m_target.draw_text(layout, origin, color);
     // A text larger than its box may stand out of it on any side, as it is aligned.
     TextSize box = layout.box(), size = layout.size();
@@ -203,6 +255,7 @@ void FlatAreaCanvas::draw_text(TextLayout const& layout, PointF origin, Color co
 
 void FlatAreaCanvas::draw_bitmap(Bitmap const& bitmap, RectF destination)
 {
+    flush_clear();
     m_target.draw_bitmap(bitmap, destination);
     mark(box_of(destination), edge_spread);
 }

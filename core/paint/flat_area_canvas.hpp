@@ -19,9 +19,14 @@ namespace orvy {
 // An opaque fill of that colour lying inside the flat area and clear of
 // every box drawn since is dropped; every other call passes on unchanged,
 // so the pixels are the same as without this canvas.
+// An opaque clear waits for the next call: when that is an opaque rectangle
+// fill (a window's panel), only the pixels around the panel are cleared.
 class FlatAreaCanvas final : public Canvas {
 public:
     FlatAreaCanvas(Canvas& target, float viewport_width, float viewport_height);
+    ~FlatAreaCanvas() override;
+    FlatAreaCanvas(FlatAreaCanvas const&) = delete;
+    FlatAreaCanvas& operator=(FlatAreaCanvas const&) = delete;
 
     void clear(Color color) override;
     void fill_rect(RectF rect, Color color) override;
@@ -60,12 +65,18 @@ private:
     bool repaints_flat(Box shape, Color color) const;
     // Records what a call may have drawn on: the box grown by `spread`, inside the clip.
     void mark(Box drawn, float spread);
+    // Both kinds of rectangle fill; `square` passes it on as a fill_rect.
+    void fill(RectF rect, float radius, Color color, bool square);
     // After an opaque rectangle fill: its whole pixels may become the flat area.
     void laid_flat(RectF rect, Color color);
+    // Carries out a waiting clear, all of it or only around `kept`.
+    void flush_clear();
+    void flush_clear_around(Box kept);
 
     Canvas& m_target;
     std::vector<Box> m_clips; // the viewport, then one per clip pushed
     std::optional<Flat> m_flat;
+    std::optional<Color> m_waiting_clear; // of the current clip
     std::vector<Box> m_marks; // drawn since the flat area was laid
     std::size_t m_dropped = 0;
 };

@@ -90,6 +90,36 @@ TEST(FlatAreaCanvas, a_large_fill_becomes_the_flat_area_and_strokes_mark_their_p
     f.canvas.fill_rect({ 0, 0, 400, 300 }, ink);
     f.canvas.fill_rect({ 10, 10, 50, 50 }, ink);
     EXPECT_EQ(f.canvas.dropped(), 3u);
-    EXPECT_EQ(f.target.of(DrawOp::Clear).size(), 1u);
     EXPECT_EQ(f.target.of(DrawOp::StrokeRect).size(), 1u);
+}
+
+TEST(FlatAreaCanvas, a_clear_waits_and_leaves_out_the_panel_filled_next)
+{
+    Flat f;
+    f.canvas.clear({ 0, 0, 0, 1 });
+    EXPECT_TRUE(f.target.commands().empty());
+    f.canvas.fill_rect({ 10.5f, 20, 300, 200 }, panel);
+    // The bands around the panel's whole pixels, each under a clip of its own.
+    auto clears = f.target.of(DrawOp::Clear);
+    ASSERT_EQ(clears.size(), 4u);
+    auto clips = f.target.of(DrawOp::PushClip);
+    ASSERT_EQ(clips.size(), 4u);
+    EXPECT_EQ(clips[0].rect, (RectF { 0, 0, 400, 20 }));
+    EXPECT_EQ(clips[1].rect, (RectF { 0, 220, 400, 80 }));
+    EXPECT_EQ(clips[2].rect, (RectF { 0, 20, 11, 200 }));
+    EXPECT_EQ(clips[3].rect, (RectF { 310, 20, 90, 200 }));
+    EXPECT_EQ(f.target.commands().back().op, DrawOp::FillRect);
+
+    // Anything else first, or nothing at all, gets the whole clear.
+    Flat text;
+    text.canvas.clear({ 0, 0, 0, 1 });
+    text.canvas.fill_rounded_rect({ 10, 10, 300, 200 }, 8, panel);
+    EXPECT_EQ(text.target.commands().front().op, DrawOp::Clear);
+    EXPECT_EQ(text.target.of(DrawOp::PushClip).size(), 0u);
+    RecordingCanvas empty;
+    {
+        FlatAreaCanvas canvas(empty, 400, 300);
+        canvas.clear({ 0, 0, 0, 1 });
+    }
+    EXPECT_EQ(empty.of(DrawOp::Clear).size(), 1u);
 }
