@@ -19,54 +19,42 @@ PyObject* bx(MethodCall& c) { return c.context(build_frame(c)); }
 PyObject* lb(MethodCall& c)
 {
     auto id = c.append(Model(NodeKind::Label, TextModel { .text = std::move(c.text("txt")) }));
-    if (!id)
-        return nullptr;
-    Node& node = c.tree().node(*id);
-    if (c.flag("wrap"))
-        node.styles.base_mut().wrap = Wrap::On;
-    c.bind(*id, c.object("bind"), BindingKind::Text);
-    return c.node_handle(id);
+    if (id && c.flag("wrap"))
+        c.tree().node(*id).styles.base_mut().wrap = Wrap::On;
+    return c.finish(id);
 }
 
 PyObject* bt(MethodCall& c)
 {
     auto id = c.append(Model(NodeKind::Button, ButtonModel { .caption = std::move(c.text("lb")), .radius = c.f32("rad") }));
-    if (!id)
-        return nullptr;
-    Node& node = c.tree().node(*id);
-    if (c.given("clk") || c.given("toast")) {
-        std::optional<PyCallable> click;
-        if (c.given("clk"))
-            click.emplace(c.object("clk"), c.window().object->state);
-        std::optional<Text> toast_text;
-        if (c.given("toast"))
-            toast_text = std::move(c.text("toast"));
-        node.extras_mut().on_activate = [click = std::move(click), toast_text = std::move(toast_text)](Tree& tree) {
-            if (toast_text)
-                tree.toast_text = *toast_text;
-            if (click)
-                (*click)();
-        };
-    }
+    if (!id || !(c.given("clk") || c.given("toast")))
+        return c.node_handle(id);
+    // A click shows the toast first, then calls `clk`.
+    std::optional<PyCallable> click;
+    if (c.given("clk"))
+        click.emplace(c.object("clk"), c.shared_state());
+    std::optional<Text> toast = c.given("toast") ? std::optional(std::move(c.text("toast"))) : std::nullopt;
+    c.tree().node(*id).extras_mut().on_activate = [click = std::move(click), toast = std::move(toast)](Tree& tree) {
+        if (toast)
+            tree.toast_text = *toast;
+        if (click)
+            (*click)();
+    };
     return c.node_handle(id);
 }
 
-void add_methods(MethodList& methods)
-{
-    declare(methods, {
-        row<fr>("fr", "Добавляет панель; возвращает её узел.",
-            { real("rad", 12.0), keyword_only, parent, axis, box(), elevation }),
-        row<bx>("bx", "Панель-контейнер как контекст: `with win.bx(...) as p:`.",
-            { real("rad", 12.0), keyword_only, parent, axis, box(), elevation }),
-        row<lb>("lb", "Добавляет метку; `bind` — колбэк, возвращающий текст.",
-            { text("txt", ""), keyword_only, parent, object("bind"), optional_text("icon"), box(), flag("wrap", false) }),
-        row<bt>("bt", "Добавляет кнопку; `clk` вызывается по нажатию.",
-            { text("lb", ""), keyword_only, parent, real("rad", 10.0), optional_text("icon"), optional_text("tip"),
-                optional_text("toast"), box(), object("clk"), elevation }),
-    });
-}
-
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<fr>("fr", "Добавляет панель; возвращает её узел.",
+        { real("rad", 12.0), keyword_only, parent, axis, box(), elevation }),
+    row<bx>("bx", "Панель-контейнер как контекст: `with win.bx(...) as p:`.",
+        { real("rad", 12.0), keyword_only, parent, axis, box(), elevation }),
+    row<lb>("lb", "Добавляет метку; `bind` — колбэк, возвращающий текст.",
+        { text("txt", ""), keyword_only, parent, bound("bind", BindingKind::Text), optional_text("icon"), box(),
+            flag("wrap", false) }),
+    row<bt>("bt", "Добавляет кнопку; `clk` вызывается по нажатию.",
+        { text("lb", ""), keyword_only, parent, real("rad", 10.0), optional_text("icon"), optional_text("tip"),
+            optional_text("toast"), box(), object("clk"), elevation }),
+};
 
 }
 

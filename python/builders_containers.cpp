@@ -2,7 +2,6 @@
 #include "core/models/detail/numbers.hpp"
 #include "core/models/operations.hpp"
 #include "python/method_table.hpp"
-#include "python/push_callbacks.hpp"
 
 namespace orvy::py {
 
@@ -17,17 +16,14 @@ PyObject* scr(MethodCall& c) { return c.context(c.append(Model(NodeKind::Scroll)
 
 PyObject* stk(MethodCall& c)
 {
-    auto id = c.append(Model(NodeKind::Stack, StackModel { .page = static_cast<std::uint32_t>(c.index("page")) }));
-    if (id)
-        c.bind(*id, c.object("bind"), BindingKind::Value);
-    return c.context(id);
+    auto page = static_cast<std::uint32_t>(c.index("page"));
+    return c.finish_context(c.append(Model(NodeKind::Stack, StackModel { .page = page })));
 }
 
 PyObject* spl(MethodCall& c)
 {
     // NaN would leave the panes without a size; it counts as the even split.
-    float ratio = c.f32("ratio");
-    float share = std::isnan(ratio) ? 0.5f : detail::clamp01(ratio);
+    float share = std::isnan(c.f32("ratio")) ? 0.5f : detail::clamp01(c.f32("ratio"));
     return c.context(c.append(Model(NodeKind::Splitter, SplitterModel { .vertical = c.flag("vertical"), .ratio = share })));
 }
 
@@ -37,32 +33,22 @@ PyObject* acc(MethodCall& c)
     std::int32_t group = c.i32("grp");
     auto id = c.append(Model(NodeKind::Accordion,
         AccordionModel { .title = std::move(c.text("title")), .open = open, .group = group, .radius = c.f32("rad") }));
-    if (!id)
-        return nullptr;
-    Tree& tree = c.tree();
     // A section built open closes the open ones of its group, as opening it
     // later would; nothing is reported while the window is being built.
-    if (open && group != 0) {
-        for (NodeId other = 0; other < *id; ++other) {
-            auto* section = tree.node(other).model.as<AccordionModel>();
-            if (section && tree.node(other).kind() == NodeKind::Accordion && section->group == group)
-                section->open = false;
-        }
+    for (NodeId other = 0; id && open && group != 0 && other < *id; ++other) {
+        auto* section = c.tree().node(other).model.as<AccordionModel>();
+        if (section && c.tree().node(other).kind() == NodeKind::Accordion && section->group == group)
+            section->open = false;
     }
-    if (c.given("ch"))
-        tree.node(*id).extras_mut().on_change = change_bool(c.push("ch"));
-    return c.context(id);
+    return c.finish_context(id);
 }
 
 PyObject* tab(MethodCall& c)
 {
     auto id = c.append(Model(NodeKind::Tabs, ChoiceModel { .items = std::move(c.texts("labels")) }));
-    if (!id)
-        return nullptr;
-    set_numeric_state(c.tree(), *id, static_cast<float>(c.index("sel")));
-    if (c.given("ch"))
-        c.tree().node(*id).extras_mut().on_change = change_index(c.push("ch"));
-    return c.context(id);
+    if (id)
+        set_numeric_state(c.tree(), *id, static_cast<float>(c.index("sel")));
+    return c.finish_context(id);
 }
 
 DockSide dock_side(std::string_view word)
@@ -85,10 +71,7 @@ PyObject* dock(MethodCall& c)
     // A docked extent that is not a number cannot be laid out.
     float extent = std::isnan(c.f32("size")) ? 260.0f : c.f32("size");
     float shown = open ? extent : closed_dock_extent;
-    if (side == DockSide::Left || side == DockSide::Right)
-        common.layout.w = shown;
-    else
-        common.layout.h = shown;
+    (side == DockSide::Left || side == DockSide::Right ? common.layout.w : common.layout.h) = shown;
     return c.context(append_built(c.window(), common,
         Model(NodeKind::Dock, DockModel { .title = std::move(c.text("ttl")), .side = side, .open = open, .size = extent })));
 }
@@ -96,45 +79,30 @@ PyObject* dock(MethodCall& c)
 PyObject* pop(MethodCall& c)
 {
     // A layer above everything, out of sight until pop_at places it.
-    CommonArgs common;
-    common.layout.padding = 10.0f;
-    common.layout.z = 1000;
-    common.layout.w = c.f32("w");
-    common.layout.h = c.f32("h");
-    common.layout.placement = Placement::Absolute;
-    common.layout.left = -1000000.0f;
-    common.layout.top = -1000000.0f;
-    auto id = append_under_root(c.window(), common, Model(NodeKind::Frame));
-    if (id && c.given("on_close"))
-        c.tree().register_event(*id, UiEvent::LayerClosed, event_plain(c.push("on_close")));
-    return c.context(id);
+    CommonArgs common { .layout = { .w = c.f32("w"), .h = c.f32("h"), .left = -1000000.0f, .top = -1000000.0f,
+        .padding = 10.0f, .z = 1000, .placement = Placement::Absolute } };
+    return c.finish_context(append_under_root(c.window(), common, Model(NodeKind::Frame)));
 }
 
-void add_methods(MethodList& methods)
-{
-    declare(methods, {
-        row<grp>("grp", "Группа с заголовком как контекст: `with win.grp(\"Имя\"):`.",
-            { text("title", ""), keyword_only, parent, real("rad", 12.0), axis, box(12.0, 8.0) }),
-        row<scr>("scr", "Область прокрутки как контекст: `with win.scr():`.",
-            { keyword_only, parent, box(8.0, 8.0) }),
-        row<stk>("stk", "Стопка страниц как контекст; `bind` — колбэк, возвращающий индекс.",
-            { keyword_only, parent, index("page", 0), object("bind"), size_only() }),
-        row<spl>("spl", "Разделитель двух областей как контекст; тянется мышью.",
-            { keyword_only, parent, real("ratio", 0.5), flag("vertical", true), size_only() }),
-        row<acc>("acc", "Секция аккордеона как контекст: `with win.acc(\"Имя\"):`.",
-            { text("title", ""), keyword_only, parent, flag("open", false), integer("grp", 0), object("ch"),
-                real("rad", 10.0), box(8.0, 8.0) }),
-        row<tab>("tab", "Добавляет вкладки как контекст; вложенные контейнеры — их содержимое.",
-            { texts("labels"), keyword_only, parent, index("sel", 0), object("ch"), box() }),
-        row<dock>("dock", "Док-панель с заголовком; клик по шапке сворачивает.",
-            { text("ttl", ""), keyword_only, parent, utf8("side", "l"), real("size", 260.0), flag("open", true), axis,
-                real("pd", 10.0), real("gp", 8.0) }),
-        row<pop>("pop", "Слой поверх всего окна; содержимое строится внутри `with`.",
-            { keyword_only, real("w", 240.0), real("h", 40.0), object("on_close") }),
-    });
-}
-
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<grp>("grp", "Группа с заголовком как контекст: `with win.grp(\"Имя\"):`.",
+        { text("title", ""), keyword_only, parent, real("rad", 12.0), axis, box(12.0, 8.0) }),
+    row<scr>("scr", "Область прокрутки как контекст: `with win.scr():`.", { keyword_only, parent, box(8.0, 8.0) }),
+    row<stk>("stk", "Стопка страниц как контекст; `bind` — колбэк, возвращающий индекс.",
+        { keyword_only, parent, index("page", 0), bound("bind", BindingKind::Value), size_only() }),
+    row<spl>("spl", "Разделитель двух областей как контекст; тянется мышью.",
+        { keyword_only, parent, real("ratio", 0.5), flag("vertical", true), size_only() }),
+    row<acc>("acc", "Секция аккордеона как контекст: `with win.acc(\"Имя\"):`.",
+        { text("title", ""), keyword_only, parent, flag("open", false), integer("grp", 0), on_change<change_bool>("ch"),
+            real("rad", 10.0), box(8.0, 8.0) }),
+    row<tab>("tab", "Добавляет вкладки как контекст; вложенные контейнеры — их содержимое.",
+        { texts("labels"), keyword_only, parent, index("sel", 0), on_change<change_index>("ch"), box() }),
+    row<dock>("dock", "Док-панель с заголовком; клик по шапке сворачивает.",
+        { text("ttl", ""), keyword_only, parent, utf8("side", "l"), real("size", 260.0), flag("open", true), axis,
+            real("pd", 10.0), real("gp", 8.0) }),
+    row<pop>("pop", "Слой поверх всего окна; содержимое строится внутри `with`.",
+        { keyword_only, real("w", 240.0), real("h", 40.0), on_event<UiEvent::LayerClosed, event_plain>("on_close") }),
+};
 
 }
 

@@ -201,9 +201,9 @@ std::optional<std::vector<TreeRow>> to_tree_rows(PyObject* value, char const* na
     return ok ? std::optional(std::move(rows)) : std::nullopt;
 }
 
-std::optional<std::vector<std::pair<Text, Text>>> to_property_rows(PyObject* value, char const* name)
+std::optional<PropertyRows> to_property_rows(PyObject* value, char const* name)
 {
-    std::vector<std::pair<Text, Text>> rows;
+    PropertyRows rows;
     std::vector<PyRef> parts;
     bool ok = for_each_item(value, name, [&](PyObject* item) {
         if (!unpack(item, name, "a row", 2, 2, parts))
@@ -288,6 +288,19 @@ std::optional<std::vector<Shape>> to_shapes(PyObject* value, char const* name)
         return true;
     });
     return ok ? std::optional(std::move(shapes)) : std::nullopt;
+}
+
+std::optional<std::vector<std::uint8_t>> to_bytes(PyObject* value, char const* name)
+{
+    Py_buffer view;
+    if (PyObject_GetBuffer(value, &view, PyBUF_SIMPLE) < 0) {
+        prefix_argument_error(name);
+        return std::nullopt;
+    }
+    auto const* begin = static_cast<std::uint8_t const*>(view.buf);
+    std::vector<std::uint8_t> bytes(begin, begin + view.len);
+    PyBuffer_Release(&view);
+    return bytes;
 }
 
 }

@@ -27,12 +27,13 @@ PyObject* enqueue_list(MethodCall& c, ListOperationCode code, std::vector<std::u
     Py_RETURN_NONE;
 }
 
-std::optional<std::vector<std::uint32_t>> indexes_of(MethodCall& c, char const* name)
+// Row indexes; None selects nothing.
+std::optional<std::vector<std::uint32_t>> to_indexes(PyObject* value, char const* name)
 {
-    if (!c.given(name))
-        return std::vector<std::uint32_t> {};
-    return to_index_list(c.object(name), name);
+    return value == Py_None ? std::optional(std::vector<std::uint32_t> {}) : to_index_list(value, name);
 }
+
+std::vector<std::uint32_t>& indexes(MethodCall& c) { return c.get<std::vector<std::uint32_t>>("indexes"); }
 
 // Column widths travel as whole pixels: negative and NaN give 0, huge values saturate.
 std::vector<std::uint32_t> whole_pixels(std::vector<float> const& values)
@@ -85,17 +86,9 @@ PyObject* brdln(MethodCall& c)
 
 // ---- Lists, tables and trees (list operation queue)
 
-PyObject* lst_sel(MethodCall& c)
-{
-    auto rows = indexes_of(c, "indexes");
-    return rows ? enqueue_list(c, ListOperationCode::ListSelect, std::move(*rows)) : nullptr;
-}
+PyObject* lst_sel(MethodCall& c) { return enqueue_list(c, ListOperationCode::ListSelect, std::move(indexes(c))); }
 
-PyObject* tre_sel(MethodCall& c)
-{
-    auto rows = indexes_of(c, "indexes");
-    return rows ? enqueue_list(c, ListOperationCode::TreeSelect, std::move(*rows)) : nullptr;
-}
+PyObject* tre_sel(MethodCall& c) { return enqueue_list(c, ListOperationCode::TreeSelect, std::move(indexes(c))); }
 
 PyObject* tre_see(MethodCall& c)
 {
@@ -104,10 +97,7 @@ PyObject* tre_see(MethodCall& c)
 
 PyObject* tre_open(MethodCall& c)
 {
-    auto rows = indexes_of(c, "indexes");
-    if (!rows)
-        return nullptr;
-    return enqueue_list(c, c.flag("on") ? ListOperationCode::TreeOpen : ListOperationCode::TreeClose, std::move(*rows));
+    return enqueue_list(c, c.flag("on") ? ListOperationCode::TreeOpen : ListOperationCode::TreeClose, std::move(indexes(c)));
 }
 
 PyObject* tbl_see(MethodCall& c)
@@ -241,13 +231,13 @@ void add_methods(MethodList& methods)
             { node("node"), keyword_only, optional_reals("widths"), optional_reals("mins"), optional_real("head"),
                 object("resize"), object("on_cols") }),
         row<lst_sel>("lst_sel", "Задаёт выделенные пункты списка; первый становится текущим.",
-            { node("node"), required_object("indexes") }),
+            { node("node"), structured<to_indexes>("indexes") }),
         row<tre_sel>("tre_sel", "Задаёт выделенные строки дерева; первая становится текущей.",
-            { node("node"), required_object("indexes") }),
+            { node("node"), structured<to_indexes>("indexes") }),
         row<tre_see>("tre_see", "Прокручивает дерево к строке, раскрывая её предков.",
             { node("node"), index("index") }),
         row<tre_open>("tre_open", "Раскрывает или сворачивает поддеревья; пустой список — всё дерево.",
-            { node("node"), object_or_ellipsis("indexes"), keyword_only, flag("on", true) }),
+            { node("node"), structured<to_indexes>("indexes", Default::Kind::Ellipsis), keyword_only, flag("on", true) }),
         row<tbl_see>("tbl_see", "Прокручивает таблицу к строке.", { node("node"), index("row") }),
         row<tre_cell>("tre_cell", "Прямоугольник ячейки в координатах окна: `(x, y, w, h)`.",
             { node("node"), index("index"), index("col") }),

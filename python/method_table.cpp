@@ -111,6 +111,7 @@ ArgValue default_value(Param const& param)
         return std::vector<float> {};
     case Converter::Node:
     case Converter::Object:
+    case Converter::Structured:
         return std::monostate {};
     }
     return std::monostate {};
@@ -151,6 +152,8 @@ bool convert(Param const& param, PyObject* value, ArgValue& out, MethodCall cons
     }
     case Converter::Object:
         return true;
+    case Converter::Structured:
+        return param.structured(value, param.name, out);
     }
     return true;
 }
@@ -266,7 +269,9 @@ PyObject* run_parsed(MethodCall& c)
     }
     for (std::size_t i = 0; i < row.params.size(); ++i) {
         Param const& param = row.params[i];
-        if (omitted(param, c.raw[i]))
+        if (omitted(param, c.raw[i]) && param.structured)
+            param.structured(nullptr, param.name, c.values[i]);
+        else if (omitted(param, c.raw[i]))
             c.values[i] = default_value(param);
         else if (!convert(param, c.raw[i], c.values[i], c))
             return nullptr;
@@ -376,6 +381,20 @@ std::optional<NodeId> MethodCall::append(Model model)
 Push MethodCall::push(char const* callback, char const* signal) const
 {
     return Push::make(*call, object(callback), signal ? object(signal) : nullptr);
+}
+
+std::optional<NodeId> MethodCall::wire(std::optional<NodeId> id)
+{
+    if (!id)
+        return id;
+    bool signal_given = has("sig") && given("sig");
+    for (Param const& param : row.params) {
+        if (param.wire && (given(param.name) || (param.joins_signal && signal_given)))
+            param.wire(*this, *id, param.name);
+        if (param.binding)
+            bind(*id, object(param.name), *param.binding);
+    }
+    return id;
 }
 
 PyObject* MethodCall::node_handle(std::optional<NodeId> id) { return handle_for(*call, id); }

@@ -38,11 +38,21 @@
 // Converters: real (float), index (non-negative int), byte (int 0..255),
 // integer (signed 32-bit), flag (bool), text (str as UTF-16), utf8 (str as
 // UTF-8), texts (list of str), reals (list of float), node (an N of this
-// window), object (anything: callbacks, signals, and values the body converts
-// itself).
+// window), object (anything), and `structured<to_x>` for any converter
+// function `std::optional<T> to_x(PyObject*, char const* name)` (table and
+// tree rows, menus, shapes, bytes...), read in the body as `c.get<T>(name)`;
+// an omitted structured argument is an empty T.
+// Callback parameters say where the callback goes once the node exists:
+// `on_change<change_index>("ch")`, `on_activate<...>`, `on_submit<...>`,
+// `on_event<UiEvent::RowClick, event_cell>("clk")`, or `callback(name, wire)`
+// with a wiring function of the body's own; `bound(name, kind)` registers the
+// argument as a pull binding, `signal(kind)` is the `sig` that also joins the
+// change or activate callback's push. `c.finish(id)` (or `finish_context`)
+// does all of that and returns the handle, so a builder body is mostly its model.
 #pragma once
 
 #include "python/builder.hpp"
+#include "python/item_formats.hpp"
 #include "python/push_callbacks.hpp"
 
 #include <array>
@@ -50,12 +60,28 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
 namespace orvy::py {
 
-enum class Converter : std::uint8_t { Real, Index, Integer, Flag, Text, Utf8, Texts, Reals, Node, Object };
+enum class Converter : std::uint8_t { Real, Index, Integer, Flag, Text, Utf8, Texts, Reals, Node, Object, Structured };
+
+// One converted argument.
+struct NodeArg {
+    NodeId id;
+};
+using ArgValue = std::variant<std::monostate, float, std::uint64_t, std::int32_t, bool, Text, std::string_view,
+    TextList, std::vector<float>, NodeArg, TextRows, std::vector<TreeRow>,
+    PropertyRows, std::vector<Menu>, std::vector<Shape>, std::vector<FilePattern>,
+    std::vector<std::uint8_t>, std::vector<std::uint32_t>, std::string>;
+
+struct MethodCall;
+// Converts a structured argument into `out`; a null value gives the empty value of an omitted one.
+using Convert = bool (*)(PyObject* value, char const* name, ArgValue& out);
+// Hands a callback argument to the node once it exists.
+using Wire = void (*)(MethodCall& call, NodeId node, char const* name);
 
 // A default as the signature shows it.
 struct Default {
@@ -72,6 +98,10 @@ struct Param {
     Default fallback;
     bool keyword_only = false; // set by the row from the marker
     std::uint64_t limit = UINT32_MAX; // the largest index accepted
+    Convert structured = nullptr; // Converter::Structured
+    Wire wire = nullptr; // a callback: wired by MethodCall::finish when given
+    bool joins_signal = false; // the row's `sig` shares this callback's push
+    std::optional<BindingKind> binding; // registered as a pull binding by MethodCall::finish
 };
 
 // The parameter makers used in rows. Without a default the parameter is required.
@@ -127,6 +157,47 @@ constexpr Param required_object(char const* name) { return { name, Converter::Ob
 // An object whose default the signature shows as `...`; None and `...` both mean omitted.
 constexpr Param object_or_ellipsis(char const* name) { return { name, Converter::Object, { Default::Kind::Ellipsis } }; }
 
+template<auto to>
+bool convert_structured(PyObject* value, char const* name, ArgValue& out)
+{
+    using Value = typename decltype(to(nullptr, name))::value_type;
+    if (!value) {
+        out.emplace<Value>();
+        return true;
+    }
+    auto converted = to(value, name);
+    if (converted)
+        out.emplace<Value>(std::move(*converted));
+    return converted.has_value();
+}
+// A structured argument converted by `to`: required, or with a None or `...` default.
+template<auto to>
+constexpr Param structured(char const* name, Default::Kind fallback = Default::Kind::Required)
+{
+    Param param { name, Converter::Structured, { fallback } };
+    param.structured = convert_structured<to>;
+    return param;
+}
+// A callback argument (None by default, or `...`) that `wire` hands to the node.
+constexpr Param callback(char const* name, Wire wire, bool joins_signal = false,
+    Default::Kind fallback = Default::Kind::None)
+{
+    Param param = object(name);
+    param.fallback.kind = fallback;
+    param.wire = wire;
+    param.joins_signal = joins_signal;
+    return param;
+}
+// A pull binding (`bind`, `src_bind`...) of the given kind.
+constexpr Param bound(char const* name, BindingKind kind)
+{
+    Param param = object(name);
+    param.binding = kind;
+    return param;
+}
+// The widget's `sig`: bound to its value, and told of changes with the change or activate callback.
+constexpr Param signal(BindingKind kind) { return bound("sig", kind); }
+
 // The parameters after this marker are keyword-only (the `*` of the signature).
 inline constexpr Param keyword_only {};
 // The builders' explicit parent.
@@ -152,7 +223,6 @@ struct ParamItem {
     constexpr ParamItem(ParamGroup params) : group(params) { }
 };
 
-struct MethodCall;
 using MethodBody = PyObject* (*)(MethodCall&);
 
 // What a method checks about its receiver before the body runs.
@@ -193,13 +263,6 @@ std::vector<MethodRow const*> const& declared_rows();
 MethodRow& add_row(char const* owner, char const* name, char const* description,
     std::initializer_list<ParamItem> params, RowOptions options, MethodBody body);
 
-// One converted argument.
-struct NodeArg {
-    NodeId id;
-};
-using ArgValue = std::variant<std::monostate, float, std::uint64_t, std::int32_t, bool, Text, std::string_view,
-    TextList, std::vector<float>, NodeArg>;
-
 inline constexpr std::size_t max_params = 20;
 
 // What a method's body receives: the receiver, its window where it has one,
@@ -232,6 +295,9 @@ struct MethodCall {
     std::vector<float>& reals(char const* name);
     NodeId node(char const* name) const;
     std::optional<NodeId> optional_node(char const* name) const;
+    // A structured argument.
+    template<class T>
+    T& get(char const* name) { return std::get<T>(values[slot(name)]); }
 
     WindowCall& window() { return *call; }
     WindowState& state() { return **shared; }
@@ -252,10 +318,62 @@ struct MethodCall {
     PyObject* node_handle(std::optional<NodeId> id);
     // A new Ctx for the container.
     PyObject* context(std::optional<NodeId> id);
+    // Wires the row's callback arguments that were given and registers its
+    // bindings, then returns the node's N (or Ctx); null when none was appended.
+    PyObject* finish(std::optional<NodeId> id) { return node_handle(wire(id)); }
+    PyObject* build(Model model) { return finish(append(std::move(model))); }
+    PyObject* finish_context(std::optional<NodeId> id) { return context(wire(id)); }
+    std::optional<NodeId> wire(std::optional<NodeId> id);
 
 private:
     std::size_t slot(char const* name) const;
 };
+
+// The wiring functions of the callback makers below: the core callback that
+// `make` builds from the push target (and the node, where it takes one) goes
+// into the node's slot or the event registry.
+namespace wiring {
+
+template<auto make>
+auto made(Push push, NodeId id)
+{
+    if constexpr (std::is_invocable_v<decltype(make), Push, NodeId>)
+        return make(std::move(push), id);
+    else
+        return make(std::move(push));
+}
+
+// The push of a callback that the row's `sig` joins.
+inline Push joined(MethodCall& c, char const* name) { return c.push(name, c.has("sig") ? "sig" : nullptr); }
+
+template<auto make>
+void activate(MethodCall& c, NodeId id, char const* name)
+{
+    c.tree().node(id).extras_mut().on_activate = made<make>(joined(c, name), id);
+}
+template<auto make>
+void change(MethodCall& c, NodeId id, char const* name) { c.tree().node(id).extras_mut().on_change = made<make>(joined(c, name), id); }
+template<auto make>
+void submit(MethodCall& c, NodeId id, char const* name) { c.tree().node(id).extras_mut().on_submit = made<make>(c.push(name), id); }
+template<UiEvent event, auto make>
+void registered(MethodCall& c, NodeId id, char const* name)
+{
+    c.tree().register_event(id, event, made<make>(c.push(name), id));
+}
+
+}
+
+template<auto make>
+constexpr Param on_activate(char const* name) { return callback(name, wiring::activate<make>, true); }
+template<auto make>
+constexpr Param on_change(char const* name) { return callback(name, wiring::change<make>, true); }
+template<auto make>
+constexpr Param on_submit(char const* name) { return callback(name, wiring::submit<make>); }
+template<UiEvent event, auto make>
+constexpr Param on_event(char const* name, Default::Kind fallback = Default::Kind::None)
+{
+    return callback(name, wiring::registered<event, make>, false, fallback);
+}
 
 // Parses, enters the receiver, converts and runs the row's body: a fast call,
 // and the (tuple, dict) call of call slots and constructors.

@@ -95,6 +95,17 @@ std::vector<WindowMethodsRegistrar::Adder>& WindowMethodsRegistrar::adders()
     return list;
 }
 
+WindowMethodsRegistrar::WindowMethodsRegistrar(std::initializer_list<PyMethodDef> declared)
+{
+    rows().insert(rows().end(), declared);
+}
+
+MethodList& WindowMethodsRegistrar::rows()
+{
+    static MethodList list;
+    return list;
+}
+
 PyObject* no_constructor(PyTypeObject* type, PyObject*, PyObject*)
 {
     PyRef name = PyRef::steal(PyType_GetName(type));

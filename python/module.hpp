@@ -3,6 +3,7 @@
 
 #include "python/pyref.hpp"
 
+#include <initializer_list>
 #include <vector>
 
 namespace orvy::py {
@@ -40,10 +41,13 @@ void add_window_core_methods(MethodList&);    // window.cpp
 void add_window_signal_methods(MethodList&);  // signals.cpp
 void add_window_controller_methods(MethodList&); // controllers.cpp
 // Further families register themselves through WindowMethodsRegistrar.
+// A family whose methods are all rows may hand its rows over directly.
 struct WindowMethodsRegistrar {
     using Adder = void (*)(MethodList&);
     explicit WindowMethodsRegistrar(Adder adder);
+    WindowMethodsRegistrar(std::initializer_list<PyMethodDef> declared);
     static std::vector<Adder>& adders();
+    static MethodList& rows();
 };
 
 int add_window_type(PyObject* module, ModuleState&);

@@ -321,6 +321,7 @@ int add_window_type(PyObject* module, ModuleState& state)
         add_window_controller_methods(list);
         for (auto adder : WindowMethodsRegistrar::adders())
             adder(list);
+        list.insert(list.end(), WindowMethodsRegistrar::rows().begin(), WindowMethodsRegistrar::rows().end());
         list.push_back({ nullptr, nullptr, 0, nullptr });
         return list;
     }();

@@ -218,22 +218,24 @@ def test_callbacks_reach_python_with_the_widget_arguments(win):
     assert heard == ["link", "split"]
 
 
-def test_a_bad_argument_creates_nothing(win):
+def test_a_bad_argument_creates_nothing_and_the_error_names_it(win):
     before = len(win._nodes())
     bad_calls = [
-        (TypeError, lambda: win.dd("abc")),
-        (TypeError, lambda: win.lst(["a"], sel=1.0)),
-        (OverflowError, lambda: win.tab(["a"], sel=-1)),
-        (TypeError, lambda: win.tre([(0, "a")])),
-        (TypeError, lambda: win.tre([{"depth": -0.5}])),
-        (TypeError, lambda: win.cv([("rect", "1234")])),
-        (TypeError, lambda: win.img(data=3)),
-        (TypeError, lambda: win.mb([("menu",)])),
-        (TypeError, lambda: win.sl(pr=win)),
-        (TypeError, lambda: win.spin(min="0")),
+        (TypeError, "options", lambda: win.dd("abc")),
+        (TypeError, "sel", lambda: win.lst(["a"], sel=1.0)),
+        (OverflowError, "sel", lambda: win.tab(["a"], sel=-1)),
+        (TypeError, "items", lambda: win.tre([(0, "a")])),
+        (TypeError, "items", lambda: win.tre([{"depth": -0.5}])),
+        (TypeError, "shapes", lambda: win.cv([("rect", "1234")])),
+        (TypeError, "data", lambda: win.img(data=3)),
+        (TypeError, "menus", lambda: win.mb([("menu",)])),
+        (TypeError, "rows", lambda: win.tbl(["a"], [[1]])),
+        (TypeError, "rows", lambda: win.pg([1])),
+        (TypeError, "pr", lambda: win.sl(pr=win)),
+        (TypeError, "min", lambda: win.spin(min="0")),
     ]
-    for error, call in bad_calls:
-        with pytest.raises(error):
+    for error, name, call in bad_calls:
+        with pytest.raises(error, match=f"argument '{name}'"):
             call()
     assert len(win._nodes()) == before
 
