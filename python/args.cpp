@@ -1,7 +1,7 @@
 // Argument matching and value conversion shared by every method of the module.
 #include "python/args.hpp"
 
-#include "core/tree/utf.hpp"
+#include "core/base/utf.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 // The binding refresh: after every callback, the pull bindings whose signals
 // changed are evaluated again and their results written into the tree.
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 #include "python/invoke.hpp"
 #include "python/item_formats.hpp"
 #include "python/method_table.hpp"

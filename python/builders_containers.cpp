@@ -1,6 +1,6 @@
 // Container builders, each returned as a context (Ctx); each method's row below is its signature.
-#include "core/models/detail/numbers.hpp"
-#include "core/models/operations.hpp"
+#include "core/operations/detail/numbers.hpp"
+#include "core/operations/operations.hpp"
 #include "python/method_table.hpp"
 
 namespace orvy::py {

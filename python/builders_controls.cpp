@@ -1,5 +1,5 @@
 // Builders of clickable controls, text fields and the spin field; the rows are their signatures.
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 #include "python/method_table.hpp"
 
 namespace orvy::py {

@@ -1,5 +1,5 @@
 // Builders of item-carrying widgets; each method's row below is its signature.
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 #include "python/method_table.hpp"
 
 namespace orvy::py {

@@ -5,7 +5,7 @@
 #include "python/styles.hpp"
 #include "python/window.hpp"
 
-#include "core/tree/utf.hpp"
+#include "core/base/utf.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // with one; `on(index)` gets the pressed button) and in-window notifications
 // (Note, from W.nt(): a call for a toast, snack for a snackbar). Every call
 // only queues the request; the window's frame pipeline shows it.
-#include "core/tree/utf.hpp"
+#include "core/base/utf.hpp"
 #include "python/controllers.hpp"
 #include "python/invoke.hpp"
 #include "python/method_table.hpp"

@@ -1,9 +1,9 @@
 // Structured argument converters: table, tree and property rows, menus, shapes.
 #include "python/item_formats.hpp"
 
-#include "core/models/operations.hpp"
+#include "core/base/utf.hpp"
+#include "core/operations/operations.hpp"
 #include "core/style/css.hpp"
-#include "core/tree/utf.hpp"
 
 namespace orvy::py {
 

@@ -2,8 +2,8 @@
 //     W.focus(node=None, *, txt=None, sel=True)   # queued for the next frame
 //     W.hotkey(spec, f)                           # f() on the key; configuring only
 //     W.keys(node, f)                             # f(1) on Enter, f(0) on Esc in a text field
+#include "core/base/utf.hpp"
 #include "core/input/hotkeys.hpp"
-#include "core/tree/utf.hpp"
 #include "python/method_table.hpp"
 #include "python/push_callbacks.hpp"
 

@@ -4,7 +4,7 @@
 
 #include "python/controllers.hpp"
 
-#include "core/tree/utf.hpp"
+#include "core/base/utf.hpp"
 
 #include <cassert>
 #include <charconv>

@@ -2,7 +2,7 @@
 // window, running the loop and the few window queries W offers.
 #pragma once
 
-#include "core/tree/geometry.hpp"
+#include "core/base/geometry.hpp"
 #include "core/window/window.hpp"
 
 #include <memory>

@@ -1,8 +1,8 @@
 // Push callbacks: converting core values into each widget's callback arguments.
 #include "python/push_callbacks.hpp"
 
-#include "core/models/operations.hpp"
-#include "core/tree/utf.hpp"
+#include "core/base/utf.hpp"
+#include "core/operations/operations.hpp"
 
 #include <cmath>
 #include <cstdio>

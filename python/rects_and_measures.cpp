@@ -1,6 +1,6 @@
 // Read access to laid-out rectangles (`rc = W.rects(); rc(node)` gives
 // (x, y, w, h)), and the static measurements of text and images.
-#include "core/tree/utf.hpp"
+#include "core/base/utf.hpp"
 #include "python/controllers.hpp"
 #include "python/method_table.hpp"
 

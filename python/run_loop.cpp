@@ -2,8 +2,8 @@
 // running the loop with the interpreter lock released, and the window queries.
 #if ORVY_HAS_PLATFORM
 
+#include "core/base/utf.hpp"
 #include "core/frame/push_window.hpp"
-#include "core/tree/utf.hpp"
 #include "core/window/platform.hpp"
 #include "python/invoke.hpp"
 #include "python/platform_bridge.hpp"

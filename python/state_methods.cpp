@@ -2,7 +2,7 @@
 // Setters change the tree at once while the window is configuring and queue a
 // node request once it runs; getters read the tree and only work while
 // configuring.
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 #include "python/invoke.hpp"
 #include "python/method_table.hpp"
 

@@ -5,7 +5,7 @@
 // frame decoration (_options), Post's wake-ups and backlog, the frames
 // painted, the window effects, the declared method rows and the start-up
 // marks.
-#include "core/tree/utf.hpp"
+#include "core/base/utf.hpp"
 #include "core/window/platform.hpp"
 #include "python/platform_bridge.hpp"
 #include "python/invoke.hpp"

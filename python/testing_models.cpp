@@ -2,7 +2,7 @@
 // public interface: _model gives the node's kind and the fields of its
 // payload as a dict, _child a handle on a child, and _change, _submit and
 // _fire run the node's callables as input handlers would.
-#include "core/tree/utf.hpp"
+#include "core/base/utf.hpp"
 #include "python/invoke.hpp"
 #include "python/method_table.hpp"
 #include "python/window.hpp"

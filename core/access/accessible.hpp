@@ -3,7 +3,7 @@
 // changes it hears about. Backends publish it (AT-SPI, UI Automation).
 #pragma once
 
-#include "core/tree/geometry.hpp"
+#include "core/base/geometry.hpp"
 #include "core/tree/node.hpp"
 
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include "core/input/detail/pointer_detail.hpp"
 #include "core/input/keyboard.hpp"
 #include "core/layout/layout.hpp"
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 #include "core/tree/tree.hpp"
 #include "core/window/window.hpp"
 

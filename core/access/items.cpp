@@ -3,7 +3,7 @@
 #include "core/access/detail/items.hpp"
 
 #include "core/layout/layout.hpp"
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 #include "core/paint/overlays.hpp"
 #include "core/tree/tree.hpp"
 

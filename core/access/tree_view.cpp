@@ -2,9 +2,9 @@
 #include "core/access/tree_view.hpp"
 
 #include "core/access/detail/items.hpp"
-#include "core/models/operations.hpp"
+#include "core/base/utf.hpp"
 #include "core/models/text_field.hpp"
-#include "core/tree/utf.hpp"
+#include "core/operations/operations.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 #include "core/access/tree_view.hpp"
 
 #include "core/access/detail/items.hpp"
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 
 #include <algorithm>
 #include <utility>

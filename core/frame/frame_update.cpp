@@ -1,7 +1,7 @@
 // The frame update, step by step.
 #include "core/frame/frame.hpp"
 
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 #include "core/paint/overlays.hpp"
 #include "core/style/css.hpp"
 

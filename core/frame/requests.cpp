@@ -2,7 +2,7 @@
 // window, applied at the start of the next frame.
 #include "core/frame/frame.hpp"
 
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 
 #include <algorithm>
 #include <cmath>

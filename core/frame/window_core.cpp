@@ -1,13 +1,13 @@
 // The frame pipeline of one window.
 #include "core/frame/window_core.hpp"
 
+#include "core/base/utf.hpp"
 #include "core/layout/layout.hpp"
 #include "core/models/text_field.hpp"
 #include "core/paint/bounded_canvas.hpp"
 #include "core/paint/flat_area_canvas.hpp"
 #include "core/paint/painter.hpp"
 #include "core/text/paragraph_layout.hpp"
-#include "core/tree/utf.hpp"
 #include "core/window/startup_marks.hpp"
 
 #include <algorithm>

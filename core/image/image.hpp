@@ -2,8 +2,8 @@
 // sources, fit-mode geometry and the per-window image cache.
 #pragma once
 
-#include "core/tree/callback.hpp"
-#include "core/tree/geometry.hpp"
+#include "core/base/callback.hpp"
+#include "core/base/geometry.hpp"
 
 #include <cstdint>
 #include <memory>

@@ -3,10 +3,10 @@
 // requests made from code.
 #include "core/input/keyboard.hpp"
 
+#include "core/base/utf.hpp"
 #include "core/input/hotkeys.hpp"
 #include "core/layout/layout.hpp"
 #include "core/models/text_field.hpp"
-#include "core/tree/utf.hpp"
 
 #include <algorithm>
 #include <utility>

@@ -3,8 +3,8 @@
 // line and input-method text.
 #include "core/input/keyboard.hpp"
 
+#include "core/base/utf.hpp"
 #include "core/models/text_field.hpp"
-#include "core/tree/utf.hpp"
 
 #include <algorithm>
 

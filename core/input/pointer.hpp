@@ -2,7 +2,7 @@
 // events into changes of its tree and overlays and into UiEvents.
 #pragma once
 
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 #include "core/paint/overlays.hpp"
 #include "core/text/text_engine.hpp"
 #include "core/tree/tree.hpp"

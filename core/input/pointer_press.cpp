@@ -3,11 +3,11 @@
 #include "core/input/detail/pointer_detail.hpp"
 #include "core/input/pointer.hpp"
 
+#include "core/base/kind_table.hpp"
+#include "core/base/utf.hpp"
 #include "core/input/keyboard.hpp"
 #include "core/layout/layout.hpp"
 #include "core/models/text_field.hpp"
-#include "core/tree/kind_table.hpp"
-#include "core/tree/utf.hpp"
 
 #include <chrono>
 

@@ -1,11 +1,11 @@
 // Presses that pick a value where they land: sliders and ranges, dials,
 // trees, calendars, property grids, colours, times, crumbs, pagers, ratings,
 // docks.
+#include "core/base/kind_table.hpp"
 #include "core/input/detail/pointer_detail.hpp"
 #include "core/input/pointer.hpp"
 #include "core/layout/layout.hpp"
 #include "core/models/calendar.hpp"
-#include "core/tree/kind_table.hpp"
 
 namespace orvy {
 

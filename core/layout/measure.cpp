@@ -1,7 +1,7 @@
 // Pass 1 of a layout pass: gathers each node's layout record and resolves its
 // minimum size and definite height, children before parents, once per node.
+#include "core/base/kind_table.hpp"
 #include "core/layout/detail/state.hpp"
-#include "core/tree/kind_table.hpp"
 
 #include <array>
 #include <cassert>

@@ -2,9 +2,9 @@
 // selections, items, texts, dates, colours, scroll offsets).
 #pragma once
 
+#include "core/base/node_kind.hpp"
 #include "core/models/text_buffer.hpp"
 #include "core/models/text_rows.hpp"
-#include "core/tree/node_kind.hpp"
 
 #include <cstdint>
 #include <memory>

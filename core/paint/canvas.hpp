@@ -1,8 +1,8 @@
 // Canvas: the drawing surface a frame is painted on, implemented by each backend.
 #pragma once
 
-#include "core/style/style.hpp"
-#include "core/tree/geometry.hpp"
+#include "core/base/geometry.hpp"
+#include "core/base/style.hpp"
 
 #include <cstdint>
 #include <span>

@@ -1,8 +1,8 @@
 // The traversal in depth order and the common part of node paint: cull,
 // clip, effective style, formats, the kind's drawing through one table, border.
+#include "core/base/kind_table.hpp"
 #include "core/layout/layout.hpp"
 #include "core/paint/detail/node_paint.hpp"
-#include "core/tree/kind_table.hpp"
 
 #include <array>
 

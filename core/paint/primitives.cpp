@@ -1,7 +1,7 @@
 // Drawing primitives shared by the node painters and the overlays: shadow
 // layers, the scroll bar, image fit, the border, text and number helpers.
+#include "core/base/utf.hpp"
 #include "core/paint/detail/node_paint.hpp"
-#include "core/tree/utf.hpp"
 
 #include <unordered_set>
 

@@ -1,8 +1,8 @@
 // The cascade: restore or take the snapshot, parse, match, apply the
 // declarations, inherit, and remember what was applied.
+#include "core/base/utf.hpp"
 #include "core/style/detail/cascade.hpp"
 #include "core/style/detail/text.hpp"
-#include "core/tree/utf.hpp"
 
 namespace orvy {
 

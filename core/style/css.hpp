@@ -2,7 +2,7 @@
 // cascade over a tree, and the per-thread style state with hot reload.
 #pragma once
 
-#include "core/style/style.hpp"
+#include "core/base/style.hpp"
 #include "core/tree/tree.hpp"
 
 #include <cstdint>

@@ -2,8 +2,8 @@
 // theme cell through which a running window is switched to another theme.
 #pragma once
 
-#include "core/style/style.hpp"
-#include "core/tree/node_kind.hpp"
+#include "core/base/node_kind.hpp"
+#include "core/base/style.hpp"
 
 #include <array>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // and hit tests that painting and editing need; backends supply the shaping.
 #pragma once
 
-#include "core/tree/callback.hpp"
-#include "core/tree/geometry.hpp"
+#include "core/base/callback.hpp"
+#include "core/base/geometry.hpp"
 
 #include <cstdint>
 #include <memory>

@@ -1,10 +1,10 @@
 // Node: one widget record of a window's tree, with its layout parameters.
 #pragma once
 
+#include "core/base/callback.hpp"
+#include "core/base/geometry.hpp"
+#include "core/base/style.hpp"
 #include "core/models/model.hpp"
-#include "core/style/style.hpp"
-#include "core/tree/callback.hpp"
-#include "core/tree/geometry.hpp"
 
 #include <bit>
 #include <cmath>

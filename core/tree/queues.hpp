@@ -2,9 +2,9 @@
 // and the animation records the update advances.
 #pragma once
 
+#include "core/base/callback.hpp"
+#include "core/base/geometry.hpp"
 #include "core/models/model.hpp"
-#include "core/tree/callback.hpp"
-#include "core/tree/geometry.hpp"
 
 #include <chrono>
 #include <cstdint>

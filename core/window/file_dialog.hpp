@@ -2,8 +2,8 @@
 // dialogs, and the runner that shows them one at a time in request order.
 #pragma once
 
+#include "core/base/callback.hpp"
 #include "core/models/model.hpp"
-#include "core/tree/callback.hpp"
 
 #include <cstdint>
 #include <deque>

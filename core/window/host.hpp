@@ -3,8 +3,8 @@
 // procedure that joins them with the frame-timer rule.
 #pragma once
 
-#include "core/tree/callback.hpp"
-#include "core/tree/geometry.hpp"
+#include "core/base/callback.hpp"
+#include "core/base/geometry.hpp"
 #include "core/window/file_dialog.hpp"
 #include "core/window/window.hpp"
 

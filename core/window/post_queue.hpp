@@ -3,7 +3,7 @@
 // window and a time budget per frame for running the calls.
 #pragma once
 
-#include "core/tree/callback.hpp"
+#include "core/base/callback.hpp"
 #include "core/window/host.hpp"
 
 #include <atomic>

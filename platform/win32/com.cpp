@@ -1,7 +1,7 @@
 // HRESULT descriptions, text conversions and per-thread COM start-up.
 #include "platform/win32/detail/com.hpp"
 
-#include "core/tree/utf.hpp"
+#include "core/base/utf.hpp"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 // The 1,000-node form the whole-frame measurements use on every backend.
 #pragma once
 
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 #include "core/tree/tree.hpp"
 
 #include <string>

@@ -2,7 +2,7 @@
 // window: the C++ twin of examples/gallery.py, for render checks and benchmarks.
 #pragma once
 
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 #include "core/tree/tree.hpp"
 
 #include <string>

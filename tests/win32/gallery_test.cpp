@@ -3,8 +3,8 @@
 // through it reach text boxes, the frame matches the Linux backend's picture
 // of the same tree region by region, and the frame times of the 1,000-node
 // form.
+#include "core/base/utf.hpp"
 #include "core/frame/window_core.hpp"
-#include "core/tree/utf.hpp"
 #include "platform/win32/dwrite_text_engine.hpp"
 #include "platform/win32/wic_image_decoder.hpp"
 #include "tests/platform/form_tree.hpp"

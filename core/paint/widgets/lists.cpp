@@ -1,7 +1,7 @@
 // Painters of the row widgets: list, table, tree view and property grid.
 // Each draws only the rows that can show, so a frame costs the same for a
 // hundred rows as for a million.
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 #include "core/paint/detail/node_paint.hpp"
 
 #include <limits>

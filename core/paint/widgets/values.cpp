@@ -1,6 +1,6 @@
 // Painters of the value displays and pickers: gauge, dial, meter, spinner,
 // rating, chart, pager, breadcrumbs, time and colour picker.
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 #include "core/paint/detail/node_paint.hpp"
 
 #include <numbers>

@@ -12,8 +12,8 @@
 // No Windows headers: the plan and the outlines are plain geometry.
 #pragma once
 
-#include "core/style/style.hpp"
-#include "core/tree/geometry.hpp"
+#include "core/base/geometry.hpp"
+#include "core/base/style.hpp"
 
 #include <cstddef>
 #include <cstdint>

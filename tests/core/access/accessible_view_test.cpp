@@ -1,8 +1,8 @@
 // The accessible view over a built form: roles, names, states, values,
 // items, actions through the pointer path, and the changes it reports.
 #include "core/access/tree_view.hpp"
-#include "core/models/operations.hpp"
 #include "core/models/text_field.hpp"
+#include "core/operations/operations.hpp"
 #include "core/window/window.hpp"
 
 #include "../input/pointer_fixture.hpp"

@@ -1,5 +1,5 @@
 #include "core/frame/frame.hpp"
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // the window's frame pipeline: what reaches the backend is finite, near the
 // window and of a size that cannot make a frame slow.
 #include "core/frame/window_core.hpp"
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 #include "core/paint/bounded_canvas.hpp"
 #include "core/paint/recording_canvas.hpp"
 #include "core/text/fixed_advance_text_engine.hpp"

@@ -1,6 +1,6 @@
+#include "core/base/utf.hpp"
 #include "core/models/text_rows.hpp"
 #include "core/tree/tree.hpp"
-#include "core/tree/utf.hpp"
 
 #include <gtest/gtest.h>
 

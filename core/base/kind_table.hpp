@@ -2,7 +2,7 @@
 // of the kinds that have an entry; every other kind gets the fallback.
 #pragma once
 
-#include "core/tree/node_kind.hpp"
+#include "core/base/node_kind.hpp"
 
 #include <array>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Tree-view rows: visibility under closed ancestors, opening and closing,
 // scrolling to a row, replacing rows and row selection.
-#include "core/models/detail/numbers.hpp"
-#include "core/models/operations.hpp"
+#include "core/operations/detail/numbers.hpp"
+#include "core/operations/operations.hpp"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "core/models/operations.hpp"
+#include "core/operations/operations.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The colour picker (HSV to RGB, field and hue-strip geometry, picking from
 // the pointer) and sliders and ranges driven by the pointer.
-#include "core/models/detail/numbers.hpp"
-#include "core/models/operations.hpp"
+#include "core/operations/detail/numbers.hpp"
+#include "core/operations/operations.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // UTF-8 <-> UTF-16 conversion.
-#include "core/tree/utf.hpp"
+#include "core/base/utf.hpp"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "core/tree/utf.hpp"
+#include "core/base/utf.hpp"
 
 #include <gtest/gtest.h>
 

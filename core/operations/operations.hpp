@@ -2,8 +2,8 @@
 // node's per-kind state, with their clamping rules and callback firing.
 #pragma once
 
+#include "core/base/style.hpp"
 #include "core/models/model.hpp"
-#include "core/style/style.hpp"
 #include "core/tree/tree.hpp"
 
 #include <cstdint>

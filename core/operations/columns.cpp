@@ -1,7 +1,7 @@
 // Column edges of tables and trees: where the user grabs them, the resize a
 // drag or a fit makes, and the width that fits a column's cells.
-#include "core/models/detail/numbers.hpp"
-#include "core/models/operations.hpp"
+#include "core/operations/detail/numbers.hpp"
+#include "core/operations/operations.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Spin fields (decrement button, value label, increment button inside a
 // container).
-#include "core/models/detail/numbers.hpp"
-#include "core/models/operations.hpp"
+#include "core/operations/detail/numbers.hpp"
+#include "core/operations/operations.hpp"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,6 @@
 // The property grid's rows: replacing them, selecting one with the pointer.
-#include "core/models/detail/numbers.hpp"
-#include "core/models/operations.hpp"
+#include "core/operations/detail/numbers.hpp"
+#include "core/operations/operations.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Canvas shapes: conversion from their kind name and numbers, colour
 // packing, hit testing every shape kind, and the clamped view offset.
-#include "core/models/detail/numbers.hpp"
-#include "core/models/operations.hpp"
+#include "core/operations/detail/numbers.hpp"
+#include "core/operations/operations.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 // Setting values from code: numeric and composite state, items, texts, node
 // flags, accordion sections, docks, calendar and time stepping.
-#include "core/models/detail/numbers.hpp"
-#include "core/models/operations.hpp"
-#include "core/tree/kind_table.hpp"
+#include "core/base/kind_table.hpp"
+#include "core/operations/detail/numbers.hpp"
+#include "core/operations/operations.hpp"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 // Rows of lists and tables: hit testing, scroll bars, selection, scrolling
 // into view, column layout and table clicks.
-#include "core/models/detail/numbers.hpp"
-#include "core/models/operations.hpp"
+#include "core/operations/detail/numbers.hpp"
+#include "core/operations/operations.hpp"
 
 #include <algorithm>
 #include <cmath>
