@@ -22,12 +22,12 @@ Tree make_tree()
 {
     Tree tree;
     NodeId frame = tree.append(tree.root, Model(NodeKind::Frame));
-    tree.node(frame).class_name = "card";
+    tree.node(frame).extras_mut().class_name = "card";
     tree.append(frame, Model(NodeKind::Label));
     NodeId group = tree.append(frame, Model(NodeKind::Group));
-    tree.node(group).class_name = "card";
+    tree.node(group).extras_mut().class_name = "card";
     NodeId label = tree.append(group, Model(NodeKind::Label));
-    tree.node(label).class_name = "x";
+    tree.node(label).extras_mut().class_name = "x";
     tree.append(group, Model(NodeKind::Button));
     tree.append(tree.root, Model(NodeKind::Textbox));
     return tree;
