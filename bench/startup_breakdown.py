@@ -9,9 +9,11 @@ For orvy it prints the median moment of each start-up step, in ms since the
 script's first line, and the median first frame of every script with the
 ratios between them.
 
-Usage: PYTHONPATH=build/python python3 bench/startup_breakdown.py [--runs N] [--peers DIR]
+Usage: PYTHONPATH=build/python python3 bench/startup_breakdown.py [--runs N] [--peers DIR] [--before DIR]
 (--peers: the directory of qt_bench.py and its common.py; ../shared/peers
-beside the repository by default)
+beside the repository by default. --before: the python/ directory of another
+build, whose empty window and form run in the same rounds and fill a "before"
+column beside each step)
 Runs under $DISPLAY, or under an Xvfb of its own when none is set.
 """
 import argparse
@@ -141,6 +143,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--runs", type=int, default=7)
     parser.add_argument("--peers", default=os.path.join(HERE, "..", "..", "shared", "peers"))
+    parser.add_argument("--before", help="python/ directory of the build to compare with")
     parser.add_argument("--child", choices=("empty", "form", "floor"))
     args = parser.parse_args()
     if args.child:
@@ -154,9 +157,13 @@ def main():
     if not qt:
         print("Qt is left out: no PyQt6, or no qt_bench.py in %s (pass --peers DIR)"
               % os.path.abspath(args.peers), file=sys.stderr)
-    empty, form, floor, qt_form = [], [], [], []
+    before_env = dict(env, PYTHONPATH=os.path.abspath(args.before)) if args.before else None
+    empty, form, floor, qt_form, empty_before, form_before = [], [], [], [], [], []
     try:
         for _ in range(args.runs):
+            if before_env:
+                empty_before.append(orvy_round("empty", before_env))
+                form_before.append(orvy_round("form", before_env))
             empty.append(orvy_round("empty", env))
             floor.append(floor_round(env))
             form.append(orvy_round("form", env))
@@ -172,12 +179,21 @@ def main():
         return statistics.median(values) if values else float("nan")
 
     print("load average: %.1f %.1f %.1f; %d runs, medians" % (os.getloadavg() + (args.runs,)))
-    print("| step | empty window, ms since start | 300-row form, ms since start |")
-    print("|---|---|---|")
-    print("| interpreter start (before the script's first line) | %.1f | %.1f |"
-          % (median(empty, "interpreter"), median(form, "interpreter")))
+    def cells(name):
+        if before_env:
+            return (median(empty_before, name), median(empty, name), median(form_before, name), median(form, name))
+        return (median(empty, name), median(form, name))
+
+    if before_env:
+        print("| step, ms since start | empty window before | empty window | 300-row form before | 300-row form |")
+        print("|---|---|---|---|---|")
+    else:
+        print("| step | empty window, ms since start | 300-row form, ms since start |")
+        print("|---|---|---|")
+    print("| interpreter start (before the script's first line) | " + " | ".join("%.1f" % v for v in cells("interpreter"))
+          + " |")
     for name, label in STEPS:
-        print("| %s | %.1f | %.1f |" % (label, median(empty, name), median(form, name)))
+        print("| %s | %s |" % (label, " | ".join("%.1f" % v for v in cells(name))))
     first_empty = median(empty, "first_present")
     first_form = median(form, "first_present")
     first_floor = statistics.median(floor)
@@ -185,9 +201,15 @@ def main():
     print("first frame, ms since the script's first line:")
     print("  bare X window %.1f; orvy empty window %.1f = %.1fx the bare window"
           % (first_floor, first_empty, first_empty / first_floor))
+    if before_env:
+        before_empty = median(empty_before, "first_present")
+        print("  before: orvy empty window %.1f = %.1fx the bare window" % (before_empty, before_empty / first_floor))
     if qt_form:
         first_qt = statistics.median(value for value in qt_form if value is not None)
         print("  Qt form %.1f; orvy form %.1f = %.2fx Qt's" % (first_qt, first_form, first_form / first_qt))
+        if before_env:
+            before_form = median(form_before, "first_present")
+            print("  before: orvy form %.1f = %.2fx Qt's" % (before_form, before_form / first_qt))
     else:
         print("  orvy form %.1f (PyQt6 not found: no Qt figure)" % first_form)
 
