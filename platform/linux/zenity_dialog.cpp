@@ -6,6 +6,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/syscall.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -107,6 +109,46 @@ pid_t start_child(std::string const& program, std::vector<char*>& argv, int outp
     return child;
 }
 
+// Reads the child's output until the child has exited, then takes what the
+// pipe holds without waiting for its end: a process the child started (GTK
+// launches a session bus daemon where none runs) inherits the output and
+// may keep it open long after the answer. The child is left unreaped.
+std::string read_until_exit(int output, pid_t child)
+{
+    // A descriptor that becomes readable when the child exits; without one
+    // (kernels before 5.3) the exit is looked for every tenth of a second.
+    Descriptor exited(static_cast<int>(syscall(SYS_pidfd_open, child, 0)));
+    std::string read_so_far;
+    char buffer[4096];
+    bool open = true, running = true;
+    while (open && running) {
+        pollfd watched[2] = { { output, POLLIN, 0 }, { exited.get(), POLLIN, 0 } };
+        int ready = poll(watched, exited.get() >= 0 ? 2 : 1, exited.get() >= 0 ? -1 : 100);
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (watched[0].revents) {
+            ssize_t got = read(output, buffer, sizeof buffer);
+            if (got > 0)
+                read_so_far.append(buffer, static_cast<std::size_t>(got));
+            else if (got == 0 || errno != EINTR)
+                open = false;
+        }
+        siginfo_t info {};
+        running = waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+    }
+    // The child is gone: what it wrote is in the pipe already.
+    if (open && fcntl(output, F_SETFL, fcntl(output, F_GETFL) | O_NONBLOCK) == 0) {
+        for (;;) {
+            ssize_t got = read(output, buffer, sizeof buffer);
+            if (got > 0)
+                read_so_far.append(buffer, static_cast<std::size_t>(got));
+            else if (got == 0 || errno != EINTR)
+                break;
+        }
+    }
+    return read_so_far;
+}
+
 }
 
 std::string run_zenity_dialog(DialogJob const& job, DialogCancel& cancel)
@@ -129,18 +171,11 @@ std::string run_zenity_dialog(DialogJob const& job, DialogCancel& cancel)
 
     if (!cancel.waiting_on_child(child))
         kill(child, SIGTERM);
-    std::string output;
-    char buffer[4096];
-    for (;;) {
-        ssize_t got = read(read_end.get(), buffer, sizeof buffer);
-        if (got > 0)
-            output.append(buffer, static_cast<std::size_t>(got));
-        else if (got == 0 || errno != EINTR)
-            break;
-    }
+    std::string output = read_until_exit(read_end.get(), child);
+    cancel.done_waiting();
+    // Reaped only now, so that a cancel can never signal a reused id.
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) { }
-    cancel.done_waiting();
 
     // The path and a line feed on success; exit status 1 for cancel.
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || cancel.cancelled())
