@@ -222,19 +222,14 @@ PyMethodDef bind_row(char const* name, char const* description)
     return row<bind_method<kind>>(name, description, { node("node"), required_object("f") });
 }
 
-void add_methods(MethodList& methods)
-{
-    declare(methods, {
-        bind_row<BindingKind::Value>("bindv", "Привязывает числовой колбэк к узлу (значение или страница стопки)."),
-        bind_row<BindingKind::PaddingGap>("bindb", "Привязывает `(padding, gap)` контейнера к колбэку."),
-        bind_row<BindingKind::Items>("bindl", "Привязывает пункты списка к колбэку, возвращающему список строк."),
-        bind_row<BindingKind::Rows>("bindt", "Привязывает строки таблицы к колбэку, возвращающему список рядов."),
-        bind_row<BindingKind::Depth>("bindz", "Привязывает глубину `z` узла к колбэку, возвращающему число."),
-        bind_row<BindingKind::Rect>("bindp", "Привязывает абсолютную позицию узла к колбэку `(x, y, w, h)`."),
-    });
-}
-
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    bind_row<BindingKind::Value>("bindv", "Привязывает числовой колбэк к узлу (значение или страница стопки)."),
+    bind_row<BindingKind::PaddingGap>("bindb", "Привязывает `(padding, gap)` контейнера к колбэку."),
+    bind_row<BindingKind::Items>("bindl", "Привязывает пункты списка к колбэку, возвращающему список строк."),
+    bind_row<BindingKind::Rows>("bindt", "Привязывает строки таблицы к колбэку, возвращающему список рядов."),
+    bind_row<BindingKind::Depth>("bindz", "Привязывает глубину `z` узла к колбэку, возвращающему число."),
+    bind_row<BindingKind::Rect>("bindp", "Привязывает абсолютную позицию узла к колбэку `(x, y, w, h)`."),
+};
 
 }
 

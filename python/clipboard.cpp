@@ -50,12 +50,9 @@ PyObject* clip_set(MethodCall& c)
     Py_RETURN_NONE;
 }
 
-void add_methods(MethodList& methods)
-{
-    methods.push_back(row<clip>("clip", "Возвращает контроллер буфера обмена.", {}, { .access = Access::Shared }));
-}
-
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<clip>("clip", "Возвращает контроллер буфера обмена.", {}, { .access = Access::Shared }),
+};
 
 }
 

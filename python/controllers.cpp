@@ -48,8 +48,6 @@ PyObject* new_controller(MethodCall& c, PyTypeObject* ModuleState::*type, char c
 
 ControllerObject& controller_of(MethodCall& c) { return *reinterpret_cast<ControllerObject*>(c.self); }
 
-void add_window_controller_methods(MethodList&) { }
-
 PyMethodDef* controller_methods(char const* name)
 {
     std::string_view python_name = name;

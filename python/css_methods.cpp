@@ -131,21 +131,16 @@ PyObject* css_reset(MethodCall&)
     Py_RETURN_NONE;
 }
 
-void add_methods(MethodList& methods)
-{
-    declare(methods, {
-        row<css>("css", "Применяет CSS-подмножество из строки.", { utf8("text"), keyword_only, flag("replace", false) }),
-        row<css_file>("css_file", "Применяет CSS из файла по пути.",
-            { required_object("path"), keyword_only, flag("replace", false) }),
-        row<css_hot>("css_hot", "Следит за CSS-файлом и перезагружает его на лету.", { required_object("path") }),
-        row<set_class>("cls", "Присваивает узлу CSS-класс.", { node("n"), utf8("name") }),
-        row<style_of>("_style", "", { node("n") }, { .access = Access::Shared }),
-        row<css_frame>("_css_frame", "", {}),
-        row<css_reset>("_css_reset", "", {}, plain_method),
-    });
-}
-
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<css>("css", "Применяет CSS-подмножество из строки.", { utf8("text"), keyword_only, flag("replace", false) }),
+    row<css_file>("css_file", "Применяет CSS из файла по пути.",
+        { required_object("path"), keyword_only, flag("replace", false) }),
+    row<css_hot>("css_hot", "Следит за CSS-файлом и перезагружает его на лету.", { required_object("path") }),
+    row<set_class>("cls", "Присваивает узлу CSS-класс.", { node("n"), utf8("name") }),
+    row<style_of>("_style", "", { node("n") }, { .access = Access::Shared }),
+    row<css_frame>("_css_frame", "", {}),
+    row<css_reset>("_css_reset", "", {}, plain_method),
+};
 
 }
 

@@ -75,15 +75,10 @@ constexpr ParamGroup note_options(char const* corner)
     return { { real("secs", 4.0), text("action", ""), utf8("corner", corner), object("on") }, 4 };
 }
 
-void add_methods(MethodList& methods)
-{
-    methods.insert(methods.end(), {
-        row<dlg>("dlg", "Возвращает контроллер диалогов.", {}, { .access = Access::Shared }),
-        row<nt>("nt", "Уведомления: `nt(title, text)` и `nt.snack(text)`.", {}, { .access = Access::Shared }),
-    });
-}
-
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<dlg>("dlg", "Возвращает контроллер диалогов.", {}, { .access = Access::Shared }),
+    row<nt>("nt", "Уведомления: `nt(title, text)` и `nt.snack(text)`.", {}, { .access = Access::Shared }),
+};
 
 }
 

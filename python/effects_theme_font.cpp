@@ -91,16 +91,11 @@ PyObject* font_call(MethodCall& c)
     Py_RETURN_NONE;
 }
 
-void add_methods(MethodList& methods)
-{
-    methods.insert(methods.end(), {
-        row<fx>("fx", "Возвращает контроллер анимаций.", {}, { .access = Access::Shared }),
-        row<thm>("thm", "Смена темы из кода: `thm(\"drk\")`.", {}, { .access = Access::Shared }),
-        row<fnt>("fnt", "Живая смена шрифта: `fnt(family, size)`.", {}, { .access = Access::Shared }),
-    });
-}
-
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<fx>("fx", "Возвращает контроллер анимаций.", {}, { .access = Access::Shared }),
+    row<thm>("thm", "Смена темы из кода: `thm(\"drk\")`.", {}, { .access = Access::Shared }),
+    row<fnt>("fnt", "Живая смена шрифта: `fnt(family, size)`.", {}, { .access = Access::Shared }),
+};
 
 }
 

@@ -38,12 +38,9 @@ PyObject* open(MethodCall& c) { return queue_file_dialog(c, FileDialogKind::Open
 PyObject* save(MethodCall& c) { return queue_file_dialog(c, FileDialogKind::Save); }
 PyObject* dir(MethodCall& c) { return queue_file_dialog(c, FileDialogKind::Folder); }
 
-void add_methods(MethodList& methods)
-{
-    declare(methods, { row<file>("file", "Возвращает контроллер файловых диалогов.", {}, { .access = Access::Shared }) });
-}
-
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<file>("file", "Возвращает контроллер файловых диалогов.", {}, { .access = Access::Shared }),
+};
 
 }
 

@@ -44,6 +44,29 @@ bool unpack(PyObject* value, char const* name, char const* what, Py_ssize_t mini
     return true;
 }
 
+// A sequence of two-item tuples, each converted by `first` and `second`
+// into one `{first, second}` record.
+template<class Record, class First, class Second>
+std::optional<std::vector<Record>> to_pairs(PyObject* value, char const* name, char const* what, First first,
+    Second second)
+{
+    std::vector<Record> records;
+    std::vector<PyRef> parts;
+    bool ok = for_each_item(value, name, [&](PyObject* item) {
+        if (!unpack(item, name, what, 2, 2, parts))
+            return false;
+        auto a = first(parts[0].get(), name);
+        if (!a)
+            return false;
+        auto b = second(parts[1].get(), name);
+        if (!b)
+            return false;
+        records.push_back({ std::move(*a), std::move(*b) });
+        return true;
+    });
+    return ok ? std::optional(std::move(records)) : std::nullopt;
+}
+
 // A mapping entry, or null without an error when the key is absent.
 bool lookup(PyObject* mapping, char const* key, char const* name, PyRef& out)
 {
@@ -227,36 +250,12 @@ std::optional<PropertyRows> to_property_rows(PyObject* value, char const* name)
 
 std::optional<std::vector<FilePattern>> to_file_patterns(PyObject* value, char const* name)
 {
-    std::vector<FilePattern> patterns;
-    std::vector<PyRef> parts;
-    bool ok = for_each_item(value, name, [&](PyObject* item) {
-        if (!unpack(item, name, "a pattern", 2, 2, parts))
-            return false;
-        auto description = to_text(parts[0].get(), name);
-        auto spec = description ? to_text(parts[1].get(), name) : std::nullopt;
-        if (!spec)
-            return false;
-        patterns.push_back({ std::move(*description), std::move(*spec) });
-        return true;
-    });
-    return ok ? std::optional(std::move(patterns)) : std::nullopt;
+    return to_pairs<FilePattern>(value, name, "a pattern", to_text, to_text);
 }
 
 std::optional<std::vector<Menu>> to_menus(PyObject* value, char const* name)
 {
-    std::vector<Menu> menus;
-    std::vector<PyRef> parts;
-    bool ok = for_each_item(value, name, [&](PyObject* item) {
-        if (!unpack(item, name, "a menu", 2, 2, parts))
-            return false;
-        auto title = to_text(parts[0].get(), name);
-        auto items = title ? to_text_list(parts[1].get(), name) : std::nullopt;
-        if (!items)
-            return false;
-        menus.push_back({ std::move(*title), std::move(*items) });
-        return true;
-    });
-    return ok ? std::optional(std::move(menus)) : std::nullopt;
+    return to_pairs<Menu>(value, name, "a menu", to_text, to_text_list);
 }
 
 std::optional<std::vector<Shape>> to_shapes(PyObject* value, char const* name)

@@ -54,19 +54,14 @@ PyObject* keys(MethodCall& c)
     Py_RETURN_NONE;
 }
 
-void add_methods(MethodList& methods)
-{
-    declare(methods, {
-        row<focus>("focus", "Ставит фокус на узел; `txt` подменяет текст, `sel` выделяет всё.",
-            { optional_node("node"), keyword_only, optional_text("txt"), flag("sel", true) }),
-        row<hotkey>("hotkey", "Регистрирует горячую клавишу окна; молчит при фокусе в поле ввода.",
-            { text("spec"), required_object("f") }),
-        row<keys>("keys", "Реакция поля ввода на клавиши: `cb(1)` — Enter, `cb(0)` — Esc.",
-            { node("node"), required_object("f") }),
-    });
-}
-
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<focus>("focus", "Ставит фокус на узел; `txt` подменяет текст, `sel` выделяет всё.",
+        { optional_node("node"), keyword_only, optional_text("txt"), flag("sel", true) }),
+    row<hotkey>("hotkey", "Регистрирует горячую клавишу окна; молчит при фокусе в поле ввода.",
+        { text("spec"), required_object("f") }),
+    row<keys>("keys", "Реакция поля ввода на клавиши: `cb(1)` — Enter, `cb(0)` — Esc.",
+        { node("node"), required_object("f") }),
+};
 
 }
 

@@ -144,33 +144,28 @@ PyObject* requests_for_tests(MethodCall& c)
     return list.release();
 }
 
-void add_methods(MethodList& methods)
-{
-    declare(methods, {
-        row<grow>("grow", "Задаёт flex-вес узла вдоль главной оси.", { node("n"), real("g") }),
-        row<align>("align", "Выравнивает детей узла: `justify` (st/cnt/end/btw), `cross` (str/st/cnt/end).",
-            { node("n"), keyword_only, utf8("justify", "st"), utf8("cross", "str") }),
-        row<pin>("pin", "Пинит узел к краям родителя; `l/t/r/b` — отступы, `None` — не привязан.",
-            { node("n"), keyword_only, optional_real("l"), optional_real("t"), optional_real("r"),
-                optional_real("b") }),
-        row<pl>("pl", "Размещает узел абсолютно: `x`, `y`, `r`, `b`, `w`, `h`.",
-            { node("n"), keyword_only, optional_real("x"), optional_real("y"), optional_real("r"),
-                optional_real("b"), optional_real("w"), optional_real("h") }),
-        row<gr>("gr", "Ставит узел в ячейку сетки: строка, столбец, растяжки.",
-            { node("n"), byte("r", 0), byte("c", 0), keyword_only, byte("rs", 1), byte("cs", 1) }),
-        row<pk>("pk", "Прижимает узел к стороне: `t`/`b`/`l`/`r`, `fill`, `exp`.",
-            { node("n"), utf8("side", "t"), keyword_only, optional_utf8("fill"), flag("exp", false) }),
-        row<lim>("lim", "Пределы размеров узла: `lim(node, min_w=200.0)`.",
-            { node("n"), keyword_only, optional_real("min_w"), optional_real("min_h"), optional_real("max_w"),
-                optional_real("max_h") }),
-        row<dep>("dep", "Задаёт глубину узла: больше `z` — ближе к зрителю (`dep(node, 2)`).",
-            { node("n"), integer("z", 0) }),
-        row<layout_for_tests>("_layout", "Раскладка дерева для тестов.", { real("w"), real("h") }),
-        row<requests_for_tests>("_requests", "Очередь заявок для тестов.", {}, { .access = Access::Shared }),
-    });
-}
-
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<grow>("grow", "Задаёт flex-вес узла вдоль главной оси.", { node("n"), real("g") }),
+    row<align>("align", "Выравнивает детей узла: `justify` (st/cnt/end/btw), `cross` (str/st/cnt/end).",
+        { node("n"), keyword_only, utf8("justify", "st"), utf8("cross", "str") }),
+    row<pin>("pin", "Пинит узел к краям родителя; `l/t/r/b` — отступы, `None` — не привязан.",
+        { node("n"), keyword_only, optional_real("l"), optional_real("t"), optional_real("r"),
+            optional_real("b") }),
+    row<pl>("pl", "Размещает узел абсолютно: `x`, `y`, `r`, `b`, `w`, `h`.",
+        { node("n"), keyword_only, optional_real("x"), optional_real("y"), optional_real("r"),
+            optional_real("b"), optional_real("w"), optional_real("h") }),
+    row<gr>("gr", "Ставит узел в ячейку сетки: строка, столбец, растяжки.",
+        { node("n"), byte("r", 0), byte("c", 0), keyword_only, byte("rs", 1), byte("cs", 1) }),
+    row<pk>("pk", "Прижимает узел к стороне: `t`/`b`/`l`/`r`, `fill`, `exp`.",
+        { node("n"), utf8("side", "t"), keyword_only, optional_utf8("fill"), flag("exp", false) }),
+    row<lim>("lim", "Пределы размеров узла: `lim(node, min_w=200.0)`.",
+        { node("n"), keyword_only, optional_real("min_w"), optional_real("min_h"), optional_real("max_w"),
+            optional_real("max_h") }),
+    row<dep>("dep", "Задаёт глубину узла: больше `z` — ближе к зрителю (`dep(node, 2)`).",
+        { node("n"), integer("z", 0) }),
+    row<layout_for_tests>("_layout", "Раскладка дерева для тестов.", { real("w"), real("h") }),
+    row<requests_for_tests>("_requests", "Очередь заявок для тестов.", {}, { .access = Access::Shared }),
+};
 
 }
 

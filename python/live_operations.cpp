@@ -207,51 +207,46 @@ PyObject* popup(MethodCall& c)
     Py_RETURN_NONE;
 }
 
-void add_methods(MethodList& methods)
-{
-    declare(methods, {
-        row<tip>("tip", "Задаёт всплывающую подсказку узла.", { node("n"), text("text") }),
-        row<tip_style>("tip_style", "Оформление тултипа: радиус и отступы вокруг текста.",
-            { keyword_only, real("radius", 6.0), real("pad_x", 12.0), real("pad_y", 5.0) }),
-        row<brdln>("brdln",
-            "Обводка узла: цвет `#RRGGBB`/`#RRGGBBAA` и толщина в пикселях.\n"
-            "`col=None` снимает обводку. Работает на любом виджете и после\n"
-            "показа окна: заявка применяется в начале следующего кадра.",
-            { node("node"), object("col"), keyword_only, real("w", 1.0) }),
-        row<acc_open>("acc_open", "Открывает или сворачивает секцию аккордеона из кода.",
-            { node("node"), flag("on", true) }),
-        row<cv_region>("cv_region", "Задаёт виртуальную область прокрутки области рисования.",
-            { node("node"), real("x1"), real("y1"), real("x2"), real("y2") }),
-        row<cv_view>("cv_view", "Прокручивает область рисования к точке содержимого.",
-            { node("node"), real("x"), real("y") }),
-        row<pop_at>("pop_at", "Показывает слой в прямоугольнике окна; ноль — оставить размер.",
-            { node("node"), real("x"), real("y"), real("w", 0.0), real("h", 0.0) }),
-        row<pop_off>("pop_off", "Прячет слой; `on_close` при этом не вызывается.", { node("node") }),
-        row<cols>("cols", "Ширины, минимумы и высота шапки таблицы или дерева.",
-            { node("node"), keyword_only, optional_reals("widths"), optional_reals("mins"), optional_real("head"),
-                object("resize"), object("on_cols") }),
-        row<lst_sel>("lst_sel", "Задаёт выделенные пункты списка; первый становится текущим.",
-            { node("node"), structured<to_indexes>("indexes") }),
-        row<tre_sel>("tre_sel", "Задаёт выделенные строки дерева; первая становится текущей.",
-            { node("node"), structured<to_indexes>("indexes") }),
-        row<tre_see>("tre_see", "Прокручивает дерево к строке, раскрывая её предков.",
-            { node("node"), index("index") }),
-        row<tre_open>("tre_open", "Раскрывает или сворачивает поддеревья; пустой список — всё дерево.",
-            { node("node"), structured<to_indexes>("indexes", Default::Kind::Ellipsis), keyword_only, flag("on", true) }),
-        row<tbl_see>("tbl_see", "Прокручивает таблицу к строке.", { node("node"), index("row") }),
-        row<tre_cell>("tre_cell", "Прямоугольник ячейки в координатах окна: `(x, y, w, h)`.",
-            { node("node"), index("index"), index("col") }),
-        row<wheel>("wheel", "Колесо над узлом: `f(дельта, x, y)`; узел перехватывает событие.",
-            { node("node"), required_object("f") }),
-        row<rmb>("rmb", "Правый клик по узлу; `f(x, y)` в координатах окна.", { node("node"), required_object("f") }),
-        row<menu>("menu", "Задаёт контекстное меню окна; `on_select(index)` по ПКМ.",
-            { texts("items"), keyword_only, object("on_select") }),
-        row<popup>("popup", "Открывает меню в точке окна; пустой список закрывает его.",
-            { texts("items"), real("x"), real("y"), keyword_only, object("on_select") }),
-    });
-}
-
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<tip>("tip", "Задаёт всплывающую подсказку узла.", { node("n"), text("text") }),
+    row<tip_style>("tip_style", "Оформление тултипа: радиус и отступы вокруг текста.",
+        { keyword_only, real("radius", 6.0), real("pad_x", 12.0), real("pad_y", 5.0) }),
+    row<brdln>("brdln",
+        "Обводка узла: цвет `#RRGGBB`/`#RRGGBBAA` и толщина в пикселях.\n"
+        "`col=None` снимает обводку. Работает на любом виджете и после\n"
+        "показа окна: заявка применяется в начале следующего кадра.",
+        { node("node"), object("col"), keyword_only, real("w", 1.0) }),
+    row<acc_open>("acc_open", "Открывает или сворачивает секцию аккордеона из кода.",
+        { node("node"), flag("on", true) }),
+    row<cv_region>("cv_region", "Задаёт виртуальную область прокрутки области рисования.",
+        { node("node"), real("x1"), real("y1"), real("x2"), real("y2") }),
+    row<cv_view>("cv_view", "Прокручивает область рисования к точке содержимого.",
+        { node("node"), real("x"), real("y") }),
+    row<pop_at>("pop_at", "Показывает слой в прямоугольнике окна; ноль — оставить размер.",
+        { node("node"), real("x"), real("y"), real("w", 0.0), real("h", 0.0) }),
+    row<pop_off>("pop_off", "Прячет слой; `on_close` при этом не вызывается.", { node("node") }),
+    row<cols>("cols", "Ширины, минимумы и высота шапки таблицы или дерева.",
+        { node("node"), keyword_only, optional_reals("widths"), optional_reals("mins"), optional_real("head"),
+            object("resize"), object("on_cols") }),
+    row<lst_sel>("lst_sel", "Задаёт выделенные пункты списка; первый становится текущим.",
+        { node("node"), structured<to_indexes>("indexes") }),
+    row<tre_sel>("tre_sel", "Задаёт выделенные строки дерева; первая становится текущей.",
+        { node("node"), structured<to_indexes>("indexes") }),
+    row<tre_see>("tre_see", "Прокручивает дерево к строке, раскрывая её предков.",
+        { node("node"), index("index") }),
+    row<tre_open>("tre_open", "Раскрывает или сворачивает поддеревья; пустой список — всё дерево.",
+        { node("node"), structured<to_indexes>("indexes", Default::Kind::Ellipsis), keyword_only, flag("on", true) }),
+    row<tbl_see>("tbl_see", "Прокручивает таблицу к строке.", { node("node"), index("row") }),
+    row<tre_cell>("tre_cell", "Прямоугольник ячейки в координатах окна: `(x, y, w, h)`.",
+        { node("node"), index("index"), index("col") }),
+    row<wheel>("wheel", "Колесо над узлом: `f(дельта, x, y)`; узел перехватывает событие.",
+        { node("node"), required_object("f") }),
+    row<rmb>("rmb", "Правый клик по узлу; `f(x, y)` в координатах окна.", { node("node"), required_object("f") }),
+    row<menu>("menu", "Задаёт контекстное меню окна; `on_select(index)` по ПКМ.",
+        { texts("items"), keyword_only, object("on_select") }),
+    row<popup>("popup", "Открывает меню в точке окна; пустой список закрывает его.",
+        { texts("items"), real("x"), real("y"), keyword_only, object("on_select") }),
+};
 
 }
 

@@ -15,14 +15,10 @@
 //         return c.node_handle(id);
 //     }
 //
-//     void add_methods(MethodList& methods)
-//     {
-//         declare(methods, {
-//             row<sl>("sl", "Добавляет ползунок 0..1; `ch(value)` при перетаскивании.",
-//                 { real("vl", 0.5), keyword_only, parent, object("ch"), object("sig"), box() }),
-//         });
-//     }
-//     WindowMethodsRegistrar const registrar(add_methods);
+//     WindowMethodsRegistrar const registrar {
+//         row<sl>("sl", "Добавляет ползунок 0..1; `ch(value)` при перетаскивании.",
+//             { real("vl", 0.5), keyword_only, parent, object("ch"), object("sig"), box() }),
+//     };
 //
 // The row above publishes the text signature
 // `sl($self, vl=0.5, *, pr=None, ch=None, sig=None, pd=0.0, gp=0.0, w=None, h=None)`.
@@ -453,11 +449,6 @@ ConstructorSlots constructor_row(char const* owner, char const* description, std
     MethodRow const& declared = declared_row<body>("", owner, description, params, no_receiver);
     return { { Py_tp_doc, const_cast<char*>(declared.docstring.c_str()) },
         { Py_tp_new, reinterpret_cast<void*>(declared_new<body>) } };
-}
-
-inline void declare(MethodList& methods, std::initializer_list<PyMethodDef> rows)
-{
-    methods.insert(methods.end(), rows);
 }
 
 }

@@ -87,14 +87,6 @@ int add_type(PyObject* module, PyTypeObject* type, char const* name)
     return PyModule_AddObjectRef(module, name, reinterpret_cast<PyObject*>(type));
 }
 
-WindowMethodsRegistrar::WindowMethodsRegistrar(Adder adder) { adders().push_back(adder); }
-
-std::vector<WindowMethodsRegistrar::Adder>& WindowMethodsRegistrar::adders()
-{
-    static std::vector<Adder> list;
-    return list;
-}
-
 WindowMethodsRegistrar::WindowMethodsRegistrar(std::initializer_list<PyMethodDef> declared)
 {
     rows().insert(rows().end(), declared);

@@ -34,19 +34,12 @@ PyTypeObject* create_type(PyObject* module, PyType_Spec* spec, char const* name)
 // Adds the type to the module under its name.
 int add_type(PyObject* module, PyTypeObject* type, char const* name);
 
-// Every file that contributes methods to W appends them here; the table is
-// assembled once, before the W type is created.
+// Every file that contributes methods to W hands its rows to one
+// WindowMethodsRegistrar at static initialisation; the table is assembled
+// once, before the W type is created, with the window's own rows first.
 using MethodList = std::vector<PyMethodDef>;
-void add_window_core_methods(MethodList&);    // window.cpp
-void add_window_signal_methods(MethodList&);  // signals.cpp
-void add_window_controller_methods(MethodList&); // controllers.cpp
-// Further families register themselves through WindowMethodsRegistrar.
-// A family whose methods are all rows may hand its rows over directly.
 struct WindowMethodsRegistrar {
-    using Adder = void (*)(MethodList&);
-    explicit WindowMethodsRegistrar(Adder adder);
     WindowMethodsRegistrar(std::initializer_list<PyMethodDef> declared);
-    static std::vector<Adder>& adders();
     static MethodList& rows();
 };
 

@@ -60,19 +60,14 @@ PyObject* push(MethodCall& c)
     Py_RETURN_NONE;
 }
 
-void add_methods(MethodList& methods)
-{
-    declare(methods, {
-        row<push>("push", "Всплывающее сообщение поверх всех окон, независимое от родителя.",
-            { text("title", ""), text("text", ""), keyword_only, real("secs", 3.0), integer("w", 200),
-                integer("h", 150), optional_real("x"), optional_real("y"), utf8("bg", "#202632"),
-                utf8("fg", "#eef3ff"), optional_text("font"), real("size", 16.0), real("rad", 8.0), real("pd", 10.0),
-                real("gp", 6.0), flag("click", true), object("on_close") },
-            { .access = Access::Shared }),
-    });
-}
-
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<push>("push", "Всплывающее сообщение поверх всех окон, независимое от родителя.",
+        { text("title", ""), text("text", ""), keyword_only, real("secs", 3.0), integer("w", 200),
+            integer("h", 150), optional_real("x"), optional_real("y"), utf8("bg", "#202632"),
+            utf8("fg", "#eef3ff"), optional_text("font"), real("size", 16.0), real("rad", 8.0), real("pd", 10.0),
+            real("gp", 6.0), flag("click", true), object("on_close") },
+        { .access = Access::Shared }),
+};
 
 }
 

@@ -59,19 +59,14 @@ PyObject* frames(MethodCall& c)
     return PyLong_FromUnsignedLong(count);
 }
 
-void add_methods(MethodList& methods)
-{
-    declare(methods, {
-        row<rects>("rects", "Доступ к прямоугольникам узлов: `rc = win.rects()`, затем `rc(node)`.", {},
-            { .access = Access::Shared }),
-        method_row<measure_text>("W", "measure_text", "Ширина и высота строки в пикселях: `(w, h)`.",
-            { text("text"), real("size", 15.0), utf8("family", "Segoe UI") }, no_receiver),
-        method_row<frames>("W", "frames", "Число кадров в файле изображения; для GIF — длина анимации.",
-            { utf8("path") }, no_receiver),
-    });
-}
-
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<rects>("rects", "Доступ к прямоугольникам узлов: `rc = win.rects()`, затем `rc(node)`.", {},
+        { .access = Access::Shared }),
+    method_row<measure_text>("W", "measure_text", "Ширина и высота строки в пикселях: `(w, h)`.",
+        { text("text"), real("size", 15.0), utf8("family", "Segoe UI") }, no_receiver),
+    method_row<frames>("W", "frames", "Число кадров в файле изображения; для GIF — длина анимации.",
+        { utf8("path") }, no_receiver),
+};
 
 // rc(node): the node's rectangle from the last completed layout; zeros for a
 // node laid out never yet.

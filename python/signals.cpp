@@ -98,8 +98,6 @@ void SignalTracking::record_read(std::uint32_t id)
 
 SignalTracking& signal_tracking() { return tracking(); }
 
-void add_window_signal_methods(MethodList&) { }
-
 int add_signal_types(PyObject* module, ModuleState& state)
 {
     static PyMethodDef methods[] = {

@@ -184,46 +184,41 @@ PyObject* tre_opened(MethodCall& c)
     return to_py(opened);
 }
 
-void add_methods(MethodList& methods)
-{
-    declare(methods, {
-        row<val>("val", "Задаёт числовое состояние виджета; колбэк не вызывается.", { node("n"), real("value") }),
-        row<chk>("chk", "Состояние флажка, переключателя, тумблера или радиокнопки.",
-            { node("n"), flag("on", true) }),
-        row<dd_sel>("dd_sel", "Выбранный пункт выпадающего списка, вкладки или списка.",
-            { node("n"), index("index") }),
-        row<cal_set>("cal_set", "Дата календаря.", { node("n"), real("y"), real("m"), real("d") }),
-        row<tm_set>("tm_set", "Время часов и минут.", { node("n"), real("h"), real("m") }),
-        row<clr_set>("clr_set", "Цвет палитры в HSV, каждый канал 0..1.",
-            { node("n"), real("hue"), real("sat"), real("val") }),
-        row<rsl_set>("rsl_set", "Границы двойного ползунка, 0..1.", { node("n"), real("lo"), real("hi") }),
-        row<txt>("txt", "Текст поля ввода; каретка встаёт в конец, выделение снимается.",
-            { node("n"), text("text") }),
-        row<items>("items", "Пункты выпадающего списка или списка; выбор сбрасывается.",
-            { node("n"), texts("items") }),
-        row<spl_ratio>("spl_ratio", "Задаёт долю первой области разделителя: `spl_ratio(node, 0.3)`.",
-            { node("n"), real("ratio") }),
-        row<set_flag<set_ghost, RequestKind::Ghost>>("ghost",
-            "Делает узел прозрачным для мыши; клики проходят насквозь.", { node("node"), flag("on", true) }),
-        row<set_flag<set_front, RequestKind::Front>>("front",
-            "Поднимает узел поверх соседей при нажатии внутри него.", { node("node"), flag("on", true) }),
-        row<set_flag<set_enabled, RequestKind::Enable>>("enable", "Доступность узла и всего его поддерева.",
-            { node("n"), flag("on", true) }),
-        row<set_flag<set_password, RequestKind::Password>>("pwd",
-            "Показывает содержимое поля точками, не меняя значения.", { node("n"), flag("on", true) }),
-        row<crumb_set>("crumb_set", "Задаёт элементы хлебных крошек узла.", { node("node"), texts("items") }),
-        row<term_clear>("term_clear", "Очищает вывод терминала.", { node("node") }),
-        row<tv>("tv", "Возвращает текущий текст поля ввода.", { node("n") }),
-        row<toggle_value<NodeKind::Switch>>("swv", "Возвращает состояние переключателя.", { node("n") }),
-        row<toggle_value<NodeKind::Radio>>("rdv", "Возвращает состояние радиокнопки.", { node("n") }),
-        row<toggle_value<NodeKind::Toggle>>("tglv", "Возвращает состояние кнопки-переключателя.", { node("n") }),
-        row<lstv>("lstv", "Возвращает выбранный пункт списка или -1.", { node("n") }),
-        row<crumb_get>("crumb_get", "Возвращает элементы хлебных крошек узла.", { node("node") }),
-        row<tre_opened>("tre_opened", "Индексы раскрытых строк дерева.", { node("node") }),
-    });
-}
-
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<val>("val", "Задаёт числовое состояние виджета; колбэк не вызывается.", { node("n"), real("value") }),
+    row<chk>("chk", "Состояние флажка, переключателя, тумблера или радиокнопки.",
+        { node("n"), flag("on", true) }),
+    row<dd_sel>("dd_sel", "Выбранный пункт выпадающего списка, вкладки или списка.",
+        { node("n"), index("index") }),
+    row<cal_set>("cal_set", "Дата календаря.", { node("n"), real("y"), real("m"), real("d") }),
+    row<tm_set>("tm_set", "Время часов и минут.", { node("n"), real("h"), real("m") }),
+    row<clr_set>("clr_set", "Цвет палитры в HSV, каждый канал 0..1.",
+        { node("n"), real("hue"), real("sat"), real("val") }),
+    row<rsl_set>("rsl_set", "Границы двойного ползунка, 0..1.", { node("n"), real("lo"), real("hi") }),
+    row<txt>("txt", "Текст поля ввода; каретка встаёт в конец, выделение снимается.",
+        { node("n"), text("text") }),
+    row<items>("items", "Пункты выпадающего списка или списка; выбор сбрасывается.",
+        { node("n"), texts("items") }),
+    row<spl_ratio>("spl_ratio", "Задаёт долю первой области разделителя: `spl_ratio(node, 0.3)`.",
+        { node("n"), real("ratio") }),
+    row<set_flag<set_ghost, RequestKind::Ghost>>("ghost",
+        "Делает узел прозрачным для мыши; клики проходят насквозь.", { node("node"), flag("on", true) }),
+    row<set_flag<set_front, RequestKind::Front>>("front",
+        "Поднимает узел поверх соседей при нажатии внутри него.", { node("node"), flag("on", true) }),
+    row<set_flag<set_enabled, RequestKind::Enable>>("enable", "Доступность узла и всего его поддерева.",
+        { node("n"), flag("on", true) }),
+    row<set_flag<set_password, RequestKind::Password>>("pwd",
+        "Показывает содержимое поля точками, не меняя значения.", { node("n"), flag("on", true) }),
+    row<crumb_set>("crumb_set", "Задаёт элементы хлебных крошек узла.", { node("node"), texts("items") }),
+    row<term_clear>("term_clear", "Очищает вывод терминала.", { node("node") }),
+    row<tv>("tv", "Возвращает текущий текст поля ввода.", { node("n") }),
+    row<toggle_value<NodeKind::Switch>>("swv", "Возвращает состояние переключателя.", { node("n") }),
+    row<toggle_value<NodeKind::Radio>>("rdv", "Возвращает состояние радиокнопки.", { node("n") }),
+    row<toggle_value<NodeKind::Toggle>>("tglv", "Возвращает состояние кнопки-переключателя.", { node("n") }),
+    row<lstv>("lstv", "Возвращает выбранный пункт списка или -1.", { node("n") }),
+    row<crumb_get>("crumb_get", "Возвращает элементы хлебных крошек узла.", { node("node") }),
+    row<tre_opened>("tre_opened", "Индексы раскрытых строк дерева.", { node("node") }),
+};
 
 }
 

@@ -145,24 +145,20 @@ PyObject* startup(MethodCall&)
     return marks.release();
 }
 
-void add_methods(MethodList& methods)
-{
-    constexpr RowOptions shared { .access = Access::Shared };
-    declare(methods, {
-        row<rows>("_rows", "Строки таблицы методов: `(имя, подпись)`.", {}, shared),
-        row<startup>("_startup", "Моменты запуска для замеров.", {}, shared),
-        row<nodes>("_nodes", "Снимок дерева для тестов.", {}, shared),
-        row<activate>("_activate", "Активирует узел, как щелчок.", { node("n") }, shared),
-        row<probe>("_probe", "Число позиционных параметров колбэка.", { required_object("f") }, shared),
-        row<options>("_options", "Параметры окна для тестов.", {}, shared),
-        row<frames>("_frames", "Число нарисованных кадров.", {}, shared),
-        row<effects>("_effects", "Тонировка, фон и гашение размытия окна.", {}, shared),
-        row<post_wakeups>("_post_wakeups", "Число пробуждений окна от Post.", {}, shared),
-        row<post_backlog>("_post_backlog", "Очередь вызовов Post и её предел.", {}, shared),
-    });
-}
+constexpr RowOptions shared { .access = Access::Shared };
 
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<rows>("_rows", "Строки таблицы методов: `(имя, подпись)`.", {}, shared),
+    row<startup>("_startup", "Моменты запуска для замеров.", {}, shared),
+    row<nodes>("_nodes", "Снимок дерева для тестов.", {}, shared),
+    row<activate>("_activate", "Активирует узел, как щелчок.", { node("n") }, shared),
+    row<probe>("_probe", "Число позиционных параметров колбэка.", { required_object("f") }, shared),
+    row<options>("_options", "Параметры окна для тестов.", {}, shared),
+    row<frames>("_frames", "Число нарисованных кадров.", {}, shared),
+    row<effects>("_effects", "Тонировка, фон и гашение размытия окна.", {}, shared),
+    row<post_wakeups>("_post_wakeups", "Число пробуждений окна от Post.", {}, shared),
+    row<post_backlog>("_post_backlog", "Очередь вызовов Post и её предел.", {}, shared),
+};
 
 }
 

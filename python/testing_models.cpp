@@ -246,21 +246,17 @@ PyObject* menu_state(MethodCall& c)
         double(tree.menu_pos.y), double(tree.tip_radius), double(tree.tip_pad_x), double(tree.tip_pad_y));
 }
 
-void add_methods(MethodList& methods)
-{
-    constexpr RowOptions shared { .access = Access::Shared };
-    declare(methods, {
-        row<menu_state>("_menu", "Контекстное меню и тултип окна для тестов.", {}, shared),
-        row<model>("_model", "Модель узла для тестов.", { node("n") }, shared),
-        row<child>("_child", "Дочерний узел для тестов.", { node("n"), index("i") }, shared),
-        row<change>("_change", "Вызывает колбэк изменения узла.", { node("n"), real("value") }, shared),
-        row<submit>("_submit", "Вызывает колбэк ввода узла.", { node("n"), utf8("text") }, shared),
-        row<fire>("_fire", "Вызывает обработчик события узла.",
-            { node("n"), byte("event"), index("index", 0), real("first", 0.0), real("second", 0.0) }, shared),
-    });
-}
+constexpr RowOptions shared { .access = Access::Shared };
 
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<menu_state>("_menu", "Контекстное меню и тултип окна для тестов.", {}, shared),
+    row<model>("_model", "Модель узла для тестов.", { node("n") }, shared),
+    row<child>("_child", "Дочерний узел для тестов.", { node("n"), index("i") }, shared),
+    row<change>("_change", "Вызывает колбэк изменения узла.", { node("n"), real("value") }, shared),
+    row<submit>("_submit", "Вызывает колбэк ввода узла.", { node("n"), utf8("text") }, shared),
+    row<fire>("_fire", "Вызывает обработчик события узла.",
+        { node("n"), byte("event"), index("index", 0), real("first", 0.0), real("second", 0.0) }, shared),
+};
 
 }
 

@@ -98,19 +98,14 @@ PyObject* post_call(MethodCall& c)
     Py_RETURN_NONE;
 }
 
-void add_methods(MethodList& methods)
-{
-    declare(methods, {
-        row<every>("every", "Периодический вызов каждые `ms` мс; возвращает идентификатор.",
-            { real("ms"), required_object("f") }),
-        row<after>("after", "Одноразовый вызов через `ms` мс; возвращает идентификатор.",
-            { real("ms"), required_object("f") }),
-        row<cancel>("cancel", "Отменяет таймер по идентификатору; повторный вызов безвреден.", { wide_index("tid") }),
-        row<post>("post", "Очередь вызовов в UI-потоке: `p = win.post()`, далее `p(f)` из любого потока.", {}),
-    });
-}
-
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<every>("every", "Периодический вызов каждые `ms` мс; возвращает идентификатор.",
+        { real("ms"), required_object("f") }),
+    row<after>("after", "Одноразовый вызов через `ms` мс; возвращает идентификатор.",
+        { real("ms"), required_object("f") }),
+    row<cancel>("cancel", "Отменяет таймер по идентификатору; повторный вызов безвреден.", { wide_index("tid") }),
+    row<post>("post", "Очередь вызовов в UI-потоке: `p = win.post()`, далее `p(f)` из любого потока.", {}),
+};
 
 }
 

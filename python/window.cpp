@@ -278,10 +278,13 @@ PyObject* new_window_object(ModuleState& module, std::shared_ptr<WindowState> st
     return reinterpret_cast<PyObject*>(object);
 }
 
-void add_window_core_methods(MethodList& methods)
+namespace {
+
+// The window's own methods, which lead the table.
+MethodList window_core_rows()
 {
     constexpr RowOptions shared { .access = Access::Shared };
-    declare(methods, {
+    return {
         row<go>("go", "Показывает окно и запускает цикл сообщений.", {}),
         row<close>("close", "Закрывает окно программно.", {}, shared),
         row<show>("show", "Показывает окно; с узлом — управляет его видимостью.",
@@ -309,18 +312,15 @@ void add_window_core_methods(MethodList& methods)
         row<exit>("__exit__", "", { object("_t"), object("_v"), object("_tb") }),
         row<on_error>("on_error", "Хук необработанных исключений колбэков; `f(text)` с traceback.",
             { required_object("f") }, shared),
-    });
+    };
+}
+
 }
 
 int add_window_type(PyObject* module, ModuleState& state)
 {
     static MethodList methods = [] {
-        MethodList list;
-        add_window_core_methods(list);
-        add_window_signal_methods(list);
-        add_window_controller_methods(list);
-        for (auto adder : WindowMethodsRegistrar::adders())
-            adder(list);
+        MethodList list = window_core_rows();
         list.insert(list.end(), WindowMethodsRegistrar::rows().begin(), WindowMethodsRegistrar::rows().end());
         list.push_back({ nullptr, nullptr, 0, nullptr });
         return list;

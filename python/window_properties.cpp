@@ -77,21 +77,17 @@ PyObject* blur(MethodCall& c) { return bind_property(c, WindowProperty::Blur); }
 PyObject* blur_mode(MethodCall& c) { return bind_property(c, WindowProperty::BlurMode); }
 PyObject* drag_smooth(MethodCall& c) { return bind_property(c, WindowProperty::DragSmooth); }
 
-void add_methods(MethodList& methods)
-{
-    constexpr RowOptions shared { .access = Access::Shared };
-    declare(methods, {
-        row<tint>("tint", "Привязывает прозрачность фона окна к сигналу 0..1.", { required_object("sig") }, shared),
-        row<blur>("blur", "Привязывает силу размытия к сигналу 0..1 (0 — выключено).", { required_object("sig") },
-            shared),
-        row<blur_mode>("blur_mode", "Привязывает режим фона к сигналу: 0 — нет, иначе — размытие.",
-            { required_object("sig") }, shared),
-        row<drag_smooth>("drag_smooth", "Привязывает гашение размытия при перемещении к сигналу (0/1).",
-            { required_object("sig") }, shared),
-    });
-}
+constexpr RowOptions shared { .access = Access::Shared };
 
-WindowMethodsRegistrar const registrar(add_methods);
+WindowMethodsRegistrar const registrar {
+    row<tint>("tint", "Привязывает прозрачность фона окна к сигналу 0..1.", { required_object("sig") }, shared),
+    row<blur>("blur", "Привязывает силу размытия к сигналу 0..1 (0 — выключено).", { required_object("sig") },
+        shared),
+    row<blur_mode>("blur_mode", "Привязывает режим фона к сигналу: 0 — нет, иначе — размытие.",
+        { required_object("sig") }, shared),
+    row<drag_smooth>("drag_smooth", "Привязывает гашение размытия при перемещении к сигналу (0/1).",
+        { required_object("sig") }, shared),
+};
 
 }
 

@@ -53,6 +53,7 @@ class Stub:
     def __init__(self, path):
         self.sections = {}  # (class, method) -> section title
         self.signatures = {}  # (class, method) -> signature without annotations
+        self.order = {}  # (class, method) -> position in the stub
         if not os.path.exists(path):
             return
         with open(path, encoding="utf-8") as stub:
@@ -63,6 +64,7 @@ class Stub:
                 for item in node.body:
                     if isinstance(item, ast.FunctionDef):
                         self.signatures[(node.name, item.name)] = plain_signature(item.args)
+                        self.order.setdefault((node.name, item.name), len(self.order))
 
     def _read_sections(self, source):
         owner, section = None, None
@@ -133,11 +135,12 @@ def methods_of(cls):
 
 
 def grouped(owner, methods, stub):
-    """Methods by section, sections in the order of their first method; a method
-    the stub does not place stays in the section of the method before it."""
+    """Methods in the stub's order (the module's table order depends on how its
+    files were linked), by section, sections in the order of their first method;
+    a method the stub does not place stays in the section of the method before it."""
     sections = {}
     current = None
-    for method in methods:
+    for method in sorted(methods, key=lambda method: stub.order.get((owner, method[0]), len(stub.order))):
         current = stub.sections.get((owner, method[0]), current)
         sections.setdefault(current, []).append(method)
     return sections.items()

@@ -194,9 +194,7 @@ bool advance_tweens(Tree& tree, float dt)
 // the tree this way (bindings dirty the layout when they apply a value).
 bool has_unshown_changes(Tree const& tree)
 {
-    return tree.layout_dirty || !tree.request_queue.empty() || !tree.text_queue.empty() || !tree.pending_text.empty()
-        || !tree.stylesheet_queue.empty() || !tree.build_queue.empty() || tree.menu_request.has_value()
-        || !tree.list_operations.empty() || !tree.tween_inbox.empty() || !tree.focus_requests.empty();
+    return tree.layout_dirty || tree.has_queued_changes();
 }
 
 // Fires the timers that are due. Returns whether their callbacks changed

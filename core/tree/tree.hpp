@@ -179,21 +179,34 @@ public:
     std::unordered_map<NodeId, float, SeededHash> header_heights;
     // Wheel handlers take the wheel before any scrolling; same call rule as the registry.
     std::unordered_map<NodeId, WheelCallback, SeededHash> wheel_handlers;
+    // Hand-over cells through which callbacks and the Python layer queue
+    // changes for the next frame update, which drains them in its order.
+    // has_queued_changes() below reads every one of them: a cell added here
+    // is added there too.
     SharedCell<NodeRequest> request_queue;
     SharedCell<TextRequest> text_queue;
     SharedCell<PendingText> pending_text;
     SharedCell<StylesheetRequest> stylesheet_queue;
-    // Kept with the tree (not per thread) so that two windows never restore
-    // each other's styles; created by the first cascade.
-    std::shared_ptr<StyleSnapshot> style_snapshot;
-    FrameHook frame_hook;
-    // Further hand-over cells drained by the frame update, in its order.
     SharedCell<Callback<void(Tree&)>> build_queue;
     SharedSlot<MenuRequest> menu_request;
     SharedCell<ListOperation> list_operations;
     SharedCell<Tween> tween_inbox;
+    SharedCell<FocusRequest> focus_requests;
+    // Whether any cell above holds a change not yet applied.
+    bool has_queued_changes() const
+    {
+        return !request_queue.empty() || !text_queue.empty() || !pending_text.empty() || !stylesheet_queue.empty()
+            || !build_queue.empty() || menu_request.has_value() || !list_operations.empty() || !tween_inbox.empty()
+            || !focus_requests.empty();
+    }
+    // Timers are started and cancelled through cells of their own, which
+    // the timer step drains before it fires.
     SharedCell<TimerRequest> timer_inbox;
     SharedCell<std::uint64_t> cancelled_timers;
+    // Kept with the tree (not per thread) so that two windows never restore
+    // each other's styles; created by the first cascade.
+    std::shared_ptr<StyleSnapshot> style_snapshot;
+    FrameHook frame_hook;
     std::vector<Tween> tweens;
     std::vector<Timer> timers;
     // Set when the program closes the window: the close reaches the native
@@ -210,7 +223,6 @@ public:
     std::optional<std::uint32_t> keyboard_row;
     // Matched in order against every key press outside text fields.
     std::vector<HotKey> hotkeys;
-    SharedCell<FocusRequest> focus_requests;
     std::optional<Hovered> hovered;
     std::optional<Instant> last_frame_time;
     // Image bytes handed over from memory (`img(data=...)`), under the
