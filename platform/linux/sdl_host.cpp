@@ -11,11 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
-#include <string>
 #include <vector>
-
-#include <sys/stat.h>
 
 namespace orvy::linux_platform {
 
@@ -48,62 +44,6 @@ void set_icon(SDL_Window* window, std::string const& path)
 
 RectI to_rect(SDL_Rect const& rect) { return { rect.x, rect.y, rect.x + rect.w, rect.y + rect.h }; }
 
-// Whether libdbus, asked for the session bus, would start one through
-// dbus-launch: the session names no bus, and the user's runtime directory
-// holds none.
-bool session_bus_would_be_launched()
-{
-    char const* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    if (address && *address)
-        return false;
-    char const* runtime = std::getenv("XDG_RUNTIME_DIR");
-    struct stat found {};
-    return !runtime || !*runtime || ::stat((std::string(runtime) + "/bus").c_str(), &found) != 0
-        || !S_ISSOCK(found.st_mode);
-}
-
-// Whether the session asks for an input method that SDL reaches over D-Bus.
-bool asks_for_dbus_input_method()
-{
-    if (std::getenv("IBUS_ADDRESS"))
-        return true;
-    for (char const* name : { "SDL_IM_MODULE", "XMODIFIERS", "GTK_IM_MODULE", "QT_IM_MODULE" }) {
-        char const* value = std::getenv(name);
-        if (value && (std::strstr(value, "ibus") || std::strstr(value, "fcitx")))
-            return true;
-    }
-    return false;
-}
-
-// SDL's video start connects to the session bus to look for an input
-// method there (IBus or Fcitx). Where the session names no bus, libdbus
-// forks dbus-launch for it, which costs the first frame a process start and
-// leaves a bus daemon running after the program. Unless the session asks
-// for an input method over D-Bus, SDL is shown an address that libdbus
-// refuses at once, for as long as this object lives; typing then goes
-// through the X input method, as wherever no such input method runs. SDL
-// does not ask again once its connection failed. Nothing else loses a bus:
-// with no address and no bus in the runtime directory, the accessibility
-// lookup and the portal find none either, and zenity starts its own.
-class SessionBusHidden {
-public:
-    SessionBusHidden()
-        : m_hidden(session_bus_would_be_launched() && !asks_for_dbus_input_method()
-              && setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1) == 0)
-    {
-    }
-    ~SessionBusHidden()
-    {
-        if (m_hidden)
-            unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    }
-    SessionBusHidden(SessionBusHidden const&) = delete;
-    SessionBusHidden& operator=(SessionBusHidden const&) = delete;
-
-private:
-    bool m_hidden;
-};
-
 }
 
 SdlHost::SdlHost()
@@ -118,6 +58,9 @@ SdlHost::SdlHost()
     // here, before a window's text engine starts threads that read the
     // environment.
     setenv("_XKB_CHARSET", "iso8859-1", 0);
+    // Added after the variable above, which stays, so that restoring the
+    // environment moves nothing that stays.
+    m_video_environment.emplace();
 }
 
 SdlHost::~SdlHost()
@@ -143,11 +86,8 @@ bool SdlHost::start_video(std::string& error)
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    int started = 0;
-    {
-        SessionBusHidden hidden;
-        started = SDL_InitSubSystem(SDL_INIT_VIDEO);
-    }
+    int started = SDL_InitSubSystem(SDL_INIT_VIDEO);
+    m_video_environment.reset();
     if (started != 0) {
         error = SDL_GetError();
         return false;

@@ -6,10 +6,12 @@
 #include "platform/linux/cairo_canvas.hpp"
 #include "platform/linux/detail/file_dialogs.hpp"
 #include "platform/linux/detail/shm_present.hpp"
+#include "platform/linux/detail/video_environment.hpp"
 
 #include <chrono>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <SDL.h>
@@ -155,6 +157,8 @@ private:
     void publish_accessible(SdlWindow& window, WindowOptions const& options);
 
     bool m_video = false;
+    // Until the video has started.
+    std::optional<detail::VideoStartEnvironment> m_video_environment;
     Uint32 m_user_event = 0;
     std::map<WindowId, std::unique_ptr<SdlWindow>> m_windows;
     // Windows destroyed inside a nested loop, kept until no code of theirs can be running.
