@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/syscall.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -109,6 +109,22 @@ pid_t start_child(std::string const& program, std::vector<char*>& argv, int outp
     return child;
 }
 
+// Appends what one read gives; false at the end of the output, on an error
+// and, once the output does not block, when nothing more is waiting.
+bool read_into(int output, std::string& read_so_far)
+{
+    char buffer[4096];
+    for (;;) {
+        ssize_t got = read(output, buffer, sizeof buffer);
+        if (got > 0) {
+            read_so_far.append(buffer, static_cast<std::size_t>(got));
+            return true;
+        }
+        if (got == 0 || errno != EINTR)
+            return false;
+    }
+}
+
 // Reads the child's output until the child has exited, then takes what the
 // pipe holds without waiting for its end: a process the child started (GTK
 // launches a session bus daemon where none runs) inherits the output and
@@ -119,32 +135,20 @@ std::string read_until_exit(int output, pid_t child)
     // (kernels before 5.3) the exit is looked for every tenth of a second.
     Descriptor exited(static_cast<int>(syscall(SYS_pidfd_open, child, 0)));
     std::string read_so_far;
-    char buffer[4096];
     bool open = true, running = true;
     while (open && running) {
         pollfd watched[2] = { { output, POLLIN, 0 }, { exited.get(), POLLIN, 0 } };
         int ready = poll(watched, exited.get() >= 0 ? 2 : 1, exited.get() >= 0 ? -1 : 100);
         if (ready < 0 && errno != EINTR)
             break;
-        if (watched[0].revents) {
-            ssize_t got = read(output, buffer, sizeof buffer);
-            if (got > 0)
-                read_so_far.append(buffer, static_cast<std::size_t>(got));
-            else if (got == 0 || errno != EINTR)
-                open = false;
-        }
+        if (watched[0].revents)
+            open = read_into(output, read_so_far);
         siginfo_t info {};
         running = waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
     }
     // The child is gone: what it wrote is in the pipe already.
     if (open && fcntl(output, F_SETFL, fcntl(output, F_GETFL) | O_NONBLOCK) == 0) {
-        for (;;) {
-            ssize_t got = read(output, buffer, sizeof buffer);
-            if (got > 0)
-                read_so_far.append(buffer, static_cast<std::size_t>(got));
-            else if (got == 0 || errno != EINTR)
-                break;
-        }
+        while (read_into(output, read_so_far)) { }
     }
     return read_so_far;
 }
