@@ -42,14 +42,12 @@ bool asks_for_dbus_input_method()
     return false;
 }
 
-// A directory of the user's that no one else may write, made when missing.
-bool private_directory(std::string const& path)
+// A directory, made (for this user only) when missing.
+bool directory(std::string const& path, struct stat& found)
 {
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
         return false;
-    struct stat found {};
-    return ::stat(path.c_str(), &found) == 0 && S_ISDIR(found.st_mode) && found.st_uid == ::geteuid()
-        && (found.st_mode & 022) == 0;
+    return ::stat(path.c_str(), &found) == 0 && S_ISDIR(found.st_mode);
 }
 
 }
@@ -67,12 +65,15 @@ std::optional<std::string> compose_cache_directory()
     if (::stat((std::string(home) + "/.compose-cache").c_str(), &found) == 0)
         return std::nullopt;
     char const* cache = std::getenv("XDG_CACHE_HOME");
-    std::string directory = cache && *cache == '/' ? cache : std::string(home) + "/.cache";
+    std::string path = cache && *cache == '/' ? cache : std::string(home) + "/.cache";
     // An equals sign would end the directory in XCOMPOSECACHE's syntax.
-    if (directory.find('=') != std::string::npos || !private_directory(directory)
-        || !private_directory(directory += "/orvy") || !private_directory(directory += "/compose"))
+    if (path.find('=') != std::string::npos || !directory(path, found) || !directory(path += "/orvy", found)
+        || !directory(path += "/compose", found))
         return std::nullopt;
-    return directory;
+    // libX11 uses only a cache directory of the user's that no one else may write.
+    if (found.st_uid != ::geteuid() || (found.st_mode & 022) != 0)
+        return std::nullopt;
+    return path;
 }
 
 VideoStartEnvironment::VideoStartEnvironment()

@@ -64,6 +64,10 @@ def test_a_users_compose_table_is_compiled_once_into_a_private_cache():
             env["XAUTHORITY"] = shutil.copy(os.environ["XAUTHORITY"], home / "xauthority")
             os.chown(env["XAUTHORITY"], 65534, 65534)
         nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+        # A cache directory the user's group may write (umask 002) holds the private one.
+        (home / ".cache").mkdir()
+        os.chmod(home / ".cache", 0o775)
+        os.chown(home / ".cache", 65534, 65534)
         assert run_probe(env, nobody)["XCOMPOSECACHE"] == "None"
         cache = home / ".cache" / "orvy" / "compose"
         assert cache.stat().st_mode & 0o777 == 0o700 and cache.stat().st_uid == 65534
