@@ -300,14 +300,20 @@ bool sequence_size(PyObject* sequence, char const* name, Py_ssize_t& size)
     return true;
 }
 
-PyRef sequence_item(PyObject* sequence, Py_ssize_t index)
+SequenceKind sequence_kind(PyObject* sequence)
 {
-    if (PyList_Check(sequence)) {
-        PyObject* item = PyList_GetItem(sequence, index);
-        return PyRef::borrow(item);
+    return PyList_Check(sequence) ? SequenceKind::List
+        : PyTuple_Check(sequence) ? SequenceKind::Tuple
+                                  : SequenceKind::Other;
+}
+
+PyRef sequence_item(PyObject* sequence, SequenceKind kind, Py_ssize_t index)
+{
+    switch (kind) {
+    case SequenceKind::List: return PyRef::borrow(PyList_GetItem(sequence, index));
+    case SequenceKind::Tuple: return PyRef::borrow(PyTuple_GetItem(sequence, index));
+    case SequenceKind::Other: break;
     }
-    if (PyTuple_Check(sequence))
-        return PyRef::borrow(PyTuple_GetItem(sequence, index));
     return PyRef::steal(PySequence_GetItem(sequence, index));
 }
 

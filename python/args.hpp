@@ -68,9 +68,16 @@ std::size_t size_hint(PyObject* sequence);
 PyObject* text_to_py(std::u16string_view text);
 PyObject* text_list_to_py(TextList const& items);
 
-// Implementation of for_each_item.
+// Implementation of for_each_item: a list or tuple is read through its own
+// calls, known once per sequence rather than asked again for every item.
+enum class SequenceKind : std::uint8_t { List, Tuple, Other };
+SequenceKind sequence_kind(PyObject* sequence);
 bool sequence_size(PyObject* sequence, char const* name, Py_ssize_t& size);
-PyRef sequence_item(PyObject* sequence, Py_ssize_t index);
+PyRef sequence_item(PyObject* sequence, SequenceKind kind, Py_ssize_t index);
+inline PyRef sequence_item(PyObject* sequence, Py_ssize_t index)
+{
+    return sequence_item(sequence, sequence_kind(sequence), index);
+}
 
 template<class Visit>
 bool for_each_item(PyObject* sequence, char const* name, Visit&& visit)
@@ -78,10 +85,11 @@ bool for_each_item(PyObject* sequence, char const* name, Visit&& visit)
     Py_ssize_t size = 0;
     if (!sequence_size(sequence, name, size))
         return false;
+    SequenceKind kind = sequence_kind(sequence);
     for (Py_ssize_t i = 0; i < size; ++i) {
         // A strong reference, since converting an item may run Python code
         // that changes the sequence.
-        PyRef item = sequence_item(sequence, i);
+        PyRef item = sequence_item(sequence, kind, i);
         if (!item) {
             if (PyErr_ExceptionMatches(PyExc_IndexError)) {
                 PyErr_Clear(); // the sequence shrank meanwhile: keep what was there

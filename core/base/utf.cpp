@@ -50,13 +50,16 @@ std::u16string utf8_to_utf16(std::string_view utf8)
 
 void append_utf8_as_utf16(std::u16string& out, std::string_view utf8)
 {
-    if (out.empty())
-        out.reserve(utf8.size()); // appending to a long text grows it geometrically instead
-    // ASCII, most texts whole, widens a byte to a unit in one pass.
+    // ASCII, most texts whole, widens a byte to a unit in one pass, in place
+    // (a text never has more UTF-16 units than UTF-8 bytes); the first other
+    // byte ends that pass.
+    std::size_t start = out.size();
+    out.resize(start + utf8.size());
+    char16_t* units = out.data() + start;
     std::size_t i = 0;
-    while (i < utf8.size() && static_cast<std::uint8_t>(utf8[i]) < 0x80)
-        ++i;
-    out.append(utf8.begin(), utf8.begin() + static_cast<std::ptrdiff_t>(i));
+    for (; i < utf8.size() && static_cast<std::uint8_t>(utf8[i]) < 0x80; ++i)
+        units[i] = static_cast<char16_t>(utf8[i]);
+    out.resize(start + i);
     while (i < utf8.size()) {
         auto byte = static_cast<std::uint8_t>(utf8[i]);
         if (byte < 0x80) {

@@ -184,6 +184,21 @@ def test_table_cells_arrive_whole_and_a_bad_cell_fails_the_call(win):
     assert len(win._nodes()) == before
 
 
+def test_table_rows_are_read_at_the_call_whatever_their_lengths_and_later_changes_to_the_list_miss_it(win):
+    class Cell(str):
+        pass
+
+    # The first row is short, later ones are longer and not ASCII, so the
+    # room made after the first row runs out and the buffer grows.
+    rows = [["a", Cell("b")]] + [("ячейка %d" % i * (i % 7), "x" * i) for i in range(1, 1500)]
+    expected = [list(row) for row in rows]
+    table = win.tbl(["x", "y"], rows)
+    rows[0][0] = "changed"
+    rows.append(["e", "f"])
+    del rows[1]
+    assert win._model(table)["rows"] == expected
+
+
 def test_initial_values_are_clamped_like_the_setters_clamp(win):
     assert win._model(win.sl(1.7))["value"] == 1.0
     assert win._model(win.gg(1.7))["value"] == pytest.approx(1.7)

@@ -22,3 +22,12 @@ TEST(Utf, invalid_input_becomes_replacement_characters_without_losing_the_rest)
     EXPECT_EQ(utf8_to_utf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD"); // surrogate
     EXPECT_EQ(utf16_to_utf8(u"x\xD800y"), "x\xEF\xBF\xBDy");
 }
+
+TEST(Utf, appending_keeps_the_text_before_and_widens_past_the_first_other_byte)
+{
+    std::u16string text = u"Ок ";
+    append_utf8_as_utf16(text, "r1 \xD0\xB4 x");
+    append_utf8_as_utf16(text, "");
+    append_utf8_as_utf16(text, "\xF0\x9F\x98\x80!");
+    EXPECT_EQ(text, u"Ок r1 д x\U0001F600!");
+}
