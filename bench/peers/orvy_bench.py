@@ -1,8 +1,12 @@
 """orvy implementation of the peer workloads, beside the reference tkinter
 script.
 
-usage: /usr/bin/python3 orvy_bench.py {form|table|churn|resize}
+usage: /usr/bin/python3 orvy_bench.py {form|table|churn|resize|empty}
 (PYTHONPATH must reach _orvy)
+
+`empty` is orvy's floor, no peer's workload: the same window with nothing
+in it, closed after its first frame, so the interpreter, the import and the
+start-up can be told apart from what a workload adds.
 
 Forcing a paint: orvy paints from its frame loop. The backend presents each
 frame with XShmPutImage followed by XSync, so once a frame is presented the
@@ -24,7 +28,7 @@ from common import (ROWS, TABLE_ROWS, TABLE_COLS, TABLE_HEADERS, CHURN_FRAMES, R
                     workload_from_argv)
 import time
 
-WL = workload_from_argv()
+WL = workload_from_argv(extra=("empty",))
 
 import _orvy as o
 
@@ -45,17 +49,21 @@ def build_form(w):
 
 
 def build_table(w, extra):
-    data = [[cell(i, j) for j in range(TABLE_COLS)] for i in range(TABLE_ROWS)]
     started = time.perf_counter()
+    data = [[cell(i, j) for j in range(TABLE_COLS)] for i in range(TABLE_ROWS)]
+    converting = time.perf_counter()
     table = w.tbl(TABLE_HEADERS, data)
-    extra["rows_ms"] = round((time.perf_counter() - started) * 1000.0, 1)
+    extra["data_ms"] = round((converting - started) * 1000.0, 1)
+    extra["rows_ms"] = round((time.perf_counter() - converting) * 1000.0, 1)
     w.grow(table, 1)
 
 
 def mark_first_frame_presented(w, seen):
     """The first frame's figures from the moment its present returned; `seen`
     holds the clocks read when the loop first saw the frame."""
-    presented = w._startup()["first_present"]
+    marks = w._startup()
+    presented = marks["first_present"]
+    common._first_frame["paint_ms"] = (marks["first_paint"] - marks["first_layout"]) * 1000.0
     common._first_frame["ms"] = (presented - common.T0) * 1000.0
     common._first_frame["cpu_ms"] = (seen["cpu"] - common.T0_CPU) * 1000.0
     common._first_frame["since_exec_ms"] = seen["since_exec"] - (seen["wall"] - presented) * 1000.0
@@ -105,7 +113,11 @@ def main():
     title = "orvy bench %s %d" % (WL, __import__("os").getpid())
     w = o.W(title, SIZE_A[0], SIZE_A[1])
     extra = {}
-    labels = build_table(w, extra) if WL == "table" else build_form(w)
+    labels = []
+    if WL == "table":
+        build_table(w, extra)
+    elif WL != "empty":
+        labels = build_form(w)
     timer = FrameTimer()
     state = {"k": -1, "painted": 0, "size": None, "wanted": None, "mismatches": 0, "asked": 0.0,
              "frames_at_size": 0}
@@ -139,7 +151,7 @@ def main():
         if state["k"] < 0:
             seen.update(cpu=time.process_time(), wall=time.perf_counter(), since_exec=common.since_exec_ms())
             screenshot_if_asked("orvy_%s_first" % WL)
-            if WL in ("form", "table"):
+            if WL in ("form", "table", "empty"):
                 w.close()
                 return
             if WL == "resize":
@@ -158,6 +170,7 @@ def main():
     w.every(1, on_tick)
     w.go()
     mark_first_frame_presented(w, seen)
+    extra["paint_ms"] = round(common._first_frame["paint_ms"], 1)
     if WL == "resize":
         extra["size_mismatches"] = state["mismatches"]
     report("orvy", WL, timer if WL in ("churn", "resize") else None, **extra)
