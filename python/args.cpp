@@ -259,7 +259,13 @@ std::optional<std::string_view> to_utf8(PyObject* value, char const* name)
 {
     if (PyErr_Occurred())
         return std::nullopt; // an earlier argument failed; keep its error
-    if (!PyUnicode_Check(value)) {
+    return str_utf8(value, name);
+}
+
+std::optional<std::string_view> str_utf8(PyObject* value, char const* name)
+{
+    // An exact str, nearly every text, is known without asking for its type's flags.
+    if (Py_TYPE(value) != &PyUnicode_Type && !PyUnicode_Check(value)) {
         cannot_convert(value, name, "str");
         return std::nullopt;
     }

@@ -51,6 +51,9 @@ std::optional<bool> to_bool(PyObject* value, char const* name);
 std::int32_t saturate_to_i32(float value);
 // str as UTF-8; the view lives as long as the object.
 std::optional<std::string_view> to_utf8(PyObject* value, char const* name);
+// The same without first checking for an earlier argument's error, for
+// converters that read many texts in a row and stop at the first failure.
+std::optional<std::string_view> str_utf8(PyObject* value, char const* name);
 std::optional<Text> to_text(PyObject* value, char const* name);
 // A sequence of str; a plain str is rejected.
 std::optional<TextList> to_text_list(PyObject* value, char const* name);

@@ -153,21 +153,6 @@ std::optional<TreeRow> tree_row_from_mapping(PyObject* mapping, char const* name
     return row;
 }
 
-// A table cell's text. Nearly every cell is exactly a str, which needs none
-// of the other checks `to_utf8` makes before reading it.
-std::optional<std::string_view> cell_utf8(PyObject* cell, char const* name)
-{
-    if (Py_TYPE(cell) != &PyUnicode_Type)
-        return to_utf8(cell, name);
-    Py_ssize_t size = 0;
-    char const* data = PyUnicode_AsUTF8AndSize(cell, &size);
-    if (!data) {
-        prefix_argument_error(name);
-        return std::nullopt;
-    }
-    return std::string_view(data, static_cast<std::size_t>(size));
-}
-
 }
 
 std::optional<std::optional<std::uint32_t>> to_packed_color(PyObject* value, char const* name)
@@ -192,7 +177,7 @@ std::optional<TextRows> to_table_rows(PyObject* value, char const* name)
     std::size_t count = size_hint(value);
     bool ok = for_each_item(value, name, [&](PyObject* row) {
         bool cells_ok = for_each_item(row, name, [&](PyObject* cell) {
-            auto utf8 = cell_utf8(cell, name);
+            auto utf8 = str_utf8(cell, name);
             if (!utf8)
                 return false;
             append_utf8_as_utf16(rows.text(), *utf8);
