@@ -69,11 +69,12 @@ RectF ink_bounds(IDWriteTextLayout* layout, PointF origin)
 
 }
 
-void D2DCanvas::begin(ID2D1DeviceContext* context, ID2D1Factory1* factory)
+void D2DCanvas::begin(ID2D1DeviceContext* context, ID2D1Factory1* factory, ID3D11DeviceContext* d3d)
 {
     end();
     m_context = context;
     m_factory = factory;
+    m_d3d = d3d;
     m_brush_failed = false;
     m_context->GetTarget(&m_target);
 }
@@ -129,6 +130,8 @@ void D2DCanvas::end()
     m_recorded.clear();
     m_brush.Reset();
     m_target.Reset();
+    m_d3d.Reset();
+    m_unflushed = false;
     m_context = nullptr;
     m_factory = nullptr;
 }
@@ -145,18 +148,67 @@ bool D2DCanvas::prepare_store()
             return true;
         m_store.Reset();
     }
+    m_store_view.Reset();
     D2D1_BITMAP_PROPERTIES1 properties {};
     properties.pixelFormat = target->GetPixelFormat();
     properties.dpiX = 96.0f;
     properties.dpiY = 96.0f;
     properties.bitmapOptions = D2D1_BITMAP_OPTIONS_TARGET;
-    if (FAILED(m_context->CreateBitmap(size, nullptr, 0, &properties, &m_store)) || !m_store) {
+    if (!make_store_texture(size, properties)
+        && (FAILED(m_context->CreateBitmap(size, nullptr, 0, &properties, &m_store)) || !m_store)) {
         // Without a kept frame every frame is drawn whole onto the target.
         m_store.Reset();
         m_store_failed = true;
         return false;
     }
     redraw_all();
+    return true;
+}
+
+bool D2DCanvas::make_store_texture(D2D1_SIZE_U size, D2D1_BITMAP_PROPERTIES1 const& properties)
+{
+    if (!m_d3d || properties.pixelFormat.format != DXGI_FORMAT_B8G8R8A8_UNORM)
+        return false;
+    ComPtr<ID3D11Device> device;
+    m_d3d->GetDevice(&device);
+    D3D11_TEXTURE2D_DESC description {};
+    description.Width = size.width;
+    description.Height = size.height;
+    description.MipLevels = 1;
+    description.ArraySize = 1;
+    description.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
+    description.SampleDesc.Count = 1;
+    description.Usage = D3D11_USAGE_DEFAULT;
+    description.BindFlags = D3D11_BIND_RENDER_TARGET | D3D11_BIND_SHADER_RESOURCE;
+    ComPtr<ID3D11Texture2D> texture;
+    ComPtr<ID3D11RenderTargetView> view;
+    ComPtr<IDXGISurface> surface;
+    ComPtr<ID2D1Bitmap1> store;
+    if (!device || FAILED(device->CreateTexture2D(&description, nullptr, &texture)) || !texture
+        || FAILED(device->CreateRenderTargetView(texture.Get(), nullptr, &view)) || !view
+        || FAILED(texture.As(&surface)) || !surface
+        || FAILED(m_context->CreateBitmapFromDxgiSurface(surface.Get(), &properties, &store)) || !store)
+        return false;
+    m_store = store;
+    m_store_view = view;
+    return true;
+}
+
+bool D2DCanvas::clear_whole(ClipKey const& clip, Color color)
+{
+    if (!m_store_view || !(color.a >= 1.0f))
+        return false;
+    D2D1_SIZE_U size = m_store->GetPixelSize();
+    PixelBox whole { 0, 0, static_cast<std::int32_t>(size.width), static_cast<std::int32_t>(size.height) };
+    // An aliased clip keeps at least the pixels wholly inside it.
+    if (clip.clipped && !pixels_inside(clip.rect).contains(whole))
+        return false;
+    // Direct3D sees the Direct2D drawing of the frame so far only once flushed.
+    if (std::exchange(m_unflushed, false))
+        m_context->Flush();
+    float const values[4] = { color.r, color.g, color.b, 1.0f };
+    m_d3d->ClearRenderTargetView(m_store_view.Get(), values);
+    ++m_calls.view_clears;
     return true;
 }
 
@@ -376,6 +428,11 @@ void D2DCanvas::draw_plan()
             pushed = entry.clip;
         }
         Drawing const& drawing = m_drawings[i];
+        if (entry.kind == BatchKind::Single && drawing.single.kind == Single::Kind::Clear) {
+            if (clear_whole(entry.clip, drawing.single.color))
+                continue;
+        }
+        m_unflushed = true;
         switch (entry.kind) {
         case BatchKind::Fill: draw_fill(drawing.shapes, entry.color); break;
         case BatchKind::Stroke: {

@@ -9,6 +9,7 @@
 #include "platform/win32/detail/draw_batches.hpp"
 
 #include <d2d1_1.h>
+#include <d3d11.h>
 #include <dwrite.h>
 
 #include <unordered_map>
@@ -25,8 +26,11 @@ public:
 
     // Drawing goes to the context between begin and end (inside its
     // BeginDraw and EndDraw); end draws what was gathered and closes any
-    // clip left open.
-    void begin(ID2D1DeviceContext* context, ID2D1Factory1* factory);
+    // clip left open. With the Direct3D context of the device behind it,
+    // the kept frame is a texture of the canvas's own, and an opaque clear
+    // of all of it is a clear of its render target view rather than a
+    // shaded rectangle the size of the window.
+    void begin(ID2D1DeviceContext* context, ID2D1Factory1* factory, ID3D11DeviceContext* d3d = nullptr);
     void end();
 
     // What the last frame cost in Direct2D calls.
@@ -36,6 +40,7 @@ public:
         std::size_t texts = 0;
         std::size_t others = 0; // bitmaps, gradients, polygons, clears
         std::size_t clips = 0;  // clips pushed
+        std::size_t view_clears = 0; // clears of the whole kept frame through Direct3D
         PixelBox damage;        // the pixels drawn again
     };
     FrameCalls const& last_frame_calls() const { return m_last_calls; }
@@ -51,6 +56,7 @@ public:
     {
         m_bitmaps.clear();
         m_store.Reset();
+        m_store_view.Reset();
         m_store_failed = false;
         redraw_all();
     }
@@ -117,6 +123,12 @@ private:
     PixelBox damage(std::vector<Trace> const& traces) const;
     // The retained frame at the target's size; false where none can be made.
     bool prepare_store();
+    // The kept frame as a texture the canvas made, with its render target view.
+    bool make_store_texture(D2D1_SIZE_U size, D2D1_BITMAP_PROPERTIES1 const& properties);
+    // Sets every pixel of the kept frame to the opaque `color` through its
+    // render target view; false where it cannot (no view, a translucent
+    // colour, a clip that keeps part of the frame).
+    bool clear_whole(ClipKey const& clip, Color color);
     void add_shape(BatchShape const& shape, Color color);
     void draw_plan();
     void draw_fill(std::vector<BatchShape> const& shapes, Color color);
@@ -142,6 +154,9 @@ private:
     bool m_brush_failed = false;
     ComPtr<ID2D1Image> m_target;   // the context's own target during a frame
     ComPtr<ID2D1Bitmap1> m_store;  // the retained frame, drawn where it changed
+    ComPtr<ID3D11DeviceContext> m_d3d;
+    ComPtr<ID3D11RenderTargetView> m_store_view; // the kept frame's texture, when the canvas made it
+    bool m_unflushed = false; // Direct2D drawing of the frame not yet handed to Direct3D
     bool m_store_failed = false;
     std::vector<Call> m_recorded;
     std::vector<Trace> m_last_traces;

@@ -37,6 +37,7 @@ public:
     bool waits_for_frame_latency() const { return m_latency_object != nullptr; }
     ID2D1DeviceContext* context() const { return m_context.Get(); }
     ID2D1Factory1* factory() const { return m_factory.Get(); }
+    ID3D11DeviceContext* d3d_context() const { return m_d3d_context.Get(); }
 
     // Resizes the buffers and rebuilds the target; a zero side is ignored,
     // failures are swallowed (the next resize repairs the target).

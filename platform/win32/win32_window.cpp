@@ -197,7 +197,7 @@ void Win32Window::paint()
     };
     m_device->begin_frame();
     m_last_paint.wait = lap();
-    m_canvas.begin(m_device->context(), m_device->factory());
+    m_canvas.begin(m_device->context(), m_device->factory(), m_device->d3d_context());
     m_procedure.paint(*this, m_canvas);
     m_last_paint.record = lap();
     m_canvas.end();
