@@ -149,6 +149,8 @@ bool D2DCanvas::prepare_store()
         m_store.Reset();
     }
     m_store_view.Reset();
+    m_store_texture.Reset();
+    m_strips.clear();
     D2D1_BITMAP_PROPERTIES1 properties {};
     properties.pixelFormat = target->GetPixelFormat();
     properties.dpiX = 96.0f;
@@ -191,6 +193,7 @@ bool D2DCanvas::make_store_texture(D2D1_SIZE_U size, D2D1_BITMAP_PROPERTIES1 con
         return false;
     m_store = store;
     m_store_view = view;
+    m_store_texture = texture;
     return true;
 }
 
@@ -434,7 +437,9 @@ void D2DCanvas::draw_plan()
         }
         m_unflushed = true;
         switch (entry.kind) {
-        case BatchKind::Fill: draw_fill(drawing.shapes, entry.color); break;
+        case BatchKind::Fill:
+            draw_fill(drawing.shapes, entry.color, copy_interiors(drawing.shapes, entry.clip, entry.color));
+            break;
         case BatchKind::Stroke: {
             ID2D1SolidColorBrush* b = brush(entry.color);
             ComPtr<ID2D1PathGeometry> geometry = b ? path(drawing.polylines) : nullptr;
@@ -453,14 +458,80 @@ void D2DCanvas::draw_plan()
     m_drawings.clear();
 }
 
-void D2DCanvas::draw_fill(std::vector<BatchShape> const& shapes, Color color)
+std::vector<PixelBox> D2DCanvas::copy_interiors(std::vector<BatchShape> const& shapes, ClipKey const& clip, Color color)
+{
+    std::vector<PixelBox> copied;
+    if (!m_store_texture || !(color.a >= 1.0f))
+        return copied;
+    D2D1_SIZE_U size = m_store->GetPixelSize();
+    PixelBox area { 0, 0, static_cast<std::int32_t>(size.width), static_cast<std::int32_t>(size.height) };
+    // Pixels wholly inside the clip are kept by it however it rounds.
+    if (clip.clipped)
+        area = area.intersected(pixels_inside(clip.rect));
+    for (BatchShape const& shape : shapes) {
+        PixelBox inside = solid_interior(shape).intersected(area);
+        if (!inside.is_empty()
+            && std::int64_t { inside.x1 - inside.x0 } * (inside.y1 - inside.y0) >= copied_area_min)
+            copied.push_back(inside);
+    }
+    ID3D11Texture2D* strip = copied.empty() ? nullptr : color_strip(color);
+    if (!strip)
+        return {};
+    // Direct3D sees the Direct2D drawing of the frame so far only once flushed.
+    if (std::exchange(m_unflushed, false))
+        m_context->Flush();
+    for (PixelBox const& box : copied) {
+        for (std::int32_t y = box.y0; y < box.y1; y += strip_height) {
+            D3D11_BOX from { 0, 0, 0, static_cast<UINT>(box.x1 - box.x0),
+                static_cast<UINT>(std::min(strip_height, box.y1 - y)), 1 };
+            m_d3d->CopySubresourceRegion(m_store_texture.Get(), 0, static_cast<UINT>(box.x0), static_cast<UINT>(y), 0,
+                strip, 0, &from);
+            ++m_calls.copies;
+        }
+    }
+    return copied;
+}
+
+ID3D11Texture2D* D2DCanvas::color_strip(Color color)
+{
+    D2D1_SIZE_U size = m_store->GetPixelSize();
+    auto found = std::find_if(m_strips.begin(), m_strips.end(), [&](Strip const& strip) { return strip.color == color; });
+    if (found != m_strips.end()) {
+        std::rotate(found, found + 1, m_strips.end());
+        return m_strips.back().texture.Get();
+    }
+    ComPtr<ID3D11Device> device;
+    m_d3d->GetDevice(&device);
+    D3D11_TEXTURE2D_DESC description {};
+    description.Width = size.width;
+    description.Height = static_cast<UINT>(strip_height);
+    description.MipLevels = 1;
+    description.ArraySize = 1;
+    description.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
+    description.SampleDesc.Count = 1;
+    description.Usage = D3D11_USAGE_DEFAULT;
+    description.BindFlags = D3D11_BIND_RENDER_TARGET;
+    ComPtr<ID3D11Texture2D> texture;
+    ComPtr<ID3D11RenderTargetView> view;
+    if (!device || FAILED(device->CreateTexture2D(&description, nullptr, &texture)) || !texture
+        || FAILED(device->CreateRenderTargetView(texture.Get(), nullptr, &view)) || !view)
+        return nullptr;
+    float const values[4] = { color.r, color.g, color.b, 1.0f };
+    m_d3d->ClearRenderTargetView(view.Get(), values);
+    if (m_strips.size() >= strip_limit)
+        m_strips.erase(m_strips.begin());
+    m_strips.push_back({ color, texture });
+    return texture.Get();
+}
+
+void D2DCanvas::draw_fill(std::vector<BatchShape> const& shapes, Color color, std::span<PixelBox const> holes)
 {
     ID2D1SolidColorBrush* b = brush(color);
     if (!b || shapes.empty())
         return;
     ++m_calls.shape_draws;
-    if (shapes.size() > 1) {
-        if (ComPtr<ID2D1PathGeometry> geometry = path(shapes))
+    if (shapes.size() > 1 || !holes.empty()) {
+        if (ComPtr<ID2D1PathGeometry> geometry = path(shapes, holes))
             m_context->FillGeometry(geometry.Get(), b);
         return;
     }
@@ -565,16 +636,19 @@ ComPtr<ID2D1PathGeometry> D2DCanvas::path(std::span<Polyline const> polylines)
     return geometry;
 }
 
-ComPtr<ID2D1PathGeometry> D2DCanvas::path(std::span<BatchShape const> shapes)
+ComPtr<ID2D1PathGeometry> D2DCanvas::path(std::span<BatchShape const> shapes, std::span<PixelBox const> holes)
 {
     std::vector<Figure> figures;
     for (BatchShape const& shape : shapes)
         append_figures(shape, figures);
+    for (PixelBox const& hole : holes)
+        figures.push_back(hole_figure(hole));
     ComPtr<ID2D1PathGeometry> geometry;
     ComPtr<ID2D1GeometrySink> sink;
     if (!m_factory || FAILED(m_factory->CreatePathGeometry(&geometry)) || FAILED(geometry->Open(&sink)))
         return nullptr;
-    // The figures run so that the shapes' union has a non-zero winding.
+    // The figures run so that the shapes' union has a non-zero winding and
+    // the holes' inside a winding of zero where no other shape covers it.
     sink->SetFillMode(D2D1_FILL_MODE_WINDING);
     for (Figure const& figure : figures) {
         sink->BeginFigure(to_d2d(figure.start), D2D1_FIGURE_BEGIN_FILLED);

@@ -41,6 +41,7 @@ public:
         std::size_t others = 0; // bitmaps, gradients, polygons, clears
         std::size_t clips = 0;  // clips pushed
         std::size_t view_clears = 0; // clears of the whole kept frame through Direct3D
+        std::size_t copies = 0;      // inner areas of fills copied from a strip of their colour
         PixelBox damage;        // the pixels drawn again
     };
     FrameCalls const& last_frame_calls() const { return m_last_calls; }
@@ -57,6 +58,8 @@ public:
         m_bitmaps.clear();
         m_store.Reset();
         m_store_view.Reset();
+        m_store_texture.Reset();
+        m_strips.clear();
         m_store_failed = false;
         redraw_all();
     }
@@ -131,14 +134,20 @@ private:
     bool clear_whole(ClipKey const& clip, Color color);
     void add_shape(BatchShape const& shape, Color color);
     void draw_plan();
-    void draw_fill(std::vector<BatchShape> const& shapes, Color color);
+    void draw_fill(std::vector<BatchShape> const& shapes, Color color, std::span<PixelBox const> holes);
+    // Copies the solid interiors of the large shapes among `shapes` (inside
+    // `clip`) into the kept frame from a strip of the opaque `color`, and
+    // returns the boxes copied: the fill leaves them out.
+    std::vector<PixelBox> copy_interiors(std::vector<BatchShape> const& shapes, ClipKey const& clip, Color color);
+    // A texture of the colour as wide as the kept frame, made on first use.
+    ID3D11Texture2D* color_strip(Color color);
     void draw_single(Single const& single);
 
     // The frame's brush in the colour; null when it could not be made, so
     // fills and outlines are skipped while text still draws.
     ID2D1SolidColorBrush* brush(Color color);
     ComPtr<ID2D1PathGeometry> path(std::span<Polyline const> polylines);
-    ComPtr<ID2D1PathGeometry> path(std::span<BatchShape const> shapes);
+    ComPtr<ID2D1PathGeometry> path(std::span<BatchShape const> shapes, std::span<PixelBox const> holes = {});
     ID2D1Bitmap* device_bitmap(Bitmap const& bitmap);
 
     struct CachedBitmap {
@@ -155,7 +164,19 @@ private:
     ComPtr<ID2D1Image> m_target;   // the context's own target during a frame
     ComPtr<ID2D1Bitmap1> m_store;  // the retained frame, drawn where it changed
     ComPtr<ID3D11DeviceContext> m_d3d;
-    ComPtr<ID3D11RenderTargetView> m_store_view; // the kept frame's texture, when the canvas made it
+    ComPtr<ID3D11Texture2D> m_store_texture;     // the kept frame's texture, when the canvas made it
+    ComPtr<ID3D11RenderTargetView> m_store_view;
+    // Strips of one colour each, the last used last. Copying from them sets
+    // pixels at the cost of a copy, where Direct2D would shade each one.
+    struct Strip {
+        Color color;
+        ComPtr<ID3D11Texture2D> texture;
+    };
+    std::vector<Strip> m_strips;
+    static constexpr std::size_t strip_limit = 8;
+    static constexpr std::int32_t strip_height = 64;
+    // Smaller interiors cost more as a copy of their own than as part of the fill.
+    static constexpr std::int64_t copied_area_min = 2048;
     bool m_unflushed = false; // Direct2D drawing of the frame not yet handed to Direct3D
     bool m_store_failed = false;
     std::vector<Call> m_recorded;

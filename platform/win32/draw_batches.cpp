@@ -192,6 +192,30 @@ void append_figures(BatchShape const& shape, std::vector<Figure>& figures)
     }
 }
 
+PixelBox solid_interior(BatchShape const& shape)
+{
+    RectF rect = shape.rect;
+    float r = shape.radius;
+    switch (shape.kind) {
+    case BatchShape::Kind::Rect: return pixels_inside(rect);
+    case BatchShape::Kind::RoundedRect:
+        if (rect.w >= rect.h)
+            return pixels_inside({ rect.x + r, rect.y, rect.w - 2 * r, rect.h });
+        return pixels_inside({ rect.x, rect.y + r, rect.w, rect.h - 2 * r });
+    case BatchShape::Kind::RectOutline:
+    case BatchShape::Kind::RoundedOutline:
+    case BatchShape::Kind::Ellipse:
+    case BatchShape::Kind::Line: break;
+    }
+    return {};
+}
+
+Figure hole_figure(PixelBox const& box)
+{
+    auto x0 = static_cast<float>(box.x0), y0 = static_cast<float>(box.y0);
+    return rounded_figure({ x0, y0, static_cast<float>(box.x1) - x0, static_cast<float>(box.y1) - y0 }, 0, 0, false);
+}
+
 void ClipStack::push(RectF rect)
 {
     rect.w = std::max(rect.w, 0.0f);

@@ -148,6 +148,27 @@ TEST_CASE(outlines_are_filled_rings_and_every_outer_figure_runs_clockwise)
     CHECK(figures_of({ .kind = BatchShape::Kind::Line, .width = 2, .from = { 1, 1 }, .to = { 1, 1 } }).empty());
 }
 
+TEST_CASE(a_fill_leaves_out_only_whole_pixels_it_covers_fully)
+{
+    // A rectangle off the pixel grid: the pixels inside its edges.
+    CHECK((solid_interior({ .kind = BatchShape::Kind::Rect, .rect = { 10.5f, 10, 20, 10.25f } })
+        == PixelBox { 11, 10, 30, 20 }));
+    // A wide rounded rectangle: the band between its corners, full height;
+    // a tall one: the band between its corners, full width.
+    CHECK((solid_interior({ .kind = BatchShape::Kind::RoundedRect, .rect = { 0, 0, 100, 30 }, .radius = 6 })
+        == PixelBox { 6, 0, 94, 30 }));
+    CHECK((solid_interior({ .kind = BatchShape::Kind::RoundedRect, .rect = { 0, 0, 30, 100 }, .radius = 6 })
+        == PixelBox { 0, 6, 30, 94 }));
+    CHECK(solid_interior({ .kind = BatchShape::Kind::RoundedRect, .rect = { 0, 0, 10, 10 }, .radius = 5 }).is_empty());
+    // Ellipses and outlines leave nothing out.
+    CHECK(solid_interior({ .kind = BatchShape::Kind::Ellipse, .rect = { 0, 0, 100, 100 } }).is_empty());
+    CHECK(solid_interior({ .kind = BatchShape::Kind::RectOutline, .rect = { 0, 0, 100, 100 }, .width = 2 }).is_empty());
+    // The hole runs against the outer figures, on the box's edges.
+    Figure hole = hole_figure({ 6, 0, 94, 30 });
+    CHECK(hole.orientation() == -2 * 88.0 * 30.0);
+    CHECK(hole.start == (PointF { 6, 0 }));
+}
+
 TEST_CASE(a_frame_changes_where_its_calls_differ_from_the_last_frames)
 {
     std::vector<Trace> last { { 1, { 0, 0, 100, 100 } }, { 2, { 10, 10, 20, 20 } }, { 3, { 50, 50, 60, 60 } },

@@ -81,6 +81,15 @@ struct Figure {
 // batch add up to their union. Nothing for a shape with no area.
 void append_figures(BatchShape const& shape, std::vector<Figure>& figures);
 
+// The whole pixels an opaque fill of the shape paints fully: all those
+// inside a rectangle; for a rounded rectangle, those of the band between
+// the corners along its longer side. Empty for every other kind.
+PixelBox solid_interior(BatchShape const& shape);
+
+// A figure around the box running counter-clockwise: inside the figures of
+// a batch, a hole the batch's fill leaves out.
+Figure hole_figure(PixelBox const& box);
+
 enum class BatchKind : std::uint8_t { Fill, Stroke, Single };
 
 struct ClipKey {
