@@ -248,21 +248,27 @@ std::optional<DrawPlan::Placed> DrawPlan::place(RectF bounds, BatchKind kind, Co
     if (touched.is_empty())
         return std::nullopt;
 
+    // The earliest batch the drawing may join: later batches stay free of
+    // it, so drawings that must come after it can still join theirs.
     bool opaque = color.a >= 1.0f;
     std::size_t stop = m_entries.size() > lookback ? m_entries.size() - lookback : 0;
+    std::optional<std::size_t> chosen;
     for (std::size_t i = m_entries.size(); kind != BatchKind::Single && i-- > stop;) {
-        Entry& entry = m_entries[i];
+        Entry const& entry = m_entries[i];
         bool overlaps = entry.bounds.intersects(touched)
             && std::any_of(entry.parts.begin(), entry.parts.end(),
                 [&](PixelBox const& part) { return part.intersects(touched); });
         if (entry.kind == kind && entry.color == color && entry.width == width && entry.clip == clip
-            && (opaque || !overlaps)) {
-            entry.parts.push_back(touched);
-            entry.bounds = entry.bounds.united(touched);
-            return Placed { i, false };
-        }
+            && (opaque || !overlaps))
+            chosen = i;
         if (overlaps)
             break;
+    }
+    if (chosen) {
+        Entry& entry = m_entries[*chosen];
+        entry.parts.push_back(touched);
+        entry.bounds = entry.bounds.united(touched);
+        return Placed { *chosen, false };
     }
     m_entries.push_back({ kind, color, width, clip, touched, { touched } });
     return Placed { m_entries.size() - 1, true };

@@ -43,8 +43,25 @@ TEST_CASE(shapes_join_the_batch_of_their_colour_unless_a_drawing_between_overlap
     CHECK(entry_of(plan, { 100, 100, 10, 10 }, glass) == 5);
     CHECK(entry_of(plan, { 120, 100, 10, 10 }, glass) == 5);
     CHECK(entry_of(plan, { 105, 105, 10, 10 }, glass) == 6);
-    // Opaque ones overlap their own batch freely.
-    CHECK(entry_of(plan, { 5, 5, 10, 10 }, red) == 3);
+    // Opaque ones overlap their own batch freely, and join the earliest red
+    // batch nothing after it overlaps.
+    CHECK(entry_of(plan, { 5, 5, 10, 10 }, red) == 0);
+    CHECK(entry_of(plan, { 28, 5, 4, 4 }, red) == 3);
+}
+
+TEST_CASE(rows_of_the_same_colours_share_one_batch_per_colour)
+{
+    // Each row: a background, a button over it, text over the button. Every
+    // row's drawings join the first row's batches, whose order they keep.
+    DrawPlan plan;
+    entry_of(plan, { 0, 0, 1000, 1000 }, glass, BatchKind::Single);
+    for (int row = 0; row < 10; ++row) {
+        float y = 40.0f * static_cast<float>(row);
+        CHECK(entry_of(plan, { 0, y, 200, 36 }, red) == 1);
+        CHECK(entry_of(plan, { 10, y + 4, 50, 28 }, blue) == 2);
+        entry_of(plan, { 12, y + 6, 40, 20 }, red, BatchKind::Single);
+    }
+    CHECK(plan.entries().size() == 3 + 10); // the texts each have their own
 }
 
 TEST_CASE(the_batch_search_stops_at_the_lookback)
