@@ -67,6 +67,26 @@ RectF ink_bounds(IDWriteTextLayout* layout, PointF origin)
     return { x0, y0, x1 - x0, y1 - y0 };
 }
 
+// A BGRA texture of the context's device that can be drawn into, with its
+// render target view; `bind` adds further uses.
+bool make_target_texture(ID3D11DeviceContext* d3d, UINT width, UINT height, UINT bind,
+    ComPtr<ID3D11Texture2D>& texture, ComPtr<ID3D11RenderTargetView>& view)
+{
+    ComPtr<ID3D11Device> device;
+    d3d->GetDevice(&device);
+    D3D11_TEXTURE2D_DESC description {};
+    description.Width = width;
+    description.Height = height;
+    description.MipLevels = 1;
+    description.ArraySize = 1;
+    description.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
+    description.SampleDesc.Count = 1;
+    description.Usage = D3D11_USAGE_DEFAULT;
+    description.BindFlags = D3D11_BIND_RENDER_TARGET | bind;
+    return device && SUCCEEDED(device->CreateTexture2D(&description, nullptr, &texture)) && texture
+        && SUCCEEDED(device->CreateRenderTargetView(texture.Get(), nullptr, &view)) && view;
+}
+
 }
 
 void D2DCanvas::begin(ID2D1DeviceContext* context, ID2D1Factory1* factory, ID3D11DeviceContext* d3d)
@@ -171,23 +191,11 @@ bool D2DCanvas::make_store_texture(D2D1_SIZE_U size, D2D1_BITMAP_PROPERTIES1 con
 {
     if (!m_d3d || properties.pixelFormat.format != DXGI_FORMAT_B8G8R8A8_UNORM)
         return false;
-    ComPtr<ID3D11Device> device;
-    m_d3d->GetDevice(&device);
-    D3D11_TEXTURE2D_DESC description {};
-    description.Width = size.width;
-    description.Height = size.height;
-    description.MipLevels = 1;
-    description.ArraySize = 1;
-    description.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
-    description.SampleDesc.Count = 1;
-    description.Usage = D3D11_USAGE_DEFAULT;
-    description.BindFlags = D3D11_BIND_RENDER_TARGET | D3D11_BIND_SHADER_RESOURCE;
     ComPtr<ID3D11Texture2D> texture;
     ComPtr<ID3D11RenderTargetView> view;
     ComPtr<IDXGISurface> surface;
     ComPtr<ID2D1Bitmap1> store;
-    if (!device || FAILED(device->CreateTexture2D(&description, nullptr, &texture)) || !texture
-        || FAILED(device->CreateRenderTargetView(texture.Get(), nullptr, &view)) || !view
+    if (!make_target_texture(m_d3d.Get(), size.width, size.height, D3D11_BIND_SHADER_RESOURCE, texture, view)
         || FAILED(texture.As(&surface)) || !surface
         || FAILED(m_context->CreateBitmapFromDxgiSurface(surface.Get(), &properties, &store)) || !store)
         return false;
@@ -500,21 +508,9 @@ ID3D11Texture2D* D2DCanvas::color_strip(Color color)
         std::rotate(found, found + 1, m_strips.end());
         return m_strips.back().texture.Get();
     }
-    ComPtr<ID3D11Device> device;
-    m_d3d->GetDevice(&device);
-    D3D11_TEXTURE2D_DESC description {};
-    description.Width = size.width;
-    description.Height = static_cast<UINT>(strip_height);
-    description.MipLevels = 1;
-    description.ArraySize = 1;
-    description.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
-    description.SampleDesc.Count = 1;
-    description.Usage = D3D11_USAGE_DEFAULT;
-    description.BindFlags = D3D11_BIND_RENDER_TARGET;
     ComPtr<ID3D11Texture2D> texture;
     ComPtr<ID3D11RenderTargetView> view;
-    if (!device || FAILED(device->CreateTexture2D(&description, nullptr, &texture)) || !texture
-        || FAILED(device->CreateRenderTargetView(texture.Get(), nullptr, &view)) || !view)
+    if (!make_target_texture(m_d3d.Get(), size.width, static_cast<UINT>(strip_height), 0, texture, view))
         return nullptr;
     float const values[4] = { color.r, color.g, color.b, 1.0f };
     m_d3d->ClearRenderTargetView(view.Get(), values);
