@@ -5,6 +5,8 @@
 #include "core/operations/operations.hpp"
 #include "core/style/css.hpp"
 
+#include <algorithm>
+
 namespace orvy::py {
 
 namespace {
@@ -188,10 +190,14 @@ std::optional<TextRows> to_table_rows(PyObject* value, char const* name)
             return false;
         rows.end_row();
         // The first row stands for the others: room for all of them (and an
-        // eighth more text) at once, instead of growing as they come.
+        // eighth more text) at once, instead of growing as they come. Only a
+        // guess: a first row far longer than the rest must not ask for memory
+        // the table never needs, so the guess stops where growing costs little.
         if (rows.size() == 1) {
+            constexpr std::size_t most_cells = std::size_t { 1 } << 22, most_units = std::size_t { 1 } << 24;
             std::size_t units = rows.text().size() + 1;
-            rows.reserve(count, count * rows[0].size(), count * units + count * units / 8);
+            rows.reserve(count, std::min(count * rows[0].size(), most_cells),
+                std::min(count * units + count * units / 8, most_units));
         }
         return true;
     });

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <new>
 
 namespace orvy::py {
 
@@ -279,6 +280,17 @@ PyObject* run_parsed(MethodCall& c)
     return row.body(c);
 }
 
+// Memory the C++ side cannot get (a text or table too large to copy) ends
+// the call with MemoryError instead of the process.
+PyObject* run_guarded(MethodCall& c)
+{
+    try {
+        return run_parsed(c);
+    } catch (std::bad_alloc const&) {
+        return PyErr_NoMemory();
+    }
+}
+
 }
 
 PyObject* run_method(MethodRow const& row, PyObject* self, PyObject* const* args, Py_ssize_t nargs,
@@ -288,7 +300,7 @@ PyObject* run_method(MethodRow const& row, PyObject* self, PyObject* const* args
     c.self = self;
     if (!parse_args(row.spec, args, nargs, kwnames, c.raw.data()))
         return nullptr;
-    return run_parsed(c);
+    return run_guarded(c);
 }
 
 PyObject* run_tuple_method(MethodRow const& row, PyObject* self, PyObject* args, PyObject* kwargs)
@@ -297,7 +309,7 @@ PyObject* run_tuple_method(MethodRow const& row, PyObject* self, PyObject* args,
     c.self = self;
     if (!parse_tuple_args(row.spec, args, kwargs, c.raw.data()))
         return nullptr;
-    return run_parsed(c);
+    return run_guarded(c);
 }
 
 std::size_t MethodCall::slot(char const* name) const

@@ -1,6 +1,9 @@
 """Widget builders: one of every kind, the composite builders, the argument
 formats, and the callbacks each builder installs."""
 import inspect
+import os
+import subprocess
+import sys
 
 import pytest
 
@@ -197,6 +200,34 @@ def test_table_rows_are_read_at_the_call_whatever_their_lengths_and_later_change
     rows.append(["e", "f"])
     del rows[1]
     assert win._model(table)["rows"] == expected
+
+
+def test_a_long_first_table_row_does_not_size_the_others(win):
+    # Room for the rows is guessed from the first one; guessed from a 4 MB
+    # cell, 5,000 rows would ask for tens of gigabytes.
+    rows = [["x" * 4_000_000, "a"]] + [["y", "b"]] * 5000
+    table = win.tbl(["x", "y"], rows)
+    model = win._model(table)["rows"]
+    assert len(model) == 5001 and model[0][1] == "a" and model[-1] == ["y", "b"]
+
+
+@pytest.mark.skipif("LD_PRELOAD" in os.environ, reason="the sanitizer's shadow memory fills any address-space limit")
+def test_a_table_too_large_to_copy_raises_memory_error_and_the_window_lives_on():
+    script = """
+import resource, _orvy
+w = _orvy.W()
+big = "x" * 150_000_000
+used = int(open("/proc/self/statm").read().split()[0]) * resource.getpagesize()
+resource.setrlimit(resource.RLIMIT_AS, (used + 200_000_000, resource.getrlimit(resource.RLIMIT_AS)[1]))
+try:
+    w.tbl(["a"], [[big]])
+except MemoryError:
+    print("MemoryError")
+w.lb("still works")
+print("alive")
+"""
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=120)
+    assert done.stdout.split() == ["MemoryError", "alive"], done.stderr
 
 
 def test_initial_values_are_clamped_like_the_setters_clamp(win):
