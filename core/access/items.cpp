@@ -8,6 +8,7 @@
 #include "core/tree/tree.hpp"
 
 #include <algorithm>
+#include <span>
 
 namespace orvy {
 
@@ -88,6 +89,52 @@ std::vector<AccessibleRef> accessible_items(Tree const& tree, NodeId id)
     std::size_t count = accessible_item_count(tree, id);
     for (std::size_t i = 0; i < count; ++i)
         items.push_back({ id, static_cast<std::uint32_t>(i) });
+    return items;
+}
+
+std::vector<ItemSummary> summarize_items(Tree const& tree, NodeId id)
+{
+    Node const& node = tree.node(id);
+    std::vector<ItemSummary> items;
+    // Marks the listed items selected; indexes past the end are ignored.
+    auto select = [&items](std::span<std::uint32_t const> selection) {
+        for (std::uint32_t index : selection) {
+            if (index < items.size())
+                items[index].selected = true;
+        }
+    };
+    auto select_one = [&select](std::optional<std::uint32_t> current) {
+        if (current)
+            select(std::span(&*current, 1));
+    };
+    if (auto const* list = node.model.as<ListModel>()) {
+        for (std::uint32_t i = 0; i < list->items.size(); ++i)
+            items.push_back({ i, list->items[i] });
+        list->multi ? select(list->selection) : select_one(list->current);
+    } else if (auto const* table = node.model.as<TableModel>()) {
+        for (std::uint32_t i = 0; i < table->rows.size(); ++i)
+            items.push_back({ i, table->rows[i].empty() ? std::u16string_view {} : table->rows[i].front() });
+        select_one(table->current);
+    } else if (auto const* rows = node.model.as<TreeviewModel>()) {
+        // Selection is by row; only the visible rows are items.
+        for (std::uint32_t i = 0; i < rows->rows.size(); ++i)
+            items.push_back({ i, rows->rows[i].text });
+        rows->multi ? select(rows->selection) : select_one(rows->current);
+        std::vector<ItemSummary> all = std::move(items);
+        items.clear();
+        for (std::uint32_t row : visible_tree_rows(*rows))
+            items.push_back(all[row]);
+    } else if (auto const* choice = node.model.as<ChoiceModel>(); choice && node.kind() == NodeKind::Tabs) {
+        for (std::uint32_t i = 0; i < choice->items.size(); ++i)
+            items.push_back({ i, choice->items[i] });
+        select_one(choice->selected);
+    } else if (auto const* menubar = node.model.as<MenubarModel>()) {
+        for (std::uint32_t i = 0; i < menubar->menus.size(); ++i)
+            items.push_back({ i, menubar->menus[i].title });
+    } else if (auto const* grid = node.model.as<PropgridModel>()) {
+        for (std::uint32_t i = 0; i < grid->rows.size(); ++i)
+            items.push_back({ i, grid->rows[i].first });
+    }
     return items;
 }
 

@@ -326,9 +326,10 @@ std::vector<std::size_t> TreeAccessibleView::selected_children(AccessibleRef ref
     std::vector<std::size_t> selected;
     if (!is_valid(ref) || !ref.is_node() || ref.node == AccessibleRef::overlay)
         return selected;
-    std::vector<AccessibleRef> all = children(ref);
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        if (!all[i].is_node() && describe(all[i]).states.has(AccessibleState::Selected))
+    // The items come first among the children.
+    std::vector<detail::ItemSummary> items = detail::summarize_items(m_tree, ref.node);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i].selected)
             selected.push_back(i);
     }
     return selected;

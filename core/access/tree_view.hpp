@@ -58,7 +58,7 @@ private:
         Text name;
         Text value_text;
         std::vector<std::uint32_t> selected; // selected items
-        std::vector<Text> items;             // the names of the items shown
+        std::vector<std::size_t> items;      // the hashes of the names of the items shown
         Text text;                           // text fields only
         std::size_t caret = 0;
     };
@@ -76,7 +76,7 @@ private:
     // Where the text of the accessible text starts in the node's field: the
     // terminal's field follows its lines and prompt; none without a field.
     std::optional<std::size_t> field_start(AccessibleRef ref) const;
-    void compare_items(NodeId id, std::vector<Text> const& before, std::vector<Text> const& after,
+    void compare_items(NodeId id, std::vector<std::size_t> const& before, std::vector<std::size_t> const& after,
         std::vector<AccessibleEvent>& events) const;
     bool click(RectF rect);
     bool item_action(AccessibleRef ref, std::size_t action);

@@ -6,6 +6,8 @@
 #include "core/operations/operations.hpp"
 
 #include <algorithm>
+#include <functional>
+#include <string_view>
 #include <utility>
 
 namespace orvy {
@@ -45,11 +47,10 @@ TreeAccessibleView::NodeSnapshot TreeAccessibleView::snapshot_of(NodeId id) cons
     NodeSnapshot snap { .states = info.states.bits(), .value = info.value ? info.value->current : 0.0,
         .name = std::move(info.name), .value_text = std::move(info.value_text) };
     if (info.has_selection) {
-        for (AccessibleRef item : detail::accessible_items(m_tree, id)) {
-            AccessibleInfo item_info = detail::describe_item(m_tree, item);
-            if (item_info.states.has(Selected))
+        for (detail::ItemSummary const& item : detail::summarize_items(m_tree, id)) {
+            if (item.selected)
                 snap.selected.push_back(item.item);
-            snap.items.push_back(std::move(item_info.name));
+            snap.items.push_back(std::hash<std::u16string_view> {}(item.name));
         }
     }
     if (auto const* box = m_tree.node(id).model.as<TextboxModel>()) {
@@ -73,7 +74,8 @@ TreeAccessibleView::Snapshot TreeAccessibleView::snapshot() const
     return snap;
 }
 
-void TreeAccessibleView::compare_items(NodeId id, std::vector<Text> const& before, std::vector<Text> const& after,
+void TreeAccessibleView::compare_items(NodeId id, std::vector<std::size_t> const& before,
+    std::vector<std::size_t> const& after,
     std::vector<AccessibleEvent>& events) const
 {
     // The items between what both lists share at either end were replaced:

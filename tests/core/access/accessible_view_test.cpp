@@ -1,5 +1,6 @@
 // The accessible view over a built form: roles, names, states, values,
 // items, actions through the pointer path, and the changes it reports.
+#include "core/access/detail/items.hpp"
 #include "core/access/tree_view.hpp"
 #include "core/models/text_field.hpp"
 #include "core/operations/operations.hpp"
@@ -310,6 +311,31 @@ TEST_F(FormFixture, replaced_items_are_reported_as_children_removed_and_added)
     auto opened = events_of(AccessibleEventKind::ChildrenAdded);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].child, (AccessibleRef { files, 1 }));
+}
+
+TEST_F(FormFixture, item_summaries_agree_with_the_items_described)
+{
+    // The per-frame comparison reads names and selection from one pass over
+    // each model; they must be what the items themselves report.
+    model<TreeviewModel>(files).multi = true;
+    model<TreeviewModel>(files).selection = { 1, 2, 7 }; // row 1 is hidden, 7 does not exist
+    model<TableModel>(grid).current = 1;
+    for (NodeId id : { fruits, grid, files }) {
+        std::vector<AccessibleRef> items = detail::accessible_items(tree, id);
+        std::vector<detail::ItemSummary> summaries = detail::summarize_items(tree, id);
+        ASSERT_EQ(summaries.size(), items.size());
+        std::vector<std::size_t> selected;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            AccessibleInfo item = view.describe(items[i]);
+            EXPECT_EQ(summaries[i].item, items[i].item);
+            EXPECT_EQ(summaries[i].name, item.name);
+            EXPECT_EQ(summaries[i].selected, item.states.has(Selected));
+            if (item.states.has(Selected))
+                selected.push_back(i);
+        }
+        EXPECT_EQ(view.selected_children({ id }), selected);
+    }
+    EXPECT_EQ(view.selected_children({ files }), std::vector<std::size_t> { 1 }); // README, the second visible row
 }
 
 TEST(AccessibleWindowRole, modal_windows_are_dialogs_and_push_windows_notifications)
