@@ -142,10 +142,18 @@ bool WindowCore::input_method_preedit(std::u16string_view text) { return m_keybo
 
 CursorKind WindowCore::cursor_kind() { return m_pointer.cursor_kind(); }
 
-bool WindowCore::file_drop(std::vector<std::string> const& paths, PointF point)
+std::optional<NodeId> WindowCore::drop_zone_at(PointF point)
 {
     std::optional<NodeId> target = hit_test(m_tree, point);
-    if (paths.empty() || !target || m_tree.node(*target).kind() != NodeKind::Drop)
+    if (!target || m_tree.node(*target).kind() != NodeKind::Drop)
+        return std::nullopt;
+    return target;
+}
+
+bool WindowCore::file_drop(std::vector<std::string> const& paths, PointF point)
+{
+    std::optional<NodeId> target = drop_zone_at(point);
+    if (paths.empty() || !target)
         return false;
     std::string joined;
     for (std::size_t i = 0; i < paths.size(); ++i) {

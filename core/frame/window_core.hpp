@@ -82,6 +82,7 @@ public:
     // Joins the paths with line feeds for the drop zone under the point;
     // a drop anywhere else reaches nothing.
     bool file_drop(std::vector<std::string> const& paths, PointF point) override;
+    bool accepts_drop(PointF point) override { return drop_zone_at(point).has_value(); }
     void run_file_dialogs() override;
     AccessibleView* accessible() override;
 
@@ -129,6 +130,8 @@ private:
     std::optional<FieldText> field_text(NodeId field);
     // Hands a changed backdrop request to the native window.
     void sync_backdrop();
+    // The drop zone that is the topmost node at the point, if one is.
+    std::optional<NodeId> drop_zone_at(PointF point);
     void apply_font(FontChange change);
     // Dialogs, the notification pill and toasts; returns
     // whether any overlay changed or a timed one is still on screen.

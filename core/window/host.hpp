@@ -105,6 +105,9 @@ public:
     virtual bool input_method_result(std::u16string_view) { return false; }
     virtual bool input_method_preedit(std::u16string_view) { return false; }
     virtual bool file_drop(std::vector<std::string> const&, PointF) { return false; }
+    // Whether files dropped at this point would be taken, asked while they
+    // are dragged over the window so that the source can show it.
+    virtual bool accepts_drop(PointF) { return false; }
     virtual void run_file_dialogs() { }
 
     // The per-tick frame update; reports whether anything visible changed.

@@ -182,6 +182,11 @@ TEST(WindowCore, dropped_files_reach_the_drop_zone_under_the_point_joined_in_ord
     h.tree.node(label).extras_mut().on_submit = [&](Tree&, std::string_view text) { received.emplace_back(text); };
     h.painted_background(); // lays the tree out
 
+    // What a drag over the window is told agrees with where a drop lands.
+    EXPECT_TRUE(h.core->accepts_drop({ 50, 50 }));
+    EXPECT_FALSE(h.core->accepts_drop({ 50, 160 }));
+    EXPECT_FALSE(h.core->accepts_drop({ 350, 250 }));
+
     std::vector<std::string> paths { "/tmp/b.txt", "/tmp/a b.txt", "/tmp/c" };
     EXPECT_TRUE(h.core->file_drop(paths, { 50, 50 }));
     EXPECT_EQ(received, (std::vector<std::string> { "/tmp/b.txt\n/tmp/a b.txt\n/tmp/c" }));
@@ -201,7 +206,9 @@ TEST(WindowCore, a_node_above_the_drop_zone_keeps_the_drop_from_it)
     int drops = 0;
     h.tree.node(zone).extras_mut().on_submit = [&](Tree&, std::string_view) { ++drops; };
     h.painted_background();
+    EXPECT_FALSE(h.core->accepts_drop({ 30, 30 }));
     EXPECT_FALSE(h.core->file_drop({ "/a" }, { 30, 30 }));
+    EXPECT_TRUE(h.core->accepts_drop({ 150, 80 }));
     EXPECT_TRUE(h.core->file_drop({ "/a" }, { 150, 80 }));
     EXPECT_EQ(drops, 1);
 }
