@@ -13,7 +13,7 @@ packages=(
   libpng-dev libjpeg-dev libgif-dev
   fonts-dejavu-core fontconfig
   xvfb xauth x11-utils x11-xkb-utils xdotool imagemagick xcompmgr
-  hyperfine python3-tk x11-apps
+  hyperfine python3-tk x11-apps xclip xsel
   dbus dbus-daemon xdg-desktop-portal xdg-desktop-portal-gtk zenity python3-gi gir1.2-gtk-3.0
   at-spi2-core python3-pyatspi gir1.2-atspi-2.0 libglib2.0-dev
 )
