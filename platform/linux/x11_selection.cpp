@@ -96,6 +96,7 @@ std::u16string from_latin1(std::string_view bytes)
 
 struct X11Clipboard::State {
     Display* display;
+    std::chrono::milliseconds patience;
     Window window = None;
     Atom atoms[atom_count] {};
     std::size_t chunk_bytes = largest_chunk;
@@ -107,8 +108,9 @@ struct X11Clipboard::State {
     std::vector<Outgoing> outgoing;
     std::unique_ptr<detail::SelectionReceiver> receiver;
 
-    explicit State(Display* connection)
+    State(Display* connection, std::chrono::milliseconds owner_patience)
         : display(connection)
+        , patience(owner_patience)
     {
     }
 
@@ -132,7 +134,7 @@ struct X11Clipboard::State {
         // Room for the request's own header.
         chunk_bytes = std::clamp<std::size_t>(static_cast<std::size_t>(units) * 4 - 100, 1024, largest_chunk);
         receiver = std::make_unique<detail::SelectionReceiver>(display, atoms[transfer_property], atoms[incr],
-            clipboard_limit_bytes);
+            clipboard_limit_bytes, patience);
     }
 
     // A time from the server: the stamp of a change to our own property.
@@ -140,7 +142,7 @@ struct X11Clipboard::State {
     {
         XChangeProperty(display, window, atoms[time_property], XA_STRING, 8, PropModeAppend, nullptr, 0);
         Time time = CurrentTime;
-        Clock::time_point deadline = Clock::now() + detail::transfer_silence_limit;
+        Clock::time_point deadline = Clock::now() + patience;
         detail::take_events_until(
             display,
             [this](XEvent const& event) {
@@ -381,8 +383,8 @@ struct X11Clipboard::State {
     }
 };
 
-X11Clipboard::X11Clipboard(_XDisplay* display)
-    : m_state(std::make_unique<State>(display))
+X11Clipboard::X11Clipboard(_XDisplay* display, std::chrono::milliseconds patience)
+    : m_state(std::make_unique<State>(display, patience))
 {
 }
 

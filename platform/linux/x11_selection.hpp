@@ -2,6 +2,7 @@
 // requestor, for a host that passes it the display's events.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,8 +16,9 @@ namespace orvy::linux_platform {
 
 class X11Clipboard {
 public:
-    // Makes no X request until first used.
-    explicit X11Clipboard(_XDisplay* display);
+    // Makes no X request until first used. `patience`: how long text()
+    // waits for an owner that has stopped answering.
+    explicit X11Clipboard(_XDisplay* display, std::chrono::milliseconds patience = std::chrono::milliseconds(1500));
     ~X11Clipboard();
     X11Clipboard(X11Clipboard const&) = delete;
     X11Clipboard& operator=(X11Clipboard const&) = delete;

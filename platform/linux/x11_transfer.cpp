@@ -149,11 +149,13 @@ bool take_events_until(Display* display, std::function<bool(XEvent const&)> cons
     }
 }
 
-SelectionReceiver::SelectionReceiver(Display* display, Atom property, Atom incr, std::size_t max_bytes)
+SelectionReceiver::SelectionReceiver(Display* display, Atom property, Atom incr, std::size_t max_bytes,
+    std::chrono::milliseconds silence_limit)
     : m_display(display)
     , m_property(property)
     , m_incr(incr)
     , m_max_bytes(max_bytes)
+    , m_silence_limit(silence_limit)
 {
 }
 

@@ -105,7 +105,7 @@ protected:
             GTEST_SKIP() << "no X server";
         if (!has_tool("xclip") || !has_tool("xsel"))
             GTEST_SKIP() << "xclip or xsel is not installed (scripts/setup.sh installs them)";
-        clipboard.emplace(ours.display);
+        clipboard.emplace(ours.display, std::chrono::duration_cast<std::chrono::milliseconds>(patience));
     }
 
     // What the tool printed, our events served while it ran.

@@ -83,7 +83,8 @@ class SelectionReceiver {
 public:
     enum class State { Idle, Converting, Incremental, Done, Refused, Failed };
 
-    SelectionReceiver(Display* display, Atom property, Atom incr, std::size_t max_bytes);
+    SelectionReceiver(Display* display, Atom property, Atom incr, std::size_t max_bytes,
+        std::chrono::milliseconds silence_limit = transfer_silence_limit);
 
     void start(Window window, Atom selection, Atom target, Time time);
     bool wants(XEvent const& event) const;
@@ -91,7 +92,7 @@ public:
     bool take(XEvent const& event);
     void expire(Clock::time_point now);
     bool is_busy() const { return m_state == State::Converting || m_state == State::Incremental; }
-    Clock::time_point deadline() const { return m_last_progress + transfer_silence_limit; }
+    Clock::time_point deadline() const { return m_last_progress + m_silence_limit; }
     // Waits for the end, leaving other events queued.
     void wait() { wait({}, {}); }
     // The same, serving meanwhile the events `also` picks through `serve`.
@@ -110,6 +111,7 @@ private:
     Atom m_property;
     Atom m_incr;
     std::size_t m_max_bytes;
+    std::chrono::milliseconds m_silence_limit;
     Window m_window = None;
     Atom m_selection = None;
     State m_state = State::Idle;
