@@ -3,7 +3,7 @@
 // for example under xvfb-run).
 #include "core/paint/canvas.hpp"
 #include "platform/linux/pango_text_engine.hpp"
-#include "platform/linux/sdl_host.hpp"
+#include "platform/linux/x11_host.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -62,7 +62,7 @@ private:
 
 static void paint_and_present_1280x720(benchmark::State& state)
 {
-    linux_platform::SdlHost host;
+    linux_platform::X11Host host;
     WindowOptions options;
     options.position = PointI { 0, 0 };
     WindowCreation made = host.create_window(options, {}, std::make_unique<FormHandlers>());
@@ -70,7 +70,7 @@ static void paint_and_present_1280x720(benchmark::State& state)
         state.SkipWithError(("no window: " + made.error).c_str());
         return;
     }
-    auto* window = static_cast<linux_platform::SdlWindow*>(made.window);
+    auto* window = static_cast<linux_platform::X11Window*>(made.window);
     host.serve_once(std::chrono::milliseconds(50));
     double present = 0;
     for (auto _ : state) {

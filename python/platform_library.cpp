@@ -1,6 +1,6 @@
 // Loading the platform backend: its library is opened from beside the module
 // the first time something needs windows, text or images, so that importing
-// the module does not load SDL, Cairo, Pango and the image libraries.
+// the module does not load Xlib, Cairo, Pango and the image libraries.
 //
 // The backend library links its own copy of core, as the module does. Both
 // are built with hidden visibility and export one symbol each (PyInit__orvy

@@ -9,7 +9,7 @@ packages=(
   python3-pip python3-venv python3-setuptools python3-wheel python3-mypy
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
-  libsdl2-dev libxext-dev libcairo2-dev libpango1.0-dev
+  libx11-dev libxext-dev libcairo2-dev libpango1.0-dev
   libpng-dev libjpeg-dev libgif-dev
   fonts-dejavu-core fontconfig
   xvfb xauth x11-utils x11-xkb-utils xdotool imagemagick xcompmgr

@@ -4,8 +4,9 @@
 
 #include "platform/linux/detail/atspi.hpp"
 #include "platform/linux/detail/utf.hpp"
+#include "platform/linux/x11_host.hpp"
+// Xlib's headers last: their macros clash with names in core.
 #include "platform/linux/detail/x11.hpp"
-#include "platform/linux/sdl_host.hpp"
 
 #include <cstdlib>
 #include <cstring>
@@ -19,14 +20,9 @@ namespace {
 constexpr char object_prefix[] = "/org/a11y/atspi/accessible/";
 constexpr char root_path[] = "/org/a11y/atspi/accessible/root";
 
-struct WakeTarget {
-    Uint32 type;
-    Sint32 code;
-};
-
 // Runs on GDBus's worker thread for every incoming message. Calls on our
 // objects are taken off the bus here and handed to the UI thread through
-// SDL's event queue, so the tree is only ever touched there.
+// the loop's posted events, so the tree is only ever touched there.
 GDBusMessage* take_calls(GDBusConnection* connection, GDBusMessage* message, gboolean incoming, gpointer data)
 {
     if (!incoming || g_dbus_message_get_message_type(message) != G_DBUS_MESSAGE_TYPE_METHOD_CALL)
@@ -34,12 +30,9 @@ GDBusMessage* take_calls(GDBusConnection* connection, GDBusMessage* message, gbo
     char const* path = g_dbus_message_get_path(message);
     if (!path || std::strncmp(path, "/org/a11y/atspi/", 16) != 0)
         return message;
-    auto const* wake = static_cast<WakeTarget const*>(data);
-    SDL_Event event {};
-    event.type = wake->type;
-    event.user.code = wake->code;
-    event.user.data1 = message; // the filter's reference moves with the event
-    if (SDL_PushEvent(&event) != 1) {
+    auto* posted = static_cast<detail::PostedEvents*>(data);
+    // The filter's reference moves with the event.
+    if (!posted->post({ detail::PostedKind::Accessibility, 0, message })) {
         GDBusMessage* reply
             = g_dbus_message_new_method_error_literal(message, "org.freedesktop.DBus.Error.LimitsExceeded", "busy");
         g_dbus_connection_send_message(connection, reply, G_DBUS_SEND_MESSAGE_FLAGS_NONE, nullptr, nullptr);
@@ -49,11 +42,11 @@ GDBusMessage* take_calls(GDBusConnection* connection, GDBusMessage* message, gbo
     return nullptr;
 }
 
-std::optional<std::string> bus_address(SDL_Window* window)
+std::optional<std::string> bus_address(Display* display)
 {
     if (char const* address = std::getenv("AT_SPI_BUS_ADDRESS"); address && *address)
         return std::string(address);
-    if (auto address = detail::accessibility_bus_from_root_window(window))
+    if (auto address = detail::accessibility_bus_from_root_window(display))
         return address;
     return detail::accessibility_bus_from_session_bus();
 }
@@ -62,9 +55,9 @@ GVariant* empty_properties() { return g_variant_new_array(G_VARIANT_TYPE("{sv}")
 
 }
 
-std::unique_ptr<AtspiBridge> AtspiBridge::connect(SDL_Window* first_window, Uint32 wake_type, Sint32 wake_code)
+std::unique_ptr<AtspiBridge> AtspiBridge::connect(Display* display, std::shared_ptr<detail::PostedEvents> posted)
 {
-    std::optional<std::string> address = bus_address(first_window);
+    std::optional<std::string> address = bus_address(display);
     if (!address)
         return nullptr;
     GError* error = nullptr;
@@ -80,9 +73,11 @@ std::unique_ptr<AtspiBridge> AtspiBridge::connect(SDL_Window* first_window, Uint
     g_dbus_connection_set_exit_on_close(connection, FALSE);
     char const* unique_name = g_dbus_connection_get_unique_name(connection);
     std::unique_ptr<AtspiBridge> bridge(new AtspiBridge(connection, unique_name ? unique_name : ""));
-    static WakeTarget wake;
-    wake = { wake_type, wake_code };
-    bridge->m_filter = g_dbus_connection_add_filter(connection, take_calls, &wake, nullptr);
+    // The filter may still run on GDBus's thread after it is removed, so
+    // what it posts to lives as long as the process.
+    static std::shared_ptr<detail::PostedEvents> target;
+    target = std::move(posted);
+    bridge->m_filter = g_dbus_connection_add_filter(connection, take_calls, target.get(), nullptr);
     if (!bridge->embed())
         return nullptr;
     return bridge;
@@ -217,9 +212,8 @@ GVariant* AtspiBridge::null_reference() const
 
 PointF AtspiBridge::window_origin(Window const& window) const
 {
-    int x = 0, y = 0;
-    SDL_GetWindowPosition(window.native->sdl(), &x, &y);
-    return { static_cast<float>(x), static_cast<float>(y) };
+    PointI at = window.native->position();
+    return { static_cast<float>(at.x), static_cast<float>(at.y) };
 }
 
 PointF AtspiBridge::coordinate_shift(Target const& target, Window const& window, std::uint32_t type) const
@@ -235,7 +229,7 @@ PointF AtspiBridge::coordinate_shift(Target const& target, Window const& window,
     return {};
 }
 
-void AtspiBridge::add_window(SdlWindow& native, std::string title, AccessibleRole role)
+void AtspiBridge::add_window(X11Window& native, std::string title, AccessibleRole role)
 {
     AccessibleView* view = native.procedure().handlers().accessible();
     if (!view)
@@ -399,6 +393,15 @@ void AtspiBridge::handle(GDBusMessage* message)
         g_variant_unref(g_variant_ref_sink(result));
     }
     g_object_unref(message);
+}
+
+void AtspiBridge::handle_posted(AtspiBridge* bridge, void* message)
+{
+    auto* call = static_cast<GDBusMessage*>(message);
+    if (bridge)
+        bridge->handle(call);
+    else if (call)
+        g_object_unref(call);
 }
 
 }

@@ -5,6 +5,7 @@
 
 #include "core/access/accessible.hpp"
 #include "core/window/window.hpp"
+#include "platform/linux/detail/posted_events.hpp"
 
 #include <map>
 #include <memory>
@@ -12,29 +13,28 @@
 #include <string>
 #include <vector>
 
-#include <SDL.h>
-
+struct _XDisplay;
 typedef struct _GDBusConnection GDBusConnection;
 typedef struct _GDBusMessage GDBusMessage;
 typedef struct _GVariant GVariant;
 
 namespace orvy::linux_platform {
 
-class SdlWindow;
+class X11Window;
 
 class AtspiBridge {
 public:
     // Connects to the accessibility bus and registers with its registry when
     // both run; otherwise null, and nothing was opened or started. Incoming
-    // calls wake the loop as SDL user events of `wake_type` with `wake_code`.
-    static std::unique_ptr<AtspiBridge> connect(SDL_Window* first_window, Uint32 wake_type, Sint32 wake_code);
+    // calls reach the loop as posted events that carry the message.
+    static std::unique_ptr<AtspiBridge> connect(_XDisplay* display, std::shared_ptr<detail::PostedEvents> posted);
     ~AtspiBridge();
     AtspiBridge(AtspiBridge const&) = delete;
     AtspiBridge& operator=(AtspiBridge const&) = delete;
 
     // Publishes a window's frame in the role of its kind (frame, dialog,
     // notification); a notification is announced as it appears.
-    void add_window(SdlWindow& window, std::string title, AccessibleRole role);
+    void add_window(X11Window& window, std::string title, AccessibleRole role);
     void remove_window(WindowId id);
     void window_activated(WindowId id, bool active);
     // A window painted: its view may have changes to report at the next sync.
@@ -43,6 +43,8 @@ public:
     void sync();
     // Answers one call taken from the bus (the wake event carries it).
     void handle(GDBusMessage* message);
+    // Answers a posted call, or drops it when no bridge is left to answer.
+    static void handle_posted(AtspiBridge* bridge, void* message);
 
     // What a path names: the application, a window's frame, or an object in one.
     struct Target {
@@ -53,7 +55,7 @@ public:
 
 private:
     struct Window {
-        SdlWindow* native = nullptr;
+        X11Window* native = nullptr;
         AccessibleView* view = nullptr;
         std::string title;
         AccessibleRole role = AccessibleRole::Frame;

@@ -6,7 +6,7 @@
 #include "core/window/platform.hpp"
 #include "platform/linux/detail/atspi.hpp"
 #include "platform/linux/detail/utf.hpp"
-#include "platform/linux/sdl_host.hpp"
+#include "platform/linux/x11_host.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -1,130 +1,159 @@
-// Virtual-key codes and control characters for SDL keys.
+// Virtual-key codes and control characters for X key symbols.
 #include "platform/linux/detail/key_map.hpp"
+
+#include "core/window/host.hpp"
+
+#include <string_view>
+
+#include <X11/XF86keysym.h>
+#include <X11/keysym.h>
 
 namespace orvy::linux_platform::detail {
 
 namespace {
 
-std::uint32_t from_keycode(SDL_Keycode key)
+std::uint32_t from_keysym(unsigned long key)
 {
-    if (key >= SDLK_a && key <= SDLK_z)
-        return static_cast<std::uint32_t>('A' + (key - SDLK_a));
-    if (key >= SDLK_0 && key <= SDLK_9)
-        return static_cast<std::uint32_t>('0' + (key - SDLK_0));
-    if (key >= SDLK_F1 && key <= SDLK_F12)
-        return 0x70 + static_cast<std::uint32_t>(key - SDLK_F1);
-    if (key >= SDLK_F13 && key <= SDLK_F24)
-        return 0x7C + static_cast<std::uint32_t>(key - SDLK_F13);
-    if (key >= SDLK_KP_1 && key <= SDLK_KP_9)
-        return 0x61 + static_cast<std::uint32_t>(key - SDLK_KP_1);
+    if (key >= XK_a && key <= XK_z)
+        return static_cast<std::uint32_t>('A' + (key - XK_a));
+    if (key >= XK_A && key <= XK_Z)
+        return static_cast<std::uint32_t>(key);
+    if (key >= XK_0 && key <= XK_9)
+        return static_cast<std::uint32_t>(key);
+    if (key >= XK_F1 && key <= XK_F24)
+        return 0x70 + static_cast<std::uint32_t>(key - XK_F1);
+    if (key >= XK_KP_0 && key <= XK_KP_9)
+        return 0x60 + static_cast<std::uint32_t>(key - XK_KP_0);
     switch (key) {
-    case SDLK_BACKSPACE: return 0x08;
-    case SDLK_TAB: return 0x09;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return 0x0D;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return 0x10;
-    case SDLK_LCTRL: case SDLK_RCTRL: return 0x11;
-    case SDLK_LALT: case SDLK_RALT: return 0x12;
-    case SDLK_PAUSE: return 0x13;
-    case SDLK_CAPSLOCK: return 0x14;
-    case SDLK_ESCAPE: return 0x1B;
-    case SDLK_SPACE: return 0x20;
-    case SDLK_PAGEUP: return 0x21;
-    case SDLK_PAGEDOWN: return 0x22;
-    case SDLK_END: return 0x23;
-    case SDLK_HOME: return 0x24;
-    case SDLK_LEFT: return 0x25;
-    case SDLK_UP: return 0x26;
-    case SDLK_RIGHT: return 0x27;
-    case SDLK_DOWN: return 0x28;
-    case SDLK_SELECT: return 0x29;
-    case SDLK_EXECUTE: return 0x2B;
-    case SDLK_PRINTSCREEN: return 0x2C;
-    case SDLK_INSERT: return 0x2D;
-    case SDLK_DELETE: return 0x2E;
-    case SDLK_HELP: return 0x2F;
-    case SDLK_LGUI: return 0x5B;
-    case SDLK_RGUI: return 0x5C;
-    case SDLK_APPLICATION: case SDLK_MENU: return 0x5D;
-    case SDLK_SLEEP: return 0x5F;
-    case SDLK_KP_0: return 0x60;
-    case SDLK_KP_MULTIPLY: return 0x6A;
-    case SDLK_KP_PLUS: return 0x6B;
-    case SDLK_KP_COMMA: return 0x6C;
-    case SDLK_KP_MINUS: return 0x6D;
-    case SDLK_KP_PERIOD: case SDLK_KP_DECIMAL: return 0x6E;
-    case SDLK_KP_DIVIDE: return 0x6F;
-    case SDLK_NUMLOCKCLEAR: return 0x90;
-    case SDLK_SCROLLLOCK: return 0x91;
-    case SDLK_AC_BACK: return 0xA6;
-    case SDLK_AC_FORWARD: return 0xA7;
-    case SDLK_AC_REFRESH: return 0xA8;
-    case SDLK_AC_STOP: return 0xA9;
-    case SDLK_AC_SEARCH: return 0xAA;
-    case SDLK_AC_BOOKMARKS: return 0xAB;
-    case SDLK_AC_HOME: return 0xAC;
-    case SDLK_MUTE: return 0xAD;
-    case SDLK_VOLUMEDOWN: return 0xAE;
-    case SDLK_VOLUMEUP: return 0xAF;
-    case SDLK_AUDIONEXT: return 0xB0;
-    case SDLK_AUDIOPREV: return 0xB1;
-    case SDLK_AUDIOSTOP: return 0xB2;
-    case SDLK_AUDIOPLAY: return 0xB3;
-    case SDLK_MAIL: return 0xB4;
-    case SDLK_MEDIASELECT: return 0xB5;
-    case SDLK_SEMICOLON: return 0xBA;
-    case SDLK_EQUALS: case SDLK_PLUS: return 0xBB;
-    case SDLK_COMMA: return 0xBC;
-    case SDLK_MINUS: return 0xBD;
-    case SDLK_PERIOD: return 0xBE;
-    case SDLK_SLASH: return 0xBF;
-    case SDLK_BACKQUOTE: return 0xC0;
-    case SDLK_LEFTBRACKET: return 0xDB;
-    case SDLK_BACKSLASH: return 0xDC;
-    case SDLK_RIGHTBRACKET: return 0xDD;
-    case SDLK_QUOTE: return 0xDE;
+    case XK_BackSpace: return 0x08;
+    case XK_Tab: case XK_ISO_Left_Tab: case XK_KP_Tab: return 0x09;
+    case XK_Clear: case XK_KP_Begin: return 0x0C;
+    case XK_Return: case XK_KP_Enter: return 0x0D;
+    case XK_Shift_L: case XK_Shift_R: return 0x10;
+    case XK_Control_L: case XK_Control_R: return 0x11;
+    case XK_Alt_L: case XK_Alt_R: case XK_ISO_Level3_Shift: return 0x12;
+    case XK_Pause: return 0x13;
+    case XK_Caps_Lock: return 0x14;
+    case XK_Escape: return 0x1B;
+    case XK_space: case XK_KP_Space: return 0x20;
+    case XK_Page_Up: case XK_KP_Page_Up: return 0x21;
+    case XK_Page_Down: case XK_KP_Page_Down: return 0x22;
+    case XK_End: case XK_KP_End: return 0x23;
+    case XK_Home: case XK_KP_Home: return 0x24;
+    case XK_Left: case XK_KP_Left: return 0x25;
+    case XK_Up: case XK_KP_Up: return 0x26;
+    case XK_Right: case XK_KP_Right: return 0x27;
+    case XK_Down: case XK_KP_Down: return 0x28;
+    case XK_Select: return 0x29;
+    case XK_Execute: return 0x2B;
+    case XK_Print: return 0x2C;
+    case XK_Insert: case XK_KP_Insert: return 0x2D;
+    case XK_Delete: case XK_KP_Delete: return 0x2E;
+    case XK_Help: return 0x2F;
+    case XK_Super_L: return 0x5B;
+    case XK_Super_R: return 0x5C;
+    case XK_Menu: return 0x5D;
+    case XF86XK_Sleep: return 0x5F;
+    case XK_KP_Multiply: return 0x6A;
+    case XK_KP_Add: return 0x6B;
+    case XK_KP_Separator: return 0x6C;
+    case XK_KP_Subtract: return 0x6D;
+    case XK_KP_Decimal: return 0x6E;
+    case XK_KP_Divide: return 0x6F;
+    case XK_Num_Lock: return 0x90;
+    case XK_Scroll_Lock: return 0x91;
+    case XF86XK_Back: return 0xA6;
+    case XF86XK_Forward: return 0xA7;
+    case XF86XK_Refresh: case XF86XK_Reload: return 0xA8;
+    case XF86XK_Stop: return 0xA9;
+    case XF86XK_Search: return 0xAA;
+    case XF86XK_Favorites: return 0xAB;
+    case XF86XK_HomePage: return 0xAC;
+    case XF86XK_AudioMute: return 0xAD;
+    case XF86XK_AudioLowerVolume: return 0xAE;
+    case XF86XK_AudioRaiseVolume: return 0xAF;
+    case XF86XK_AudioNext: return 0xB0;
+    case XF86XK_AudioPrev: return 0xB1;
+    case XF86XK_AudioStop: return 0xB2;
+    case XF86XK_AudioPlay: case XF86XK_AudioPause: return 0xB3;
+    case XF86XK_Mail: return 0xB4;
+    case XF86XK_AudioMedia: return 0xB5;
+    case XK_semicolon: return 0xBA;
+    case XK_equal: case XK_plus: return 0xBB;
+    case XK_comma: return 0xBC;
+    case XK_minus: return 0xBD;
+    case XK_period: return 0xBE;
+    case XK_slash: return 0xBF;
+    case XK_grave: return 0xC0;
+    case XK_bracketleft: return 0xDB;
+    case XK_backslash: return 0xDC;
+    case XK_bracketright: return 0xDD;
+    case XK_apostrophe: return 0xDE;
     default: return 0;
     }
 }
 
-std::uint32_t from_scancode(SDL_Scancode scancode)
+// The code of the key at this place on a US keyboard, by its evdev number.
+std::uint32_t from_position(unsigned keycode)
 {
-    if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z)
-        return static_cast<std::uint32_t>('A' + (scancode - SDL_SCANCODE_A));
-    if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9)
-        return static_cast<std::uint32_t>('1' + (scancode - SDL_SCANCODE_1));
-    switch (scancode) {
-    case SDL_SCANCODE_0: return '0';
-    case SDL_SCANCODE_SEMICOLON: return 0xBA;
-    case SDL_SCANCODE_EQUALS: return 0xBB;
-    case SDL_SCANCODE_COMMA: return 0xBC;
-    case SDL_SCANCODE_MINUS: return 0xBD;
-    case SDL_SCANCODE_PERIOD: return 0xBE;
-    case SDL_SCANCODE_SLASH: return 0xBF;
-    case SDL_SCANCODE_GRAVE: return 0xC0;
-    case SDL_SCANCODE_LEFTBRACKET: return 0xDB;
-    case SDL_SCANCODE_BACKSLASH: return 0xDC;
-    case SDL_SCANCODE_RIGHTBRACKET: return 0xDD;
-    case SDL_SCANCODE_APOSTROPHE: return 0xDE;
-    case SDL_SCANCODE_NONUSBACKSLASH: return 0xE2;
+    if (keycode < 8)
+        return 0;
+    unsigned evdev = keycode - 8;
+    // KEY_1..KEY_9, KEY_0
+    if (evdev >= 2 && evdev <= 10)
+        return '1' + (evdev - 2);
+    static constexpr char rows[][11] = { "QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM" };
+    static constexpr unsigned row_starts[] = { 16, 30, 44 };
+    for (std::size_t row = 0; row < 3; ++row) {
+        if (evdev < row_starts[row])
+            continue;
+        std::string_view letters = rows[row];
+        if (unsigned column = evdev - row_starts[row]; column < letters.size())
+            return static_cast<std::uint32_t>(letters[column]);
+    }
+    switch (evdev) {
+    case 11: return '0';
+    case 12: return 0xBD; // minus
+    case 13: return 0xBB; // equal
+    case 26: return 0xDB; // left brace
+    case 27: return 0xDD; // right brace
+    case 39: return 0xBA; // semicolon
+    case 40: return 0xDE; // apostrophe
+    case 41: return 0xC0; // grave
+    case 43: return 0xDC; // backslash
+    case 51: return 0xBC; // comma
+    case 52: return 0xBE; // dot
+    case 53: return 0xBF; // slash
+    case 86: return 0xE2; // the key beside the left Shift on ISO keyboards
     default: return 0;
     }
 }
 
 }
 
-std::uint32_t virtual_key(SDL_Keycode key, SDL_Scancode scancode)
+std::uint32_t virtual_key(unsigned long keysym, unsigned keycode)
 {
-    std::uint32_t code = from_keycode(key);
-    return code ? code : from_scancode(scancode);
+    std::uint32_t code = from_keysym(keysym);
+    return code ? code : from_position(keycode);
 }
 
-char16_t control_character(SDL_Keycode key)
+char16_t control_character(unsigned long keysym)
 {
-    switch (key) {
-    case SDLK_BACKSPACE: return 0x08;
-    case SDLK_TAB: return 0x09;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return 0x0D;
-    case SDLK_ESCAPE: return 0x1B;
+    switch (keysym) {
+    case XK_BackSpace: return 0x08;
+    case XK_Tab: case XK_ISO_Left_Tab: case XK_KP_Tab: return 0x09;
+    case XK_Return: case XK_KP_Enter: return 0x0D;
+    case XK_Escape: return 0x1B;
+    default: return 0;
+    }
+}
+
+std::uint8_t modifier_bit(unsigned long keysym)
+{
+    switch (keysym) {
+    case XK_Control_L: case XK_Control_R: return key_modifier::control;
+    case XK_Shift_L: case XK_Shift_R: return key_modifier::shift;
+    case XK_Alt_L: case XK_Alt_R: case XK_Meta_L: case XK_Meta_R: return key_modifier::alt;
     default: return 0;
     }
 }

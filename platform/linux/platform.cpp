@@ -1,15 +1,15 @@
-// The Linux backend's services: SDL host, Pango text, libpng/libjpeg/giflib images.
+// The Linux backend's services: Xlib host, Pango text, libpng/libjpeg/giflib images.
 #include "core/window/platform.hpp"
 
 #include "platform/linux/image_decoder.hpp"
 #include "platform/linux/pango_text_engine.hpp"
-#include "platform/linux/sdl_host.hpp"
+#include "platform/linux/x11_host.hpp"
 
 namespace orvy {
 
 Host& platform_host()
 {
-    static linux_platform::SdlHost host;
+    static linux_platform::X11Host host;
     return host;
 }
 

@@ -1,48 +1,69 @@
-// A 32-bit visual for glass windows, the Motif hints for caption buttons,
-// the window name in the encodings older tools read, and the window type.
+// Atoms, window properties and the root window's desktop hints.
 #include "platform/linux/detail/x11.hpp"
 
-#include <cstdio>
-
-#include <SDL_syswm.h>
 #include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
 
 namespace orvy::linux_platform::detail {
 
-std::optional<std::string> transparent_visual_id()
+Atoms intern_atoms(Display* display, int screen)
 {
-    char const* driver = SDL_GetCurrentVideoDriver();
-    if (!driver || std::string_view(driver) != "x11")
-        return std::nullopt;
-    // A connection of our own: SDL's is only reachable through a window,
-    // and this runs before the window exists. Visual ids are the server's,
-    // so they mean the same on every connection.
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return std::nullopt;
-    int screen = DefaultScreen(display);
-    std::optional<std::string> result;
-    XVisualInfo info {};
-    char selection[32];
-    std::snprintf(selection, sizeof selection, "_NET_WM_CM_S%d", screen);
-    Atom compositor = XInternAtom(display, selection, False);
-    if (XGetSelectionOwner(display, compositor) != None && XMatchVisualInfo(display, screen, 32, TrueColor, &info)) {
-        char text[32];
-        std::snprintf(text, sizeof text, "0x%lx", info.visualid);
-        result = text;
-    }
-    XCloseDisplay(display);
-    return result;
+    char compositor[32];
+    std::snprintf(compositor, sizeof compositor, "_NET_WM_CM_S%d", screen);
+    Atoms atoms;
+    struct Row {
+        char const* name;
+        Atom Atoms::* slot;
+    };
+    Row const rows[] = {
+        { "WM_PROTOCOLS", &Atoms::wm_protocols },
+        { "WM_DELETE_WINDOW", &Atoms::wm_delete_window },
+        { "_NET_WM_PING", &Atoms::net_wm_ping },
+        { "UTF8_STRING", &Atoms::utf8_string },
+        { "_NET_WM_NAME", &Atoms::net_wm_name },
+        { "_NET_WM_ICON_NAME", &Atoms::net_wm_icon_name },
+        { "_NET_WM_PID", &Atoms::net_wm_pid },
+        { "_NET_WM_ICON", &Atoms::net_wm_icon },
+        { "_NET_WM_STATE", &Atoms::net_wm_state },
+        { "_NET_WM_STATE_ABOVE", &Atoms::net_wm_state_above },
+        { "_NET_WM_STATE_SKIP_TASKBAR", &Atoms::net_wm_state_skip_taskbar },
+        { "_NET_WM_STATE_MODAL", &Atoms::net_wm_state_modal },
+        { "_NET_WM_WINDOW_TYPE", &Atoms::net_wm_window_type },
+        { "_NET_WM_WINDOW_TYPE_NORMAL", &Atoms::net_wm_window_type_normal },
+        { "_NET_WM_WINDOW_TYPE_NOTIFICATION", &Atoms::net_wm_window_type_notification },
+        { "_NET_WM_USER_TIME", &Atoms::net_wm_user_time },
+        { "_MOTIF_WM_HINTS", &Atoms::motif_wm_hints },
+        { "_NET_FRAME_EXTENTS", &Atoms::net_frame_extents },
+        { "_NET_WORKAREA", &Atoms::net_workarea },
+        { "_NET_CURRENT_DESKTOP", &Atoms::net_current_desktop },
+        { "_NET_ACTIVE_WINDOW", &Atoms::net_active_window },
+        { "_NET_SUPPORTING_WM_CHECK", &Atoms::net_supporting_wm_check },
+        { compositor, &Atoms::compositor },
+    };
+    constexpr std::size_t count = std::size(rows);
+    char* names[count];
+    Atom values[count] = {};
+    for (std::size_t i = 0; i < count; ++i)
+        names[i] = const_cast<char*>(rows[i].name);
+    XInternAtoms(display, names, static_cast<int>(count), False, values);
+    for (std::size_t i = 0; i < count; ++i)
+        atoms.*(rows[i].slot) = values[i];
+    return atoms;
 }
 
-void set_window_functions(SDL_Window* window, WindowStyles const& styles)
+std::optional<XVisualInfo> transparent_visual(Display* display, int screen, Atoms const& atoms)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
-        return;
+    XVisualInfo info {};
+    if (XGetSelectionOwner(display, atoms.compositor) == None || !XMatchVisualInfo(display, screen, 32, TrueColor, &info))
+        return std::nullopt;
+    return info;
+}
+
+void set_motif_hints(Display* display, Window window, Atoms const& atoms, WindowStyles const& styles)
+{
     enum : unsigned long {
         hint_functions = 1,
         hint_decorations = 2,
@@ -52,77 +73,113 @@ void set_window_functions(SDL_Window* window, WindowStyles const& styles)
         function_maximize = 16,
         function_close = 32,
     };
-    unsigned long functions = function_move;
-    if (styles.is_resizable())
-        functions |= function_resize;
-    if (styles.has_minimize_button())
-        functions |= function_minimize;
-    if (styles.has_maximize_button())
-        functions |= function_maximize;
-    if (styles.has_close_button())
-        functions |= function_close;
-    unsigned long hints[5] = { hint_functions | hint_decorations, functions, 1, 0, 0 };
-    Display* display = info.info.x11.display;
-    Atom atom = XInternAtom(display, "_MOTIF_WM_HINTS", False);
-    XChangeProperty(display, info.info.x11.window, atom, atom, 32, PropModeReplace,
+    // flags, functions, decorations, input mode, status
+    long hints[5] = { hint_decorations, 0, 0, 0, 0 };
+    if (styles.has_caption()) {
+        unsigned long functions = function_move;
+        if (styles.is_resizable())
+            functions |= function_resize;
+        if (styles.has_minimize_button())
+            functions |= function_minimize;
+        if (styles.has_maximize_button())
+            functions |= function_maximize;
+        if (styles.has_close_button())
+            functions |= function_close;
+        hints[0] |= hint_functions;
+        hints[1] = static_cast<long>(functions);
+        hints[2] = 1;
+    }
+    XChangeProperty(display, window, atoms.motif_wm_hints, atoms.motif_wm_hints, 32, PropModeReplace,
         reinterpret_cast<unsigned char*>(hints), 5);
-    XFlush(display);
 }
 
-unsigned long x11_window(SDL_Window* window)
+void set_window_name(Display* display, Window window, Atoms const& atoms, std::string const& title)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
-        return 0;
-    return info.info.x11.window;
-}
-
-void set_notification_type(SDL_Window* window)
-{
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
-        return;
-    Display* display = info.info.x11.display;
-    Atom type = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
-    Atom notification = XInternAtom(display, "_NET_WM_WINDOW_TYPE_NOTIFICATION", False);
-    XChangeProperty(display, info.info.x11.window, type, XA_ATOM, 32, PropModeReplace,
-        reinterpret_cast<unsigned char*>(&notification), 1);
-}
-
-void set_legacy_window_name(SDL_Window* window, char const* title)
-{
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
-        return;
-    // SDL writes WM_NAME as UTF8_STRING, which only _NET_WM_NAME may carry;
-    // tools that read WM_NAME through the ICCCM conversions find nothing.
-    // The standard style gives STRING (Latin-1) where the title fits it and
-    // COMPOUND_TEXT otherwise.
-    Display* display = info.info.x11.display;
-    char* list[] = { const_cast<char*>(title) };
+    auto const* bytes = reinterpret_cast<unsigned char const*>(title.data());
+    auto length = static_cast<int>(title.size());
+    for (Atom property : { atoms.net_wm_name, atoms.net_wm_icon_name })
+        XChangeProperty(display, window, property, atoms.utf8_string, 8, PropModeReplace, bytes, length);
+    // The standard style gives STRING (Latin-1) where the title fits it and COMPOUND_TEXT otherwise.
+    char* list[] = { const_cast<char*>(title.c_str()) };
     XTextProperty property {};
     if (Xutf8TextListToTextProperty(display, list, 1, XStdICCTextStyle, &property) < Success)
         return;
-    XSetWMName(display, info.info.x11.window, &property);
-    XSetWMIconName(display, info.info.x11.window, &property);
+    XSetWMName(display, window, &property);
+    XSetWMIconName(display, window, &property);
     XFree(property.value);
-    XFlush(display);
 }
 
-}
-
-namespace orvy::linux_platform::detail {
-
-std::optional<std::string> accessibility_bus_from_root_window(SDL_Window* window)
+void set_atom_list(Display* display, Window window, Atom property, std::span<Atom const> values)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
-        return std::nullopt;
-    Display* display = info.info.x11.display;
+    XChangeProperty(display, window, property, XA_ATOM, 32, PropModeReplace,
+        reinterpret_cast<unsigned char const*>(values.data()), static_cast<int>(values.size()));
+}
+
+void set_cardinals(Display* display, Window window, Atom property, Atom type, std::span<long const> values)
+{
+    XChangeProperty(display, window, property, type, 32, PropModeReplace,
+        reinterpret_cast<unsigned char const*>(values.data()), static_cast<int>(values.size()));
+}
+
+std::vector<long> read_cardinals(Display* display, Window window, Atom property, long limit)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<long> values;
+    if (XGetWindowProperty(display, window, property, 0, limit, False, AnyPropertyType, &type, &format, &count, &after,
+            &data)
+            == Success
+        && format == 32 && data) {
+        // Xlib hands 32-bit items over as longs.
+        auto const* items = reinterpret_cast<long const*>(data);
+        values.assign(items, items + count);
+    }
+    if (data)
+        XFree(data);
+    return values;
+}
+
+bool has_window_manager(Display* display, Atoms const& atoms)
+{
+    Window root = DefaultRootWindow(display);
+    std::vector<long> check = read_cardinals(display, root, atoms.net_supporting_wm_check, 1);
+    if (check.empty())
+        return false;
+    // A window left behind by a manager that has gone does not point at itself.
+    auto manager = static_cast<Window>(check[0]);
+    std::vector<long> own = read_cardinals(display, manager, atoms.net_supporting_wm_check, 1);
+    return !own.empty() && static_cast<Window>(own[0]) == manager;
+}
+
+std::vector<long> icon_property(std::span<std::uint8_t const> bgra, std::uint32_t width, std::uint32_t height,
+    std::size_t limit)
+{
+    std::size_t pixels = static_cast<std::size_t>(width) * height;
+    if (pixels == 0 || pixels + 2 > limit || bgra.size() < pixels * 4)
+        return {};
+    std::vector<long> items;
+    items.reserve(pixels + 2);
+    items.push_back(static_cast<long>(width));
+    items.push_back(static_cast<long>(height));
+    for (std::size_t i = 0; i < pixels; ++i) {
+        std::uint8_t const* p = &bgra[i * 4];
+        unsigned alpha = p[3];
+        auto straight = [alpha](unsigned channel) {
+            if (alpha == 0 || alpha == 255)
+                return alpha == 0 ? 0u : channel;
+            return std::min(255u, (channel * 255u + alpha / 2) / alpha);
+        };
+        unsigned long argb = (static_cast<unsigned long>(alpha) << 24) | (straight(p[2]) << 16)
+            | (straight(p[1]) << 8) | straight(p[0]);
+        items.push_back(static_cast<long>(argb));
+    }
+    return items;
+}
+
+std::optional<std::string> accessibility_bus_from_root_window(Display* display)
+{
     // Only an atom that exists: asking must not create it on the server.
     Atom property = XInternAtom(display, "AT_SPI_BUS", True);
     if (property == None)

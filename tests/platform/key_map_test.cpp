@@ -1,57 +1,114 @@
 #include "platform/linux/detail/key_map.hpp"
+#include "platform/linux/detail/posted_events.hpp"
 #include "platform/linux/detail/utf.hpp"
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <thread>
+
+#include <X11/XF86keysym.h>
+#include <X11/keysym.h>
+
 using namespace orvy::linux_platform::detail;
+
+namespace {
+
+// X keycodes are evdev's plus 8.
+constexpr unsigned key_z = 44 + 8;
+constexpr unsigned key_1 = 2 + 8;
+constexpr unsigned key_minus = 12 + 8;
+constexpr unsigned key_iso = 86 + 8;
+
+}
 
 TEST(KeyMap, keys_map_to_windows_virtual_key_codes)
 {
-    EXPECT_EQ(virtual_key(SDLK_a, SDL_SCANCODE_A), 0x41u);
-    EXPECT_EQ(virtual_key(SDLK_7, SDL_SCANCODE_7), 0x37u);
-    EXPECT_EQ(virtual_key(SDLK_F5, SDL_SCANCODE_F5), 0x74u);
-    EXPECT_EQ(virtual_key(SDLK_F24, SDL_SCANCODE_F24), 0x87u);
-    EXPECT_EQ(virtual_key(SDLK_RETURN, SDL_SCANCODE_RETURN), 0x0Du);
-    EXPECT_EQ(virtual_key(SDLK_KP_MINUS, SDL_SCANCODE_KP_MINUS), 0x6Du);
-    EXPECT_EQ(virtual_key(SDLK_MINUS, SDL_SCANCODE_MINUS), 0xBDu);
-    EXPECT_EQ(virtual_key(SDLK_RCTRL, SDL_SCANCODE_RCTRL), 0x11u);
-    EXPECT_EQ(virtual_key(SDLK_DELETE, SDL_SCANCODE_DELETE), 0x2Eu);
+    EXPECT_EQ(virtual_key(XK_a, 0), 0x41u);
+    EXPECT_EQ(virtual_key(XK_A, 0), 0x41u);
+    EXPECT_EQ(virtual_key(XK_7, 0), 0x37u);
+    EXPECT_EQ(virtual_key(XK_F5, 0), 0x74u);
+    EXPECT_EQ(virtual_key(XK_F24, 0), 0x87u);
+    EXPECT_EQ(virtual_key(XK_Return, 0), 0x0Du);
+    EXPECT_EQ(virtual_key(XK_KP_Subtract, 0), 0x6Du);
+    EXPECT_EQ(virtual_key(XK_minus, 0), 0xBDu);
+    EXPECT_EQ(virtual_key(XK_Control_R, 0), 0x11u);
+    EXPECT_EQ(virtual_key(XK_Delete, 0), 0x2Eu);
 }
 
 TEST(KeyMap, every_key_text_editing_and_hot_keys_name_has_its_code)
 {
     struct Case {
-        SDL_Keycode key;
-        SDL_Scancode scancode;
+        unsigned long keysym;
         std::uint32_t code;
     };
     Case const cases[] = {
-        { SDLK_F1, SDL_SCANCODE_F1, 0x70 }, { SDLK_F12, SDL_SCANCODE_F12, 0x7B }, { SDLK_F13, SDL_SCANCODE_F13, 0x7C },
-        { SDLK_0, SDL_SCANCODE_0, 0x30 }, { SDLK_9, SDL_SCANCODE_9, 0x39 }, { SDLK_z, SDL_SCANCODE_Z, 0x5A },
-        { SDLK_EQUALS, SDL_SCANCODE_EQUALS, 0xBB }, { SDLK_LEFT, SDL_SCANCODE_LEFT, 0x25 },
-        { SDLK_UP, SDL_SCANCODE_UP, 0x26 }, { SDLK_RIGHT, SDL_SCANCODE_RIGHT, 0x27 },
-        { SDLK_DOWN, SDL_SCANCODE_DOWN, 0x28 }, { SDLK_HOME, SDL_SCANCODE_HOME, 0x24 },
-        { SDLK_END, SDL_SCANCODE_END, 0x23 }, { SDLK_PAGEUP, SDL_SCANCODE_PAGEUP, 0x21 },
-        { SDLK_PAGEDOWN, SDL_SCANCODE_PAGEDOWN, 0x22 }, { SDLK_INSERT, SDL_SCANCODE_INSERT, 0x2D },
-        { SDLK_BACKSPACE, SDL_SCANCODE_BACKSPACE, 0x08 }, { SDLK_TAB, SDL_SCANCODE_TAB, 0x09 },
-        { SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 0x1B }, { SDLK_SPACE, SDL_SCANCODE_SPACE, 0x20 },
-        { SDLK_KP_0, SDL_SCANCODE_KP_0, 0x60 }, { SDLK_KP_9, SDL_SCANCODE_KP_9, 0x69 },
-        { SDLK_KP_PLUS, SDL_SCANCODE_KP_PLUS, 0x6B }, { SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, 0x0D },
-        { SDLK_KP_PERIOD, SDL_SCANCODE_KP_PERIOD, 0x6E }, { SDLK_KP_DIVIDE, SDL_SCANCODE_KP_DIVIDE, 0x6F },
-        { SDLK_KP_MULTIPLY, SDL_SCANCODE_KP_MULTIPLY, 0x6A }, { SDLK_VOLUMEUP, SDL_SCANCODE_VOLUMEUP, 0xAF },
+        { XK_F1, 0x70 }, { XK_F12, 0x7B }, { XK_F13, 0x7C }, { XK_0, 0x30 }, { XK_9, 0x39 }, { XK_z, 0x5A },
+        { XK_equal, 0xBB }, { XK_Left, 0x25 }, { XK_Up, 0x26 }, { XK_Right, 0x27 }, { XK_Down, 0x28 },
+        { XK_Home, 0x24 }, { XK_End, 0x23 }, { XK_Prior, 0x21 }, { XK_Next, 0x22 }, { XK_Insert, 0x2D },
+        { XK_BackSpace, 0x08 }, { XK_Tab, 0x09 }, { XK_ISO_Left_Tab, 0x09 }, { XK_Escape, 0x1B },
+        { XK_space, 0x20 }, { XK_KP_0, 0x60 }, { XK_KP_9, 0x69 }, { XK_KP_Add, 0x6B }, { XK_KP_Enter, 0x0D },
+        { XK_KP_Decimal, 0x6E }, { XK_KP_Divide, 0x6F }, { XK_KP_Multiply, 0x6A },
+        { XF86XK_AudioRaiseVolume, 0xAF },
+        // Keypad keys without Num Lock move as their labels say.
+        { XK_KP_End, 0x23 }, { XK_KP_Up, 0x26 }, { XK_KP_Delete, 0x2E },
     };
     for (Case const& c : cases)
-        EXPECT_EQ(virtual_key(c.key, c.scancode), c.code) << SDL_GetScancodeName(c.scancode);
+        EXPECT_EQ(virtual_key(c.keysym, 0), c.code) << std::hex << c.keysym;
 }
 
 TEST(KeyMap, letters_of_other_alphabets_fall_back_to_the_key_position)
 {
     // A Russian layout types "я" on the key where a Latin layout has Z.
-    EXPECT_EQ(virtual_key(0x44F, SDL_SCANCODE_Z), 0x5Au);
-    EXPECT_EQ(virtual_key(0x44F, SDL_SCANCODE_UNKNOWN), 0u);
-    EXPECT_EQ(control_character(SDLK_BACKSPACE), 0x08);
-    EXPECT_EQ(control_character(SDLK_KP_ENTER), 0x0D);
-    EXPECT_EQ(control_character(SDLK_a), 0);
+    EXPECT_EQ(virtual_key(XK_Cyrillic_ya, key_z), 0x5Au);
+    EXPECT_EQ(virtual_key(XK_Cyrillic_ya, 0), 0u);
+    EXPECT_EQ(virtual_key(XK_exclam, key_1), 0x31u);
+    EXPECT_EQ(virtual_key(XK_Greek_alpha, key_minus), 0xBDu);
+    EXPECT_EQ(virtual_key(0, key_iso), 0xE2u);
+    EXPECT_EQ(virtual_key(0, 255), 0u);
+    EXPECT_EQ(control_character(XK_BackSpace), 0x08);
+    EXPECT_EQ(control_character(XK_KP_Enter), 0x0D);
+    EXPECT_EQ(control_character(XK_a), 0);
+}
+
+TEST(PostedEvents, a_post_wakes_the_descriptor_once_and_wakeups_per_window_coalesce)
+{
+    auto posted = PostedEvents::create();
+    ASSERT_TRUE(posted);
+    auto readable = [&] {
+        pollfd watched { posted->descriptor(), POLLIN, 0 };
+        return ::poll(&watched, 1, 0) == 1;
+    };
+    EXPECT_FALSE(readable());
+    std::thread([&] {
+        for (int i = 0; i < 100; ++i)
+            posted->post({ PostedKind::Wake, 7, nullptr });
+        posted->post({ PostedKind::Close, 7, nullptr });
+        posted->post({ PostedKind::Wake, 8, nullptr });
+    }).join();
+    EXPECT_TRUE(readable());
+    std::vector<PostedEvent> taken = posted->take();
+    ASSERT_EQ(taken.size(), 3u);
+    EXPECT_EQ(taken[0].kind, PostedKind::Wake);
+    EXPECT_EQ(taken[0].window, 7u);
+    EXPECT_EQ(taken[1].window, 8u);
+    EXPECT_EQ(taken[2].kind, PostedKind::Close);
+    EXPECT_FALSE(readable()) << "taking quiets the descriptor";
+    EXPECT_TRUE(posted->take().empty());
+    posted->post({ PostedKind::Wake, 7, nullptr });
+    EXPECT_TRUE(readable()) << "a window's wake-up counts again once taken";
+}
+
+TEST(PostedEvents, a_full_queue_refuses_events_but_still_takes_wakeups)
+{
+    auto posted = PostedEvents::create();
+    ASSERT_TRUE(posted);
+    for (std::size_t i = 0; i < PostedEvents::limit; ++i)
+        ASSERT_TRUE(posted->post({ PostedKind::Accessibility, 0, nullptr }));
+    EXPECT_FALSE(posted->post({ PostedKind::Accessibility, 0, nullptr }));
+    EXPECT_TRUE(posted->post({ PostedKind::Wake, 3, nullptr }));
+    EXPECT_EQ(posted->take().size(), PostedEvents::limit + 1);
+    EXPECT_TRUE(posted->post({ PostedKind::Accessibility, 0, nullptr }));
 }
 
 TEST(Utf, round_trips_and_replaces_what_is_malformed)

@@ -1,11 +1,12 @@
-// ShmPresenter: one MIT-SHM segment per window, grown when a frame needs
-// more and otherwise reused, and XShmPutImage to present.
-#include "platform/linux/detail/shm_present.hpp"
+// FramePresenter: one MIT-SHM segment per window, grown when a frame needs
+// more and otherwise reused, and XShmPutImage to present; XPutImage from
+// the process's memory where the server cannot share it.
+#include "platform/linux/detail/frame_presenter.hpp"
 
 #include <bit>
+#include <new>
 #include <string_view>
 
-#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -14,7 +15,7 @@
 
 namespace orvy::linux_platform::detail {
 
-struct ShmPresenter::Segment {
+struct FramePresenter::Segment {
     XShmSegmentInfo info {};
     std::size_t bytes = 0;
 };
@@ -56,44 +57,36 @@ bool takes_cairo_pixels(Display* display, Visual* visual, int depth)
 
 }
 
-std::unique_ptr<ShmPresenter> ShmPresenter::create(SDL_Window* window)
+std::unique_ptr<FramePresenter> FramePresenter::create(Display* display, unsigned long window, void* visual, int depth)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+    if (!takes_cairo_pixels(display, static_cast<Visual*>(visual), depth))
         return nullptr;
-    Display* display = info.info.x11.display;
-    if (!is_local(display) || !XShmQueryExtension(display))
-        return nullptr;
-    XWindowAttributes attributes {};
-    if (!XGetWindowAttributes(display, info.info.x11.window, &attributes)
-        || !takes_cairo_pixels(display, attributes.visual, attributes.depth))
-        return nullptr;
-    return std::unique_ptr<ShmPresenter>(
-        new ShmPresenter(display, info.info.x11.window, attributes.visual, attributes.depth));
+    bool shared = is_local(display) && XShmQueryExtension(display);
+    return std::unique_ptr<FramePresenter>(new FramePresenter(display, window, visual, depth, shared));
 }
 
-ShmPresenter::ShmPresenter(Display* display, unsigned long window, void* visual, int depth)
+FramePresenter::FramePresenter(Display* display, unsigned long window, void* visual, int depth, bool shared)
     : m_display(display)
     , m_window(window)
     , m_visual(visual)
     , m_depth(depth)
     , m_gc(XCreateGC(display, window, 0, nullptr))
     , m_segment(std::make_unique<Segment>())
+    , m_shared(shared)
 {
 }
 
-ShmPresenter::~ShmPresenter()
+FramePresenter::~FramePresenter()
 {
     if (m_image) {
-        m_image->data = nullptr; // the segment's, not the image's to free
+        m_image->data = nullptr; // the segment's or m_plain's, not the image's to free
         XDestroyImage(m_image);
     }
     release_segment();
     XFreeGC(m_display, m_gc);
 }
 
-void ShmPresenter::release_segment()
+void FramePresenter::release_segment()
 {
     if (!m_segment->bytes)
         return;
@@ -103,7 +96,7 @@ void ShmPresenter::release_segment()
     *m_segment = {};
 }
 
-bool ShmPresenter::grow(std::size_t bytes)
+bool FramePresenter::grow(std::size_t bytes)
 {
     release_segment();
     // A quarter more than asked, so that a window dragged larger does not
@@ -139,31 +132,58 @@ bool ShmPresenter::grow(std::size_t bytes)
     return true;
 }
 
-ShmPresenter::Target ShmPresenter::target(int width, int height)
+FramePresenter::Target FramePresenter::target(int width, int height)
 {
     if (m_image && m_image->data && m_image->width == width && m_image->height == height)
         return { reinterpret_cast<unsigned char*>(m_image->data), m_image->bytes_per_line };
     if (m_image) {
         m_image->data = nullptr;
         XDestroyImage(m_image);
+        m_image = nullptr;
     }
-    m_image = XShmCreateImage(m_display, static_cast<Visual*>(m_visual), static_cast<unsigned>(m_depth), ZPixmap,
-        nullptr, &m_segment->info, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    auto* visual = static_cast<Visual*>(m_visual);
+    auto depth = static_cast<unsigned>(m_depth);
+    if (m_shared) {
+        m_image = XShmCreateImage(m_display, visual, depth, ZPixmap, nullptr, &m_segment->info,
+            static_cast<unsigned>(width), static_cast<unsigned>(height));
+        if (!m_image)
+            return {};
+        auto bytes = static_cast<std::size_t>(m_image->bytes_per_line) * static_cast<std::size_t>(height);
+        if (bytes <= m_segment->bytes || grow(bytes)) {
+            m_image->data = m_segment->info.shmaddr;
+            return { reinterpret_cast<unsigned char*>(m_image->data), m_image->bytes_per_line };
+        }
+        // The server refused the segment (it may run elsewhere after all):
+        // frames go through the connection from now on.
+        XDestroyImage(m_image);
+        m_image = nullptr;
+        release_segment();
+        m_shared = false;
+    }
+    m_image = XCreateImage(m_display, visual, depth, ZPixmap, 0, nullptr, static_cast<unsigned>(width),
+        static_cast<unsigned>(height), 32, 0);
     if (!m_image)
         return {};
     auto bytes = static_cast<std::size_t>(m_image->bytes_per_line) * static_cast<std::size_t>(height);
-    if (bytes > m_segment->bytes && !grow(bytes))
+    try {
+        if (m_plain.size() < bytes)
+            m_plain.resize(bytes);
+    } catch (std::bad_alloc const&) {
         return {};
-    m_image->data = m_segment->info.shmaddr;
-    return { reinterpret_cast<unsigned char*>(m_image->data), m_image->bytes_per_line };
+    }
+    m_image->data = reinterpret_cast<char*>(m_plain.data());
+    return { m_plain.data(), m_image->bytes_per_line };
 }
 
-void ShmPresenter::present()
+void FramePresenter::present()
 {
     if (!m_image || !m_image->data)
         return;
-    XShmPutImage(m_display, m_window, m_gc, m_image, 0, 0, 0, 0, static_cast<unsigned>(m_image->width),
-        static_cast<unsigned>(m_image->height), False);
+    auto width = static_cast<unsigned>(m_image->width), height = static_cast<unsigned>(m_image->height);
+    if (m_shared)
+        XShmPutImage(m_display, m_window, m_gc, m_image, 0, 0, 0, 0, width, height, False);
+    else
+        XPutImage(m_display, m_window, m_gc, m_image, 0, 0, 0, 0, width, height);
     XSync(m_display, False);
 }
 

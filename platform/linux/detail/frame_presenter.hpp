@@ -1,0 +1,60 @@
+// FramePresenter: frames handed to an X11 window through one shared-memory
+// segment that outlives resizes, or through the connection where memory
+// cannot be shared.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+struct _XDisplay;
+struct _XGC;
+struct _XImage;
+
+namespace orvy::linux_platform::detail {
+
+// A new segment for every size would fault in and zero a whole frame's
+// pages before the first pixel of each resize is drawn. This keeps the
+// segment of the largest size drawn so far and draws smaller frames into
+// its front.
+class FramePresenter {
+public:
+    // `visual` and `depth` are the window's. Null when the visual does not
+    // take Cairo's 32-bit pixels as they are. A server that is not local or
+    // has no shared memory gets each frame through the connection.
+    static std::unique_ptr<FramePresenter> create(_XDisplay* display, unsigned long window, void* visual, int depth);
+    ~FramePresenter();
+    FramePresenter(FramePresenter const&) = delete;
+    FramePresenter& operator=(FramePresenter const&) = delete;
+
+    struct Target {
+        unsigned char* pixels = nullptr;
+        int stride = 0;
+    };
+    // Pixels for a frame of this size (each side at least 1), null when no
+    // memory that large can be had. The pixels stay valid until the next
+    // call with a larger size.
+    Target target(int width, int height);
+    // Shows the frame drawn into the last target and waits until the X
+    // server has copied it.
+    bool is_shared() const { return m_shared; }
+    void present();
+
+private:
+    FramePresenter(_XDisplay* display, unsigned long window, void* visual, int depth, bool shared);
+    bool grow(std::size_t bytes);
+    void release_segment();
+
+    _XDisplay* m_display;
+    unsigned long m_window;
+    void* m_visual;
+    int m_depth;
+    _XGC* m_gc = nullptr;
+    _XImage* m_image = nullptr;
+    struct Segment;
+    std::unique_ptr<Segment> m_segment;
+    bool m_shared;
+    std::vector<unsigned char> m_plain; // the frame's pixels when not shared
+};
+
+}

@@ -1,0 +1,231 @@
+// X11Host and X11Window: native windows on a plain Xlib connection and the
+// one loop that serves every window of the UI thread.
+#pragma once
+
+#include "core/window/host.hpp"
+#include "platform/linux/cairo_canvas.hpp"
+#include "platform/linux/detail/file_dialogs.hpp"
+#include "platform/linux/detail/frame_presenter.hpp"
+#include "platform/linux/detail/posted_events.hpp"
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Xlib's types, without its macros (which clash with names in core).
+struct _XDisplay;
+union _XEvent;
+
+namespace orvy::linux_platform {
+
+namespace detail {
+struct Atoms;
+class InputMethod;
+class InputContext;
+}
+
+class X11Host;
+class AtspiBridge;
+
+class X11Window final : public NativeWindow {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    struct Visual {
+        void* visual = nullptr; // Xlib's Visual
+        int depth = 0;
+        bool transparent = false;
+    };
+
+    X11Window(X11Host& host, unsigned long xid, Visual visual, WindowOptions const& options, WindowHooks hooks,
+        std::unique_ptr<WindowHandlers> handlers);
+    ~X11Window() override;
+    X11Window(X11Window const&) = delete;
+    X11Window& operator=(X11Window const&) = delete;
+
+    WindowId id() const override { return static_cast<WindowId>(m_xid); }
+    ClientSize client_size() const override { return m_size; }
+    void move(std::int32_t x, std::int32_t y) override;
+    void raise() override;
+    void request_close() override;
+    void invalidate() override { m_needs_paint = true; }
+    void start_frame_timer() override;
+    void stop_frame_timer() override { m_timer_running = false; }
+    void set_cursor(CursorKind cursor) override;
+    void capture_pointer(bool captured) override;
+    void set_text_input_area(RectF area) override;
+    bool is_transparent() const override { return m_visual.transparent; }
+    std::shared_ptr<Waker> waker() override { return m_waker; }
+    void request_file_dialogs() override;
+    void show_file_dialog(FileDialogSpec const& dialog, FileDialogDone done) override;
+
+    unsigned long xid() const { return m_xid; }
+    WindowProcedure& procedure() { return m_procedure; }
+    // A paint is pending and the window is on screen to take it.
+    bool needs_paint() const { return m_needs_paint && m_exposed; }
+    void paint();
+
+    bool timer_running() const { return m_timer_running; }
+    Clock::time_point next_tick() const { return m_next_tick; }
+    // Runs the tick when it is due and schedules the next one.
+    void tick_if_due(Clock::time_point now);
+
+    WindowId owner() const { return m_owner; }
+    bool is_modal() const { return m_modal; }
+    // While a modal window it owns is open, a window takes no input.
+    bool is_enabled() const { return m_disabled == 0; }
+    void set_enabled(bool enabled) { m_disabled += enabled ? -1 : 1; }
+    // Seconds the last present took, for measurements.
+    double last_present_seconds() const { return m_last_present; }
+
+    // The top-left of the client area on the screen (asks the server).
+    PointI position() const;
+    // The window manager's frame around the client area: left, right, top, bottom.
+    std::array<int, 4> const& frame_extents() const { return m_frame_extents; }
+
+    // What the loop learns from the server.
+    void exposed();
+    void mapped();
+    void configured(ClientSize size) { m_configured_size = size; }
+    // Reports a size the batch of events ended with, once.
+    void apply_configured_size();
+    void frame_extents_changed();
+    void focus_changed(bool focused);
+
+    // The input context, once a text field has asked for the input method
+    // and the host opened it; null before and where there is none.
+    detail::InputContext* input_context() const { return m_input_context.get(); }
+    bool wants_input_context() const { return m_wants_input_context && !m_input_context; }
+    void attach_input_context(std::unique_ptr<detail::InputContext> context);
+    // What the input method sends, as typed text or a composition.
+    void deliver_composed_text(std::string_view utf8);
+    void deliver_preedit(std::u16string_view text);
+
+private:
+    void release_target();
+    void retarget(unsigned char* pixels, int width, int height, int stride);
+    void select_input();
+
+    X11Host& m_host;
+    _XDisplay* m_display;
+    unsigned long m_xid;
+    Visual m_visual;
+    WindowId m_owner;
+    bool m_modal;
+    bool m_takes_focus;
+    WindowProcedure m_procedure;
+    std::shared_ptr<Waker> m_waker;
+    bool m_needs_paint = true;
+    bool m_exposed = false;
+    bool m_mapped = false;
+    bool m_focus_on_map = false;
+    bool m_focused = false;
+    bool m_timer_running = true;
+    Clock::time_point m_next_tick;
+    int m_disabled = 0;
+
+    ClientSize m_size;
+    ClientSize m_configured_size;
+    // The outer size asked for, until the window manager's frame is known
+    // and has come off the client area.
+    std::optional<ClientSize> m_outer_size;
+    std::array<int, 4> m_frame_extents {};
+
+    bool m_wants_input_context = false;
+    std::optional<RectF> m_input_area;
+    std::unique_ptr<detail::InputContext> m_input_context;
+
+    CairoCanvas m_canvas;
+    std::unique_ptr<detail::FramePresenter> m_presenter;
+    bool m_presenter_tried = false;
+    cairo_surface_t* m_target = nullptr;
+    void const* m_target_pixels = nullptr;
+    int m_target_width = 0;
+    int m_target_height = 0;
+    double m_last_present = 0;
+};
+
+class X11Host final : public Host {
+public:
+    X11Host();
+    ~X11Host() override;
+    X11Host(X11Host const&) = delete;
+    X11Host& operator=(X11Host const&) = delete;
+
+    WindowCreation create_window(WindowOptions const& options, WindowHooks hooks,
+        std::unique_ptr<WindowHandlers> handlers) override;
+    NativeWindow* find(WindowId id) override { return window(id); }
+    void run(WindowId main_window) override;
+    ClientSize screen_size() override;
+    RectI work_area() override;
+    std::uint8_t key_modifiers() override;
+    std::u16string clipboard_text() override;
+    bool set_clipboard_text(std::u16string_view text) override;
+
+    // One round of the loop: waits at most `longest_wait` for an event (less
+    // when a tick is due sooner, not at all when a paint is pending), handles
+    // every waiting event, then runs due ticks and pending paints.
+    void serve_once(std::chrono::milliseconds longest_wait);
+
+    X11Window* window(WindowId id);
+    // The connection, opened on first use; null when no X server answers.
+    _XDisplay* display();
+    detail::Atoms const& atoms() const { return *m_atoms; }
+    std::shared_ptr<detail::PostedEvents> const& posted() const { return m_posted; }
+    void post(WindowId id, detail::PostedKind kind) const;
+    void show_cursor(X11Window& window, CursorKind cursor);
+    void grab_pointer(X11Window& window, bool grabbed);
+    // A text field of the window wants the input method; it opens after the
+    // next paint, off the path to the first frame.
+    void want_input_method() { m_input_method_wanted = true; }
+    // Opens the system file dialog for `owner`, which takes no input until
+    // the answer has been delivered.
+    void show_file_dialog(X11Window& owner, FileDialogSpec const& dialog, FileDialogDone done);
+    bool has_window_manager();
+
+private:
+    bool open_display(std::string& error);
+    // One handler per X event type, found in a table (x11_events.cpp).
+    struct Events;
+    void dispatch(_XEvent& event);
+    void handle_posted();
+    void read_events();
+    void destroy(WindowId id);
+    void deliver_dialog_answers();
+    void open_input_method();
+    // The window that takes an input event, or null while a modal window
+    // blocks it; a click or focus on a blocked window raises its modal window.
+    X11Window* input_target(unsigned long xid, bool activates);
+    void raise_modal_child(WindowId owner);
+    RectI reference_rect(PlacementReference reference, WindowId owner);
+    RectI screen_rect();
+    // Publishes the window to assistive technology; the first window finds
+    // out whether an accessibility bus runs at all.
+    void publish_accessible(X11Window& window, WindowOptions const& options);
+
+    _XDisplay* m_display = nullptr;
+    bool m_display_tried = false;
+    std::string m_display_error;
+    std::unique_ptr<detail::Atoms> m_atoms;
+    std::optional<bool> m_window_manager;
+    std::shared_ptr<detail::PostedEvents> m_posted;
+    std::map<WindowId, std::unique_ptr<X11Window>> m_windows;
+    // Windows destroyed inside a nested loop, kept until no code of theirs can be running.
+    std::vector<std::unique_ptr<X11Window>> m_retired;
+    int m_serving = 0; // nesting depth of serve_once
+    unsigned long m_cursors[3] = {};
+    // Control, shift and alt as the last input event left them.
+    std::uint8_t m_modifiers = 0;
+    bool m_input_method_wanted = false;
+    bool m_input_method_tried = false;
+    std::unique_ptr<detail::InputMethod> m_input_method;
+    std::unique_ptr<detail::FileDialogService> m_dialogs;
+    // Only while an accessibility bus runs; otherwise null and never asked.
+    std::unique_ptr<AtspiBridge> m_accessibility;
+    bool m_accessibility_checked = false;
+};
+
+}

@@ -1,0 +1,291 @@
+// X11Window: one X window, its Cairo target, frame timer, waker and input context.
+#include "platform/linux/x11_host.hpp"
+
+#include "core/window/startup_marks.hpp"
+
+#include "platform/linux/detail/input_method.hpp"
+#include "platform/linux/detail/utf.hpp"
+#include "platform/linux/detail/x11.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvy::linux_platform {
+
+namespace {
+
+// Wakes a window from any thread through the host's posted events; a
+// wake-up for a window that is gone by the time it is read is dropped.
+class PostedWaker final : public Waker {
+public:
+    PostedWaker(std::shared_ptr<detail::PostedEvents> posted, WindowId id) : m_posted(std::move(posted)), m_id(id) { }
+
+    void wake() override
+    {
+        if (m_posted)
+            m_posted->post({ detail::PostedKind::Wake, m_id, nullptr });
+    }
+
+private:
+    std::shared_ptr<detail::PostedEvents> m_posted;
+    WindowId m_id;
+};
+
+}
+
+X11Window::X11Window(X11Host& host, unsigned long xid, Visual visual, WindowOptions const& options,
+    WindowHooks hooks, std::unique_ptr<WindowHandlers> handlers)
+    : m_host(host)
+    , m_display(host.display())
+    , m_xid(xid)
+    , m_visual(visual)
+    , m_owner(options.owner)
+    , m_modal(options.modal && options.owner != 0)
+    , m_takes_focus(options.takes_focus)
+    , m_procedure(std::move(handlers), std::move(hooks))
+    , m_waker(std::make_shared<PostedWaker>(host.posted(), static_cast<WindowId>(xid)))
+    , m_next_tick(Clock::now() + FrameTimer::period)
+{
+    m_size = { static_cast<std::uint32_t>(std::clamp(options.width, 1, 32767)),
+        static_cast<std::uint32_t>(std::clamp(options.height, 1, 32767)) };
+    m_configured_size = m_size;
+    m_outer_size = m_size;
+}
+
+X11Window::~X11Window()
+{
+    m_canvas.end();
+    release_target();
+    m_presenter.reset();
+    m_input_context.reset();
+    XDestroyWindow(m_display, m_xid);
+}
+
+PointI X11Window::position() const
+{
+    int x = 0, y = 0;
+    Window child = None;
+    XTranslateCoordinates(m_display, m_xid, DefaultRootWindow(m_display), 0, 0, &x, &y, &child);
+    return { x, y };
+}
+
+void X11Window::move(std::int32_t x, std::int32_t y) { XMoveWindow(m_display, m_xid, x, y); }
+
+void X11Window::raise()
+{
+    XMapRaised(m_display, m_xid);
+    if (!m_mapped) {
+        m_focus_on_map = true;
+        return;
+    }
+    // The window manager decides about the focus when there is one; it is
+    // asked as a pager would ask. Without one the focus is set directly.
+    if (m_host.has_window_manager()) {
+        XEvent event {};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = m_xid;
+        event.xclient.message_type = m_host.atoms().net_active_window;
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = 2; // from a pager: the user asked
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(m_display, DefaultRootWindow(m_display), False,
+            SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    } else {
+        XSetInputFocus(m_display, m_xid, RevertToParent, CurrentTime);
+    }
+}
+
+void X11Window::request_close() { m_host.post(id(), detail::PostedKind::Close); }
+
+void X11Window::start_frame_timer()
+{
+    if (m_timer_running)
+        return;
+    m_timer_running = true;
+    m_next_tick = Clock::now() + FrameTimer::period;
+}
+
+void X11Window::tick_if_due(Clock::time_point now)
+{
+    if (!m_timer_running || now < m_next_tick)
+        return;
+    // After a stall the next tick counts from now rather than firing a
+    // burst of late ticks.
+    m_next_tick += FrameTimer::period;
+    if (m_next_tick <= now)
+        m_next_tick = now + FrameTimer::period;
+    m_procedure.tick(*this);
+}
+
+void X11Window::request_file_dialogs() { m_host.post(id(), detail::PostedKind::FileDialogs); }
+
+void X11Window::show_file_dialog(FileDialogSpec const& dialog, FileDialogDone done)
+{
+    m_host.show_file_dialog(*this, dialog, std::move(done));
+}
+
+void X11Window::set_cursor(CursorKind cursor) { m_host.show_cursor(*this, cursor); }
+
+void X11Window::capture_pointer(bool captured) { m_host.grab_pointer(*this, captured); }
+
+void X11Window::set_text_input_area(RectF area)
+{
+    m_input_area = area;
+    if (m_input_context) {
+        m_input_context->place(area);
+        return;
+    }
+    m_wants_input_context = true;
+    m_host.want_input_method();
+}
+
+void X11Window::attach_input_context(std::unique_ptr<detail::InputContext> context)
+{
+    m_wants_input_context = false;
+    m_input_context = std::move(context);
+    if (!m_input_context)
+        return;
+    select_input();
+    if (m_input_area)
+        m_input_context->place(*m_input_area);
+    if (m_focused)
+        m_input_context->set_focus(true);
+}
+
+void X11Window::select_input()
+{
+    long events = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask | ButtonPressMask
+        | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask
+        | PropertyChangeMask;
+    if (m_input_context)
+        events |= m_input_context->filter_events();
+    XSelectInput(m_display, m_xid, events);
+}
+
+void X11Window::exposed()
+{
+    m_exposed = true;
+    m_needs_paint = true;
+}
+
+void X11Window::mapped()
+{
+    m_mapped = true;
+    // Without a window manager nobody gives a new window the keyboard.
+    if (m_focus_on_map || (m_takes_focus && !m_host.has_window_manager())) {
+        m_focus_on_map = false;
+        XSetInputFocus(m_display, m_xid, RevertToParent, CurrentTime);
+    }
+}
+
+void X11Window::apply_configured_size()
+{
+    ClientSize size = m_configured_size;
+    if (size == m_size || size.width == 0 || size.height == 0)
+        return;
+    // The window manager or the user chose another size: the frame no
+    // longer comes off the size asked for.
+    m_outer_size.reset();
+    m_size = size;
+    m_procedure.resize(*this, size);
+}
+
+void X11Window::frame_extents_changed()
+{
+    std::vector<long> extents = detail::read_cardinals(m_display, m_xid, m_host.atoms().net_frame_extents, 4);
+    if (extents.size() != 4)
+        return;
+    for (std::size_t i = 0; i < 4; ++i)
+        m_frame_extents[i] = static_cast<int>(std::clamp(extents[i], 0L, 4096L));
+    // The size asked for is the outer size: once the window manager has
+    // framed the window, the frame comes off the client area.
+    auto const& [left, right, top, bottom] = m_frame_extents;
+    if (m_outer_size && (left || right || top || bottom)) {
+        auto width = std::max(static_cast<int>(m_outer_size->width) - left - right, 1);
+        auto height = std::max(static_cast<int>(m_outer_size->height) - top - bottom, 1);
+        m_outer_size.reset();
+        XResizeWindow(m_display, m_xid, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    }
+}
+
+void X11Window::focus_changed(bool focused)
+{
+    m_focused = focused;
+    if (m_input_context)
+        m_input_context->set_focus(focused);
+}
+
+void X11Window::deliver_composed_text(std::string_view utf8)
+{
+    std::u16string text = detail::to_utf16(utf8);
+    // Typed text carries no control characters: the key's own path sends
+    // Backspace, Tab, Enter and Escape, and the rest (Ctrl+letter) type nothing.
+    std::erase_if(text, [](char16_t unit) { return unit < 0x20 || unit == 0x7F; });
+    if (text.empty())
+        return;
+    // One character typed arrives unit by unit; anything longer was
+    // committed by an input method as a whole.
+    bool single = text.size() == 1 || (text.size() == 2 && text[0] >= 0xD800 && text[0] <= 0xDBFF);
+    if (!single) {
+        m_procedure.input_method_result(*this, text);
+        return;
+    }
+    WindowId window_id = id();
+    for (char16_t unit : text) {
+        X11Window* current = m_host.window(window_id);
+        if (!current)
+            return;
+        current->procedure().character(*current, unit);
+    }
+}
+
+void X11Window::deliver_preedit(std::u16string_view text) { m_procedure.input_method_preedit(*this, text); }
+
+void X11Window::release_target()
+{
+    if (m_target)
+        cairo_surface_destroy(m_target);
+    m_target = nullptr;
+    m_target_pixels = nullptr;
+}
+
+void X11Window::retarget(unsigned char* pixels, int width, int height, int stride)
+{
+    if (m_target && m_target_pixels == pixels && m_target_width == width && m_target_height == height)
+        return;
+    release_target();
+    cairo_format_t format = m_visual.transparent ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24;
+    m_target = cairo_image_surface_create_for_data(pixels, format, width, height, stride);
+    m_target_pixels = pixels;
+    m_target_width = width;
+    m_target_height = height;
+}
+
+void X11Window::paint()
+{
+    m_needs_paint = false;
+    if (!m_presenter_tried) {
+        m_presenter_tried = true;
+        m_presenter = detail::FramePresenter::create(m_display, m_xid, m_visual.visual, m_visual.depth);
+    }
+    if (!m_presenter || m_size.width == 0 || m_size.height == 0)
+        return;
+    auto width = static_cast<int>(m_size.width), height = static_cast<int>(m_size.height);
+    detail::FramePresenter::Target pixels = m_presenter->target(width, height);
+    if (!pixels.pixels) {
+        // No memory for a frame this large now; the next paint asks again.
+        release_target();
+        return;
+    }
+    retarget(pixels.pixels, width, height, pixels.stride);
+    m_canvas.begin(m_target);
+    m_procedure.paint(*this, m_canvas);
+    m_canvas.end();
+    cairo_surface_flush(m_target);
+    auto started = Clock::now();
+    m_presenter->present();
+    m_last_present = std::chrono::duration<double>(Clock::now() - started).count();
+    mark_startup(StartupMark::FirstPresent);
+}
+
+}

@@ -1,0 +1,556 @@
+// Real windows under an X server: pixels on screen, the frame timer, wake-ups,
+// sub-windows, modal windows, resizing, the window manager's properties and
+// input sent through the server.
+#include "platform/linux/pango_text_engine.hpp"
+#include "platform/linux/x11_host.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <functional>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+// Xlib last: its macros clash with names in core.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+using namespace orvy;
+using namespace std::chrono_literals;
+using orvy::linux_platform::X11Host;
+using orvy::linux_platform::X11Window;
+
+extern char** environ;
+
+namespace {
+
+// The X server starts over whenever its last client goes, refusing
+// connections meanwhile; one connection stays open for the whole run.
+class KeepServer final : public ::testing::Environment {
+public:
+    void SetUp() override { m_display = XOpenDisplay(nullptr); }
+    void TearDown() override
+    {
+        if (m_display)
+            XCloseDisplay(m_display);
+    }
+
+private:
+    Display* m_display = nullptr;
+};
+[[maybe_unused]] ::testing::Environment* const keep_server = ::testing::AddGlobalTestEnvironment(new KeepServer);
+
+struct Record {
+    int paints = 0;
+    std::atomic<int> updates = 0;
+    bool changing = false;
+    std::vector<ClientSize> sizes;
+    std::vector<std::pair<float, float>> presses;
+    std::vector<std::pair<float, float>> right_presses;
+    std::vector<std::int32_t> wheels;
+    std::vector<std::uint32_t> keys;
+    std::u16string characters;
+    std::function<void(NativeWindow&)> on_update;
+};
+
+class RecordingHandlers final : public WindowHandlers {
+public:
+    explicit RecordingHandlers(Record& record) : m_record(record) { }
+    void attached(NativeWindow& window) override { m_window = &window; }
+    bool frame_update() override
+    {
+        ++m_record.updates;
+        if (m_record.on_update)
+            m_record.on_update(*m_window);
+        return m_record.changing;
+    }
+    void paint(Canvas& canvas) override
+    {
+        ++m_record.paints;
+        canvas.clear(m_window->is_transparent() ? Color { 0, 0, 0, 0 } : Color { 0.125f, 0.25f, 0.5f, 1 });
+        canvas.fill_rounded_rect({ 20, 20, 120, 60 }, 10, Color { 1, 0, 0, 1 });
+        auto format = m_text.format(text_format_key(TextRole::Title, 0, 20));
+        canvas.draw_text(*m_text.layout(u"Привет, orvy", *format, 200, 40), { 150, 20 }, Color { 1, 1, 1, 1 });
+    }
+    void resize(ClientSize size) override { m_record.sizes.push_back(size); }
+    void left_down(float x, float y) override { m_record.presses.emplace_back(x, y); }
+    bool right_down(float x, float y) override
+    {
+        m_record.right_presses.emplace_back(x, y);
+        return false;
+    }
+    bool wheel(std::int32_t delta) override
+    {
+        m_record.wheels.push_back(delta);
+        return false;
+    }
+    bool key_down(std::uint32_t key) override
+    {
+        m_record.keys.push_back(key);
+        return false;
+    }
+    bool character(char16_t unit) override
+    {
+        m_record.characters.push_back(unit);
+        return false;
+    }
+
+private:
+    Record& m_record;
+    NativeWindow* m_window = nullptr;
+    linux_platform::PangoTextEngine m_text;
+};
+
+class X11HostTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (host.screen_size() == ClientSize {})
+            GTEST_SKIP() << "no X server to open windows on";
+        display = host.display();
+    }
+
+    X11Window* open(Record& record, WindowOptions options, WindowHooks hooks = {})
+    {
+        WindowCreation made = host.create_window(options, std::move(hooks), std::make_unique<RecordingHandlers>(record));
+        EXPECT_TRUE(made.window) << made.error;
+        return static_cast<X11Window*>(made.window);
+    }
+
+    static WindowOptions at_origin(std::int32_t width = 320, std::int32_t height = 200)
+    {
+        WindowOptions options;
+        options.position = PointI { 0, 0 };
+        options.width = width;
+        options.height = height;
+        return options;
+    }
+
+    // Serves the loop until the condition holds or the time is up.
+    bool serve_until(std::function<bool()> const& done, std::chrono::seconds limit = 5s)
+    {
+        auto deadline = std::chrono::steady_clock::now() + limit;
+        while (!done() && std::chrono::steady_clock::now() < deadline)
+            host.serve_once(20ms);
+        return done();
+    }
+
+    void serve_for(std::chrono::milliseconds span)
+    {
+        auto deadline = std::chrono::steady_clock::now() + span;
+        while (std::chrono::steady_clock::now() < deadline)
+            host.serve_once(10ms);
+    }
+
+    // An event as another client would send it; the server delivers it as
+    // it delivers the user's.
+    void send(X11Window* window, XEvent event, long mask)
+    {
+        event.xany.window = window->xid();
+        event.xany.display = display;
+        XSendEvent(display, window->xid(), False, mask, &event);
+        XFlush(display);
+    }
+
+    void send_button(X11Window* window, unsigned button, int type = ButtonPress)
+    {
+        XEvent event {};
+        event.type = type;
+        event.xbutton.button = button;
+        event.xbutton.x = 5;
+        event.xbutton.y = 6;
+        event.xbutton.same_screen = True;
+        send(window, event, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask);
+    }
+
+    void send_key(X11Window* window, KeySym symbol, unsigned state = 0)
+    {
+        XEvent event {};
+        event.type = KeyPress;
+        event.xkey.keycode = XKeysymToKeycode(display, symbol);
+        event.xkey.state = state;
+        event.xkey.same_screen = True;
+        send(window, event, KeyPressMask);
+    }
+
+    std::vector<long> property(X11Window* window, char const* name)
+    {
+        Atom atom = XInternAtom(display, name, False);
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::vector<long> values;
+        if (XGetWindowProperty(display, window->xid(), atom, 0, 64, False, AnyPropertyType, &type, &format, &count,
+                &after, &data)
+                == Success
+            && data && format == 32)
+            values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+        if (data)
+            XFree(data);
+        return values;
+    }
+
+    std::string text_property(X11Window* window, char const* name)
+    {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::string text;
+        if (XGetWindowProperty(display, window->xid(), XInternAtom(display, name, False), 0, 1024, False,
+                XInternAtom(display, "UTF8_STRING", False), &type, &format, &count, &after, &data)
+                == Success
+            && data && format == 8)
+            text.assign(reinterpret_cast<char*>(data), count);
+        if (data)
+            XFree(data);
+        return text;
+    }
+
+    // Reads one pixel of the window back from the X server as 0xRRGGBB.
+    std::uint32_t screen_pixel(X11Window* window, int x, int y)
+    {
+        XSync(display, False);
+        XImage* image = XGetImage(display, window->xid(), x, y, 1, 1, AllPlanes, ZPixmap);
+        if (!image)
+            return 0xDEADBEEF;
+        auto pixel = static_cast<std::uint32_t>(XGetPixel(image, 0, 0) & 0xFFFFFF);
+        XDestroyImage(image);
+        return pixel;
+    }
+
+    X11Host host;
+    Display* display = nullptr;
+};
+
+}
+
+TEST_F(X11HostTest, a_painted_frame_reaches_the_screen)
+{
+    Record record;
+    X11Window* window = open(record, at_origin(400, 120));
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(serve_until([&] { return record.paints > 0; }));
+    EXPECT_EQ(screen_pixel(window, 5, 5), 0x204080u);
+    EXPECT_EQ(screen_pixel(window, 60, 50), 0xFF0000u);
+    EXPECT_EQ(screen_pixel(window, 21, 21), 0x204080u); // outside the rounded corner
+    int lit = 0;
+    for (int x = 150; x < 350; x += 2)
+        lit += screen_pixel(window, x, 40) != 0x204080u;
+    EXPECT_GT(lit, 5) << "the text left no pixels";
+    EXPECT_EQ(record.sizes, (std::vector<ClientSize> { { 400, 120 } }));
+}
+
+TEST_F(X11HostTest, frames_after_shrinking_and_growing_cover_the_whole_new_size)
+{
+    Record record;
+    X11Window* window = open(record, at_origin(400, 300));
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(serve_until([&] { return record.paints > 0; }));
+    // Smaller frames reuse the memory of the first; a larger one needs more.
+    for (ClientSize size : { ClientSize { 200, 100 }, ClientSize { 400, 300 }, ClientSize { 640, 480 } }) {
+        int painted = record.paints;
+        XResizeWindow(display, window->xid(), size.width, size.height);
+        ASSERT_TRUE(serve_until([&] { return !record.sizes.empty() && record.sizes.back() == size && record.paints > painted; }));
+        EXPECT_EQ(screen_pixel(window, 5, 5), 0x204080u) << size.width;
+        EXPECT_EQ(screen_pixel(window, 60, 50), 0xFF0000u) << size.width;
+        EXPECT_EQ(screen_pixel(window, static_cast<int>(size.width) - 2, static_cast<int>(size.height) - 2), 0x204080u)
+            << size.width;
+    }
+}
+
+TEST_F(X11HostTest, an_idle_window_stops_ticking_until_another_thread_wakes_it)
+{
+    Record record;
+    X11Window* window = open(record, at_origin());
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(serve_until([&] { return !window->timer_running(); }));
+    int quiet = record.updates;
+    EXPECT_GE(quiet, 9);
+    serve_for(150ms);
+    EXPECT_EQ(record.updates, quiet);
+
+    std::shared_ptr<Waker> waker = window->waker();
+    std::thread([waker] { waker->wake(); }).join();
+    EXPECT_TRUE(serve_until([&] { return record.updates > quiet; }));
+    EXPECT_TRUE(serve_until([&] { return !window->timer_running(); }));
+}
+
+TEST_F(X11HostTest, a_wake_from_another_thread_ends_a_wait_without_a_timeout)
+{
+    Record record;
+    X11Window* window = open(record, at_origin());
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(serve_until([&] { return !window->timer_running(); }));
+    int quiet = record.updates;
+    std::shared_ptr<Waker> waker = window->waker();
+    std::thread waking([waker] {
+        std::this_thread::sleep_for(50ms);
+        waker->wake();
+    });
+    // Nothing else is due: only the wake-up can end this wait.
+    host.serve_once(std::chrono::milliseconds::max());
+    waking.join();
+    serve_until([&] { return record.updates > quiet; });
+    EXPECT_GT(record.updates, quiet);
+}
+
+TEST_F(X11HostTest, a_window_that_keeps_changing_keeps_its_timer_and_repaints)
+{
+    Record record;
+    record.changing = true;
+    X11Window* window = open(record, at_origin());
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(serve_until([&] { return record.updates > 20 && record.paints > 10; }));
+    EXPECT_TRUE(window->timer_running());
+}
+
+TEST_F(X11HostTest, closing_a_sub_window_keeps_the_loop_and_closing_the_main_window_ends_it)
+{
+    Record main_record, sub_record;
+    X11Window* main = open(main_record, at_origin());
+    ASSERT_TRUE(main);
+    int closes = 0;
+    WindowOptions sub_options = WindowOptions::sub_window();
+    sub_options.owner = main->id();
+    sub_options.center = CenterMode::Parent;
+    WindowHooks hooks;
+    hooks.on_close = [&] { ++closes; };
+    X11Window* sub = open(sub_record, sub_options, std::move(hooks));
+    ASSERT_TRUE(sub);
+    WindowId sub_id = sub->id();
+
+    // The main window closes the sub-window on its third frame and itself on its thirtieth.
+    main_record.changing = true;
+    main_record.on_update = [&](NativeWindow& window) {
+        if (main_record.updates == 3)
+            host.find(sub_id)->request_close();
+        if (main_record.updates == 30)
+            window.request_close();
+    };
+    WindowId main_id = main->id();
+    host.run(main_id);
+    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(host.find(sub_id), nullptr);
+    EXPECT_EQ(host.find(main_id), nullptr);
+    EXPECT_GE(main_record.updates, 30);
+}
+
+TEST_F(X11HostTest, a_modal_sub_window_blocks_its_owner_and_its_close_box_until_it_is_gone)
+{
+    Record main_record, sub_record;
+    X11Window* main = open(main_record, at_origin());
+    ASSERT_TRUE(main);
+    WindowOptions sub_options = WindowOptions::sub_window();
+    sub_options.owner = main->id();
+    sub_options.modal = true;
+    sub_options.center = CenterMode::Screen;
+    X11Window* sub = open(sub_record, sub_options);
+    ASSERT_TRUE(sub);
+    EXPECT_FALSE(main->is_enabled());
+    EXPECT_EQ(property(sub, "WM_TRANSIENT_FOR"), (std::vector<long> { static_cast<long>(main->xid()) }));
+    std::vector<long> state = property(sub, "_NET_WM_STATE");
+    EXPECT_EQ(state, (std::vector<long> { static_cast<long>(XInternAtom(display, "_NET_WM_STATE_MODAL", False)) }));
+
+    // The owner's close box, as the window manager sends it.
+    XEvent close {};
+    close.type = ClientMessage;
+    close.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    WindowId main_id = main->id();
+    send(main, close, NoEventMask);
+    send_button(main, Button1);
+    send_button(sub, Button1);
+    serve_until([&] { return !sub_record.presses.empty(); });
+    EXPECT_TRUE(main_record.presses.empty());
+    EXPECT_EQ(sub_record.presses.size(), 1u);
+    ASSERT_NE(host.window(main_id), nullptr) << "a blocked window ignores its close box";
+
+    sub->request_close();
+    serve_until([&] { return host.window(main_id)->is_enabled(); });
+    send_button(main, Button1);
+    EXPECT_TRUE(serve_until([&] { return !main_record.presses.empty(); }));
+    send(main, close, NoEventMask);
+    EXPECT_TRUE(serve_until([&] { return host.window(main_id) == nullptr; }));
+}
+
+TEST_F(X11HostTest, buttons_and_wheel_notches_reach_the_handlers)
+{
+    Record record;
+    X11Window* window = open(record, at_origin());
+    ASSERT_TRUE(window);
+    send_button(window, Button3);
+    send_button(window, Button4);
+    send_button(window, Button5);
+    send_button(window, Button4, ButtonRelease); // a notch is its press only
+    ASSERT_TRUE(serve_until([&] { return record.wheels.size() == 2; }));
+    EXPECT_EQ(record.right_presses, (std::vector<std::pair<float, float>> { { 5.0f, 6.0f } }));
+    EXPECT_EQ(record.wheels, (std::vector<std::int32_t> { 120, -120 }));
+    EXPECT_TRUE(record.presses.empty());
+}
+
+TEST_F(X11HostTest, keys_arrive_as_codes_then_characters_and_modifiers_are_tracked)
+{
+    Record record;
+    X11Window* window = open(record, at_origin());
+    ASSERT_TRUE(window);
+    send_key(window, XK_a);
+    send_key(window, XK_a, ShiftMask);
+    send_key(window, XK_BackSpace);
+    send_key(window, XK_Return);
+    send_key(window, XK_a, ControlMask); // a hot key: no character
+    ASSERT_TRUE(serve_until([&] { return record.keys.size() == 5; }));
+    EXPECT_EQ(record.keys, (std::vector<std::uint32_t> { 0x41, 0x41, 0x08, 0x0D, 0x41 }));
+    EXPECT_EQ(record.characters, u"aA\b\r");
+    EXPECT_EQ(host.key_modifiers(), key_modifier::control);
+}
+
+TEST_F(X11HostTest, resizing_reports_the_last_size_to_the_hook_and_the_handlers)
+{
+    Record record;
+    std::vector<std::pair<float, float>> hooked;
+    WindowHooks hooks;
+    hooks.on_resize = [&](float w, float h) { hooked.emplace_back(w, h); };
+    X11Window* window = open(record, at_origin(), std::move(hooks));
+    ASSERT_TRUE(window);
+    serve_until([&] { return record.paints > 0; });
+    // Sizes the server reports in one go are laid out once, at the last.
+    XResizeWindow(display, window->xid(), 450, 240);
+    XResizeWindow(display, window->xid(), 500, 260);
+    XSync(display, False);
+    ASSERT_TRUE(serve_until([&] { return !hooked.empty(); }));
+    EXPECT_EQ(hooked, (std::vector<std::pair<float, float>> { { 500, 260 } }));
+    EXPECT_EQ(record.sizes.back(), (ClientSize { 500, 260 }));
+    EXPECT_EQ(window->client_size(), (ClientSize { 500, 260 }));
+}
+
+TEST_F(X11HostTest, glass_is_transparent_only_with_a_compositor)
+{
+    Record record;
+    WindowOptions options = at_origin();
+    options.glass = true;
+    X11Window* opaque = open(record, options);
+    ASSERT_TRUE(opaque);
+    EXPECT_FALSE(opaque->is_transparent());
+
+    // With xcompmgr running the same window gets an alpha channel.
+    pid_t compositor = 0;
+    char const* arguments[] = { "xcompmgr", nullptr };
+    if (posix_spawnp(&compositor, "xcompmgr", nullptr, nullptr, const_cast<char**>(arguments), environ) != 0)
+        GTEST_SKIP() << "xcompmgr is not installed";
+    Record glass_record;
+    X11Window* glass = nullptr;
+    for (int attempt = 0; attempt < 40 && !(glass && glass->is_transparent()); ++attempt) {
+        std::this_thread::sleep_for(50ms);
+        glass = open(glass_record, options);
+    }
+    EXPECT_TRUE(glass && glass->is_transparent());
+    serve_until([&] { return glass_record.paints > 0; });
+    kill(compositor, SIGTERM);
+    waitpid(compositor, nullptr, 0);
+}
+
+TEST_F(X11HostTest, the_screen_size_is_the_x_screen)
+{
+    ClientSize screen = host.screen_size();
+    EXPECT_EQ(screen.width, static_cast<std::uint32_t>(DisplayWidth(display, DefaultScreen(display))));
+    EXPECT_EQ(screen.height, static_cast<std::uint32_t>(DisplayHeight(display, DefaultScreen(display))));
+    EXPECT_EQ(host.find(12345), nullptr);
+}
+
+TEST_F(X11HostTest, the_work_area_is_the_desktops_within_the_screen_or_the_whole_screen)
+{
+    Window root = DefaultRootWindow(display);
+    Atom workarea = XInternAtom(display, "_NET_WORKAREA", False);
+    XDeleteProperty(display, root, workarea);
+    ClientSize screen = host.screen_size();
+    RectI whole { 0, 0, static_cast<std::int32_t>(screen.width), static_cast<std::int32_t>(screen.height) };
+    EXPECT_EQ(host.work_area(), whole);
+    // A panel of 30 pixels at the top; the area reaches past the screen's right edge.
+    long area[4] = { 0, 30, static_cast<long>(screen.width) + 100, static_cast<long>(screen.height) - 30 };
+    XChangeProperty(display, root, workarea, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(area), 4);
+    EXPECT_EQ(host.work_area(), (RectI { 0, 30, whole.right, whole.bottom }));
+    XDeleteProperty(display, root, workarea);
+    XSync(display, False);
+}
+
+TEST_F(X11HostTest, windows_are_centred_and_described_to_the_window_manager_from_their_options)
+{
+    Record record;
+    WindowOptions options;
+    options.width = 400;
+    options.height = 300;
+    options.center = CenterMode::Screen;
+    options.frameless = true;
+    options.topmost = true;
+    options.title = "Окно orvy";
+    X11Window* window = open(record, options);
+    ASSERT_TRUE(window);
+    serve_until([&] { return record.paints > 0; });
+    RectI area = host.work_area();
+    PointI at = window->position();
+    EXPECT_EQ(at.x, area.left + (area.right - area.left - 400) / 2);
+    EXPECT_EQ(at.y, area.top + (area.bottom - area.top - 300) / 2);
+    EXPECT_EQ(property(window, "_MOTIF_WM_HINTS"), (std::vector<long> { 2, 0, 0, 0, 0 })) << "no frame";
+    std::vector<long> state = property(window, "_NET_WM_STATE");
+    EXPECT_NE(std::find(state.begin(), state.end(), static_cast<long>(XInternAtom(display, "_NET_WM_STATE_ABOVE", False))),
+        state.end());
+    EXPECT_EQ(property(window, "_NET_WM_PID"), (std::vector<long> { static_cast<long>(getpid()) }));
+    EXPECT_EQ(text_property(window, "_NET_WM_NAME"), "Окно orvy");
+    XTextProperty name {};
+    ASSERT_TRUE(XGetWMName(display, window->xid(), &name));
+    EXPECT_EQ(name.encoding, XInternAtom(display, "COMPOUND_TEXT", False)) << "not Latin-1: the ICCCM's encoding";
+    XFree(name.value);
+    XSizeHints hints {};
+    long supplied = 0;
+    ASSERT_TRUE(XGetWMNormalHints(display, window->xid(), &hints, &supplied));
+    EXPECT_EQ(hints.flags & (PMinSize | PMaxSize), PMinSize | PMaxSize) << "frameless windows keep their size";
+    EXPECT_EQ(hints.max_width, 400);
+
+    WindowOptions plain = at_origin();
+    X11Window* resizable = open(record, plain);
+    ASSERT_TRUE(resizable);
+    std::vector<long> motif = property(resizable, "_MOTIF_WM_HINTS");
+    ASSERT_EQ(motif.size(), 5u);
+    EXPECT_EQ(motif[0], 3) << "functions and decorations";
+    EXPECT_EQ(motif[1], 2 | 4 | 8 | 16 | 32) << "resize, move, minimise, maximise, close";
+    EXPECT_EQ(motif[2], 1);
+    ASSERT_TRUE(XGetWMNormalHints(display, resizable->xid(), &hints, &supplied));
+    EXPECT_EQ(hints.flags & (PMinSize | PMaxSize), 0);
+    XClassHint hint {};
+    ASSERT_TRUE(XGetClassHint(display, resizable->xid(), &hint));
+    EXPECT_STREQ(hint.res_name, program_invocation_short_name);
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+}
+
+TEST_F(X11HostTest, a_frame_the_window_manager_adds_comes_off_the_size_asked_for)
+{
+    Record record;
+    X11Window* window = open(record, at_origin(400, 300));
+    ASSERT_TRUE(window);
+    serve_until([&] { return record.paints > 0; });
+    // As a window manager announces the frame it put around the window.
+    long extents[4] = { 2, 2, 20, 3 };
+    Atom frame = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
+    XChangeProperty(display, window->xid(), frame, XA_CARDINAL, 32, PropModeReplace,
+        reinterpret_cast<unsigned char*>(extents), 4);
+    ASSERT_TRUE(serve_until([&] { return window->client_size() == ClientSize { 396, 277 }; }));
+    // Only the first frame does: later changes keep the client size.
+    extents[2] = 30;
+    XChangeProperty(display, window->xid(), frame, XA_CARDINAL, 32, PropModeReplace,
+        reinterpret_cast<unsigned char*>(extents), 4);
+    serve_for(100ms);
+    EXPECT_EQ(window->client_size(), (ClientSize { 396, 277 }));
+    EXPECT_EQ(window->frame_extents()[2], 30);
+}
