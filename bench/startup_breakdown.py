@@ -34,7 +34,7 @@ STEPS = [
     ("go", "go() called"),
     ("backend_loaded", "backend library open"),
     ("text_ready", "text engine made (fonts load at first paint)"),
-    ("video_started", "SDL video started"),
+    ("video_started", "display opened"),
     ("window_created", "window created"),
     ("window_shown", "window mapped"),
     ("first_layout", "first layout"),

@@ -171,14 +171,16 @@ WindowCreation X11Host::create_window(WindowOptions const& options, WindowHooks 
     attributes.event_mask = window_events;
     if (options.glass) {
         if (std::optional<XVisualInfo> info = detail::transparent_visual(display, screen, atoms)) {
-            visual = { info->visual, info->depth, true };
             attributes.colormap = XCreateColormap(display, root, info->visual, AllocNone);
+            visual = { info->visual, info->depth, true, attributes.colormap };
             mask |= CWColormap;
         }
     }
     Window xid = XCreateWindow(display, root, position ? position->x : 0, position ? position->y : 0, width, height,
         0, visual.depth, InputOutput, static_cast<::Visual*>(visual.visual), mask, &attributes);
     if (!xid) {
+        if (visual.colormap)
+            XFreeColormap(display, visual.colormap);
         result.error = "the X server made no window";
         return result;
     }

@@ -8,11 +8,13 @@
 #include "platform/linux/detail/frame_presenter.hpp"
 #include "platform/linux/detail/posted_events.hpp"
 
+#include <array>
 #include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Xlib's types, without its macros (which clash with names in core).
@@ -38,6 +40,7 @@ public:
         void* visual = nullptr; // Xlib's Visual
         int depth = 0;
         bool transparent = false;
+        unsigned long colormap = 0; // the window's own, for a visual other than the screen's
     };
 
     X11Window(X11Host& host, unsigned long xid, Visual visual, WindowOptions const& options, WindowHooks hooks,

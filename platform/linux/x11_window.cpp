@@ -59,6 +59,8 @@ X11Window::~X11Window()
     m_presenter.reset();
     m_input_context.reset();
     XDestroyWindow(m_display, m_xid);
+    if (m_visual.colormap)
+        XFreeColormap(m_display, m_visual.colormap);
 }
 
 PointI X11Window::position() const
