@@ -2,6 +2,8 @@
 // offers, compositions delivered through callbacks, committed text read as UTF-8.
 #include "platform/linux/detail/input_method.hpp"
 
+#include "platform/linux/detail/utf.hpp"
+
 #include <X11/Xutil.h>
 
 #include <algorithm>
@@ -79,6 +81,8 @@ XIMStyle preferred_style(XIM method)
 }
 
 }
+
+std::string locale_to_utf8(std::string_view text) { return to_utf8(to_utf16(from_locale(text))); }
 
 std::unique_ptr<InputMethod> InputMethod::open(Display* display)
 {
@@ -239,35 +243,6 @@ int InputContext::preedit_draw(XIC, XPointer client, XPointer data)
         static_cast<std::size_t>(std::max(draw->chg_length, 0)), text);
     context->m_preedit_changed = true;
     return 0;
-}
-
-}
-
-namespace orvy::linux_platform::detail {
-
-std::string locale_to_utf8(std::string_view text)
-{
-    std::string result;
-    for (char32_t c : from_locale(text)) {
-        if (c >= 0x110000 || (c >= 0xD800 && c <= 0xDFFF))
-            c = 0xFFFD;
-        if (c < 0x80) {
-            result.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            result.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            result.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            result.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            result.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            result.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            result.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            result.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            result.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            result.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return result;
 }
 
 }

@@ -19,8 +19,10 @@ namespace orvy::linux_platform::detail {
 // from `first` on are replaced by `text`. Out-of-range values are clamped.
 void splice_preedit(std::u32string& preedit, std::size_t first, std::size_t length, std::u32string_view text);
 
-// Text in the locale's multibyte encoding (as Xlib hands it over) as code points.
+// Text in the locale's multibyte encoding (as Xlib hands it over) as code
+// points, and as UTF-8.
 std::u32string from_locale(std::string_view text);
+std::string locale_to_utf8(std::string_view text);
 
 class InputMethod {
 public:
@@ -79,12 +81,5 @@ private:
     std::u32string m_preedit;
     bool m_preedit_changed = false;
 };
-
-}
-
-namespace orvy::linux_platform::detail {
-
-// Text in the locale's multibyte encoding as UTF-8.
-std::string locale_to_utf8(std::string_view text);
 
 }
