@@ -23,9 +23,9 @@ cmake --build "$build"
 
 if [ "${1:-}" = "--sanitize" ]; then
   # The interpreter is not built with the sanitizer, so its runtime goes first.
-  # The suite gets a session bus of its own: without one, libdbus (through
-  # SDL) autolaunches a bus daemon, and one started under the preloaded
-  # sanitizer runtime can leave the window's start waiting on it for good.
+  # The suite gets a session bus of its own: without one, a bus daemon can
+  # be autolaunched, and one started under the preloaded sanitizer runtime
+  # can leave a window waiting on it for good.
   asan_lib=$(gcc -print-file-name=libasan.so)
   ubsan_lib=$(gcc -print-file-name=libubsan.so)
   (cd "$build" && dbus-run-session -- env LD_PRELOAD="$asan_lib $ubsan_lib" ASAN_OPTIONS=detect_leaks=0 \

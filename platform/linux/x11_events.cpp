@@ -111,6 +111,7 @@ struct X11Host::Events {
     static void key_press(X11Host& host, XEvent& event)
     {
         XKeyEvent& key = event.xkey;
+        host.m_last_input_time = key.time;
         X11Window* native = host.window(static_cast<WindowId>(key.window));
         if (!native)
             return;
@@ -154,6 +155,7 @@ struct X11Host::Events {
     {
         XButtonEvent const& button = event.xbutton;
         host.m_modifiers = modifiers_of(button.state);
+        host.m_last_input_time = button.time;
         // Buttons 4 and 5 are the wheel's notches, one at a time; 4 is away from the user.
         bool wheel = button.button == Button4 || button.button == Button5;
         X11Window* native = host.input_target(button.window, !wheel);
@@ -266,6 +268,8 @@ void X11Host::read_events()
             deliver_preedits();
             continue;
         }
+        if (m_clipboard->handle_event(event) || m_drop->handle_event(event))
+            continue;
         if (event.type == KeyPress)
             deliver_preedits();
         dispatch(event);

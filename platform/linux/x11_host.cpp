@@ -58,6 +58,8 @@ X11Host::~X11Host()
     m_retired.clear();
     m_input_method.reset();
     m_accessibility.reset();
+    m_drop.reset();
+    m_clipboard.reset();
     if (m_display) {
         for (unsigned long cursor : m_cursors) {
             if (cursor)
@@ -96,8 +98,32 @@ bool X11Host::open_display(std::string& error)
     XSetErrorHandler(ignore_error);
     m_atoms = std::make_unique<detail::Atoms>(detail::intern_atoms(display, DefaultScreen(display)));
     m_display = display;
+    // Neither makes an X request before it is first used.
+    m_clipboard = std::make_unique<X11Clipboard>(display);
+    make_drop_target();
     mark_startup(StartupMark::VideoStarted);
     return true;
+}
+
+void X11Host::make_drop_target()
+{
+    XdndTarget::Hooks hooks;
+    // The source shows whether the drop would be taken where the pointer is.
+    hooks.accepts_at = [this](unsigned long xid, PointF point) {
+        X11Window* native = window(static_cast<WindowId>(xid));
+        return native && native->is_enabled() && native->procedure().handlers().accepts_drop(point);
+    };
+    hooks.on_drop = [this](unsigned long xid, std::vector<std::string> const& paths, PointF point) {
+        if (X11Window* native = input_target(xid, false); native && !paths.empty())
+            native->procedure().file_drop(*native, paths, point);
+    };
+    m_drop = std::make_unique<XdndTarget>(m_display, std::move(hooks));
+}
+
+void X11Host::forget_drop_target(unsigned long xid)
+{
+    if (m_drop)
+        m_drop->forget(xid);
 }
 
 bool X11Host::has_window_manager()
@@ -248,6 +274,7 @@ WindowCreation X11Host::create_window(WindowOptions const& options, WindowHooks 
     auto created = std::make_unique<X11Window>(*this, xid, visual, options, std::move(hooks), std::move(handlers));
     X11Window& native = *created;
     m_windows.emplace(native.id(), std::move(created));
+    m_drop->make_aware(xid);
     XMapWindow(display, xid);
     mark_startup(StartupMark::WindowShown);
     if (options.owner)
@@ -325,11 +352,17 @@ std::uint8_t X11Host::key_modifiers() { return m_modifiers; }
 
 std::u16string X11Host::clipboard_text()
 {
-    // FIXME: the clipboard.
-    return {};
+    std::string error;
+    if (!open_display(error))
+        return {};
+    return m_clipboard->text(m_last_input_time);
 }
 
-bool X11Host::set_clipboard_text(std::u16string_view) { return false; }
+bool X11Host::set_clipboard_text(std::u16string_view text)
+{
+    std::string error;
+    return open_display(error) && m_clipboard->set_text(text, m_last_input_time);
+}
 
 void X11Host::show_file_dialog(X11Window& owner, FileDialogSpec const& dialog, FileDialogDone done)
 {
@@ -406,6 +439,10 @@ void X11Host::serve_once(std::chrono::milliseconds longest_wait)
     if (m_posted)
         watched[count++] = { m_posted->descriptor(), POLLIN, 0 };
     if (m_display) {
+        // A drop whose data has not come is given up in time.
+        if (std::optional<XdndTarget::Clock::time_point> deadline = m_drop->deadline())
+            wait = std::min(wait,
+                std::chrono::ceil<std::chrono::milliseconds>(std::max(*deadline - now, Clock::duration {})));
         XFlush(m_display);
         // Events Xlib has read already would not wake the poll.
         if (XEventsQueued(m_display, QueuedAlready) > 0)
@@ -423,6 +460,8 @@ void X11Host::serve_once(std::chrono::milliseconds longest_wait)
     // Pass 2: every waiting event.
     handle_posted();
     read_events();
+    if (m_drop)
+        m_drop->expire(Clock::now());
 
     // Pass 3: ticks and paints. Windows may appear or go while they run Python code.
     std::vector<WindowId> ids;

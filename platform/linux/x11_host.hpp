@@ -7,6 +7,8 @@
 #include "platform/linux/detail/file_dialogs.hpp"
 #include "platform/linux/detail/frame_presenter.hpp"
 #include "platform/linux/detail/posted_events.hpp"
+#include "platform/linux/x11_drop.hpp"
+#include "platform/linux/x11_selection.hpp"
 
 #include <array>
 #include <chrono>
@@ -188,6 +190,8 @@ public:
     // the answer has been delivered.
     void show_file_dialog(X11Window& owner, FileDialogSpec const& dialog, FileDialogDone done);
     bool has_window_manager();
+    // The window is going: drags over it end.
+    void forget_drop_target(unsigned long xid);
 
 private:
     bool open_display(std::string& error);
@@ -199,6 +203,7 @@ private:
     void destroy(WindowId id);
     void deliver_dialog_answers();
     void open_input_method();
+    void make_drop_target();
     // The window that takes an input event, or null while a modal window
     // blocks it; a click or focus on a blocked window raises its modal window.
     X11Window* input_target(unsigned long xid, bool activates);
@@ -226,6 +231,11 @@ private:
     bool m_input_method_tried = false;
     std::unique_ptr<detail::InputMethod> m_input_method;
     std::unique_ptr<detail::FileDialogService> m_dialogs;
+    std::unique_ptr<X11Clipboard> m_clipboard;
+    std::unique_ptr<XdndTarget> m_drop;
+    // The server time of the last key or button, which a copy or paste it
+    // asked for names to the selection owner.
+    unsigned long m_last_input_time = 0;
     // Only while an accessibility bus runs; otherwise null and never asked.
     std::unique_ptr<AtspiBridge> m_accessibility;
     bool m_accessibility_checked = false;

@@ -58,6 +58,7 @@ X11Window::~X11Window()
     release_target();
     m_presenter.reset();
     m_input_context.reset();
+    m_host.forget_drop_target(m_xid);
     XDestroyWindow(m_display, m_xid);
     if (m_visual.colormap)
         XFreeColormap(m_display, m_visual.colormap);
