@@ -30,10 +30,6 @@ namespace {
 // own handler would end the process.
 int ignore_error(Display*, XErrorEvent*) { return 0; }
 
-constexpr long window_events = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask | ButtonPressMask
-    | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask
-    | PropertyChangeMask;
-
 void set_icon(Display* display, Window window, detail::Atoms const& atoms, std::string const& path)
 {
     LinuxImageDecoder decoder;
@@ -194,7 +190,7 @@ WindowCreation X11Host::create_window(WindowOptions const& options, WindowHooks 
     attributes.background_pixmap = None; // every frame covers the window; no clearing before it
     attributes.border_pixel = 0;
     attributes.bit_gravity = NorthWestGravity;
-    attributes.event_mask = window_events;
+    attributes.event_mask = detail::window_events;
     if (options.glass) {
         if (std::optional<XVisualInfo> info = detail::transparent_visual(display, screen, atoms)) {
             attributes.colormap = XCreateColormap(display, root, info->visual, AllocNone);

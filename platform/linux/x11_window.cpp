@@ -157,9 +157,7 @@ void X11Window::attach_input_context(std::unique_ptr<detail::InputContext> conte
 
 void X11Window::select_input()
 {
-    long events = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask | ButtonPressMask
-        | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask
-        | PropertyChangeMask;
+    long events = detail::window_events;
     if (m_input_context)
         events |= m_input_context->filter_events();
     XSelectInput(m_display, m_xid, events);

@@ -18,6 +18,8 @@
 #include <unistd.h>
 
 // Xlib last: its macros clash with names in core.
+#include "platform/linux/detail/x11.hpp"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -553,4 +555,14 @@ TEST_F(X11HostTest, a_frame_the_window_manager_adds_comes_off_the_size_asked_for
     serve_for(100ms);
     EXPECT_EQ(window->client_size(), (ClientSize { 396, 277 }));
     EXPECT_EQ(window->frame_extents()[2], 30);
+}
+
+TEST(IconProperty, pixels_go_out_as_straight_alpha_argb_after_their_size)
+{
+    // Premultiplied BGRA: opaque red, half-transparent white, nothing.
+    std::uint8_t const pixels[] = { 0, 0, 255, 255, 128, 128, 128, 128, 0, 0, 0, 0 };
+    std::vector<long> items = linux_platform::detail::icon_property(pixels, 3, 1, 100);
+    EXPECT_EQ(items, (std::vector<long> { 3, 1, 0xFFFF0000L, 0x80FFFFFFL, 0 }));
+    EXPECT_TRUE(linux_platform::detail::icon_property(pixels, 3, 1, 4).empty()) << "larger than a request takes";
+    EXPECT_TRUE(linux_platform::detail::icon_property(pixels, 2, 2, 100).empty()) << "fewer pixels than the size says";
 }

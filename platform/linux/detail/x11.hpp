@@ -41,6 +41,11 @@ struct Atoms {
     Atom compositor = 0; // _NET_WM_CM_S<screen>, owned while a compositor runs
 };
 
+// What the host hears of each of its windows (an input context may add its own).
+inline constexpr long window_events = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask
+    | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask
+    | PropertyChangeMask;
+
 // Every atom above in one round trip.
 Atoms intern_atoms(Display* display, int screen);
 
