@@ -17,6 +17,7 @@ column beside each step)
 Runs under $DISPLAY, or under an Xvfb of its own when none is set.
 """
 import argparse
+import ctypes
 import json
 import os
 import statistics
@@ -114,6 +115,8 @@ def orvy_round(kind, env):
 
 def floor_round(env):
     _, out = run([os.path.abspath(__file__), "--child", "floor"], env)
+    if not out.startswith("FLOOR "):
+        raise SystemExit("bare window run failed:\n%s" % out)
     return float(out.split()[-1])
 
 
@@ -127,12 +130,26 @@ def qt_round(peers, env):
 
 def start_xvfb():
     read, write = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1920x1080x24", "-nolisten", "tcp"],
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1920x1080x24", "-nolisten", "tcp",
+                               # no reset when the last client leaves: the next run's connection would race it
+                               "-noreset"],
                               pass_fds=(write,), stderr=subprocess.DEVNULL)
     os.close(write)
     number = os.read(read, 64).decode().strip()
     os.close(read)
-    return server, ":" + number
+    display = ":" + number
+    # The number can come before the server takes connections: wait until it does.
+    x = ctypes.CDLL("libX11.so.6")
+    x.XOpenDisplay.restype = ctypes.c_void_p
+    x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    deadline = time.monotonic() + 30
+    while not (connection := x.XOpenDisplay(display.encode())):
+        if time.monotonic() > deadline or server.poll() is not None:
+            raise SystemExit("Xvfb %s takes no connections" % display)
+        time.sleep(0.05)
+    x.XCloseDisplay(connection)
+    return server, display
 
 
 def has_qt():

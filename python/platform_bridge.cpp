@@ -34,6 +34,8 @@ void request_native_file_dialogs(WindowState&) { }
 
 PlatformTable const* loaded_platform_services() { return nullptr; }
 
+void prepare_platform_services() { }
+
 }
 
 #endif

@@ -19,6 +19,10 @@ namespace orvy::py {
 // process). Null with RuntimeError set when the library cannot be loaded;
 // every later call reports the same error.
 PlatformTable const* platform_services();
+// Starts opening the backend's library on a thread of its own, and readying
+// what a first frame needs, while the script builds its widgets; at most once
+// per process, nothing when the services are loaded or loading already.
+void prepare_platform_services();
 // The services if they are loaded already; never loads, never sets an error.
 PlatformTable const* loaded_platform_services();
 

@@ -39,10 +39,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -215,15 +220,84 @@ LoadedPlatform load()
     return { table, {} };
 }
 
+// The one load of the process, run by whoever claims it first: the thread a
+// new window object starts, or the first caller that needs the services.
+// Never freed: the loading thread may still run while the process exits.
+struct Loading {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool claimed = false;
+    std::optional<LoadedPlatform> result;
+
+    bool claim()
+    {
+        std::lock_guard lock(mutex);
+        return !std::exchange(claimed, true);
+    }
+    void run(bool prepare)
+    {
+        LoadedPlatform loaded = load();
+        // Published only once the preparation has read what a window's start may change.
+        if (prepare && loaded.table && loaded.table->prepare_first_frame)
+            loaded.table->prepare_first_frame();
+        {
+            std::lock_guard lock(mutex);
+            result = std::move(loaded);
+        }
+        finished.notify_all();
+    }
+    LoadedPlatform const* done()
+    {
+        std::lock_guard lock(mutex);
+        return result ? &*result : nullptr;
+    }
+    LoadedPlatform const& wait()
+    {
+        std::unique_lock lock(mutex);
+        finished.wait(lock, [this] { return result.has_value(); });
+        return *result;
+    }
+};
+
+Loading& loading()
+{
+    static Loading* const state = new Loading;
+    return *state;
+}
+
+}
+
+void prepare_platform_services()
+{
+    Loading& state = loading();
+    if (!state.claim())
+        return;
+    try {
+        std::thread([&state] { state.run(true); }).detach();
+    } catch (std::system_error const&) {
+        return state.run(false); // no thread to spare: load now, as first use would
+    }
+    // An interpreter that ends meanwhile waits for the load rather than
+    // unloading the libraries under it.
+    Py_AtExit([] { loading().wait(); });
 }
 
 PlatformTable const* platform_services()
 {
     // Loaded once: a failure is remembered and reported again, not retried.
-    static LoadedPlatform const loaded = load();
-    if (!loaded.table)
-        PyErr_SetString(PyExc_RuntimeError, loaded.error.c_str());
-    return loaded.table;
+    Loading& state = loading();
+    if (state.claim())
+        state.run(false);
+    LoadedPlatform const* loaded = state.done();
+    if (!loaded) {
+        // Other Python threads run while this one waits for the loading thread.
+        Py_BEGIN_ALLOW_THREADS
+        loaded = &state.wait();
+        Py_END_ALLOW_THREADS
+    }
+    if (!loaded->table)
+        PyErr_SetString(PyExc_RuntimeError, loaded->error.c_str());
+    return loaded->table;
 }
 
 PlatformTable const* loaded_platform_services() { return loaded_table.load(std::memory_order_acquire); }

@@ -60,6 +60,8 @@ PyObject* window_new(MethodCall& c)
     if (!self)
         return nullptr;
     self->state = std::move(state);
+    // A window is coming: its backend opens while the script builds the widgets.
+    prepare_platform_services();
     return reinterpret_cast<PyObject*>(self);
 }
 

@@ -21,7 +21,7 @@ std::unique_ptr<TextEngine> make_platform_text_engine();
 std::unique_ptr<ImageDecoder> make_platform_image_decoder();
 
 // Raised whenever the table's fields change meaning, order or number.
-inline constexpr std::uint32_t platform_table_version = 2;
+inline constexpr std::uint32_t platform_table_version = 3;
 
 // What the backend library's one exported function returns. The library and
 // the module each carry their own copy of core, so the table also names the
@@ -35,6 +35,11 @@ struct PlatformTable {
     std::unique_ptr<TextEngine> (*make_text_engine)() = nullptr;
     std::unique_ptr<ImageDecoder> (*make_image_decoder)() = nullptr;
     double (*startup_mark)(StartupMark) = nullptr; // the library's own marks
+    // Optional: starts readying, on a thread of the backend's own, what a first
+    // frame needs before any window exists (the fonts), so that it is done
+    // while the script builds its widgets. Returns once nothing it still does
+    // can race a window's start.
+    void (*prepare_first_frame)() = nullptr;
 };
 
 // The name of that function: extern "C" PlatformTable const* orvy_platform_table().

@@ -7,8 +7,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <cstdlib>
 #include <future>
+#include <mutex>
 #include <system_error>
+#include <thread>
+#include <utility>
 
 #include <pango/pangocairo.h>
 
@@ -228,6 +233,22 @@ void wait_for_fonts()
     }
 }
 
+// A context on `map` with the options every engine draws with.
+PangoContext* make_context(PangoFontMap* map)
+{
+    PangoContext* context = pango_font_map_create_context(map);
+    // Unhinted metrics give fractional advances that do not depend on the
+    // surface, so what is measured is what is drawn.
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    pango_cairo_context_set_font_options(context, options);
+    cairo_font_options_destroy(options);
+    pango_context_set_round_glyph_positions(context, FALSE);
+    return context;
+}
+
 // Lays out a line in the default family at the size and weight of titles,
 // which labels and buttons show: fontconfig's configuration and cache, the
 // font file and the shaper are then ready, and the font map holds the font.
@@ -242,29 +263,117 @@ void load_first_fonts(PangoContext* context)
     g_object_unref(layout);
 }
 
+// The font map prepare_first_fonts loads before any engine exists, handed to
+// the first thread that makes one. Never freed: the loading thread may still
+// run while the process exits (exit waits for it).
+struct PreparedFonts {
+    enum class State { Open, Loading, Ready, Closed };
+    std::mutex mutex;
+    std::condition_variable ready;
+    State state = State::Open;
+    PangoFontMap* map = nullptr; // set once Ready, until taken
+
+    // Takes the font map for the calling thread, waiting while it loads;
+    // null when there is none (then none will be prepared any more).
+    PangoFontMap* take()
+    {
+        std::unique_lock lock(mutex);
+        ready.wait(lock, [this] { return state != State::Loading; });
+        state = State::Closed;
+        return std::exchange(map, nullptr);
+    }
+    // Whether fonts were prepared or are loading; closes it otherwise, so the
+    // first engine's thread keeps its own fonts.
+    bool claim()
+    {
+        std::lock_guard lock(mutex);
+        if (state == State::Open)
+            state = State::Closed;
+        return state == State::Loading || state == State::Ready;
+    }
+};
+
+PreparedFonts& prepared_fonts()
+{
+    static PreparedFonts* const fonts = new PreparedFonts;
+    return *fonts;
+}
+
+// The prepared font map taken by this thread's first engine: installed as
+// the thread's default when a context is first needed.
+thread_local bool takes_prepared_fonts = false;
+
+PangoFontMap* thread_font_map()
+{
+    if (std::exchange(takes_prepared_fonts, false)) {
+        if (PangoFontMap* map = prepared_fonts().take()) {
+            pango_cairo_font_map_set_default(PANGO_CAIRO_FONT_MAP(map));
+            g_object_unref(map);
+        }
+    }
+    return pango_cairo_font_map_get_default();
+}
+
+}
+
+void prepare_first_fonts()
+{
+    PreparedFonts& fonts = prepared_fonts();
+    {
+        std::lock_guard lock(fonts.mutex);
+        if (fonts.state != PreparedFonts::State::Open)
+            return;
+        fonts.state = PreparedFonts::State::Loading;
+    }
+    // Read now, on the caller's time: starting a window switches the
+    // process's locale for a moment.
+    [[maybe_unused]] PangoLanguage* language = pango_language_get_default();
+    auto finish = [&fonts](PangoFontMap* map) {
+        {
+            std::lock_guard lock(fonts.mutex);
+            fonts.map = map;
+            fonts.state = PreparedFonts::State::Ready;
+        }
+        fonts.ready.notify_all();
+    };
+    try {
+        std::thread([finish] {
+            PangoFontMap* map = pango_cairo_font_map_new();
+            PangoContext* context = make_context(map);
+            load_first_fonts(context);
+            g_object_unref(context);
+            finish(map);
+        }).detach();
+    } catch (std::system_error const&) {
+        finish(nullptr); // no thread to spare: the first engine loads its own
+        return;
+    }
+    // A process that ends meanwhile lets the loading finish first, rather
+    // than tearing the libraries down under it.
+    std::atexit([] {
+        PreparedFonts& loading = prepared_fonts();
+        std::unique_lock lock(loading.mutex);
+        loading.ready.wait(lock, [&loading] { return loading.state != PreparedFonts::State::Loading; });
+    });
 }
 
 PangoTextEngine::PangoTextEngine()
 {
     wait_for_fonts();
-    m_context = pango_font_map_create_context(pango_cairo_font_map_get_default());
-    // Unhinted metrics give fractional advances that do not depend on the
-    // surface, so what is measured is what is drawn.
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    pango_cairo_context_set_font_options(m_context, options);
-    cairo_font_options_destroy(options);
-    pango_context_set_round_glyph_positions(m_context, FALSE);
-
-    // The first engine of a thread loads its fonts while the window is
-    // made. The default language is read here first: starting the window
-    // switches the process's locale for a moment.
     if (fonts_loaded_once)
         return;
     fonts_loaded_once = true;
+    // Fonts prepared before any engine existed become this thread's; the
+    // context waits for them when first needed.
+    if (prepared_fonts().claim()) {
+        takes_prepared_fonts = true;
+        return;
+    }
+    // Otherwise the first engine of a thread loads its fonts while the
+    // window is made. The default language is read here first: starting the
+    // window switches the process's locale for a moment.
     [[maybe_unused]] PangoLanguage* language = pango_language_get_default();
+    m_context = make_context(pango_cairo_font_map_get_default());
     auto* context = PANGO_CONTEXT(g_object_ref(m_context));
     try {
         fonts_loading = std::async(std::launch::async, [context] {
@@ -281,7 +390,16 @@ PangoTextEngine::~PangoTextEngine()
 {
     wait_for_fonts();
     clear_caches();
-    g_object_unref(m_context);
+    if (m_context)
+        g_object_unref(m_context);
+}
+
+PangoContext* PangoTextEngine::context()
+{
+    wait_for_fonts();
+    if (!m_context)
+        m_context = make_context(thread_font_map());
+    return m_context;
 }
 
 std::unique_ptr<TextFormat> PangoTextEngine::create_format(TextFormatKey const& key, std::string const& family_name)
@@ -298,8 +416,7 @@ std::unique_ptr<TextLayout> PangoTextEngine::create_layout(std::u16string_view t
 {
     if (!dynamic_cast<PangoTextFormat const*>(format.get()))
         return nullptr;
-    wait_for_fonts();
-    return std::make_unique<PangoTextLayout>(m_context, text, std::move(format), box);
+    return std::make_unique<PangoTextLayout>(context(), text, std::move(format), box);
 }
 
 }

@@ -47,6 +47,12 @@ private:
     float m_offset_y = 0;
 };
 
+// Starts loading the fonts of a first frame into a font map of their own, on
+// a thread of its own, before any engine exists; the first engine made on any
+// thread then takes that font map as its thread's. Once per process; returns
+// after the process-wide state the loading reads (the default language) is read.
+void prepare_first_fonts();
+
 // Uses the calling thread's font map, so one engine serves one thread.
 class PangoTextEngine final : public TextEngine {
 public:
@@ -59,6 +65,10 @@ protected:
         TextSize box) override;
 
 private:
+    // The engine's context, made on first use: the fonts it draws from may
+    // still be loading when the engine is made.
+    PangoContext* context();
+
     PangoContext* m_context = nullptr;
 };
 
