@@ -55,24 +55,50 @@ bool takes_cairo_pixels(Display* display, Visual* visual, int depth)
     return fits;
 }
 
+// The value of one 8-bit channel in a visual's pixel with this mask.
+struct Channel {
+    int shift = 0; // of the mask's lowest bit
+    int bits = 0;  // in the mask
+
+    explicit Channel(unsigned long mask)
+    {
+        if (!mask)
+            return;
+        shift = std::countr_zero(mask);
+        bits = std::popcount(mask);
+    }
+    unsigned long operator()(std::uint32_t value) const
+    {
+        value &= 0xFF;
+        unsigned long scaled = bits >= 8 ? static_cast<unsigned long>(value) << (bits - 8) : value >> (8 - bits);
+        return scaled << shift;
+    }
+};
+
 }
 
 std::unique_ptr<FramePresenter> FramePresenter::create(Display* display, unsigned long window, void* visual, int depth)
 {
-    if (!takes_cairo_pixels(display, static_cast<Visual*>(visual), depth))
+    auto* kind = static_cast<Visual*>(visual);
+    Path path = Path::Plain;
+    if (takes_cairo_pixels(display, kind, depth))
+        path = is_local(display) && XShmQueryExtension(display) ? Path::Shared : Path::Plain;
+    else if (kind->c_class == TrueColor || kind->c_class == DirectColor)
+        path = Path::Converted;
+    else
         return nullptr;
-    bool shared = is_local(display) && XShmQueryExtension(display);
-    return std::unique_ptr<FramePresenter>(new FramePresenter(display, window, visual, depth, shared));
+    return std::unique_ptr<FramePresenter>(new FramePresenter(display, window, visual, depth, path));
 }
 
-FramePresenter::FramePresenter(Display* display, unsigned long window, void* visual, int depth, bool shared)
+FramePresenter::FramePresenter(Display* display, unsigned long window, void* visual, int depth, Path path)
     : m_display(display)
     , m_window(window)
     , m_visual(visual)
     , m_depth(depth)
     , m_gc(XCreateGC(display, window, 0, nullptr))
     , m_segment(std::make_unique<Segment>())
-    , m_shared(shared)
+    , m_shared(path == Path::Shared)
+    , m_converted(path == Path::Converted)
 {
 }
 
@@ -134,6 +160,8 @@ bool FramePresenter::grow(std::size_t bytes)
 
 FramePresenter::Target FramePresenter::target(int width, int height)
 {
+    if (m_converted)
+        return converted_target(width, height);
     if (m_image && m_image->data && m_image->width == width && m_image->height == height)
         return { reinterpret_cast<unsigned char*>(m_image->data), m_image->bytes_per_line };
     if (m_image) {
@@ -175,10 +203,55 @@ FramePresenter::Target FramePresenter::target(int width, int height)
     return { m_plain.data(), m_image->bytes_per_line };
 }
 
+FramePresenter::Target FramePresenter::converted_target(int width, int height)
+{
+    if (m_image && m_drawn_width == width && m_drawn_height == height)
+        return { reinterpret_cast<unsigned char*>(m_drawn.data()), width * 4 };
+    if (m_image) {
+        m_image->data = nullptr;
+        XDestroyImage(m_image);
+        m_image = nullptr;
+    }
+    auto pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    m_image = XCreateImage(m_display, static_cast<Visual*>(m_visual), static_cast<unsigned>(m_depth), ZPixmap, 0,
+        nullptr, static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
+    if (!m_image)
+        return {};
+    auto bytes = static_cast<std::size_t>(m_image->bytes_per_line) * static_cast<std::size_t>(height);
+    try {
+        m_drawn.resize(pixels);
+        if (m_plain.size() < bytes)
+            m_plain.resize(bytes);
+    } catch (std::bad_alloc const&) {
+        return {};
+    }
+    m_image->data = reinterpret_cast<char*>(m_plain.data());
+    m_drawn_width = width;
+    m_drawn_height = height;
+    return { reinterpret_cast<unsigned char*>(m_drawn.data()), width * 4 };
+}
+
+// Rewrites the drawn frame in the visual's pixel format, channel by channel
+// through its masks; XPutPixel takes care of the size and byte order.
+void FramePresenter::convert()
+{
+    auto* visual = static_cast<Visual*>(m_visual);
+    Channel red(visual->red_mask), green(visual->green_mask), blue(visual->blue_mask);
+    std::uint32_t const* row = m_drawn.data();
+    for (int y = 0; y < m_drawn_height; ++y, row += m_drawn_width) {
+        for (int x = 0; x < m_drawn_width; ++x) {
+            std::uint32_t pixel = row[x];
+            XPutPixel(m_image, x, y, red(pixel >> 16) | green(pixel >> 8) | blue(pixel));
+        }
+    }
+}
+
 void FramePresenter::present()
 {
     if (!m_image || !m_image->data)
         return;
+    if (m_converted)
+        convert();
     auto width = static_cast<unsigned>(m_image->width), height = static_cast<unsigned>(m_image->height);
     if (m_shared)
         XShmPutImage(m_display, m_window, m_gc, m_image, 0, 0, 0, 0, width, height, False);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -19,9 +20,11 @@ namespace orvy::linux_platform::detail {
 // its front.
 class FramePresenter {
 public:
-    // `visual` and `depth` are the window's. Null when the visual does not
-    // take Cairo's 32-bit pixels as they are. A server that is not local or
-    // has no shared memory gets each frame through the connection.
+    // `visual` and `depth` are the window's. A server that is not local or
+    // has no shared memory gets each frame through the connection, and a
+    // true-colour visual that does not take Cairo's 32-bit pixels as they
+    // are (16 bits a pixel, another channel order) gets them converted.
+    // Null for visuals with a colour map to allocate from (8 bits a pixel).
     static std::unique_ptr<FramePresenter> create(_XDisplay* display, unsigned long window, void* visual, int depth);
     ~FramePresenter();
     FramePresenter(FramePresenter const&) = delete;
@@ -41,7 +44,12 @@ public:
     void present();
 
 private:
-    FramePresenter(_XDisplay* display, unsigned long window, void* visual, int depth, bool shared);
+    // How a frame reaches the server: Cairo's pixels as they are, through
+    // the shared segment or the connection, or converted to the visual's.
+    enum class Path { Shared, Plain, Converted };
+    FramePresenter(_XDisplay* display, unsigned long window, void* visual, int depth, Path path);
+    Target converted_target(int width, int height);
+    void convert();
     bool grow(std::size_t bytes);
     void release_segment();
 
@@ -54,7 +62,13 @@ private:
     struct Segment;
     std::unique_ptr<Segment> m_segment;
     bool m_shared;
+    bool m_converted;
     std::vector<unsigned char> m_plain; // the frame's pixels when not shared
+    // Converted frames: Cairo's pixels, drawn at 4 bytes a pixel, and the
+    // image in the visual's format they are converted into.
+    std::vector<std::uint32_t> m_drawn;
+    int m_drawn_width = 0;
+    int m_drawn_height = 0;
 };
 
 }
