@@ -132,6 +132,7 @@ void D2DCanvas::end()
             std::move(call.drawing.shapes.begin(), call.drawing.shapes.end(), std::back_inserter(drawing.shapes));
             std::move(call.drawing.polylines.begin(), call.drawing.polylines.end(),
                 std::back_inserter(drawing.polylines));
+            std::move(call.drawing.texts.begin(), call.drawing.texts.end(), std::back_inserter(drawing.texts));
             if (call.batch == BatchKind::Single)
                 drawing.single = std::move(call.drawing.single);
         }
@@ -259,7 +260,8 @@ std::vector<Trace> D2DCanvas::trace() const
         for (PointF point : single.points)
             signature.add(point);
         signature.add(single.gradient.start).add(single.gradient.end).add(single.gradient.from).add(single.gradient.to);
-        signature.add(single.origin).add(single.text_key);
+        for (PlacedText const& text : call.drawing.texts)
+            signature.add(text.origin).add(text.key);
         signature.add(static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(single.bitmap.Get())));
         traces.push_back({ signature.value(), reach });
     }
@@ -407,9 +409,8 @@ void D2DCanvas::draw_text(TextLayout const& layout, PointF origin, Color color)
     for (char16_t unit : layout.text())
         key.add(std::uint64_t { unit });
     key.add(layout.format().serial()).add(layout.box().width).add(layout.box().height);
-    if (Drawing* drawing = place(ink_bounds(written->layout(), origin), BatchKind::Single, color))
-        drawing->single = { .kind = Single::Kind::Text, .color = color, .origin = origin, .text = written->layout(),
-            .text_key = key.value() };
+    if (Drawing* drawing = place(ink_bounds(written->layout(), origin), BatchKind::Text, color))
+        drawing->texts.push_back({ written->layout(), origin, key.value() });
 }
 
 void D2DCanvas::draw_bitmap(Bitmap const& bitmap, RectF destination)
@@ -457,6 +458,7 @@ void D2DCanvas::draw_plan()
             }
             break;
         }
+        case BatchKind::Text: draw_texts(drawing.texts, entry.color); break;
         case BatchKind::Single: draw_single(drawing.single); break;
         }
     }
@@ -595,24 +597,35 @@ void D2DCanvas::draw_single(Single const& single)
         ++m_calls.others;
         return;
     }
-    case Single::Kind::Text: {
-        // Text draws even when the frame brush failed: it gets its own then.
-        ComPtr<ID2D1SolidColorBrush> own;
-        ID2D1SolidColorBrush* b = brush(single.color);
-        if (!b && SUCCEEDED(m_context->CreateSolidColorBrush(to_d2d(single.color), &own)))
-            b = own.Get();
-        if (b) {
-            m_context->DrawTextLayout(to_d2d(single.origin), single.text.Get(), b, D2D1_DRAW_TEXT_OPTIONS_NONE);
-            ++m_calls.texts;
-        }
-        return;
-    }
     case Single::Kind::Bitmap:
         m_context->DrawBitmap(single.bitmap.Get(), to_d2d(single.rect), 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR,
             nullptr);
         ++m_calls.others;
         return;
     }
+}
+
+void D2DCanvas::draw_texts(std::vector<PlacedText> const& texts, Color color)
+{
+    // Text draws even when the frame brush failed: it gets its own then.
+    ComPtr<ID2D1SolidColorBrush> own;
+    ID2D1SolidColorBrush* b = brush(color);
+    if (!b && SUCCEEDED(m_context->CreateSolidColorBrush(to_d2d(color), &own)))
+        b = own.Get();
+    if (!b)
+        return;
+    // The runs are placed as the context will draw them.
+    D2D1_MATRIX_3X2_F transform {};
+    m_context->GetTransform(&transform);
+    float dpi_x = 96.0f, dpi_y = 96.0f;
+    m_context->GetDpi(&dpi_x, &dpi_y);
+    DWRITE_MATRIX placing { transform._11, transform._12, transform._21, transform._22, transform._31, transform._32 };
+    for (PlacedText const& text : texts) {
+        if (m_glyphs.add(text.layout.Get(), text.origin, placing, dpi_y / 96.0f))
+            ++m_calls.texts;
+    }
+    m_calls.glyph_runs += m_glyphs.draw(m_context, b);
+    m_glyphs.clear();
 }
 
 ComPtr<ID2D1PathGeometry> D2DCanvas::path(std::span<Polyline const> polylines)

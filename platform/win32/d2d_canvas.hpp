@@ -1,12 +1,14 @@
 // D2DCanvas: the Canvas drawn with a Direct2D 1.1 device context, one
-// solid-colour brush re-coloured for every fill and outline. A frame's calls
-// are gathered between begin and end and drawn at end as the DrawPlan
-// batches them: one path fill per colour and clip where the order allows.
+// solid-colour brush re-coloured for every fill, outline and text. A frame's
+// calls are gathered between begin and end and drawn at end as the DrawPlan
+// batches them: one path fill per colour and clip where the order allows,
+// and the texts of one colour as one glyph run per font and size.
 #pragma once
 
 #include "core/paint/canvas.hpp"
 #include "platform/win32/detail/com.hpp"
 #include "platform/win32/detail/draw_batches.hpp"
+#include "platform/win32/glyph_batch.hpp"
 
 #include <d2d1_1.h>
 #include <d3d11.h>
@@ -38,6 +40,7 @@ public:
         std::size_t shapes = 0;      // fills, outlines and lines asked for
         std::size_t shape_draws = 0; // Direct2D fills and outlines made of them
         std::size_t texts = 0;
+        std::size_t glyph_runs = 0;  // Direct2D glyph runs the texts were drawn as
         std::size_t others = 0; // bitmaps, gradients, polygons, clears
         std::size_t clips = 0;  // clips pushed
         std::size_t view_clears = 0; // clears of the whole kept frame through Direct3D
@@ -86,17 +89,20 @@ public:
 private:
     // A drawing that is not batched, kept until the frame is drawn.
     struct Single {
-        enum class Kind : std::uint8_t { Clear, StrokeEllipse, Polygon, Gradient, Text, Bitmap };
+        enum class Kind : std::uint8_t { Clear, StrokeEllipse, Polygon, Gradient, Bitmap };
         Kind kind = Kind::Clear;
         RectF rect;
         Color color;
         float width = 0;
         std::vector<PointF> points;
         LinearGradient gradient;
-        PointF origin;
-        ComPtr<IDWriteTextLayout> text;
-        std::uint64_t text_key = 0; // the text, its format and box
         ComPtr<ID2D1Bitmap> bitmap;
+    };
+    // A text of a text batch.
+    struct PlacedText {
+        ComPtr<IDWriteTextLayout> layout;
+        PointF origin;
+        std::uint64_t key = 0; // the text, its format and box
     };
     // A stroked polyline of a stroke batch.
     struct Polyline {
@@ -107,6 +113,7 @@ private:
     struct Drawing {
         std::vector<BatchShape> shapes;
         std::vector<Polyline> polylines;
+        std::vector<PlacedText> texts;
         Single single;
     };
     // A call as recorded, with what it means to the frame's damage.
@@ -142,6 +149,7 @@ private:
     // A texture of the colour as wide as the kept frame, made on first use.
     ID3D11Texture2D* color_strip(Color color);
     void draw_single(Single const& single);
+    void draw_texts(std::vector<PlacedText> const& texts, Color color);
 
     // The frame's brush in the colour; null when it could not be made, so
     // fills and outlines are skipped while text still draws.
@@ -187,6 +195,7 @@ private:
     FrameCalls m_calls;
     FrameCalls m_last_calls;
     std::unordered_map<Bitmap const*, CachedBitmap> m_bitmaps;
+    GlyphBatch m_glyphs; // the runs of the text batch being drawn
 };
 
 }

@@ -250,7 +250,7 @@ std::optional<DrawPlan::Placed> DrawPlan::place(RectF bounds, BatchKind kind, Co
 
     // The earliest batch the drawing may join: later batches stay free of
     // it, so drawings that must come after it can still join theirs.
-    bool opaque = color.a >= 1.0f;
+    bool opaque = color.a >= 1.0f && kind != BatchKind::Text;
     std::size_t stop = m_entries.size() > lookback ? m_entries.size() - lookback : 0;
     std::optional<std::size_t> chosen;
     for (std::size_t i = m_entries.size(); kind != BatchKind::Single && i-- > stop;) {

@@ -49,6 +49,20 @@ TEST_CASE(shapes_join_the_batch_of_their_colour_unless_a_drawing_between_overlap
     CHECK(entry_of(plan, { 28, 5, 4, 4 }, red) == 3);
 }
 
+TEST_CASE(texts_of_a_colour_share_a_batch_only_where_they_do_not_overlap)
+{
+    // One glyph run blends overlapping glyphs once, where two texts drawn
+    // in turn would blend twice: even opaque texts join only beside the batch.
+    DrawPlan plan;
+    CHECK(entry_of(plan, { 0, 0, 50, 20 }, red, BatchKind::Text) == 0);
+    CHECK(entry_of(plan, { 0, 30, 50, 20 }, red, BatchKind::Text) == 0);
+    CHECK(entry_of(plan, { 10, 35, 50, 20 }, red, BatchKind::Text) == 1);
+    // A fill of the same colour is a batch of another kind.
+    CHECK(entry_of(plan, { 0, 60, 50, 20 }, red) == 2);
+    CHECK(entry_of(plan, { 100, 0, 50, 20 }, blue, BatchKind::Text) == 3);
+    CHECK(plan.entries()[0].parts.size() == 2);
+}
+
 TEST_CASE(rows_of_the_same_colours_share_one_batch_per_colour)
 {
     // Each row: a background, a button over it, text over the button. Every

@@ -262,10 +262,10 @@ D2DCanvas::FrameCalls measure_frames(char const* name, CoreWindow& form, std::fu
         name, at(paints, 0.5), at(paints, 0.9), at(paints, 1.0), at(records, 0.5), at(draws, 0.5),
         at(finishes, 0.5), at(presents, 0.5));
     D2DCanvas::FrameCalls const& calls = form.window->last_frame_calls();
-    std::printf("FIGURE frame-1000-nodes %s direct2d-calls shapes %zu as %zu draws, texts %zu, others %zu, "
-                "clips %zu, view clears %zu, copies %zu, damage %dx%d\n",
-        name, calls.shapes, calls.shape_draws, calls.texts, calls.others, calls.clips, calls.view_clears, calls.copies,
-        calls.damage.x1 - calls.damage.x0, calls.damage.y1 - calls.damage.y0);
+    std::printf("FIGURE frame-1000-nodes %s direct2d-calls shapes %zu as %zu draws, texts %zu as %zu glyph runs, "
+                "others %zu, clips %zu, view clears %zu, copies %zu, damage %dx%d\n",
+        name, calls.shapes, calls.shape_draws, calls.texts, calls.glyph_runs, calls.others, calls.clips,
+        calls.view_clears, calls.copies, calls.damage.x1 - calls.damage.x0, calls.damage.y1 - calls.damage.y0);
     CHECK(paints.size() == static_cast<std::size_t>(frames));
     return calls;
 }

@@ -4,8 +4,9 @@
 //
 // Shapes join an earlier batch only when nothing drawn since touches any
 // pixel they touch, so the picture is the one the calls would have drawn in
-// order. Translucent shapes join only where they do not overlap the batch,
-// since one fill covers an overlap once. Clips are taken into each drawing:
+// order. Translucent shapes and texts join only where they do not overlap
+// the batch, since one fill covers an overlap once and one glyph run
+// blends overlapping glyphs once. Clips are taken into each drawing:
 // a drawing inside its clip needs none, one reaching past it carries the
 // clip rectangle as part of its batch key.
 //
@@ -90,7 +91,7 @@ PixelBox solid_interior(BatchShape const& shape);
 // a batch, a hole the batch's fill leaves out.
 Figure hole_figure(PixelBox const& box);
 
-enum class BatchKind : std::uint8_t { Fill, Stroke, Single };
+enum class BatchKind : std::uint8_t { Fill, Stroke, Text, Single };
 
 struct ClipKey {
     bool clipped = false;
