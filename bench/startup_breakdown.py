@@ -128,28 +128,46 @@ def qt_round(peers, env):
     return None
 
 
-def start_xvfb():
-    read, write = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1920x1080x24", "-nolisten", "tcp",
-                               # no reset when the last client leaves: the next run's connection would race it
-                               "-noreset"],
-                              pass_fds=(write,), stderr=subprocess.DEVNULL)
-    os.close(write)
-    number = os.read(read, 64).decode().strip()
-    os.close(read)
-    display = ":" + number
-    # The number can come before the server takes connections: wait until it does.
+def takes_connections(display, server, patience):
     x = ctypes.CDLL("libX11.so.6")
     x.XOpenDisplay.restype = ctypes.c_void_p
     x.XOpenDisplay.argtypes = [ctypes.c_char_p]
     x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    deadline = time.monotonic() + 30
+    deadline = time.monotonic() + patience
     while not (connection := x.XOpenDisplay(display.encode())):
         if time.monotonic() > deadline or server.poll() is not None:
-            raise SystemExit("Xvfb %s takes no connections" % display)
+            return False
         time.sleep(0.05)
     x.XCloseDisplay(connection)
-    return server, display
+    return True
+
+
+def start_xvfb():
+    """An Xvfb of our own. The first free number can belong to a display
+    another program still holds outside the lock files (then no client gets
+    through): such a number is given up for the next free one above 100."""
+    read, write = os.pipe()
+    # no reset when the last client leaves: the next run's connection would race it
+    options = ["-screen", "0", "1920x1080x24", "-nolisten", "tcp", "-noreset"]
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write)] + options, pass_fds=(write,),
+                              stderr=subprocess.DEVNULL)
+    os.close(write)
+    display = ":" + os.read(read, 64).decode().strip()
+    os.close(read)
+    if takes_connections(display, server, 5):
+        return server, display
+    server.kill()
+    server.wait()
+    for number in range(100, 200):
+        if os.path.exists("/tmp/.X%d-lock" % number):
+            continue
+        display = ":%d" % number
+        server = subprocess.Popen(["Xvfb", display] + options, stderr=subprocess.DEVNULL)
+        if takes_connections(display, server, 30):
+            return server, display
+        server.kill()
+        server.wait()
+    raise SystemExit("no Xvfb takes connections")
 
 
 def has_qt():
