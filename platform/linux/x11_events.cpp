@@ -248,10 +248,7 @@ void X11Host::read_events()
     auto deliver_preedits = [this] {
         if (!m_input_method)
             return;
-        std::vector<WindowId> ids;
-        for (auto const& entry : m_windows)
-            ids.push_back(entry.first);
-        for (WindowId id : ids) {
+        for (WindowId id : window_ids()) {
             X11Window* native = window(id);
             detail::InputContext* context = native ? native->input_context() : nullptr;
             if (!context)
@@ -276,10 +273,7 @@ void X11Host::read_events()
     }
     deliver_preedits();
     // Sizes last: of a drag's many sizes only the one it ended with is laid out.
-    std::vector<WindowId> ids;
-    for (auto const& entry : m_windows)
-        ids.push_back(entry.first);
-    for (WindowId id : ids) {
+    for (WindowId id : window_ids()) {
         if (X11Window* native = window(id))
             native->apply_configured_size();
     }

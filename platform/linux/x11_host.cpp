@@ -296,6 +296,15 @@ void X11Host::publish_accessible(X11Window& native, WindowOptions const& options
         m_accessibility->add_window(native, options.title, accessible_window_role(options));
 }
 
+std::vector<WindowId> X11Host::window_ids() const
+{
+    std::vector<WindowId> ids;
+    ids.reserve(m_windows.size());
+    for (auto const& entry : m_windows)
+        ids.push_back(entry.first);
+    return ids;
+}
+
 X11Window* X11Host::window(WindowId id)
 {
     auto found = m_windows.find(id);
@@ -460,9 +469,7 @@ void X11Host::serve_once(std::chrono::milliseconds longest_wait)
         m_drop->expire(Clock::now());
 
     // Pass 3: ticks and paints. Windows may appear or go while they run Python code.
-    std::vector<WindowId> ids;
-    for (auto const& entry : m_windows)
-        ids.push_back(entry.first);
+    std::vector<WindowId> ids = window_ids();
     now = Clock::now();
     for (WindowId id : ids) {
         if (X11Window* native = window(id))

@@ -176,6 +176,9 @@ public:
     void serve_once(std::chrono::milliseconds longest_wait);
 
     X11Window* window(WindowId id);
+    // The ids of the open windows, to walk while the code they run may open
+    // or close windows (look each up again before use).
+    std::vector<WindowId> window_ids() const;
     // The connection, opened on first use; null when no X server answers.
     _XDisplay* display();
     detail::Atoms const& atoms() const { return *m_atoms; }
