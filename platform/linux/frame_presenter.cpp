@@ -3,9 +3,12 @@
 // the process's memory where the server cannot share it.
 #include "platform/linux/detail/frame_presenter.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <new>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -18,17 +21,46 @@ namespace orvy::linux_platform::detail {
 struct FramePresenter::Segment {
     XShmSegmentInfo info {};
     std::size_t bytes = 0;
+    bool attach_failed = false;
 };
 
 namespace {
 
-// Set by the error handler installed while the server attaches a segment.
-bool attach_failed = false;
+// The presenters whose last attach has not been settled yet. While there
+// are any, the error handler notes the failed attaches among the errors and
+// hands every other error to the handler it replaced.
+struct AwaitedAttach {
+    Display* display;
+    unsigned long serial;
+    bool* failed;
+};
+std::vector<AwaitedAttach> awaited_attaches;
+XErrorHandler handler_before_attaches = nullptr;
 
-int note_attach_failure(Display*, XErrorEvent*)
+int note_attach_failure(Display* display, XErrorEvent* error)
 {
-    attach_failed = true;
-    return 0;
+    for (AwaitedAttach const& attach : awaited_attaches) {
+        if (attach.display == display && attach.serial == error->serial) {
+            *attach.failed = true;
+            return 0;
+        }
+    }
+    return handler_before_attaches ? handler_before_attaches(display, error) : 0;
+}
+
+void await_attach(AwaitedAttach attach)
+{
+    if (awaited_attaches.empty())
+        handler_before_attaches = XSetErrorHandler(note_attach_failure);
+    awaited_attaches.push_back(attach);
+}
+
+void stop_awaiting(Display* display, unsigned long serial)
+{
+    std::erase_if(awaited_attaches,
+        [&](AwaitedAttach const& attach) { return attach.display == display && attach.serial == serial; });
+    if (awaited_attaches.empty())
+        XSetErrorHandler(handler_before_attaches);
 }
 
 // Memory is only shared with a server on this machine.
@@ -116,6 +148,14 @@ void FramePresenter::release_segment()
 {
     if (!m_segment->bytes)
         return;
+    if (m_attach_serial) {
+        XSync(m_display, False);
+        if (!settle_attach()) {
+            shmdt(m_segment->info.shmaddr);
+            *m_segment = {};
+            return;
+        }
+    }
     XShmDetach(m_display, &m_segment->info);
     XSync(m_display, False);
     shmdt(m_segment->info.shmaddr);
@@ -140,22 +180,31 @@ bool FramePresenter::grow(std::size_t bytes)
     info.shmid = id;
     info.shmaddr = static_cast<char*>(address);
     info.readOnly = False;
-    // The server reports a refused attach as an error event, not a status.
-    XSync(m_display, False);
-    attach_failed = false;
-    auto previous = XSetErrorHandler(note_attach_failure);
-    Status attached = XShmAttach(m_display, &info);
-    XSync(m_display, False);
-    XSetErrorHandler(previous);
-    // Removed now, the segment goes once the server and this process detach.
-    shmctl(id, IPC_RMID, nullptr);
-    if (!attached || attach_failed) {
+    // The server reports a refused attach as an error, not a status. The
+    // present that follows waits for the server anyway, so the attach is
+    // settled then instead of with round trips of its own.
+    m_segment->attach_failed = false;
+    if (!XShmAttach(m_display, &info)) {
+        shmctl(id, IPC_RMID, nullptr);
         shmdt(address);
         info = {};
         return false;
     }
+    // Nothing is read from the server before the error handler knows the serial.
+    m_attach_serial = NextRequest(m_display) - 1;
+    await_attach({ m_display, m_attach_serial, &m_segment->attach_failed });
     m_segment->bytes = size;
     return true;
+}
+
+bool FramePresenter::settle_attach()
+{
+    if (!m_attach_serial)
+        return true;
+    stop_awaiting(m_display, std::exchange(m_attach_serial, 0));
+    // Removed once attached on both sides, the segment goes when the last detaches.
+    shmctl(m_segment->info.shmid, IPC_RMID, nullptr);
+    return !m_segment->attach_failed;
 }
 
 FramePresenter::Target FramePresenter::target(int width, int height)
@@ -257,6 +306,58 @@ void FramePresenter::present()
         XShmPutImage(m_display, m_window, m_gc, m_image, 0, 0, 0, 0, width, height, False);
     else
         XPutImage(m_display, m_window, m_gc, m_image, 0, 0, 0, 0, width, height);
+    XSync(m_display, False);
+    if (m_shared && !settle_attach())
+        present_through_connection();
+}
+
+void FramePresenter::present_through_connection()
+{
+    // The pixels are those the frame was drawn into: they are copied out of
+    // the segment the server refused before it goes, and every frame from
+    // now on goes through the connection.
+    int width = m_image->width, height = m_image->height;
+    auto bytes = static_cast<std::size_t>(m_image->bytes_per_line) * static_cast<std::size_t>(height);
+    bool copied = true;
+    try {
+        m_plain.assign(m_segment->info.shmaddr, m_segment->info.shmaddr + bytes);
+    } catch (std::bad_alloc const&) {
+        copied = false;
+    }
+    m_image->data = nullptr;
+    XDestroyImage(m_image);
+    m_image = nullptr;
+    shmdt(m_segment->info.shmaddr);
+    *m_segment = {};
+    m_shared = false;
+    if (!copied)
+        return;
+    m_image = XCreateImage(m_display, static_cast<Visual*>(m_visual), static_cast<unsigned>(m_depth), ZPixmap, 0,
+        nullptr, static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
+    if (!m_image)
+        return;
+    m_image->data = reinterpret_cast<char*>(m_plain.data());
+    XPutImage(m_display, m_window, m_gc, m_image, 0, 0, 0, 0, static_cast<unsigned>(width),
+        static_cast<unsigned>(height));
+    XSync(m_display, False);
+}
+
+void FramePresenter::present_again(int left, int top, int right, int bottom)
+{
+    if (!m_image || !m_image->data)
+        return;
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, m_image->width);
+    bottom = std::min(bottom, m_image->height);
+    if (right <= left || bottom <= top)
+        return;
+    // A converted frame is still in the visual's format from its present.
+    auto width = static_cast<unsigned>(right - left), height = static_cast<unsigned>(bottom - top);
+    if (m_shared)
+        XShmPutImage(m_display, m_window, m_gc, m_image, left, top, left, top, width, height, False);
+    else
+        XPutImage(m_display, m_window, m_gc, m_image, left, top, left, top, width, height);
     XSync(m_display, False);
 }
 

@@ -4,8 +4,12 @@
 #include <X11/Xatom.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
+
+#include <unistd.h>
 
 namespace orvy::linux_platform::detail {
 
@@ -20,6 +24,7 @@ Atoms intern_atoms(Display* display, int screen)
     };
     Row const rows[] = {
         { "WM_PROTOCOLS", &Atoms::wm_protocols },
+        { "WM_LOCALE_NAME", &Atoms::wm_locale_name },
         { "WM_DELETE_WINDOW", &Atoms::wm_delete_window },
         { "_NET_WM_PING", &Atoms::net_wm_ping },
         { "UTF8_STRING", &Atoms::utf8_string },
@@ -93,13 +98,46 @@ void set_motif_hints(Display* display, Window window, Atoms const& atoms, Window
         reinterpret_cast<unsigned char*>(hints), 5);
 }
 
-void set_window_name(Display* display, Window window, Atoms const& atoms, std::string const& title)
+std::optional<std::string> latin1_text(std::string_view utf8)
+{
+    std::string latin1;
+    latin1.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        auto byte = static_cast<unsigned char>(utf8[i]);
+        unsigned code = byte;
+        if (byte >= 0x80) {
+            // Only the two-byte forms of U+0080..U+00FF are Latin-1.
+            if ((byte != 0xC2 && byte != 0xC3) || i + 1 >= utf8.size()
+                || (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) != 0x80)
+                return std::nullopt;
+            code = ((byte & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3Fu);
+        }
+        bool control = (code < 0x20 && code != '\t' && code != '\n') || (code >= 0x7F && code < 0xA0);
+        if (control)
+            return std::nullopt;
+        latin1.push_back(static_cast<char>(code));
+    }
+    return latin1;
+}
+
+bool set_window_name(Display* display, Window window, Atoms const& atoms, std::string const& title)
 {
     auto const* bytes = reinterpret_cast<unsigned char const*>(title.data());
     auto length = static_cast<int>(title.size());
     for (Atom property : { atoms.net_wm_name, atoms.net_wm_icon_name })
         XChangeProperty(display, window, property, atoms.utf8_string, 8, PropModeReplace, bytes, length);
-    // The standard style gives STRING (Latin-1) where the title fits it and COMPOUND_TEXT otherwise.
+    // The standard style gives STRING (Latin-1) where the title fits it, as here, and COMPOUND_TEXT otherwise.
+    std::optional<std::string> latin1 = latin1_text(title);
+    if (!latin1)
+        return false;
+    for (Atom property : { static_cast<Atom>(XA_WM_NAME), static_cast<Atom>(XA_WM_ICON_NAME) })
+        XChangeProperty(display, window, property, XA_STRING, 8, PropModeReplace,
+            reinterpret_cast<unsigned char const*>(latin1->data()), static_cast<int>(latin1->size()));
+    return true;
+}
+
+void set_compound_window_name(Display* display, Window window, std::string const& title)
+{
     char* list[] = { const_cast<char*>(title.c_str()) };
     XTextProperty property {};
     if (Xutf8TextListToTextProperty(display, list, 1, XStdICCTextStyle, &property) < Success)
@@ -107,6 +145,17 @@ void set_window_name(Display* display, Window window, Atoms const& atoms, std::s
     XSetWMName(display, window, &property);
     XSetWMIconName(display, window, &property);
     XFree(property.value);
+}
+
+void set_client_properties(Display* display, Window window, Atoms const& atoms)
+{
+    char host[256] = {};
+    if (gethostname(host, sizeof host - 1) == 0)
+        XChangeProperty(display, window, XA_WM_CLIENT_MACHINE, XA_STRING, 8, PropModeReplace,
+            reinterpret_cast<unsigned char const*>(host), static_cast<int>(std::strlen(host)));
+    if (char const* locale = std::setlocale(LC_CTYPE, nullptr))
+        XChangeProperty(display, window, atoms.wm_locale_name, XA_STRING, 8, PropModeReplace,
+            reinterpret_cast<unsigned char const*>(locale), static_cast<int>(std::strlen(locale)));
 }
 
 void set_atom_list(Display* display, Window window, Atom property, std::span<Atom const> values)

@@ -44,8 +44,9 @@ KeySym unshifted_symbol(XKeyEvent const& key)
 struct X11Host::Events {
     static void expose(X11Host& host, XEvent& event)
     {
-        if (X11Window* native = host.window(static_cast<WindowId>(event.xexpose.window)))
-            native->exposed();
+        XExposeEvent const& expose = event.xexpose;
+        if (X11Window* native = host.window(static_cast<WindowId>(expose.window)))
+            native->exposed({ expose.x, expose.y, expose.x + expose.width, expose.y + expose.height });
     }
 
     static void map(X11Host& host, XEvent& event)

@@ -231,12 +231,15 @@ WindowCreation X11Host::create_window(WindowOptions const& options, WindowHooks 
         std::string name = program_invocation_short_name;
         class_hint->res_name = name.data();
         class_hint->res_class = name.data();
-        XSetWMProperties(display, xid, nullptr, nullptr, nullptr, 0, size_hints, wm_hints, class_hint);
+        XSetWMNormalHints(display, xid, size_hints);
+        XSetWMHints(display, xid, wm_hints);
+        XSetClassHint(display, xid, class_hint);
     }
     XFree(size_hints);
     XFree(wm_hints);
     XFree(class_hint);
-    detail::set_window_name(display, xid, atoms, options.title);
+    detail::set_client_properties(display, xid, atoms);
+    bool plain_title = detail::set_window_name(display, xid, atoms, options.title);
     Atom protocols[] = { atoms.wm_delete_window, atoms.net_wm_ping };
     XSetWMProtocols(display, xid, protocols, 2);
     long pid = ::getpid();
@@ -270,7 +273,7 @@ WindowCreation X11Host::create_window(WindowOptions const& options, WindowHooks 
     auto created = std::make_unique<X11Window>(*this, xid, visual, options, std::move(hooks), std::move(handlers));
     X11Window& native = *created;
     m_windows.emplace(native.id(), std::move(created));
-    m_drop->make_aware(xid);
+    m_after_first_frame[native.id()] = { options.title, !plain_title, accessible_window_role(options) };
     XMapWindow(display, xid);
     mark_startup(StartupMark::WindowShown);
     if (options.owner)
@@ -281,19 +284,33 @@ WindowCreation X11Host::create_window(WindowOptions const& options, WindowHooks 
     if (size.width && size.height)
         native.procedure().handlers().resize(size);
     native.invalidate();
-    publish_accessible(native, options);
     result.window = &native;
     return result;
 }
 
-void X11Host::publish_accessible(X11Window& native, WindowOptions const& options)
+void X11Host::first_frame_out(X11Window& native)
 {
+    auto found = m_after_first_frame.find(native.id());
+    if (found == m_after_first_frame.end())
+        return;
+    AfterFirstFrame after = std::move(found->second);
+    m_after_first_frame.erase(found);
+    m_drop->make_aware(native.xid());
+    if (after.compound_title)
+        detail::set_compound_window_name(m_display, native.xid(), after.title);
+    publish_accessible(native, std::move(after.title), after.role);
+}
+
+void X11Host::publish_accessible(X11Window& native, std::string title, AccessibleRole role)
+{
+    // Connecting to the bus (a round trip to the X server for its address,
+    // then D-Bus) comes after the first frame too.
     if (!m_accessibility_checked) {
         m_accessibility_checked = true;
         m_accessibility = AtspiBridge::connect(m_display, m_posted);
     }
     if (m_accessibility)
-        m_accessibility->add_window(native, options.title, accessible_window_role(options));
+        m_accessibility->add_window(native, std::move(title), role);
 }
 
 std::vector<WindowId> X11Host::window_ids() const
@@ -431,7 +448,7 @@ void X11Host::serve_once(std::chrono::milliseconds longest_wait)
         // there) cannot take another one until the outer loop gets back to it.
         if (native->procedure().is_in_frame())
             continue;
-        if (native->needs_paint())
+        if (native->needs_paint() || native->has_damage())
             wait = std::chrono::milliseconds::zero();
         else if (native->timer_running())
             wait = std::min(wait,
@@ -477,10 +494,14 @@ void X11Host::serve_once(std::chrono::milliseconds longest_wait)
     }
     for (WindowId id : ids) {
         X11Window* native = window(id);
-        if (native && native->needs_paint() && !native->procedure().is_in_frame()) {
+        if (!native || native->procedure().is_in_frame())
+            continue;
+        if (native->needs_paint()) {
             native->paint();
             if (m_accessibility)
                 m_accessibility->painted(id);
+        } else if (native->has_damage()) {
+            native->present_damage();
         }
     }
     if (m_accessibility)
@@ -531,6 +552,7 @@ void X11Host::destroy(WindowId id)
     }
     if (m_accessibility)
         m_accessibility->remove_window(id);
+    m_after_first_frame.erase(id);
     // Pass 2: its open file dialogs close unanswered.
     if (m_dialogs)
         m_dialogs->cancel_window(id);

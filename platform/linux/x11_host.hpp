@@ -2,6 +2,7 @@
 // one loop that serves every window of the UI thread.
 #pragma once
 
+#include "core/access/accessible.hpp"
 #include "core/window/host.hpp"
 #include "platform/linux/cairo_canvas.hpp"
 #include "platform/linux/detail/file_dialogs.hpp"
@@ -69,9 +70,18 @@ public:
 
     unsigned long xid() const { return m_xid; }
     WindowProcedure& procedure() { return m_procedure; }
-    // A paint is pending and the window is on screen to take it.
-    bool needs_paint() const { return m_needs_paint && m_exposed; }
+    // A paint is pending. The first frame is painted and presented while
+    // the map request travels, not after the window was first exposed.
+    bool needs_paint() const { return m_needs_paint; }
     void paint();
+    // Parts of the frame presented last that the server lost wait to be
+    // presented again (no paint: the frame is kept).
+    bool has_damage() const { return m_damage.has_value(); }
+    void present_damage();
+    // The first frame has been painted and presented (or could not be).
+    bool is_first_frame_out() const { return m_first_frame_out; }
+    // Presents so far, for tests and measurements.
+    std::uint64_t presents() const { return m_presents; }
 
     bool timer_running() const { return m_timer_running; }
     Clock::time_point next_tick() const { return m_next_tick; }
@@ -92,7 +102,7 @@ public:
     std::array<int, 4> const& frame_extents() const { return m_frame_extents; }
 
     // What the loop learns from the server.
-    void exposed();
+    void exposed(RectI area);
     void mapped();
     void configured(ClientSize size) { m_configured_size = size; }
     // Reports a size the batch of events ended with, once.
@@ -113,6 +123,13 @@ private:
     void release_target();
     void retarget(unsigned char* pixels, int width, int height, int stride);
     void select_input();
+    // Paints into the presenter's pixels and presents; false when there was
+    // nothing to present to.
+    bool paint_and_present();
+    // What waited for the first frame: the cursor, the focus, the host's own.
+    void first_frame_out();
+    void apply_cursor();
+    void settle_focus();
 
     X11Host& m_host;
     _XDisplay* m_display;
@@ -124,13 +141,19 @@ private:
     WindowProcedure m_procedure;
     std::shared_ptr<Waker> m_waker;
     bool m_needs_paint = true;
-    bool m_exposed = false;
+    bool m_presented = false; // the presenter keeps the frame presented last
+    bool m_first_frame_out = false;
+    std::optional<RectI> m_damage;
+    std::uint64_t m_presents = 0;
     bool m_mapped = false;
     bool m_focus_on_map = false;
+    bool m_focus_pending = false; // mapped before the first frame was out
     bool m_focused = false;
     bool m_timer_running = true;
     Clock::time_point m_next_tick;
     int m_disabled = 0;
+    std::optional<CursorKind> m_wanted_cursor;
+    std::optional<CursorKind> m_cursor; // defined on the window
 
     ClientSize m_size;
     ClientSize m_configured_size;
@@ -195,6 +218,9 @@ public:
     bool has_window_manager();
     // The window is going: drags over it end.
     void forget_drop_target(unsigned long xid);
+    // The window's first frame is out: what it does not need is done now
+    // (it takes drops, its title in the ICCCM's encoding, assistive technology).
+    void first_frame_out(X11Window& window);
 
 private:
     bool open_display(std::string& error);
@@ -215,7 +241,7 @@ private:
     RectI screen_rect();
     // Publishes the window to assistive technology; the first window finds
     // out whether an accessibility bus runs at all.
-    void publish_accessible(X11Window& window, WindowOptions const& options);
+    void publish_accessible(X11Window& window, std::string title, AccessibleRole role);
 
     _XDisplay* m_display = nullptr;
     bool m_display_tried = false;
@@ -242,6 +268,13 @@ private:
     // Only while an accessibility bus runs; otherwise null and never asked.
     std::unique_ptr<AtspiBridge> m_accessibility;
     bool m_accessibility_checked = false;
+    // What each window finishes once its first frame is out.
+    struct AfterFirstFrame {
+        std::string title;
+        bool compound_title = false; // WM_NAME still to be written as COMPOUND_TEXT
+        AccessibleRole role {};
+    };
+    std::map<WindowId, AfterFirstFrame> m_after_first_frame;
 };
 
 }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace orvy::linux_platform {
 
@@ -127,7 +128,23 @@ void X11Window::show_file_dialog(FileDialogSpec const& dialog, FileDialogDone do
     m_host.show_file_dialog(*this, dialog, std::move(done));
 }
 
-void X11Window::set_cursor(CursorKind cursor) { m_host.show_cursor(*this, cursor); }
+void X11Window::set_cursor(CursorKind cursor)
+{
+    // The pointer's moves ask again and again; a cursor is defined when it
+    // changes. Before the first frame it waits: loading the cursor theme
+    // (libXcursor, its files, four round trips) would delay the frame.
+    m_wanted_cursor = cursor;
+    if (m_first_frame_out)
+        apply_cursor();
+}
+
+void X11Window::apply_cursor()
+{
+    if (!m_wanted_cursor || m_wanted_cursor == m_cursor)
+        return;
+    m_cursor = m_wanted_cursor;
+    m_host.show_cursor(*this, *m_cursor);
+}
 
 void X11Window::capture_pointer(bool captured) { m_host.grab_pointer(*this, captured); }
 
@@ -163,15 +180,43 @@ void X11Window::select_input()
     XSelectInput(m_display, m_xid, events);
 }
 
-void X11Window::exposed()
+void X11Window::exposed(RectI area)
 {
-    m_exposed = true;
-    m_needs_paint = true;
+    // The frame presented last is kept: what the server lost of it (the
+    // window was covered, or the frame came before the window manager
+    // mapped the window) is presented again without painting anew.
+    if (!m_presented) {
+        m_needs_paint = true;
+        return;
+    }
+    if (m_damage)
+        area = { std::min(area.left, m_damage->left), std::min(area.top, m_damage->top),
+            std::max(area.right, m_damage->right), std::max(area.bottom, m_damage->bottom) };
+    m_damage = area;
+}
+
+void X11Window::present_damage()
+{
+    std::optional<RectI> area = std::exchange(m_damage, std::nullopt);
+    if (!area || !m_presented || !m_presenter)
+        return;
+    m_presenter->present_again(area->left, area->top, area->right, area->bottom);
+    ++m_presents;
 }
 
 void X11Window::mapped()
 {
     m_mapped = true;
+    // Whether a window manager runs is a round trip the first frame does not wait for.
+    m_focus_pending = true;
+    if (m_first_frame_out)
+        settle_focus();
+}
+
+void X11Window::settle_focus()
+{
+    if (!std::exchange(m_focus_pending, false))
+        return;
     // Without a window manager nobody gives a new window the keyboard.
     if (m_focus_on_map || (m_takes_focus && !m_host.has_window_manager())) {
         m_focus_on_map = false;
@@ -265,18 +310,31 @@ void X11Window::retarget(unsigned char* pixels, int width, int height, int strid
 void X11Window::paint()
 {
     m_needs_paint = false;
+    m_presented = paint_and_present();
+    if (m_presented) {
+        // The whole frame covers whatever the server lost meanwhile.
+        m_damage.reset();
+        ++m_presents;
+        mark_startup(StartupMark::FirstPresent);
+    }
+    if (!m_first_frame_out)
+        first_frame_out();
+}
+
+bool X11Window::paint_and_present()
+{
     if (!m_presenter_tried) {
         m_presenter_tried = true;
         m_presenter = detail::FramePresenter::create(m_display, m_xid, m_visual.visual, m_visual.depth);
     }
     if (!m_presenter || m_size.width == 0 || m_size.height == 0)
-        return;
+        return false;
     auto width = static_cast<int>(m_size.width), height = static_cast<int>(m_size.height);
     detail::FramePresenter::Target pixels = m_presenter->target(width, height);
     if (!pixels.pixels) {
         // No memory for a frame this large now; the next paint asks again.
         release_target();
-        return;
+        return false;
     }
     retarget(pixels.pixels, width, height, pixels.stride);
     m_canvas.begin(m_target);
@@ -286,7 +344,16 @@ void X11Window::paint()
     auto started = Clock::now();
     m_presenter->present();
     m_last_present = std::chrono::duration<double>(Clock::now() - started).count();
-    mark_startup(StartupMark::FirstPresent);
+    return true;
+}
+
+void X11Window::first_frame_out()
+{
+    m_first_frame_out = true;
+    if (m_mapped)
+        settle_focus();
+    apply_cursor();
+    m_host.first_frame_out(*this);
 }
 
 }

@@ -9,9 +9,11 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <clocale>
 #include <csignal>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -520,8 +522,17 @@ TEST_F(X11HostTest, windows_are_centred_and_described_to_the_window_manager_from
     EXPECT_EQ(hints.max_width, 400);
 
     WindowOptions plain = at_origin();
+    plain.title = "Grüße";
     X11Window* resizable = open(record, plain);
     ASSERT_TRUE(resizable);
+    ASSERT_TRUE(XGetWMName(display, resizable->xid(), &name)) << "written with the window, before its first frame";
+    EXPECT_EQ(name.encoding, XA_STRING);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(name.value), name.nitems), "Gr\xFC\xDF" "e");
+    XFree(name.value);
+    XTextProperty locale_name {};
+    ASSERT_TRUE(XGetTextProperty(display, resizable->xid(), &locale_name, XInternAtom(display, "WM_LOCALE_NAME", False)));
+    EXPECT_STREQ(reinterpret_cast<char*>(locale_name.value), setlocale(LC_CTYPE, nullptr));
+    XFree(locale_name.value);
     std::vector<long> motif = property(resizable, "_MOTIF_WM_HINTS");
     ASSERT_EQ(motif.size(), 5u);
     EXPECT_EQ(motif[0], 3) << "functions and decorations";
@@ -565,4 +576,120 @@ TEST(IconProperty, pixels_go_out_as_straight_alpha_argb_after_their_size)
     EXPECT_EQ(items, (std::vector<long> { 3, 1, 0xFFFF0000L, 0x80FFFFFFL, 0 }));
     EXPECT_TRUE(linux_platform::detail::icon_property(pixels, 3, 1, 4).empty()) << "larger than a request takes";
     EXPECT_TRUE(linux_platform::detail::icon_property(pixels, 2, 2, 100).empty()) << "fewer pixels than the size says";
+}
+
+namespace {
+
+// A client that takes the window manager's part: it holds the redirection
+// of the root window's children, so a map request waits until it maps the
+// window itself, as a real window manager does after framing it.
+class RedirectingManager {
+public:
+    RedirectingManager() : m_display(XOpenDisplay(nullptr))
+    {
+        if (!m_display)
+            return;
+        XSelectInput(m_display, DefaultRootWindow(m_display), SubstructureRedirectMask);
+        XSync(m_display, False);
+    }
+    ~RedirectingManager()
+    {
+        if (m_display)
+            XCloseDisplay(m_display);
+    }
+    RedirectingManager(RedirectingManager const&) = delete;
+    RedirectingManager& operator=(RedirectingManager const&) = delete;
+
+    bool has_request_to_map(unsigned long xid)
+    {
+        XSync(m_display, False);
+        XEvent event;
+        while (XCheckTypedEvent(m_display, MapRequest, &event)) {
+            if (event.xmaprequest.window == xid)
+                return true;
+        }
+        return false;
+    }
+    void map(unsigned long xid)
+    {
+        XMapWindow(m_display, xid);
+        XSync(m_display, False);
+    }
+
+private:
+    Display* m_display;
+};
+
+bool is_viewable(Display* display, unsigned long xid)
+{
+    XWindowAttributes attributes {};
+    return XGetWindowAttributes(display, xid, &attributes) && attributes.map_state == IsViewable;
+}
+
+}
+
+TEST_F(X11HostTest, a_frame_drawn_before_the_window_manager_maps_the_window_is_presented_again_when_exposed)
+{
+    RedirectingManager manager;
+    Record record;
+    X11Window* window = open(record, at_origin(400, 120));
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(property(window, "XdndAware").empty()) << "drops are announced after the first frame";
+    // No Expose can come while the window is not viewable: the frame is painted and presented anyway.
+    ASSERT_TRUE(serve_until([&] { return window->is_first_frame_out(); }));
+    EXPECT_EQ(record.paints, 1);
+    EXPECT_EQ(window->presents(), 1u);
+    EXPECT_TRUE(manager.has_request_to_map(window->xid()));
+    EXPECT_FALSE(is_viewable(display, window->xid()));
+    EXPECT_FALSE(property(window, "XdndAware").empty());
+
+    // What was presented before the window was viewable is lost; the Expose
+    // of the map brings it back from the kept frame, without a paint.
+    manager.map(window->xid());
+    ASSERT_TRUE(serve_until([&] { return window->presents() >= 2; }));
+    EXPECT_EQ(record.paints, 1);
+    EXPECT_EQ(screen_pixel(window, 5, 5), 0x204080u);
+    EXPECT_EQ(screen_pixel(window, 60, 50), 0xFF0000u);
+}
+
+TEST_F(X11HostTest, a_window_uncovered_shows_its_kept_frame_again_without_painting)
+{
+    Record record;
+    X11Window* window = open(record, at_origin(400, 120));
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(serve_until([&] { return record.paints > 0 && is_viewable(display, window->xid()); }));
+    serve_for(50ms); // the map's own Expose
+    int paints = record.paints;
+    std::uint64_t presents = window->presents();
+
+    // A window of another client over part of ours, then gone: the server
+    // keeps no pixels for ours, so the covered part is lost until presented again.
+    XSetWindowAttributes attributes {};
+    attributes.override_redirect = True;
+    attributes.background_pixel = 0x00FF00;
+    Window cover = XCreateWindow(display, DefaultRootWindow(display), 40, 30, 100, 60, 0, CopyFromParent, InputOutput,
+        CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+    XMapRaised(display, cover);
+    XSync(display, False);
+    XDestroyWindow(display, cover);
+    XSync(display, False);
+    EXPECT_NE(screen_pixel(window, 60, 50), 0xFF0000u) << "the server kept none of the covered part";
+    ASSERT_TRUE(serve_until([&] { return window->presents() > presents; }));
+    EXPECT_EQ(record.paints, paints);
+    EXPECT_EQ(screen_pixel(window, 60, 50), 0xFF0000u);
+    EXPECT_EQ(screen_pixel(window, 130, 80), 0x204080u);
+}
+
+TEST(WindowTitle, latin1_titles_are_written_as_they_are_and_others_are_not)
+{
+    using linux_platform::detail::latin1_text;
+    EXPECT_EQ(latin1_text("Grüße, orvy"), std::optional<std::string>("Gr\xFC\xDF" "e, orvy"));
+    EXPECT_EQ(latin1_text("a\tb\nc"), std::optional<std::string>("a\tb\nc"));
+    EXPECT_EQ(latin1_text("Привет"), std::nullopt);
+    EXPECT_EQ(latin1_text("€"), std::nullopt) << "beyond U+00FF";
+    EXPECT_EQ(latin1_text("bell\a"), std::nullopt) << "control characters";
+    EXPECT_EQ(latin1_text("\xC2\x85"), std::nullopt) << "C1 controls";
+    EXPECT_EQ(latin1_text("\xC0\xA9"), std::nullopt) << "an overlong form";
+    EXPECT_EQ(latin1_text("cut \xC3"), std::nullopt) << "a sequence cut short";
+    EXPECT_EQ(latin1_text("\xE9t\xE9"), std::nullopt) << "Latin-1 bytes are not UTF-8";
 }

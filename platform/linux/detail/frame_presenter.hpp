@@ -38,10 +38,13 @@ public:
     // memory that large can be had. The pixels stay valid until the next
     // call with a larger size.
     Target target(int width, int height);
+    bool is_shared() const { return m_shared; }
     // Shows the frame drawn into the last target and waits until the X
     // server has copied it.
-    bool is_shared() const { return m_shared; }
     void present();
+    // Shows part of the frame presented last again, as it was: what the
+    // server lost of it when the window was covered or not yet viewable.
+    void present_again(int left, int top, int right, int bottom);
 
 private:
     // How a frame reaches the server: Cairo's pixels as they are, through
@@ -51,6 +54,11 @@ private:
     Target converted_target(int width, int height);
     void convert();
     bool grow(std::size_t bytes);
+    // Whether the server took the segment attached last; the error it sends
+    // otherwise has arrived once a later request was answered.
+    bool settle_attach();
+    // The frame drawn into a segment the server refused, through the connection.
+    void present_through_connection();
     void release_segment();
 
     _XDisplay* m_display;
@@ -63,6 +71,8 @@ private:
     std::unique_ptr<Segment> m_segment;
     bool m_shared;
     bool m_converted;
+    // The serial of an attach not yet known to have succeeded, or 0.
+    unsigned long m_attach_serial = 0;
     std::vector<unsigned char> m_plain; // the frame's pixels when not shared
     // Converted frames: Cairo's pixels, drawn at 4 bytes a pixel, and the
     // image in the visual's format they are converted into.

@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <X11/Xlib.h>
@@ -17,6 +18,7 @@ namespace orvy::linux_platform::detail {
 
 struct Atoms {
     Atom wm_protocols = 0;
+    Atom wm_locale_name = 0;
     Atom wm_delete_window = 0;
     Atom net_wm_ping = 0;
     Atom utf8_string = 0;
@@ -58,9 +60,21 @@ std::optional<XVisualInfo> transparent_visual(Display* display, int screen, Atom
 void set_motif_hints(Display* display, Window window, Atoms const& atoms, WindowStyles const& styles);
 
 // _NET_WM_NAME and _NET_WM_ICON_NAME as UTF-8, and WM_NAME and WM_ICON_NAME
-// in the ICCCM encodings (STRING or COMPOUND_TEXT), so that tools reading
-// either find the window by its title.
-void set_window_name(Display* display, Window window, Atoms const& atoms, std::string const& title);
+// as STRING when the title is Latin-1 text, so that tools reading either find
+// the window by its title. False when the title needs COMPOUND_TEXT, which
+// set_compound_window_name writes.
+bool set_window_name(Display* display, Window window, Atoms const& atoms, std::string const& title);
+// WM_NAME and WM_ICON_NAME in the ICCCM encodings through the locale's
+// converters, whose database libX11 parses on first use.
+void set_compound_window_name(Display* display, Window window, std::string const& title);
+
+// The title in Latin-1 when it is printable Latin-1 text (tab and newline
+// allowed), as a STRING property holds it; nothing otherwise.
+std::optional<std::string> latin1_text(std::string_view utf8);
+
+// WM_CLIENT_MACHINE and WM_LOCALE_NAME, as XSetWMProperties writes them,
+// without its round trip for the locale's atom.
+void set_client_properties(Display* display, Window window, Atoms const& atoms);
 
 void set_atom_list(Display* display, Window window, Atom property, std::span<Atom const> values);
 void set_cardinals(Display* display, Window window, Atom property, Atom type, std::span<long const> values);
