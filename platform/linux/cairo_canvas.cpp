@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <numbers>
+#include <utility>
 
 namespace orvy::linux_platform {
 
@@ -21,17 +22,42 @@ void CairoCanvas::begin(cairo_surface_t* surface)
     m_cairo = cairo_create(surface);
     // Even-odd filling, as polygons are filled on every platform.
     cairo_set_fill_rule(m_cairo, CAIRO_FILL_RULE_EVEN_ODD);
+    m_untouched = true;
+    m_waiting_clear.reset();
+    m_flat_frame.reset();
 }
 
 void CairoCanvas::end()
 {
     if (!m_cairo)
         return;
+    m_flat_frame = std::exchange(m_waiting_clear, std::nullopt);
     for (; m_clip_depth > 0; --m_clip_depth)
         cairo_restore(m_cairo);
     cairo_surface_flush(cairo_get_target(m_cairo));
     cairo_destroy(m_cairo);
     m_cairo = nullptr;
+}
+
+bool CairoCanvas::drawing()
+{
+    if (!m_cairo)
+        return false;
+    m_untouched = false;
+    if (std::optional<Color> waiting = std::exchange(m_waiting_clear, std::nullopt))
+        paint_color(*waiting);
+    return true;
+}
+
+void CairoCanvas::fill_flat_frame(cairo_surface_t* surface)
+{
+    if (!m_flat_frame)
+        return;
+    Color color = *m_flat_frame;
+    begin(surface);
+    m_untouched = false;
+    paint_color(color);
+    end();
 }
 
 void CairoCanvas::set_color(Color color) { cairo_set_source_rgba(m_cairo, color.r, color.g, color.b, color.a); }
@@ -62,8 +88,17 @@ void CairoCanvas::stroke_with(Color color, float width)
 
 void CairoCanvas::clear(Color color)
 {
+    if (m_cairo && m_defers_clear && m_untouched) {
+        m_waiting_clear = color;
+        return;
+    }
     if (!drawing())
         return;
+    paint_color(color);
+}
+
+void CairoCanvas::paint_color(Color color)
+{
     cairo_save(m_cairo);
     cairo_set_operator(m_cairo, CAIRO_OPERATOR_SOURCE);
     set_color(color);

@@ -5,6 +5,8 @@
 
 #include <cairo.h>
 
+#include <optional>
+
 namespace orvy::linux_platform {
 
 class CairoCanvas final : public Canvas {
@@ -18,6 +20,13 @@ public:
     // clip left open.
     void begin(cairo_surface_t* surface);
     void end();
+    // With deferred clears, a clear before anything else is drawn waits for
+    // the next drawing; a frame that ends with it still waiting was nothing
+    // but that colour, and its pixels were never written: the caller
+    // presents it otherwise (flat_frame) or asks for the pixels (fill_flat_frame).
+    void set_defers_clear(bool defers) { m_defers_clear = defers; }
+    std::optional<Color> const& flat_frame() const { return m_flat_frame; }
+    void fill_flat_frame(cairo_surface_t* surface);
 
     void clear(Color color) override;
     void fill_rect(RectF rect, Color color) override;
@@ -36,13 +45,19 @@ public:
     void draw_bitmap(Bitmap const& bitmap, RectF destination) override;
 
 private:
-    bool drawing() const { return m_cairo != nullptr; }
+    // Whether there is a surface to draw on; a waiting clear is drawn first.
+    bool drawing();
+    void paint_color(Color color);
     void set_color(Color color);
     void rounded_path(RectF rect, float radius);
     void stroke_with(Color color, float width);
 
     cairo_t* m_cairo = nullptr;
     std::size_t m_clip_depth = 0;
+    bool m_defers_clear = false;
+    bool m_untouched = false; // nothing drawn since begin
+    std::optional<Color> m_waiting_clear;
+    std::optional<Color> m_flat_frame;
 };
 
 }

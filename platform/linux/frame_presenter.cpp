@@ -299,6 +299,7 @@ void FramePresenter::present()
 {
     if (!m_image || !m_image->data)
         return;
+    m_flat.reset();
     if (m_converted)
         convert();
     auto width = static_cast<unsigned>(m_image->width), height = static_cast<unsigned>(m_image->height);
@@ -309,6 +310,39 @@ void FramePresenter::present()
     XSync(m_display, False);
     if (m_shared && !settle_attach())
         present_through_connection();
+}
+
+bool FramePresenter::present_flat(int width, int height, double red, double green, double blue)
+{
+    auto* visual = static_cast<Visual*>(m_visual);
+    if (visual->c_class != TrueColor && visual->c_class != DirectColor)
+        return false;
+    // The 8-bit channels Cairo's clear would have stored, through the visual's masks.
+    auto channel = [](double value) {
+        value = std::clamp(value, 0.0, 1.0);
+        return static_cast<std::uint32_t>(value * 65535.0 + 0.5) >> 8;
+    };
+    Channel to_red(visual->red_mask), to_green(visual->green_mask), to_blue(visual->blue_mask);
+    unsigned long pixel = to_red(channel(red)) | to_green(channel(green)) | to_blue(channel(blue));
+    m_flat = Flat { pixel, width, height };
+    XSetForeground(m_display, m_gc, pixel);
+    XFillRectangle(m_display, m_window, m_gc, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XSync(m_display, False);
+    if (m_shared && !settle_attach())
+        drop_refused_segment();
+    return true;
+}
+
+void FramePresenter::drop_refused_segment()
+{
+    if (m_image) {
+        m_image->data = nullptr;
+        XDestroyImage(m_image);
+        m_image = nullptr;
+    }
+    shmdt(m_segment->info.shmaddr);
+    *m_segment = {};
+    m_shared = false;
 }
 
 void FramePresenter::present_through_connection()
@@ -324,12 +358,7 @@ void FramePresenter::present_through_connection()
     } catch (std::bad_alloc const&) {
         copied = false;
     }
-    m_image->data = nullptr;
-    XDestroyImage(m_image);
-    m_image = nullptr;
-    shmdt(m_segment->info.shmaddr);
-    *m_segment = {};
-    m_shared = false;
+    drop_refused_segment();
     if (!copied)
         return;
     m_image = XCreateImage(m_display, static_cast<Visual*>(m_visual), static_cast<unsigned>(m_depth), ZPixmap, 0,
@@ -344,20 +373,24 @@ void FramePresenter::present_through_connection()
 
 void FramePresenter::present_again(int left, int top, int right, int bottom)
 {
-    if (!m_image || !m_image->data)
+    if (!m_flat && (!m_image || !m_image->data))
         return;
     left = std::max(left, 0);
     top = std::max(top, 0);
-    right = std::min(right, m_image->width);
-    bottom = std::min(bottom, m_image->height);
+    right = std::min(right, m_flat ? m_flat->width : m_image->width);
+    bottom = std::min(bottom, m_flat ? m_flat->height : m_image->height);
     if (right <= left || bottom <= top)
         return;
-    // A converted frame is still in the visual's format from its present.
     auto width = static_cast<unsigned>(right - left), height = static_cast<unsigned>(bottom - top);
-    if (m_shared)
+    // A converted frame is still in the visual's format from its present.
+    if (m_flat) {
+        XSetForeground(m_display, m_gc, m_flat->pixel);
+        XFillRectangle(m_display, m_window, m_gc, left, top, width, height);
+    } else if (m_shared) {
         XShmPutImage(m_display, m_window, m_gc, m_image, left, top, left, top, width, height, False);
-    else
+    } else {
         XPutImage(m_display, m_window, m_gc, m_image, left, top, left, top, width, height);
+    }
     XSync(m_display, False);
 }
 

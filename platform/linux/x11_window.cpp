@@ -337,12 +337,19 @@ bool X11Window::paint_and_present()
         return false;
     }
     retarget(pixels.pixels, width, height, pixels.stride);
+    // A frame that is one opaque colour (a window with nothing in it yet)
+    // is presented by the server's fill: no pixel of it is written, sent or copied.
+    m_canvas.set_defers_clear(!m_visual.transparent);
     m_canvas.begin(m_target);
     m_procedure.paint(*this, m_canvas);
     m_canvas.end();
-    cairo_surface_flush(m_target);
     auto started = Clock::now();
-    m_presenter->present();
+    std::optional<Color> const& flat = m_canvas.flat_frame();
+    if (!flat || !m_presenter->present_flat(width, height, flat->r * flat->a, flat->g * flat->a, flat->b * flat->a)) {
+        m_canvas.fill_flat_frame(m_target);
+        cairo_surface_flush(m_target);
+        m_presenter->present();
+    }
     m_last_present = std::chrono::duration<double>(Clock::now() - started).count();
     return true;
 }

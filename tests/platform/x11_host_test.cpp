@@ -56,6 +56,7 @@ struct Record {
     int paints = 0;
     std::atomic<int> updates = 0;
     bool changing = false;
+    bool only_clear = false; // frames of the background colour alone
     std::vector<ClientSize> sizes;
     std::vector<std::pair<float, float>> presses;
     std::vector<std::pair<float, float>> right_presses;
@@ -80,6 +81,8 @@ public:
     {
         ++m_record.paints;
         canvas.clear(m_window->is_transparent() ? Color { 0, 0, 0, 0 } : Color { 0.125f, 0.25f, 0.5f, 1 });
+        if (m_record.only_clear)
+            return;
         canvas.fill_rounded_rect({ 20, 20, 120, 60 }, 10, Color { 1, 0, 0, 1 });
         auto format = m_text.format(text_format_key(TextRole::Title, 0, 20));
         canvas.draw_text(*m_text.layout(u"Привет, orvy", *format, 200, 40), { 150, 20 }, Color { 1, 1, 1, 1 });
@@ -692,4 +695,79 @@ TEST(WindowTitle, latin1_titles_are_written_as_they_are_and_others_are_not)
     EXPECT_EQ(latin1_text("\xC0\xA9"), std::nullopt) << "an overlong form";
     EXPECT_EQ(latin1_text("cut \xC3"), std::nullopt) << "a sequence cut short";
     EXPECT_EQ(latin1_text("\xE9t\xE9"), std::nullopt) << "Latin-1 bytes are not UTF-8";
+}
+
+TEST_F(X11HostTest, a_frame_of_one_colour_shows_it_and_the_next_drawn_frame_covers_it)
+{
+    Record record;
+    record.only_clear = true;
+    X11Window* window = open(record, at_origin(400, 120));
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(serve_until([&] { return record.paints > 0 && is_viewable(display, window->xid()); }));
+    serve_for(50ms);
+    EXPECT_EQ(screen_pixel(window, 5, 5), 0x204080u) << "the colour a clear stores";
+    EXPECT_EQ(screen_pixel(window, 399, 119), 0x204080u);
+
+    // Uncovered, the flat frame is shown again as it was.
+    XSetWindowAttributes attributes {};
+    attributes.override_redirect = True;
+    attributes.background_pixel = 0x00FF00;
+    Window cover = XCreateWindow(display, DefaultRootWindow(display), 40, 30, 100, 60, 0, CopyFromParent, InputOutput,
+        CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+    XMapRaised(display, cover);
+    XSync(display, False);
+    XDestroyWindow(display, cover);
+    std::uint64_t presents = window->presents();
+    ASSERT_TRUE(serve_until([&] { return window->presents() > presents; }));
+    EXPECT_EQ(screen_pixel(window, 60, 50), 0x204080u);
+
+    // The next frame draws on the clear: its pixels are written after all.
+    record.only_clear = false;
+    int paints = record.paints;
+    window->invalidate();
+    ASSERT_TRUE(serve_until([&] { return record.paints > paints; }));
+    EXPECT_EQ(screen_pixel(window, 5, 5), 0x204080u);
+    EXPECT_EQ(screen_pixel(window, 60, 50), 0xFF0000u);
+    EXPECT_EQ(screen_pixel(window, 399, 119), 0x204080u);
+}
+
+TEST(CairoCanvasClear, a_clear_waits_for_the_next_drawing_and_alone_makes_a_flat_frame)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 8, 8);
+    auto pixel = [&](int x, int y) {
+        cairo_surface_flush(surface);
+        auto const* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+        return reinterpret_cast<std::uint32_t const*>(row)[x] & 0xFFFFFF;
+    };
+    Color blue { 0.125f, 0.25f, 0.5f, 1 };
+    linux_platform::CairoCanvas canvas;
+    canvas.set_defers_clear(true);
+
+    canvas.begin(surface);
+    canvas.clear(Color { 1, 1, 1, 1 });
+    canvas.clear(blue);
+    canvas.end();
+    ASSERT_TRUE(canvas.flat_frame());
+    EXPECT_EQ(*canvas.flat_frame(), blue) << "the last clear";
+    EXPECT_EQ(pixel(0, 0), 0u) << "no pixel written";
+    canvas.fill_flat_frame(surface);
+    EXPECT_EQ(pixel(7, 7), 0x204080u);
+
+    canvas.begin(surface);
+    canvas.clear(Color { 1, 1, 1, 1 });
+    canvas.fill_rect({ 0, 0, 2, 2 }, Color { 1, 0, 0, 1 });
+    canvas.clear(Color { 0, 1, 0, 1 }); // after drawing: at once
+    canvas.fill_rect({ 6, 6, 2, 2 }, Color { 1, 0, 0, 1 });
+    canvas.end();
+    EXPECT_FALSE(canvas.flat_frame());
+    EXPECT_EQ(pixel(0, 0), 0x00FF00u);
+    EXPECT_EQ(pixel(7, 7), 0xFF0000u);
+
+    canvas.set_defers_clear(false);
+    canvas.begin(surface);
+    canvas.clear(blue);
+    canvas.end();
+    EXPECT_FALSE(canvas.flat_frame());
+    EXPECT_EQ(pixel(3, 3), 0x204080u);
+    cairo_surface_destroy(surface);
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct _XDisplay;
@@ -45,6 +46,10 @@ public:
     // Shows part of the frame presented last again, as it was: what the
     // server lost of it when the window was covered or not yet viewable.
     void present_again(int left, int top, int right, int bottom);
+    // Shows a frame that is one opaque colour (channels 0..1) by the
+    // server's fill, without its pixels; false where the colour cannot be
+    // named as a pixel (the caller then presents the frame's pixels).
+    bool present_flat(int width, int height, double red, double green, double blue);
 
 private:
     // How a frame reaches the server: Cairo's pixels as they are, through
@@ -59,6 +64,8 @@ private:
     bool settle_attach();
     // The frame drawn into a segment the server refused, through the connection.
     void present_through_connection();
+    // Lets go of a segment the server refused; frames go through the connection from now on.
+    void drop_refused_segment();
     void release_segment();
 
     _XDisplay* m_display;
@@ -73,6 +80,13 @@ private:
     bool m_converted;
     // The serial of an attach not yet known to have succeeded, or 0.
     unsigned long m_attach_serial = 0;
+    // The last frame presented by a fill: its pixel and size.
+    struct Flat {
+        unsigned long pixel;
+        int width;
+        int height;
+    };
+    std::optional<Flat> m_flat;
     std::vector<unsigned char> m_plain; // the frame's pixels when not shared
     // Converted frames: Cairo's pixels, drawn at 4 bytes a pixel, and the
     // image in the visual's format they are converted into.
