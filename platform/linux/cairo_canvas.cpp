@@ -16,22 +16,30 @@ bool has_area(RectF rect) { return rect.w > 0 && rect.h > 0; } // false for NaN 
 
 }
 
-void CairoCanvas::begin(cairo_surface_t* surface)
+void CairoCanvas::begin(SurfaceSource source)
 {
     end();
-    m_cairo = cairo_create(surface);
-    // Even-odd filling, as polygons are filled on every platform.
-    cairo_set_fill_rule(m_cairo, CAIRO_FILL_RULE_EVEN_ODD);
+    m_source = std::move(source);
+    m_in_frame = true;
     m_untouched = true;
     m_waiting_clear.reset();
     m_flat_frame.reset();
 }
 
+void CairoCanvas::begin(cairo_surface_t* surface)
+{
+    begin([surface] { return surface; });
+}
+
 void CairoCanvas::end()
 {
+    if (!m_in_frame)
+        return;
+    m_in_frame = false;
+    m_source = nullptr;
+    m_flat_frame = std::exchange(m_waiting_clear, std::nullopt);
     if (!m_cairo)
         return;
-    m_flat_frame = std::exchange(m_waiting_clear, std::nullopt);
     for (; m_clip_depth > 0; --m_clip_depth)
         cairo_restore(m_cairo);
     cairo_surface_flush(cairo_get_target(m_cairo));
@@ -41,23 +49,34 @@ void CairoCanvas::end()
 
 bool CairoCanvas::drawing()
 {
-    if (!m_cairo)
+    if (!m_in_frame)
         return false;
     m_untouched = false;
+    if (!m_cairo) {
+        cairo_surface_t* surface = m_source ? std::exchange(m_source, nullptr)() : nullptr;
+        if (!surface) {
+            m_waiting_clear.reset(); // more than the clear was to be drawn
+            return false;
+        }
+        m_cairo = cairo_create(surface);
+        // Even-odd filling, as polygons are filled on every platform.
+        cairo_set_fill_rule(m_cairo, CAIRO_FILL_RULE_EVEN_ODD);
+    }
     if (std::optional<Color> waiting = std::exchange(m_waiting_clear, std::nullopt))
         paint_color(*waiting);
     return true;
 }
 
-void CairoCanvas::fill_flat_frame(cairo_surface_t* surface)
+void CairoCanvas::fill_flat_frame(SurfaceSource source)
 {
     if (!m_flat_frame)
         return;
     Color color = *m_flat_frame;
-    begin(surface);
-    m_untouched = false;
-    paint_color(color);
+    bool defers = std::exchange(m_defers_clear, false);
+    begin(std::move(source));
+    clear(color);
     end();
+    m_defers_clear = defers;
 }
 
 void CairoCanvas::set_color(Color color) { cairo_set_source_rgba(m_cairo, color.r, color.g, color.b, color.a); }
@@ -88,7 +107,7 @@ void CairoCanvas::stroke_with(Color color, float width)
 
 void CairoCanvas::clear(Color color)
 {
-    if (m_cairo && m_defers_clear && m_untouched) {
+    if (m_in_frame && m_defers_clear && m_untouched) {
         m_waiting_clear = color;
         return;
     }

@@ -5,6 +5,7 @@
 
 #include <cairo.h>
 
+#include <functional>
 #include <optional>
 
 namespace orvy::linux_platform {
@@ -16,17 +17,22 @@ public:
     CairoCanvas(CairoCanvas const&) = delete;
     CairoCanvas& operator=(CairoCanvas const&) = delete;
 
+    // Where a frame's pixels are, asked for when something is first drawn;
+    // null when there is no memory for them (the frame then draws nothing).
+    using SurfaceSource = std::function<cairo_surface_t*()>;
+
     // Drawing goes to the surface between begin and end; end closes any
     // clip left open.
+    void begin(SurfaceSource source);
     void begin(cairo_surface_t* surface);
     void end();
     // With deferred clears, a clear before anything else is drawn waits for
     // the next drawing; a frame that ends with it still waiting was nothing
-    // but that colour, and its pixels were never written: the caller
-    // presents it otherwise (flat_frame) or asks for the pixels (fill_flat_frame).
+    // but that colour, and neither asked for its pixels nor wrote them: the
+    // caller presents it otherwise (flat_frame) or has it written (fill_flat_frame).
     void set_defers_clear(bool defers) { m_defers_clear = defers; }
     std::optional<Color> const& flat_frame() const { return m_flat_frame; }
-    void fill_flat_frame(cairo_surface_t* surface);
+    void fill_flat_frame(SurfaceSource source);
 
     void clear(Color color) override;
     void fill_rect(RectF rect, Color color) override;
@@ -52,7 +58,9 @@ private:
     void rounded_path(RectF rect, float radius);
     void stroke_with(Color color, float width);
 
-    cairo_t* m_cairo = nullptr;
+    SurfaceSource m_source;
+    bool m_in_frame = false;
+    cairo_t* m_cairo = nullptr; // once the frame's surface was had
     std::size_t m_clip_depth = 0;
     bool m_defers_clear = false;
     bool m_untouched = false; // nothing drawn since begin

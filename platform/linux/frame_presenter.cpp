@@ -113,8 +113,10 @@ std::unique_ptr<FramePresenter> FramePresenter::create(Display* display, unsigne
 {
     auto* kind = static_cast<Visual*>(visual);
     Path path = Path::Plain;
+    // Whether the server has shared memory is asked with the first target:
+    // a frame presented by a fill needs none.
     if (takes_cairo_pixels(display, kind, depth))
-        path = is_local(display) && XShmQueryExtension(display) ? Path::Shared : Path::Plain;
+        path = is_local(display) ? Path::Shared : Path::Plain;
     else if (kind->c_class == TrueColor || kind->c_class == DirectColor)
         path = Path::Converted;
     else
@@ -220,6 +222,8 @@ FramePresenter::Target FramePresenter::target(int width, int height)
     }
     auto* visual = static_cast<Visual*>(m_visual);
     auto depth = static_cast<unsigned>(m_depth);
+    if (m_shared && !std::exchange(m_shared_checked, true))
+        m_shared = XShmQueryExtension(m_display);
     if (m_shared) {
         m_image = XShmCreateImage(m_display, visual, depth, ZPixmap, nullptr, &m_segment->info,
             static_cast<unsigned>(width), static_cast<unsigned>(height));

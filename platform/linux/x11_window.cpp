@@ -330,23 +330,34 @@ bool X11Window::paint_and_present()
     if (!m_presenter || m_size.width == 0 || m_size.height == 0)
         return false;
     auto width = static_cast<int>(m_size.width), height = static_cast<int>(m_size.height);
-    detail::FramePresenter::Target pixels = m_presenter->target(width, height);
-    if (!pixels.pixels) {
-        // No memory for a frame this large now; the next paint asks again.
-        release_target();
-        return false;
-    }
-    retarget(pixels.pixels, width, height, pixels.stride);
-    // A frame that is one opaque colour (a window with nothing in it yet)
-    // is presented by the server's fill: no pixel of it is written, sent or copied.
+    // The frame's pixels are had when something is first drawn. A frame
+    // that is one opaque colour (a window with nothing in it yet) needs
+    // none: it is presented by the server's fill, no pixel written, sent or copied.
+    bool no_memory = false;
+    auto pixels = [this, width, height, &no_memory]() -> cairo_surface_t* {
+        detail::FramePresenter::Target target = m_presenter->target(width, height);
+        if (!target.pixels) {
+            // No memory for a frame this large now; the next paint asks again.
+            release_target();
+            no_memory = true;
+            return nullptr;
+        }
+        retarget(target.pixels, width, height, target.stride);
+        return m_target;
+    };
     m_canvas.set_defers_clear(!m_visual.transparent);
-    m_canvas.begin(m_target);
+    m_canvas.begin(pixels);
     m_procedure.paint(*this, m_canvas);
     m_canvas.end();
     auto started = Clock::now();
-    std::optional<Color> const& flat = m_canvas.flat_frame();
+    std::optional<Color> flat = m_canvas.flat_frame();
     if (!flat || !m_presenter->present_flat(width, height, flat->r * flat->a, flat->g * flat->a, flat->b * flat->a)) {
-        m_canvas.fill_flat_frame(m_target);
+        if (flat)
+            m_canvas.fill_flat_frame(pixels);
+        else if (!no_memory)
+            pixels(); // nothing was drawn at all: the frame kept shows
+        if (no_memory)
+            return false;
         cairo_surface_flush(m_target);
         m_presenter->present();
     }

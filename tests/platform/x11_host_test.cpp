@@ -743,25 +743,41 @@ TEST(CairoCanvasClear, a_clear_waits_for_the_next_drawing_and_alone_makes_a_flat
     linux_platform::CairoCanvas canvas;
     canvas.set_defers_clear(true);
 
-    canvas.begin(surface);
+    int asked = 0;
+    auto source = [&] {
+        ++asked;
+        return surface;
+    };
+    canvas.begin(source);
     canvas.clear(Color { 1, 1, 1, 1 });
     canvas.clear(blue);
     canvas.end();
     ASSERT_TRUE(canvas.flat_frame());
     EXPECT_EQ(*canvas.flat_frame(), blue) << "the last clear";
+    EXPECT_EQ(asked, 0) << "no pixels needed";
     EXPECT_EQ(pixel(0, 0), 0u) << "no pixel written";
-    canvas.fill_flat_frame(surface);
+    canvas.fill_flat_frame(source);
+    EXPECT_EQ(asked, 1);
     EXPECT_EQ(pixel(7, 7), 0x204080u);
 
-    canvas.begin(surface);
+    canvas.begin(source);
     canvas.clear(Color { 1, 1, 1, 1 });
     canvas.fill_rect({ 0, 0, 2, 2 }, Color { 1, 0, 0, 1 });
     canvas.clear(Color { 0, 1, 0, 1 }); // after drawing: at once
     canvas.fill_rect({ 6, 6, 2, 2 }, Color { 1, 0, 0, 1 });
     canvas.end();
     EXPECT_FALSE(canvas.flat_frame());
+    EXPECT_EQ(asked, 2) << "once a frame";
     EXPECT_EQ(pixel(0, 0), 0x00FF00u);
     EXPECT_EQ(pixel(7, 7), 0xFF0000u);
+
+    // Without memory for the pixels the frame draws nothing and survives.
+    canvas.begin([] { return static_cast<cairo_surface_t*>(nullptr); });
+    canvas.clear(blue);
+    canvas.fill_rect({ 0, 0, 2, 2 }, Color { 1, 0, 0, 1 });
+    canvas.push_clip({ 0, 0, 4, 4 });
+    canvas.end();
+    EXPECT_FALSE(canvas.flat_frame());
 
     canvas.set_defers_clear(false);
     canvas.begin(surface);

@@ -77,6 +77,7 @@ private:
     struct Segment;
     std::unique_ptr<Segment> m_segment;
     bool m_shared;
+    bool m_shared_checked = false; // the server was asked for shared memory
     bool m_converted;
     // The serial of an attach not yet known to have succeeded, or 0.
     unsigned long m_attach_serial = 0;
