@@ -12,7 +12,7 @@ packages=(
   libx11-dev libxext-dev libcairo2-dev libpango1.0-dev
   libpng-dev libjpeg-dev libgif-dev
   fonts-dejavu-core fontconfig
-  xvfb xauth x11-utils x11-xkb-utils xdotool imagemagick xcompmgr
+  xvfb xauth x11-utils x11-xkb-utils x11-xserver-utils xdotool imagemagick xcompmgr libxrandr2
   hyperfine python3-tk x11-apps xclip xsel
   dbus dbus-daemon xdg-desktop-portal xdg-desktop-portal-gtk zenity python3-gi gir1.2-gtk-3.0
   at-spi2-core python3-pyatspi gir1.2-atspi-2.0 libglib2.0-dev

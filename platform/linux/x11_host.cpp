@@ -129,39 +129,49 @@ bool X11Host::has_window_manager()
     return *m_window_manager;
 }
 
-RectI X11Host::screen_rect()
+std::vector<detail::Monitor> X11Host::monitors()
 {
-    int screen = DefaultScreen(m_display);
-    return { 0, 0, DisplayWidth(m_display, screen), DisplayHeight(m_display, screen) };
+    std::vector<detail::Monitor> found = m_monitor_source.monitors(m_display);
+    if (found.empty()) {
+        int screen = DefaultScreen(m_display);
+        found.push_back({ { 0, 0, DisplayWidth(m_display, screen), DisplayHeight(m_display, screen) }, true });
+    }
+    return found;
 }
 
-RectI X11Host::reference_rect(PlacementReference reference, WindowId owner_id)
+std::optional<RectI> X11Host::desktop_work_area()
 {
-    X11Window* owner = window(owner_id);
-    if (reference == PlacementReference::OwnerWindow) {
-        if (!owner)
-            return {};
-        PointI at = owner->position();
-        ClientSize size = owner->client_size();
-        auto const& [left, right, top, bottom] = owner->frame_extents();
-        return { at.x - left, at.y - top, at.x + static_cast<std::int32_t>(size.width) + right,
-            at.y + static_cast<std::int32_t>(size.height) + bottom };
-    }
-    // One work area for the whole screen: the desktop hints name no other.
-    RectI screen = screen_rect();
     Window root = DefaultRootWindow(m_display);
     std::vector<long> desktop = detail::read_cardinals(m_display, root, m_atoms->net_current_desktop, 1);
     long index = desktop.empty() ? 0 : std::clamp(desktop[0], 0L, 255L);
     std::vector<long> areas = detail::read_cardinals(m_display, root, m_atoms->net_workarea, 4 * (index + 1));
     if (areas.size() < static_cast<std::size_t>(4 * (index + 1)))
-        return screen;
+        return std::nullopt;
     long const* area = &areas[static_cast<std::size_t>(4 * index)];
-    RectI work { static_cast<std::int32_t>(std::max(area[0], 0L)), static_cast<std::int32_t>(std::max(area[1], 0L)),
-        static_cast<std::int32_t>(std::min(area[0] + area[2], static_cast<long>(screen.right))),
-        static_cast<std::int32_t>(std::min(area[1] + area[3], static_cast<long>(screen.bottom))) };
-    if (work.right <= work.left || work.bottom <= work.top)
-        return screen;
-    return work;
+    // X coordinates are 16 bits; a property claiming more is cut to that.
+    auto coordinate = [](long value) { return static_cast<std::int32_t>(std::clamp(value, -65536L, 65536L)); };
+    return RectI { coordinate(area[0]), coordinate(area[1]), coordinate(area[0] + std::clamp(area[2], 0L, 65536L)),
+        coordinate(area[1] + std::clamp(area[3], 0L, 65536L)) };
+}
+
+RectI X11Host::reference_rect(PlacementReference reference, WindowId owner_id)
+{
+    X11Window* owner = reference == PlacementReference::PrimaryWorkArea ? nullptr : window(owner_id);
+    RectI owner_rect {};
+    if (owner) {
+        PointI at = owner->position();
+        ClientSize size = owner->client_size();
+        auto const& [left, right, top, bottom] = owner->frame_extents();
+        owner_rect = { at.x - left, at.y - top, at.x + static_cast<std::int32_t>(size.width) + right,
+            at.y + static_cast<std::int32_t>(size.height) + bottom };
+    }
+    if (reference == PlacementReference::OwnerWindow)
+        return owner_rect;
+    // The desktop hints name one work area across all monitors: it is cut
+    // down to the monitor the window goes on.
+    std::vector<detail::Monitor> all = monitors();
+    std::optional<RectI> monitor = owner ? detail::nearest_monitor(all, owner_rect) : detail::primary_monitor(all);
+    return detail::work_area_within(*monitor, desktop_work_area());
 }
 
 WindowCreation X11Host::create_window(WindowOptions const& options, WindowHooks hooks,
@@ -358,8 +368,10 @@ ClientSize X11Host::screen_size()
     std::string error;
     if (!open_display(error))
         return {};
-    RectI screen = screen_rect();
-    return { static_cast<std::uint32_t>(screen.right), static_cast<std::uint32_t>(screen.bottom) };
+    std::vector<detail::Monitor> all = monitors();
+    RectI primary = *detail::primary_monitor(all);
+    return { static_cast<std::uint32_t>(primary.right - primary.left),
+        static_cast<std::uint32_t>(primary.bottom - primary.top) };
 }
 
 RectI X11Host::work_area()

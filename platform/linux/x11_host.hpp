@@ -7,6 +7,7 @@
 #include "platform/linux/cairo_canvas.hpp"
 #include "platform/linux/detail/file_dialogs.hpp"
 #include "platform/linux/detail/frame_presenter.hpp"
+#include "platform/linux/detail/monitors.hpp"
 #include "platform/linux/detail/posted_events.hpp"
 #include "platform/linux/x11_drop.hpp"
 #include "platform/linux/x11_selection.hpp"
@@ -238,7 +239,11 @@ private:
     X11Window* input_target(unsigned long xid, bool activates);
     void raise_modal_child(WindowId owner);
     RectI reference_rect(PlacementReference reference, WindowId owner);
-    RectI screen_rect();
+    // The monitors RandR reports, or the whole X screen as the one primary
+    // monitor where it reports none.
+    std::vector<detail::Monitor> monitors();
+    // The current desktop's work area as the window manager publishes it.
+    std::optional<RectI> desktop_work_area();
     // Publishes the window to assistive technology; the first window finds
     // out whether an accessibility bus runs at all.
     void publish_accessible(X11Window& window, std::string title, AccessibleRole role);
@@ -248,6 +253,7 @@ private:
     std::string m_display_error;
     std::unique_ptr<detail::Atoms> m_atoms;
     std::optional<bool> m_window_manager;
+    detail::MonitorSource m_monitor_source;
     std::shared_ptr<detail::PostedEvents> m_posted;
     std::map<WindowId, std::unique_ptr<X11Window>> m_windows;
     // Windows destroyed inside a nested loop, kept until no code of theirs can be running.

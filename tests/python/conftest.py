@@ -1,3 +1,4 @@
+import os
 import subprocess
 import threading
 import time
@@ -168,3 +169,35 @@ class Driver:
         self.w.go()
         if self.error:
             raise self.error
+
+
+@pytest.fixture
+def private_xvfb():
+    """Starts X servers of the test's own, `start(screen, *options)` ->
+    the environment to run clients on it; they stop after the test. Xvfb
+    announces its display number on a pipe and may write there again
+    later, which ends it once the pipe is closed: the pipe stays open for
+    as long as the server runs."""
+    running = []
+
+    def start(screen, *options):
+        read, write = os.pipe()
+        server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", screen, *options,
+                                   "-nolisten", "tcp", "-noreset"], pass_fds=(write,), stderr=subprocess.DEVNULL)
+        os.close(write)
+        running.append((server, read))
+        number = os.read(read, 64).decode().strip()
+        assert number, f"Xvfb cannot start a {screen} screen"
+        env = dict(os.environ, DISPLAY=":" + number)
+        # The display number can come before the server takes connections.
+        deadline = time.monotonic() + 30
+        while subprocess.run(["xdpyinfo"], env=env, capture_output=True).returncode != 0:
+            assert time.monotonic() < deadline, "Xvfb takes no connections"
+            time.sleep(0.1)
+        return env
+
+    yield start
+    for server, read in running:
+        server.kill()
+        server.wait()
+        os.close(read)
