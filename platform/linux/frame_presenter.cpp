@@ -1,10 +1,14 @@
 // FramePresenter: one MIT-SHM segment per window, grown when a frame needs
 // more and otherwise reused, and XShmPutImage to present; XPutImage from
-// the process's memory where the server cannot share it.
+// the process's memory where the server cannot share it, and of the part
+// that changed, converted, where the screen takes other pixels than Cairo's.
 #include "platform/linux/detail/frame_presenter.hpp"
+
+#include "platform/linux/detail/palette.hpp"
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <new>
 #include <string_view>
 #include <utility>
@@ -109,19 +113,27 @@ struct Channel {
 
 }
 
-std::unique_ptr<FramePresenter> FramePresenter::create(Display* display, unsigned long window, void* visual, int depth)
+std::unique_ptr<FramePresenter> FramePresenter::create(Display* display, unsigned long window, void* visual, int depth,
+    std::function<bool()> const& install_colormap)
 {
     auto* kind = static_cast<Visual*>(visual);
     Path path = Path::Plain;
+    std::unique_ptr<Palette> palette;
     // Whether the server has shared memory is asked with the first target:
     // a frame presented by a fill needs none.
-    if (takes_cairo_pixels(display, kind, depth))
+    if (takes_cairo_pixels(display, kind, depth)) {
         path = is_local(display) ? Path::Shared : Path::Plain;
-    else if (kind->c_class == TrueColor || kind->c_class == DirectColor)
+    } else if (kind->c_class == TrueColor || kind->c_class == DirectColor) {
         path = Path::Converted;
-    else
-        return nullptr;
-    return std::unique_ptr<FramePresenter>(new FramePresenter(display, window, visual, depth, path));
+    } else {
+        palette = Palette::create(display, window, visual, install_colormap);
+        if (!palette)
+            return nullptr;
+        path = Path::Converted;
+    }
+    auto presenter = std::unique_ptr<FramePresenter>(new FramePresenter(display, window, visual, depth, path));
+    presenter->m_palette = std::move(palette);
+    return presenter;
 }
 
 FramePresenter::FramePresenter(Display* display, unsigned long window, void* visual, int depth, Path path)
@@ -281,22 +293,94 @@ FramePresenter::Target FramePresenter::converted_target(int width, int height)
     m_image->data = reinterpret_cast<char*>(m_plain.data());
     m_drawn_width = width;
     m_drawn_height = height;
+    m_shown.clear();
     return { reinterpret_cast<unsigned char*>(m_drawn.data()), width * 4 };
 }
 
-// Rewrites the drawn frame in the visual's pixel format, channel by channel
-// through its masks; XPutPixel takes care of the size and byte order.
-void FramePresenter::convert()
+FramePresenter::Area FramePresenter::changed_area() const
+{
+    Area whole { 0, 0, m_drawn_width, m_drawn_height };
+    if (m_shown.size() != m_drawn.size())
+        return whole;
+    auto width = static_cast<std::size_t>(m_drawn_width);
+    auto row_differs = [&](int y) {
+        std::size_t at = static_cast<std::size_t>(y) * width;
+        return std::memcmp(&m_drawn[at], &m_shown[at], width * 4) != 0;
+    };
+    // Pass 1: the first and last rows that changed.
+    int top = 0;
+    while (top < m_drawn_height && !row_differs(top))
+        ++top;
+    if (top == m_drawn_height)
+        return {};
+    int bottom = m_drawn_height;
+    while (!row_differs(bottom - 1))
+        --bottom;
+    // Pass 2: the columns between them that changed.
+    int left = m_drawn_width, right = 0;
+    for (int y = top; y < bottom; ++y) {
+        std::uint32_t const* drawn = &m_drawn[static_cast<std::size_t>(y) * width];
+        std::uint32_t const* shown = &m_shown[static_cast<std::size_t>(y) * width];
+        int x = 0;
+        while (x < left && drawn[x] == shown[x])
+            ++x;
+        left = std::min(left, x);
+        x = m_drawn_width;
+        while (x > right && drawn[x - 1] == shown[x - 1])
+            --x;
+        right = std::max(right, x);
+    }
+    return { left, top, right, bottom };
+}
+
+// Rewrites an area of the drawn frame in the visual's pixel format: through
+// the palette's cells, or channel by channel through the visual's masks.
+// XPutPixel takes care of the size and byte order; images of a byte a
+// pixel are written directly.
+void FramePresenter::convert(Area area)
 {
     auto* visual = static_cast<Visual*>(m_visual);
     Channel red(visual->red_mask), green(visual->green_mask), blue(visual->blue_mask);
-    std::uint32_t const* row = m_drawn.data();
-    for (int y = 0; y < m_drawn_height; ++y, row += m_drawn_width) {
-        for (int x = 0; x < m_drawn_width; ++x) {
+    bool bytes = m_image->bits_per_pixel == 8;
+    for (int y = area.top; y < area.bottom; ++y) {
+        std::uint32_t const* row = &m_drawn[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_drawn_width)];
+        auto* out = reinterpret_cast<std::uint8_t*>(m_image->data) + static_cast<std::ptrdiff_t>(y) * m_image->bytes_per_line;
+        for (int x = area.left; x < area.right; ++x) {
             std::uint32_t pixel = row[x];
-            XPutPixel(m_image, x, y, red(pixel >> 16) | green(pixel >> 8) | blue(pixel));
+            unsigned long value = m_palette ? m_palette->dither().pixel(pixel, x, y)
+                                            : red(pixel >> 16) | green(pixel >> 8) | blue(pixel);
+            if (bytes)
+                out[x] = static_cast<std::uint8_t>(value);
+            else
+                XPutPixel(m_image, x, y, value);
         }
     }
+}
+
+void FramePresenter::present_changes()
+{
+    Area area = changed_area();
+    if (area.right <= area.left || area.bottom <= area.top)
+        return;
+    convert(area);
+    XPutImage(m_display, m_window, m_gc, m_image, area.left, area.top, area.left, area.top,
+        static_cast<unsigned>(area.right - area.left), static_cast<unsigned>(area.bottom - area.top));
+    // What the server now shows, to compare the next frame with.
+    try {
+        if (m_shown.size() != m_drawn.size()) {
+            m_shown = m_drawn;
+        } else {
+            for (int y = area.top; y < area.bottom; ++y) {
+                auto at = static_cast<std::size_t>(y) * static_cast<std::size_t>(m_drawn_width)
+                    + static_cast<std::size_t>(area.left);
+                std::memcpy(&m_shown[at], &m_drawn[at], static_cast<std::size_t>(area.right - area.left) * 4);
+            }
+        }
+    } catch (std::bad_alloc const&) {
+        // Without a copy the next frame goes out whole.
+        m_shown.clear();
+    }
+    XSync(m_display, False);
 }
 
 void FramePresenter::present()
@@ -304,8 +388,10 @@ void FramePresenter::present()
     if (!m_image || !m_image->data)
         return;
     m_flat.reset();
-    if (m_converted)
-        convert();
+    if (m_converted) {
+        present_changes();
+        return;
+    }
     auto width = static_cast<unsigned>(m_image->width), height = static_cast<unsigned>(m_image->height);
     if (m_shared)
         XShmPutImage(m_display, m_window, m_gc, m_image, 0, 0, 0, 0, width, height, False);
@@ -329,6 +415,8 @@ bool FramePresenter::present_flat(int width, int height, double red, double gree
     Channel to_red(visual->red_mask), to_green(visual->green_mask), to_blue(visual->blue_mask);
     unsigned long pixel = to_red(channel(red)) | to_green(channel(green)) | to_blue(channel(blue));
     m_flat = Flat { pixel, width, height };
+    // The window no longer shows the converted frame kept for comparing.
+    m_shown.clear();
     XSetForeground(m_display, m_gc, pixel);
     XFillRectangle(m_display, m_window, m_gc, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
     XSync(m_display, False);

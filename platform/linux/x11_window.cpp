@@ -325,7 +325,10 @@ bool X11Window::paint_and_present()
 {
     if (!m_presenter_tried) {
         m_presenter_tried = true;
-        m_presenter = detail::FramePresenter::create(m_display, m_xid, m_visual.visual, m_visual.depth);
+        // Asked only where a colour map of the window's own is made: without
+        // a window manager nobody else installs it.
+        m_presenter = detail::FramePresenter::create(m_display, m_xid, m_visual.visual, m_visual.depth,
+            [this] { return !m_host.has_window_manager(); });
     }
     if (!m_presenter || m_size.width == 0 || m_size.height == 0)
         return false;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -15,6 +16,8 @@ struct _XImage;
 
 namespace orvy::linux_platform::detail {
 
+class Palette;
+
 // A new segment for every size would fault in and zero a whole frame's
 // pages before the first pixel of each resize is drawn. This keeps the
 // segment of the largest size drawn so far and draws smaller frames into
@@ -24,9 +27,14 @@ public:
     // `visual` and `depth` are the window's. A server that is not local or
     // has no shared memory gets each frame through the connection, and a
     // true-colour visual that does not take Cairo's 32-bit pixels as they
-    // are (16 bits a pixel, another channel order) gets them converted.
-    // Null for visuals with a colour map to allocate from (8 bits a pixel).
-    static std::unique_ptr<FramePresenter> create(_XDisplay* display, unsigned long window, void* visual, int depth);
+    // are (16 bits a pixel, another channel order) gets them converted, as
+    // does a visual whose pixels index a colour map (8 bits a pixel or
+    // fewer), through a palette allocated for the window. Converted frames
+    // send only the part that changed since the last one. Where the window
+    // needs a colour map of its own, `install_colormap` is asked whether to
+    // install it (no window manager would). Null for visuals none of these fits.
+    static std::unique_ptr<FramePresenter> create(_XDisplay* display, unsigned long window, void* visual, int depth,
+        std::function<bool()> const& install_colormap);
     ~FramePresenter();
     FramePresenter(FramePresenter const&) = delete;
     FramePresenter& operator=(FramePresenter const&) = delete;
@@ -56,8 +64,18 @@ private:
     // the shared segment or the connection, or converted to the visual's.
     enum class Path { Shared, Plain, Converted };
     FramePresenter(_XDisplay* display, unsigned long window, void* visual, int depth, Path path);
+    struct Area {
+        int left = 0;
+        int top = 0;
+        int right = 0;
+        int bottom = 0;
+    };
     Target converted_target(int width, int height);
-    void convert();
+    // Where the drawn frame differs from the one last shown; all of it when
+    // none is known to show at this size.
+    Area changed_area() const;
+    void convert(Area area);
+    void present_changes();
     bool grow(std::size_t bytes);
     // Whether the server took the segment attached last; the error it sends
     // otherwise has arrived once a later request was answered.
@@ -94,6 +112,10 @@ private:
     std::vector<std::uint32_t> m_drawn;
     int m_drawn_width = 0;
     int m_drawn_height = 0;
+    // The last converted frame shown, to send only what changed; empty
+    // after a resize or a frame presented by a fill.
+    std::vector<std::uint32_t> m_shown;
+    std::unique_ptr<Palette> m_palette;
 };
 
 }
