@@ -55,3 +55,35 @@ def test_a_centred_window_lands_on_the_primary_monitor(private_xvfb, layout):
     lines = done.stdout.split("\n")
     assert tuple(map(int, lines[0].split())) == screen
     assert tuple(map(int, lines[1].split())) == corner
+
+
+OWNED = r"""
+import re, subprocess, _orvy
+w = _orvy.W("main", 400, 300, center="screen")
+sub = w.subwin("placed", 300, 200, center="screen")
+
+def open_sub():
+    w.move(100, 100)  # onto the left monitor, which is not the primary
+    with sub:
+        pass
+
+def report():
+    info = subprocess.run(["xwininfo", "-name", "placed"], capture_output=True, text=True, check=True).stdout
+    print(*(re.search(f"Absolute upper-left {axis}: +(-?\\d+)", info).group(1) for axis in "XY"))
+    w.close()
+
+w.after(100, open_sub)
+w.after(400, report)
+w.go()
+"""
+
+
+@pytest.mark.skipif(any(subprocess.run(["which", tool], capture_output=True).returncode != 0
+                        for tool in ("Xvfb", "xrandr", "xwininfo")), reason="needs Xvfb, xrandr and xwininfo")
+def test_a_sub_window_centred_on_the_screen_goes_to_its_owners_monitor(private_xvfb):
+    env = private_xvfb("1920x1080x24")
+    for name, geometry, output in LAYOUTS["primary on the right"][0]:
+        subprocess.run(["xrandr", "--setmonitor", name, geometry, output], env=env, check=True, capture_output=True)
+    done = subprocess.run([sys.executable, "-c", OWNED], env=env, capture_output=True, text=True, timeout=120)
+    assert done.returncode == 0, done.stderr
+    assert tuple(map(int, done.stdout.split())) == ((960 - 300) // 2, (1080 - 200) // 2)
