@@ -211,7 +211,8 @@ void PointerInput::press_calendar(Press const& p)
     if (!calendar)
         return;
     if (point.y <= rect.y + calendar_header) {
-        std::int32_t months = point.x <= rect.x + 40.0f ? -1 : point.x >= rect.right() - 40.0f ? 1 : 0;
+        float arrow = calendar_arrow_width(rect.w);
+        std::int32_t months = point.x <= rect.x + arrow ? -1 : point.x >= rect.right() - arrow ? 1 : 0;
         if (months != 0) {
             step_calendar(m_tree, hit, months);
             auto const* stepped = m_tree.node(hit).model.as<CalendarModel>();
@@ -219,13 +220,13 @@ void PointerInput::press_calendar(Press const& p)
         }
         return;
     }
-    float grid_top = calendar_header + calendar_weekday_row;
-    std::int64_t column = floor_index((point.x - rect.x) / (rect.w / 7.0f));
-    std::int64_t row = floor_index((point.y - rect.y - grid_top) / std::max((rect.h - grid_top) / 6.0f, 1.0f));
-    if (column < 0 || column >= 7 || row < 0 || row >= 6)
+    // The slot under the pointer, by the grid the days are painted in.
+    std::optional<int> slot = calendar_grid(rect).slot_at(point);
+    if (!slot)
         return;
-    std::int64_t day = row * 7 + column - weekday_monday_first(calendar->year, calendar->month, 1) + 1;
-    if (day < 1 || day > days_in_month(calendar->year, calendar->month))
+    std::int32_t month = calendar_shown_month(calendar->month);
+    std::int64_t day = *slot - calendar_slot_of(calendar->year, month, 1) + 1;
+    if (day < 1 || day > days_in_month(calendar->year, month))
         return;
     calendar->day = static_cast<std::uint8_t>(day);
     m_tree.layout_dirty = true;

@@ -434,8 +434,10 @@ void BoundedCanvas::push_clip(RectF rect)
 {
     auto box = edges(rect);
     Box clip = box ? intersection(visible(), *box) : Box { visible().x0, visible().y0, visible().x0, visible().y0 };
+    // A clip that shows nothing collapses to a point of the visible area: a
+    // box far outside it would hand the backend its far coordinates.
     if (clip.is_empty())
-        clip = { clip.x0, clip.y0, clip.x0, clip.y0 };
+        clip = { visible().x0, visible().y0, visible().x0, visible().y0 };
     m_visible.push_back(clip);
     m_target.push_clip(box && inside(*box, visible().grown(pass_margin)) ? rect : to_rect(clip));
 }

@@ -4,6 +4,7 @@
 #include "core/paint/detail/node_paint.hpp"
 
 #include <array>
+#include <span>
 
 namespace orvy::detail {
 
@@ -106,6 +107,99 @@ void paint_menubar(NodePaint const& p)
     }
 }
 
+namespace {
+
+// The size of a text laid out on one line.
+TextSize line_size(TextEngine& engine, std::u16string_view text, TextFormat const& format)
+{
+    auto laid = engine.layout(text, format, TextEngine::measure_box, TextEngine::measure_box);
+    return laid ? laid->size() : TextSize {};
+}
+
+// Texts of one kind drawn in boxes of one size, at one size for all of them:
+// the given format when the largest fits its box, else the same face on one
+// line at the whole-pixel size the largest needs to fit (the format cache
+// gains at most one format per pixel size). A shrunk text is also clipped to
+// its box, since a face does not scale exactly with its size.
+class FittedTexts {
+public:
+    FittedTexts(NodePaint const& p, TextFormat const* format, std::span<std::u16string_view const> texts, TextSize box)
+        : m_p(p)
+        , m_format(format)
+    {
+        TextEngine* engine = p.context.text;
+        if (!engine || !format)
+            return;
+        TextSize largest;
+        for (std::u16string_view text : texts) {
+            TextSize size = line_size(*engine, text, *format);
+            largest = { std::max(largest.width, size.width), std::max(largest.height, size.height) };
+        }
+        if (largest.width <= box.width && largest.height <= box.height)
+            return;
+        float scale = std::min(largest.width > box.width ? box.width / largest.width : 1.0f,
+            largest.height > box.height ? box.height / largest.height : 1.0f);
+        TextFormatKey key = format->key();
+        key.size = std::max(std::floor(key.size * non_negative(scale)), 1.0f);
+        key.wrap = WordWrap::NoWrap;
+        m_shrunk = engine->format(key);
+        if (m_shrunk)
+            m_format = m_shrunk.get();
+        m_clipped = true;
+    }
+
+    void draw(std::u16string_view text, RectF box, Color color) const
+    {
+        if (m_clipped)
+            m_p.canvas.push_clip(box);
+        m_p.text(text, m_format, box, color);
+        if (m_clipped)
+            m_p.canvas.pop_clip();
+    }
+    float width(std::u16string_view text) const
+    {
+        return m_p.context.text && m_format ? line_size(*m_p.context.text, text, *m_format).width : 0.0f;
+    }
+
+private:
+    NodePaint const& m_p;
+    TextFormat const* m_format;
+    std::shared_ptr<TextFormat const> m_shrunk;
+    bool m_clipped = false;
+};
+
+// The month and year in their box: on one line, or the month over the year
+// when that can be drawn larger (a narrow calendar), shrunk only when
+// neither fits at full size.
+void paint_calendar_title(NodePaint const& p, int month, std::int64_t year, RectF box, Color color)
+{
+    char16_t caption[48];
+    std::u16string_view name = month_names[static_cast<std::size_t>(month - 1)];
+    std::size_t length = name.copy(caption, name.size());
+    std::size_t separator = length++;
+    NumberText year_text = decimal(year);
+    length += year_text.view().copy(caption + length, year_text.length);
+    std::u16string_view title { caption, length };
+    auto scale_of = [&](char16_t between) {
+        caption[separator] = between;
+        if (!p.context.text || !p.formats.title)
+            return 1.0f;
+        TextSize size = line_size(*p.context.text, title, *p.formats.title);
+        float across = size.width > 0 ? box.w / size.width : 1.0f;
+        float down = size.height > 0 ? box.h / size.height : 1.0f;
+        return std::min({ 1.0f, across, down });
+    };
+    float one_line = scale_of(u' ');
+    float two_lines = scale_of(u'\n');
+    caption[separator] = two_lines > one_line ? u'\n' : u' ';
+    FittedTexts(p, p.formats.title, std::span(&title, 1), { box.w, box.h }).draw(title, box, color);
+}
+
+}
+
+// Everything stays inside the calendar and no two texts meet at any size: in
+// a box narrower or lower than the texts need, the arrows, the title, the
+// weekday heads and the day numbers each shrink to fit their boxes.
 void paint_calendar(NodePaint const& p)
 {
     auto const* model = p.node.model.as<CalendarModel>();
@@ -114,40 +208,56 @@ void paint_calendar(NodePaint const& p)
     Palette const& palette = p.palette();
     Color text = p.text_or(palette.text());
     p.fill(p.r, p.radius_or(8), p.background_or(palette.surface()));
-    int month = model->month >= 1 && model->month <= 12 ? model->month : 12;
+    p.canvas.push_clip(p.r);
+    int month = calendar_shown_month(model->month);
     std::int64_t year = model->year;
-    char16_t caption[48];
-    std::u16string_view name = month_names[static_cast<std::size_t>(month - 1)];
-    std::size_t length = name.copy(caption, name.size());
-    caption[length++] = u' ';
-    NumberText year_text = decimal(year);
-    length += year_text.view().copy(caption + length, year_text.length);
-    p.text({ caption, length }, p.formats.title, { p.r.x, p.r.y, p.r.w, calendar_header }, text);
-    p.text(u"◀", p.formats.title, { p.r.x, p.r.y, 40, 40 }, text);
-    p.text(u"▶", p.formats.title, { p.r.right() - 40, p.r.y, 40, 40 }, text);
-    // Heads and day numbers stay on one line: in a narrow calendar a
-    // wrapped "10" would read as two numbers.
-    float column = p.r.w / 7;
-    for (std::size_t d = 0; d < 7; ++d)
-        p.text(weekday_heads[d], p.formats.heading,
-            { p.r.x + column * static_cast<float>(d), p.r.y + calendar_header, column, calendar_weekday_row },
+
+    // Header: the arrows in their zones, the title between the arrow glyphs.
+    float arrow = calendar_arrow_width(p.r.w);
+    std::array<std::u16string_view, 2> arrows { u"◀", u"▶" };
+    FittedTexts arrow_texts(p, p.formats.title, arrows, { arrow, calendar_header });
+    arrow_texts.draw(arrows[0], { p.r.x, p.r.y, arrow, calendar_header }, text);
+    arrow_texts.draw(arrows[1], { p.r.right() - arrow, p.r.y, arrow, calendar_header }, text);
+    float glyph = std::min(std::max(arrow_texts.width(arrows[0]), arrow_texts.width(arrows[1])), arrow);
+    float title_inset = (arrow + glyph) / 2 + 2;
+    RectF title_box { p.r.x + title_inset, p.r.y, non_negative(p.r.w - 2 * title_inset), calendar_header };
+    if (title_box.w > 0)
+        paint_calendar_title(p, month, year, title_box, text);
+
+    // Weekday heads over the columns, kept as far apart as the day cells.
+    CalendarGrid grid = calendar_grid(p.r);
+    TextSize room { non_negative(grid.column - 2 * grid.margin), calendar_weekday_row };
+    FittedTexts heads(p, p.formats.heading, weekday_heads, room);
+    for (std::size_t d = 0; d < 7; ++d) {
+        heads.draw(weekday_heads[d],
+            { p.r.x + grid.column * static_cast<float>(d), p.r.y + calendar_header, grid.column, calendar_weekday_row },
             palette.border());
-    float row_height = std::max((p.r.h - calendar_header - calendar_weekday_row) / 6, 1.0f);
-    PointF grid { p.r.x, p.r.y + calendar_header + calendar_weekday_row };
-    int first = weekday_monday_first(year, month, 1);
+    }
+
+    // Days, one size for all numbers of the month. Heads and numbers stay on
+    // one line: in a narrow calendar a wrapped "10" would read as two numbers.
+    int first = calendar_slot_of(year, month, 1);
     int days = days_in_month(year, month);
+    std::array<NumberText, 31> numbers;
+    std::array<std::u16string_view, 31> number_views;
+    for (int day = 1; day <= days; ++day) {
+        numbers[static_cast<std::size_t>(day - 1)] = decimal(day);
+        number_views[static_cast<std::size_t>(day - 1)] = numbers[static_cast<std::size_t>(day - 1)].view();
+    }
+    RectF sample = grid.cell(0);
+    FittedTexts day_texts(p, p.formats.heading, std::span(number_views.data(), static_cast<std::size_t>(days)),
+        { sample.w, sample.h });
     for (int day = 1; day <= days; ++day) {
         int slot = first + day - 1;
-        int col = slot % 7, row = slot / 7;
-        if (row >= 6)
+        if (slot >= CalendarGrid::columns * CalendarGrid::rows)
             break;
-        RectF cell { grid.x + static_cast<float>(col) * column + 2, grid.y + static_cast<float>(row) * row_height + 2,
-            column - 4, row_height - 4 };
+        RectF cell = grid.cell(slot);
         bool selected = day == model->day;
         if (selected)
             p.canvas.fill_rect(cell, p.background_or(palette.accent()));
-        p.text(decimal(day).view(), p.formats.heading, cell, selected ? palette.on_accent() : text);
+        day_texts.draw(number_views[static_cast<std::size_t>(day - 1)], cell, selected ? palette.on_accent() : text);
     }
+    p.canvas.pop_clip();
 }
 
 void paint_term(NodePaint const& p)
