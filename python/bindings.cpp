@@ -46,107 +46,99 @@ std::optional<std::vector<float>> numbers(PyObject* value, char const* name)
     return to_f32_list(value, name);
 }
 
-void apply_value(Tree& tree, NodeId id, PyObject* result)
+// What writing one binding's result did to its node.
+enum class Applied : std::uint8_t { Unchanged, Changed, Failed };
+
+Applied changed_if(bool changed) { return changed ? Applied::Changed : Applied::Unchanged; }
+
+// A converted result written by `set`, or a failure with the error set when
+// the conversion failed.
+template<class Value, class Set>
+Applied write(std::optional<Value>&& value, Set set)
+{
+    if (!value)
+        return Applied::Failed;
+    return changed_if(set(std::move(*value)));
+}
+
+Applied apply_value(Tree& tree, NodeId id, PyObject* result)
 {
     auto x = number(result);
     if (!x) {
         PyErr_Clear(); // a value binding that returns no number simply does nothing
-        return;
+        return Applied::Unchanged;
     }
-    Node& node = tree.node(id);
-    switch (node.kind()) {
+    switch (tree.node(id).kind()) {
     case NodeKind::Progress:
     case NodeKind::Gauge:
-        set_numeric_state(tree, id, std::isnan(*x) ? 0.0f : std::clamp(*x, 0.0f, 1.0f));
-        break;
+        return changed_if(set_numeric_state(tree, id, std::isnan(*x) ? 0.0f : std::clamp(*x, 0.0f, 1.0f)));
     default:
-        set_numeric_state(tree, id, *x);
-        break;
+        return changed_if(set_numeric_state(tree, id, *x));
     }
 }
 
-bool apply_rect(Tree& tree, NodeId id, PyObject* result)
+Applied apply_rect(Tree& tree, NodeId id, PyObject* result)
 {
     if (!PyTuple_Check(result) || PyTuple_Size(result) != 4) {
         PyErr_SetString(PyExc_TypeError, "bindp: expected a tuple (x, y, w, h)");
-        return false;
+        return Applied::Failed;
     }
-    auto values = numbers(result, "bindp");
-    if (!values)
-        return false;
-    place_at(tree, id, { (*values)[0], (*values)[1], (*values)[2], (*values)[3] });
-    return true;
+    return write(numbers(result, "bindp"), [&](std::vector<float> values) {
+        return place_at(tree, id, { values[0], values[1], values[2], values[3] });
+    });
 }
 
-// Writes one binding's result into the node; false with the error set when
+// Writes one binding's result into the node through the core setter of its
+// kind, which tells whether the node changed; Failed with the error set when
 // the result has the wrong shape.
-bool apply(Tree& tree, Binding const& binding, PyObject* result)
+Applied apply(Tree& tree, Binding const& binding, PyObject* result)
 {
     NodeId id = binding.node;
     switch (binding.kind) {
-    case BindingKind::Text: {
-        auto text = to_text(result, "bind");
-        return text && (set_text(tree, id, std::move(*text)), true);
-    }
+    case BindingKind::Text:
+        return write(to_text(result, "bind"), [&](Text text) { return set_text(tree, id, std::move(text)); });
     case BindingKind::Value:
-        apply_value(tree, id, result);
-        return true;
-    case BindingKind::Composite: {
-        auto values = numbers(result, "sig");
-        if (!values)
-            return false;
-        values->resize(3, 0.0f);
-        set_composite_value(tree, id, (*values)[0], (*values)[1], (*values)[2]);
-        return true;
-    }
+        return apply_value(tree, id, result);
+    case BindingKind::Composite:
+        return write(numbers(result, "sig"), [&](std::vector<float> values) {
+            values.resize(3, 0.0f);
+            return set_composite_value(tree, id, values[0], values[1], values[2]);
+        });
     case BindingKind::Rect:
         return apply_rect(tree, id, result);
-    case BindingKind::PaddingGap: {
-        auto values = numbers(result, "bindb");
-        if (!values)
-            return false;
-        auto at = [&](std::size_t i) { return i < values->size() ? std::optional((*values)[i]) : std::nullopt; };
-        set_spacing(tree, id, at(0), at(1));
-        return true;
+    case BindingKind::PaddingGap:
+        return write(numbers(result, "bindb"), [&](std::vector<float> values) {
+            auto at = [&](std::size_t i) { return i < values.size() ? std::optional(values[i]) : std::nullopt; };
+            return set_spacing(tree, id, at(0), at(1));
+        });
+    case BindingKind::Items:
+        return write(to_text_list(result, "bindl"),
+            [&](TextList items) { return set_items(tree, id, std::move(items)); });
+    case BindingKind::Rows:
+        return write(to_table_rows(result, "bindt"),
+            [&](TextRows rows) { return set_table_rows(tree, id, std::move(rows)); });
+    case BindingKind::Depth:
+        return write(number(result), [&](float z) { return set_depth(tree, id, z); });
+    case BindingKind::ImageSource:
+        return write(to_utf8(result, "src_bind"),
+            [&](std::string_view path) { return set_image_source(tree, id, path); });
+    case BindingKind::ImageFit:
+        return write(to_utf8(result, "fit_bind"), [&](std::string_view word) {
+            return set_image_fit(tree, id, static_cast<ImageFit>(parse_fit_mode(word)));
+        });
+    case BindingKind::Chart:
+        return write(numbers(result, "bind"),
+            [&](std::vector<float> data) { return set_chart_data(tree, id, std::move(data)); });
+    case BindingKind::Propgrid:
+        return write(to_property_rows(result, "bind"),
+            [&](auto rows) { return set_property_rows(tree, id, std::move(rows)); });
+    case BindingKind::TreeRows:
+        return write(to_tree_rows(result, "bind"), [&](auto rows) { return set_tree_rows(tree, id, std::move(rows)); });
+    case BindingKind::CanvasShapes:
+        return write(to_shapes(result, "bind"),
+            [&](auto shapes) { return set_canvas_shapes(tree, id, std::move(shapes)); });
     }
-    case BindingKind::Items: {
-        auto items = to_text_list(result, "bindl");
-        return items && (set_items(tree, id, std::move(*items)), true);
-    }
-    case BindingKind::Rows: {
-        auto rows = to_table_rows(result, "bindt");
-        return rows && (set_table_rows(tree, id, std::move(*rows)), true);
-    }
-    case BindingKind::Depth: {
-        auto z = number(result);
-        return z && (set_depth(tree, id, *z), true);
-    }
-    case BindingKind::ImageSource: {
-        auto path = to_utf8(result, "src_bind");
-        return path && (set_image_source(tree, id, *path), true);
-    }
-    case BindingKind::ImageFit: {
-        auto word = to_utf8(result, "fit_bind");
-        return word && (set_image_fit(tree, id, static_cast<ImageFit>(parse_fit_mode(*word))), true);
-    }
-    case BindingKind::Chart: {
-        auto values = numbers(result, "bind");
-        return values && (set_chart_data(tree, id, std::move(*values)), true);
-    }
-    case BindingKind::Propgrid: {
-        auto rows = to_property_rows(result, "bind");
-        return rows && (set_property_rows(tree, id, std::move(*rows)), true);
-    }
-    case BindingKind::TreeRows: {
-        auto rows = to_tree_rows(result, "bind");
-        return rows && (set_tree_rows(tree, id, std::move(*rows)), true);
-    }
-    case BindingKind::CanvasShapes: {
-        auto shapes = to_shapes(result, "bind");
-        return shapes && (set_canvas_shapes(tree, id, std::move(*shapes)), true);
-    }
-    }
-    return true;
+    return Applied::Unchanged;
 }
 
 // Steps 1 to 3 of a refresh for one window; the dirty set is left as it is.
@@ -164,11 +156,20 @@ void refresh_window(WindowState& window)
         Binding const& binding = window.bindings[i];
         if (binding.node >= window.tree.size())
             continue;
-        if (!apply(window.tree, binding, result.get()))
+        switch (apply(window.tree, binding, result.get())) {
+        case Applied::Failed:
             report_exception();
-        // The value goes straight into the tree: a stale layout tells the
-        // frame update that there is something new to show.
-        window.tree.layout_dirty = true;
+            break;
+        case Applied::Changed:
+            // The value went straight into the tree: a stale layout tells
+            // the frame update that there is something new to show. A
+            // binding that returns what the node already shows leaves the
+            // window idle.
+            window.tree.layout_dirty = true;
+            break;
+        case Applied::Unchanged:
+            break;
+        }
     }
     refresh_window_properties();
 }

@@ -51,14 +51,18 @@ PyObject* registrations()
     return list.get();
 }
 
-void apply(WindowEffects& effects, WindowProperty property, double value)
+// Whether the effects changed.
+bool apply(WindowEffects& effects, WindowProperty property, double value)
 {
+    WindowEffects before = effects;
     switch (property) {
     case WindowProperty::Tint: effects.set_tint(value); break;
     case WindowProperty::Blur: effects.set_blur(value); break;
     case WindowProperty::BlurMode: effects.set_blur_mode(value); break;
     case WindowProperty::DragSmooth: effects.set_drag_smooth(value); break;
     }
+    return effects.tint != before.tint || effects.backdrop != before.backdrop
+        || effects.drag_smooth != before.drag_smooth;
 }
 
 PyObject* bind_property(MethodCall& c, WindowProperty property)
@@ -127,9 +131,10 @@ void refresh_window_properties()
             report_exception();
             continue;
         }
-        apply(*window->cells.effects, static_cast<WindowProperty>(i), value);
-        // Tells the frame update there is something new to show.
-        window->tree.layout_dirty = true;
+        // A changed effect tells the frame update there is something new to
+        // show; the same value again leaves the window idle.
+        if (apply(*window->cells.effects, static_cast<WindowProperty>(i), value))
+            window->tree.layout_dirty = true;
     }
 }
 

@@ -36,27 +36,32 @@ bool run_build_queue(Tree& tree)
     return true;
 }
 
+// Whether a queued text or item list changed what a node shows: a poller
+// that writes the same text every tick costs no frame.
 bool apply_text_queue(Tree& tree)
 {
     auto queued = tree.text_queue.take();
+    bool changed = false;
     for (TextRequest& request : queued) {
         if (!tree.contains(request.node))
             continue;
+        bool textbox = tree.node(request.node).kind() == NodeKind::Textbox;
+        auto first = [&] { return request.texts.empty() ? Text() : std::move(request.texts.front()); };
         switch (request.mode) {
         case TextMode::Textbox:
-            if (tree.node(request.node).kind() == NodeKind::Textbox)
-                set_text(tree, request.node, request.texts.empty() ? Text() : std::move(request.texts.front()));
+            if (textbox)
+                changed |= set_text(tree, request.node, first());
             break;
         case TextMode::Label:
-            if (tree.node(request.node).kind() != NodeKind::Textbox)
-                set_text(tree, request.node, request.texts.empty() ? Text() : std::move(request.texts.front()));
+            if (!textbox)
+                changed |= set_text(tree, request.node, first());
             break;
         default:
-            set_items(tree, request.node, std::move(request.texts));
+            changed |= set_items(tree, request.node, std::move(request.texts));
             break;
         }
     }
-    return !queued.empty();
+    return changed;
 }
 
 bool take_menu_request(Tree& tree, FrameContext const& context)
@@ -199,7 +204,8 @@ bool has_unshown_changes(Tree const& tree)
 
 // Fires the timers that are due. Returns whether their callbacks changed
 // anything to show: a timer that only polls (reads state, talks to another
-// process) costs no repaint.
+// process, writes a text or binding value equal to the one shown) costs no
+// repaint.
 bool advance_timers(Tree& tree, Instant now)
 {
     if (tree.timers.empty() && tree.timer_inbox.empty() && tree.cancelled_timers.empty())
@@ -232,7 +238,12 @@ bool advance_timers(Tree& tree, Instant now)
         tree.timers[i].on_fire = std::move(running);
     }
     std::erase_if(tree.timers, [](Timer const& timer) { return timer.done; });
-    return fired && has_unshown_changes(tree);
+    if (!fired)
+        return false;
+    // Texts the callbacks queued go in now rather than at the next update,
+    // so that one equal to what its node shows costs no frame.
+    bool texts_changed = apply_text_queue(tree);
+    return texts_changed || has_unshown_changes(tree);
 }
 
 bool tooltip_pending(Tree const& tree, Instant now)

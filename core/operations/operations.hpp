@@ -60,17 +60,22 @@ bool set_password(Tree&, NodeId, bool on);
 void show_pop_layer(Tree&, NodeId, float left, float top, float w, float h);
 void hide_pop_layer(Tree&, NodeId);
 
-// Layout from bindings, each dirtying the layout: absolute placement at
-// (x, y) sized w × h; padding and gap where given; the stacking depth (NaN
-// gives 0, the rest is clamped to the 32-bit range).
-void place_at(Tree&, NodeId, RectF rect);
-void set_spacing(Tree&, NodeId, std::optional<float> padding, std::optional<float> gap);
-void set_depth(Tree&, NodeId, float z);
-// Content from bindings; other kinds are left alone. A new image source dirties the layout.
-void set_image_source(Tree&, NodeId, std::string_view path);
-void set_image_fit(Tree&, NodeId, ImageFit fit);
-void set_chart_data(Tree&, NodeId, std::vector<float> data);
-void set_canvas_shapes(Tree&, NodeId, std::vector<Shape> shapes);
+// Layout from bindings, each returning whether it changed anything and
+// dirtying the layout only then: absolute placement at (x, y) sized w × h;
+// padding and gap where given; the stacking depth (NaN gives 0, the rest is
+// clamped to the 32-bit range). A binding that keeps returning the same value
+// thus costs no layout and no frame.
+bool place_at(Tree&, NodeId, RectF rect);
+bool set_spacing(Tree&, NodeId, std::optional<float> padding, std::optional<float> gap);
+bool set_depth(Tree&, NodeId, float z);
+// Content from bindings, returning whether it changed; other kinds are left
+// alone. A new image source dirties the layout; the rest only needs a paint,
+// which the caller asks for. Numbers compare bit for bit, so a NaN given again
+// is no change.
+bool set_image_source(Tree&, NodeId, std::string_view path);
+bool set_image_fit(Tree&, NodeId, ImageFit fit);
+bool set_chart_data(Tree&, NodeId, std::vector<float> data);
+bool set_canvas_shapes(Tree&, NodeId, std::vector<Shape> shapes);
 
 // Opens or closes an accordion section. Opening one of a non-zero group
 // first closes the other open sections of that group (each told 0.0), then
@@ -128,9 +133,10 @@ bool tree_row_visible(TreeviewModel const&, std::size_t row);
 std::vector<std::uint32_t> visible_tree_rows(TreeviewModel const&);
 // Lowers the scroll offset of a tree to the largest the visible rows allow.
 void lower_tree_scroll(Tree&, NodeId);
-// Replaces the rows, keeping only the selection that still exists.
-void set_tree_rows(Tree&, NodeId, std::vector<TreeRow> rows);
-void set_table_rows(Tree&, NodeId, TextRows rows);
+// Replaces the rows, keeping only the selection that still exists. Equal
+// rows change nothing (false is returned and the layout stays clean).
+bool set_tree_rows(Tree&, NodeId, std::vector<TreeRow> rows);
+bool set_table_rows(Tree&, NodeId, TextRows rows);
 // Opens or closes the listed rows (every row when empty), only non-leaf rows
 // whose state differs, firing RowOpened for each.
 void open_tree_rows(Tree&, NodeId, std::span<std::uint32_t const> rows, bool open);
@@ -188,8 +194,9 @@ float fitted_column_width(Tree const&, NodeId, std::size_t column, CellTextWidth
 // ---- Property grid
 
 // Replaces the rows, dropping a current row that no longer exists and
-// lowering the scroll offset to what the rows allow.
-void set_property_rows(Tree&, NodeId, std::vector<std::pair<Text, Text>> rows);
+// lowering the scroll offset to what the rows allow; equal rows change
+// nothing and return false.
+bool set_property_rows(Tree&, NodeId, std::vector<std::pair<Text, Text>> rows);
 // A press at py selects the row there and fires the change callback with it.
 void property_grid_press(Tree&, NodeId, float py);
 

@@ -18,11 +18,11 @@ PropgridModel* property_grid(Tree& tree, NodeId id)
 
 }
 
-void set_property_rows(Tree& tree, NodeId id, std::vector<std::pair<Text, Text>> rows)
+bool set_property_rows(Tree& tree, NodeId id, std::vector<std::pair<Text, Text>> rows)
 {
     auto* grid = property_grid(tree, id);
-    if (!grid)
-        return;
+    if (!grid || grid->rows == rows)
+        return false;
     grid->rows = std::move(rows);
     if (grid->current && *grid->current >= grid->rows.size())
         grid->current.reset();
@@ -30,6 +30,7 @@ void set_property_rows(Tree& tree, NodeId id, std::vector<std::pair<Text, Text>>
     float largest = std::max(content - tree.node(id).rect.h, 0.0f);
     grid->scroll = detail::clamp_number(grid->scroll, 0.0f, largest);
     tree.layout_dirty = true;
+    return true;
 }
 
 void property_grid_press(Tree& tree, NodeId id, float py)

@@ -157,12 +157,14 @@ void table_see(Tree& tree, NodeId id, std::uint32_t row)
     tree.layout_dirty = true;
 }
 
-void set_table_rows(Tree& tree, NodeId id, TextRows rows)
+bool set_table_rows(Tree& tree, NodeId id, TextRows rows)
 {
     if (!tree.contains(id) || tree.node(id).kind() != NodeKind::Table)
-        return;
+        return false;
     Node& node = tree.node(id);
     auto* table = node.model.as<TableModel>();
+    if (table->rows == rows)
+        return false;
     table->rows = std::move(rows);
     if (table->current && *table->current >= table->rows.size())
         table->current.reset();
@@ -170,6 +172,7 @@ void set_table_rows(Tree& tree, NodeId id, TextRows rows)
     float largest = std::max(static_cast<float>(table->rows.size()) * table_row_height - visible, 0.0f);
     table->scroll = detail::clamp_number(table->scroll, 0.0f, largest);
     tree.layout_dirty = true;
+    return true;
 }
 
 std::vector<ColumnSpan> column_layout(RectF rect, std::size_t count, std::span<float const> widths,

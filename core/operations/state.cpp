@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
+#include <span>
 
 namespace orvy {
 
@@ -354,56 +356,98 @@ void hide_pop_layer(Tree& tree, NodeId id)
     tree.layout_dirty = true;
 }
 
-void place_at(Tree& tree, NodeId id, RectF rect)
+namespace {
+
+// Layout parameters replaced as a whole, the layout dirtied only when they differ.
+template<class Change>
+bool change_layout(Tree& tree, NodeId id, Change change)
 {
-    place(tree, id, rect.x, rect.y);
+    if (!tree.contains(id))
+        return false;
     LayoutParams& layout = tree.node(id).layout;
-    layout.w = rect.w;
-    layout.h = rect.h;
+    LayoutParams before = layout;
+    change(layout);
+    if (layout == before)
+        return false;
     tree.layout_dirty = true;
+    return true;
 }
 
-void set_spacing(Tree& tree, NodeId id, std::optional<float> padding, std::optional<float> gap)
+// Bit for bit, so that a NaN read again counts as the same number.
+bool same_bits(std::span<float const> a, std::span<float const> b)
 {
-    LayoutParams& layout = tree.node(id).layout;
-    if (padding)
-        layout.padding = *padding;
-    if (gap)
-        layout.gap = *gap;
-    tree.layout_dirty = true;
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size_bytes()) == 0);
 }
 
-void set_depth(Tree& tree, NodeId id, float z)
+bool same_shape(Shape const& a, Shape const& b)
+{
+    return a.kind == b.kind && same_bits(a.p, b.p) && a.rgba == b.rgba && a.text == b.text
+        && same_bits(a.points, b.points);
+}
+
+}
+
+bool place_at(Tree& tree, NodeId id, RectF rect)
+{
+    return change_layout(tree, id, [&](LayoutParams& layout) {
+        layout.placement = Placement::Absolute;
+        layout.left = rect.x;
+        layout.top = rect.y;
+        layout.right.reset();
+        layout.bottom.reset();
+        layout.w = rect.w;
+        layout.h = rect.h;
+    });
+}
+
+bool set_spacing(Tree& tree, NodeId id, std::optional<float> padding, std::optional<float> gap)
+{
+    return change_layout(tree, id, [&](LayoutParams& layout) {
+        if (padding)
+            layout.padding = *padding;
+        if (gap)
+            layout.gap = *gap;
+    });
+}
+
+bool set_depth(Tree& tree, NodeId id, float z)
 {
     float clamped = std::isnan(z) ? 0.0f : std::clamp(z, -2147483648.0f, 2147483520.0f);
-    tree.node(id).layout.z = static_cast<std::int32_t>(clamped);
+    return change_layout(tree, id, [&](LayoutParams& layout) { layout.z = static_cast<std::int32_t>(clamped); });
+}
+
+bool set_image_source(Tree& tree, NodeId id, std::string_view path)
+{
+    auto* image = tree.contains(id) ? tree.node(id).model.as<ImageModel>() : nullptr;
+    if (!image || image->source == path)
+        return false;
+    image->source = path;
     tree.layout_dirty = true;
+    return true;
 }
 
-void set_image_source(Tree& tree, NodeId id, std::string_view path)
+bool set_image_fit(Tree& tree, NodeId id, ImageFit fit)
 {
-    if (auto* image = tree.node(id).model.as<ImageModel>(); image && image->source != path) {
-        image->source = path;
-        tree.layout_dirty = true;
-    }
+    auto* image = tree.contains(id) ? tree.node(id).model.as<ImageModel>() : nullptr;
+    return image && assign(image->fit, fit);
 }
 
-void set_image_fit(Tree& tree, NodeId id, ImageFit fit)
+bool set_chart_data(Tree& tree, NodeId id, std::vector<float> data)
 {
-    if (auto* image = tree.node(id).model.as<ImageModel>())
-        image->fit = fit;
+    auto* chart = tree.contains(id) ? tree.node(id).model.as<ChartModel>() : nullptr;
+    if (!chart || same_bits(chart->data, data))
+        return false;
+    chart->data = std::move(data);
+    return true;
 }
 
-void set_chart_data(Tree& tree, NodeId id, std::vector<float> data)
+bool set_canvas_shapes(Tree& tree, NodeId id, std::vector<Shape> shapes)
 {
-    if (auto* chart = tree.node(id).model.as<ChartModel>())
-        chart->data = std::move(data);
-}
-
-void set_canvas_shapes(Tree& tree, NodeId id, std::vector<Shape> shapes)
-{
-    if (auto* canvas = tree.node(id).model.as<CanvasModel>())
-        canvas->shapes = std::move(shapes);
+    auto* canvas = tree.contains(id) ? tree.node(id).model.as<CanvasModel>() : nullptr;
+    if (!canvas || std::equal(canvas->shapes.begin(), canvas->shapes.end(), shapes.begin(), shapes.end(), same_shape))
+        return false;
+    canvas->shapes = std::move(shapes);
+    return true;
 }
 
 bool set_accordion_open(Tree& tree, NodeId id, bool open)

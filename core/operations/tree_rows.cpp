@@ -91,11 +91,27 @@ void lower_tree_scroll(Tree& tree, NodeId id)
     }
 }
 
-void set_tree_rows(Tree& tree, NodeId id, std::vector<TreeRow> rows)
+namespace {
+
+bool same_row(TreeRow const& a, TreeRow const& b)
+{
+    return a.depth == b.depth && a.text == b.text && a.leaf == b.leaf && a.open == b.open && a.values == b.values
+        && a.background == b.background && a.foreground == b.foreground && a.icon == b.icon
+        && a.cell_backgrounds == b.cell_backgrounds && a.cell_foregrounds == b.cell_foregrounds;
+}
+
+bool same_rows(std::vector<TreeRow> const& a, std::vector<TreeRow> const& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), same_row);
+}
+
+}
+
+bool set_tree_rows(Tree& tree, NodeId id, std::vector<TreeRow> rows)
 {
     auto* model = tree_model(tree, id);
-    if (!model)
-        return;
+    if (!model || same_rows(model->rows, rows))
+        return false;
     model->rows = std::move(rows);
     std::size_t count = model->rows.size();
     std::erase_if(model->selection, [count](std::uint32_t row) { return row >= count; });
@@ -103,6 +119,7 @@ void set_tree_rows(Tree& tree, NodeId id, std::vector<TreeRow> rows)
         model->current.reset();
     tree.layout_dirty = true;
     lower_tree_scroll(tree, id);
+    return true;
 }
 
 void open_tree_rows(Tree& tree, NodeId id, std::span<std::uint32_t const> rows, bool open)

@@ -179,6 +179,50 @@ def test_a_polling_timer_costs_no_frames_and_one_that_changes_something_does():
     assert seen["bound"] == "1"
 
 
+def test_bindings_that_return_what_is_shown_cost_no_frames_and_a_changed_one_does():
+    w = _orvy.W("bind", 600, 400)
+    polled = {"text": "same", "fraction": 0.25}
+    with w.bx(pd=8, gp=4):
+        w.lb(bind=lambda: "constant")  # no signal read: evaluated after every callback
+        label = w.lb(bind=lambda: polled["text"])
+        w.pr(bind=lambda: polled["fraction"])
+        w.cht([1, 2], bind=lambda: [3.0, float("nan"), 5.0])
+        w.tre([(0, "a", True)], bind=lambda: [(0, "a", True), (0, "b", True)], h=60)
+        w.pg([("k", "v")], bind=lambda: [("k", "v")], h=40)
+        items = w.lst(["x"], h=40)
+        w.bindl(items, lambda: ["x", "y"])
+        table = w.tbl(["c"], [["1"]], h=60)
+        w.bindt(table, lambda: [["1"], ["2"]])
+        moved = w.fr(w=20, h=20)
+        w.bindp(moved, lambda: (300, 10, 40, 20))
+        w.bindz(moved, lambda: 3)
+        w.bindb(w.fr(w=50, h=50), lambda: (4, 2))
+    seen = {"ticks": 0}
+
+    def tick():
+        seen["ticks"] += 1
+        n = seen["ticks"]
+        if n == 20:
+            seen["idle_from"] = w._frames()
+        elif n == 40:
+            seen["idle_to"] = w._frames()
+            polled["text"] = "new"
+        elif n == 45:
+            seen["after_text"] = w._frames()
+            polled["fraction"] = 0.75
+        elif n == 50:
+            seen["after_value"] = w._frames()
+            seen["label"] = w._model(label)["text"]
+            w.close()
+
+    w.every(1, tick)
+    w.go()
+    assert seen["idle_to"] == seen["idle_from"]
+    assert seen["after_text"] > seen["idle_to"]
+    assert seen["after_value"] > seen["after_text"]
+    assert seen["label"] == "new"
+
+
 def read_pixel(path, x, y):
     ppm = subprocess.run(["convert", str(path), "-crop", f"1x1+{x}+{y}", "ppm:-"], capture_output=True, check=True).stdout
     return tuple(ppm[-3:])

@@ -272,8 +272,10 @@ TEST(Timers, a_firing_asks_for_a_repaint_only_when_its_callback_left_something_t
     f.update();
     EXPECT_FALSE(f.update(10ms)); // polled, nothing changed
     change = true;
-    EXPECT_TRUE(f.update(10ms));
-    EXPECT_TRUE(f.update()); // the text is applied
+    EXPECT_TRUE(f.update(10ms)); // the text is applied in the same update
+    EXPECT_EQ(f.tree.node(label).model.as<TextModel>()->text, u"новое");
+    EXPECT_FALSE(f.update());
+    EXPECT_FALSE(f.update(10ms)); // the same text again: nothing new to show
     change = false;
     f.tree.layout_dirty = false;
     EXPECT_FALSE(f.update(10ms));

@@ -310,3 +310,61 @@ TEST(BoundContent, image_source_dirties_layout_only_when_it_changes_and_other_ki
     set_canvas_shapes(tree, chart, {});
     EXPECT_EQ(model<ChartModel>(tree, chart).data, (std::vector<float> { 1, 2 }));
 }
+
+// A binding hands its value to these setters after every callback; one that
+// returns what the node already has must leave the layout clean and report
+// no change, or an idle window repaints on every tick.
+TEST(BoundLayout, the_same_placement_spacing_or_depth_again_is_no_change)
+{
+    Tree tree;
+    NodeId box = add(tree, NodeKind::Container);
+    EXPECT_TRUE(place_at(tree, box, { 10, 20, 30, 40 }));
+    EXPECT_TRUE(set_spacing(tree, box, 6.0f, 3.0f));
+    EXPECT_TRUE(set_depth(tree, box, 2.6f));
+    tree.layout_dirty = false;
+    EXPECT_FALSE(place_at(tree, box, { 10, 20, 30, 40 }));
+    EXPECT_FALSE(set_spacing(tree, box, 6.0f, 3.0f));
+    EXPECT_FALSE(set_spacing(tree, box, std::nullopt, std::nullopt));
+    EXPECT_FALSE(set_depth(tree, box, 2.2f)); // the same whole depth
+    EXPECT_FALSE(tree.layout_dirty);
+    EXPECT_TRUE(place_at(tree, box, { 10, 20, 30, 41 }));
+    EXPECT_TRUE(tree.layout_dirty);
+    EXPECT_FALSE(place_at(tree, NodeId { 99 }, { 0, 0, 1, 1 })); // no such node
+}
+
+TEST(BoundContent, equal_rows_shapes_and_data_are_no_change_and_new_ones_are)
+{
+    Tree tree;
+    NodeId chart = add(tree, NodeKind::Chart);
+    NodeId canvas = add(tree, NodeKind::Canvas);
+    NodeId table = add(tree, NodeKind::Table);
+    NodeId rows = add(tree, NodeKind::Treeview);
+    NodeId grid = add(tree, NodeKind::Propgrid);
+    NodeId image = tree.append(0, Model(NodeKind::Image, ImageModel { .source = "a.png" }));
+    auto shapes = [] {
+        return std::vector<Shape> { make_shape("rect", std::vector<float> { 1, 2, 3, 4 }, std::nullopt, {}) };
+    };
+    auto tree_rows = [] { return std::vector<TreeRow> { { 0, u"корень", false, true }, { 1, u"лист", true } }; };
+    EXPECT_TRUE(set_chart_data(tree, chart, { 1, not_a_number }));
+    EXPECT_TRUE(set_canvas_shapes(tree, canvas, shapes()));
+    EXPECT_TRUE(set_table_rows(tree, table, TextRows { { u"a", u"b" } }));
+    EXPECT_TRUE(set_tree_rows(tree, rows, tree_rows()));
+    EXPECT_TRUE(set_property_rows(tree, grid, { { u"k", u"v" } }));
+    EXPECT_TRUE(set_image_fit(tree, image, ImageFit::Cover));
+    tree.layout_dirty = false;
+    EXPECT_FALSE(set_chart_data(tree, chart, { 1, not_a_number })); // a NaN read again is the same value
+    EXPECT_FALSE(set_canvas_shapes(tree, canvas, shapes()));
+    EXPECT_FALSE(set_table_rows(tree, table, TextRows { { u"a", u"b" } }));
+    EXPECT_FALSE(set_tree_rows(tree, rows, tree_rows()));
+    EXPECT_FALSE(set_property_rows(tree, grid, { { u"k", u"v" } }));
+    EXPECT_FALSE(set_image_fit(tree, image, ImageFit::Cover));
+    EXPECT_FALSE(set_image_source(tree, image, "a.png"));
+    EXPECT_FALSE(tree.layout_dirty);
+    // The same number of rows with one cell changed is a change.
+    EXPECT_TRUE(set_table_rows(tree, table, TextRows { { u"a", u"c" } }));
+    auto opened = tree_rows();
+    opened[0].open = false;
+    EXPECT_TRUE(set_tree_rows(tree, rows, opened));
+    EXPECT_TRUE(set_chart_data(tree, chart, { 1, 2 }));
+    EXPECT_FALSE(set_chart_data(tree, table, { 1 })); // not a chart
+}
