@@ -133,6 +133,7 @@ std::unique_ptr<FramePresenter> FramePresenter::create(Display* display, unsigne
     }
     auto presenter = std::unique_ptr<FramePresenter>(new FramePresenter(display, window, visual, depth, path));
     presenter->m_palette = std::move(palette);
+    presenter->m_direct_colormap = make_direct_colormap(display, window, visual, install_colormap);
     return presenter;
 }
 
@@ -156,6 +157,8 @@ FramePresenter::~FramePresenter()
     }
     release_segment();
     XFreeGC(m_display, m_gc);
+    if (m_direct_colormap)
+        XFreeColormap(m_display, m_direct_colormap);
 }
 
 void FramePresenter::release_segment()

@@ -3,6 +3,7 @@
 #include "platform/linux/detail/palette.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
 
 #include <X11/Xlib.h>
@@ -184,6 +185,41 @@ std::vector<PaletteCell> cells_of(Display* display, Colormap map, int entries)
     return cells;
 }
 
+}
+
+unsigned long make_direct_colormap(Display* display, unsigned long window, void* visual_pointer,
+    std::function<bool()> const& install)
+{
+    auto* visual = static_cast<Visual*>(visual_pointer);
+    int entries = visual->map_entries;
+    if (visual->c_class != DirectColor || entries < 2 || entries > 65536)
+        return 0;
+    Colormap own = XCreateColormap(display, window, visual, AllocAll);
+    if (!own)
+        return 0;
+    // Each channel's cell i holds level i of that channel, as many levels
+    // as the channel has bits for (fields of 5 and 6 bits differ).
+    std::vector<XColor> cells;
+    for (auto [mask, flag] : { std::pair { visual->red_mask, DoRed }, std::pair { visual->green_mask, DoGreen },
+             std::pair { visual->blue_mask, DoBlue } }) {
+        int bits = std::popcount(mask);
+        if (bits == 0 || bits > 16)
+            continue;
+        int levels = 1 << bits;
+        for (int i = 0; i < levels; ++i) {
+            XColor cell {};
+            cell.pixel = static_cast<unsigned long>(i) << std::countr_zero(mask);
+            auto value = static_cast<unsigned short>(static_cast<long>(i) * 65535 / (levels - 1));
+            cell.red = cell.green = cell.blue = value;
+            cell.flags = static_cast<char>(flag);
+            cells.push_back(cell);
+        }
+    }
+    XStoreColors(display, own, cells.data(), static_cast<int>(cells.size()));
+    XSetWindowColormap(display, window, own);
+    if (install())
+        XInstallColormap(display, own);
+    return own;
 }
 
 std::unique_ptr<Palette> Palette::create(Display* display, unsigned long window, void* visual_pointer,

@@ -1,7 +1,7 @@
 """A window shows its frame on screens of every depth and kind of colour:
 16 bits a pixel (as some VNC servers run), 8 bits through a colour map
-(shared, or the window's own when the shared one is full), and gray
-screens. The pixels are converted to what the screen takes instead
+(shared, or the window's own when the shared one is full), gray screens
+and direct-colour ones. The pixels are converted to what the screen takes instead
 of leaving the window blank, and areas come out near their colours."""
 import subprocess
 import sys
@@ -82,6 +82,8 @@ SCREENS = {
     "8-bit gray map": ("640x480x8", ("-cc", "1"), False),
     "8-bit fixed grays": ("640x480x8", ("-cc", "0"), False),
     "8-bit fixed colours": ("640x480x8", ("-cc", "2"), False),
+    "24-bit direct colour": ("640x480x24", ("-cc", "5"), False),
+    "16-bit direct colour": ("640x480x16", ("-cc", "5"), False),
 }
 
 

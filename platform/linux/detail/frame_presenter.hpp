@@ -116,6 +116,8 @@ private:
     // after a resize or a frame presented by a fill.
     std::vector<std::uint32_t> m_shown;
     std::unique_ptr<Palette> m_palette;
+    // A direct-colour visual's map of the window's own, or 0.
+    unsigned long m_direct_colormap = 0;
 };
 
 }

@@ -71,6 +71,14 @@ private:
     std::array<int, 3> m_spread {};
 };
 
+// A colour map of the window's own for a direct-colour visual, whose cells
+// hold each channel's value as it is, so that pixels show as on a true-colour
+// screen (the screen's map of such a visual may hold anything, black
+// included). Installed at once when `install` says so. 0 when there is no
+// such visual or no map.
+unsigned long make_direct_colormap(_XDisplay* display, unsigned long window, void* visual,
+    std::function<bool()> const& install);
+
 // The cells a window's frames are drawn with, allocated for as long as
 // the window shows frames.
 class Palette {
