@@ -32,8 +32,10 @@ bool apply_pending_text(Tree& tree);
 // sits at the right edge, and the scroll never goes below 0.
 float caret_scroll(float scroll, float caret_x, float visible_width);
 
-// Applies one node request; requests for nodes the tree does not have are skipped.
-void apply_request(Tree& tree, NodeRequest const& request);
+// Applies one node request; requests for nodes the tree does not have are
+// skipped. Returns whether the node may show something new: false for a
+// skipped request and for a value, flag or section set to what it was.
+bool apply_request(Tree& tree, NodeRequest const& request);
 
 // The eased progress of a tween at linear progress p in 0..1.
 float ease(std::uint8_t easing, float p);

@@ -88,12 +88,14 @@ bool take_menu_request(Tree& tree, FrameContext const& context)
     return true;
 }
 
+// Whether a queued request changed anything: a poller that sets a value or
+// flag to what it already is costs no frame.
 bool apply_node_requests(Tree& tree)
 {
-    auto queued = tree.request_queue.take();
-    for (NodeRequest const& request : queued)
-        apply_request(tree, request);
-    return !queued.empty();
+    bool changed = false;
+    for (NodeRequest const& request : tree.request_queue.take())
+        changed |= apply_request(tree, request);
+    return changed;
 }
 
 void apply_list_operation(Tree& tree, ListOperation& op)
@@ -240,10 +242,12 @@ bool advance_timers(Tree& tree, Instant now)
     std::erase_if(tree.timers, [](Timer const& timer) { return timer.done; });
     if (!fired)
         return false;
-    // Texts the callbacks queued go in now rather than at the next update,
-    // so that one equal to what its node shows costs no frame.
-    bool texts_changed = apply_text_queue(tree);
-    return texts_changed || has_unshown_changes(tree);
+    // Texts and node requests the callbacks queued go in now, in the order
+    // the next update would take them, rather than at that update: one that
+    // gives a node what it already shows then costs no frame.
+    bool applied = apply_text_queue(tree);
+    applied |= apply_node_requests(tree);
+    return applied || has_unshown_changes(tree);
 }
 
 bool tooltip_pending(Tree const& tree, Instant now)

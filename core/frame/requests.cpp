@@ -45,76 +45,69 @@ void set_border_line(Tree& tree, NodeId id, float high, float low, float width, 
 
 }
 
-void apply_request(Tree& tree, NodeRequest const& request)
+bool apply_request(Tree& tree, NodeRequest const& request)
 {
     if (request.node >= tree.size())
-        return;
+        return false;
     auto id = static_cast<NodeId>(request.node);
     float a = request.a, b = request.b, c = request.c, d = request.d;
     switch (request.kind) {
     case RequestKind::CanvasRegion:
         set_canvas_region(tree, id, a, b, c, d);
         tree.layout_dirty = true;
-        break;
+        return true;
     case RequestKind::CanvasView:
         set_canvas_view(tree, id, a, b);
         tree.layout_dirty = true;
-        break;
+        return true;
     case RequestKind::PopAt:
         show_pop_layer(tree, id, a, b, c, d);
-        break;
+        return true;
     case RequestKind::PopOff:
         hide_pop_layer(tree, id);
-        break;
+        return true;
     case RequestKind::AccordionOpen:
-        set_accordion_open(tree, id, on(a));
-        break;
+        return set_accordion_open(tree, id, on(a));
     case RequestKind::Show:
-        set_shown(tree, id, on(a));
-        break;
+        return set_shown(tree, id, on(a));
     case RequestKind::Ghost:
-        set_ghost(tree, id, on(a));
-        break;
+        return set_ghost(tree, id, on(a));
     case RequestKind::Front:
-        set_front(tree, id, on(a));
-        break;
+        return set_front(tree, id, on(a));
     case RequestKind::SplitterRatio:
         set_splitter_ratio(tree, id, a);
         tree.layout_dirty = true;
-        break;
+        return true;
     case RequestKind::Limits:
         set_limits(tree.node(id).layout, a, b, c, d);
         tree.layout_dirty = true;
-        break;
+        return true;
     case RequestKind::NumericState:
-        set_numeric_state(tree, id, a);
-        break;
+        return set_numeric_state(tree, id, a);
     case RequestKind::CompositeValue:
-        set_composite_value(tree, id, a, b, c);
-        break;
+        return set_composite_value(tree, id, a, b, c);
     case RequestKind::Enable:
-        set_enabled(tree, id, on(a));
-        break;
+        return set_enabled(tree, id, on(a));
     case RequestKind::Password:
-        set_password(tree, id, on(a));
-        break;
+        return set_password(tree, id, on(a));
     case RequestKind::HeaderHeight:
         if (a > 0)
             tree.header_heights[id] = a;
         else
             tree.header_heights.erase(id);
         tree.layout_dirty = true;
-        break;
+        return true;
     case RequestKind::ResizableColumns:
         if (on(a))
             tree.resizable_columns_set.insert(id);
         else
             tree.resizable_columns_set.erase(id);
-        break;
+        return true;
     case RequestKind::BorderLine:
         set_border_line(tree, id, a, b, c, on(d));
-        break;
+        return true;
     }
+    return true;
 }
 
 bool apply_pending_text(Tree& tree)

@@ -179,7 +179,7 @@ def test_a_polling_timer_costs_no_frames_and_one_that_changes_something_does():
     assert seen["bound"] == "1"
 
 
-def test_bindings_that_return_what_is_shown_cost_no_frames_and_a_changed_one_does():
+def test_bindings_and_setters_that_give_what_is_shown_cost_no_frames_and_a_changed_value_does():
     w = _orvy.W("bind", 600, 400)
     polled = {"text": "same", "fraction": 0.25}
     with w.bx(pd=8, gp=4):
@@ -197,11 +197,15 @@ def test_bindings_that_return_what_is_shown_cost_no_frames_and_a_changed_one_doe
         w.bindp(moved, lambda: (300, 10, 40, 20))
         w.bindz(moved, lambda: 3)
         w.bindb(w.fr(w=50, h=50), lambda: (4, 2))
+        written = w.lb("written")
+        slider = w.sl(0.5)
     seen = {"ticks": 0}
 
     def tick():
         seen["ticks"] += 1
         n = seen["ticks"]
+        w.txt(written, "written")  # what the label shows already
+        w.val(slider, 0.5)
         if n == 20:
             seen["idle_from"] = w._frames()
         elif n == 40:

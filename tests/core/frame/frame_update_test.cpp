@@ -285,6 +285,30 @@ TEST(Timers, a_firing_asks_for_a_repaint_only_when_its_callback_left_something_t
     EXPECT_TRUE(f.update(10ms));
 }
 
+TEST(Timers, a_timer_that_sets_values_and_flags_to_what_they_are_costs_no_repaint)
+{
+    Frames f;
+    NodeId slider = f.add(NodeKind::Slider);
+    NodeId box = f.add(NodeKind::Container);
+    float value = 0.5f;
+    f.tree.timer_inbox.push({ .on_fire =
+                                  [&](Tree& tree) {
+                                      tree.enqueue_request({ .node = slider, .a = value, .kind = RequestKind::NumericState });
+                                      tree.enqueue_request({ .node = box, .a = 1, .kind = RequestKind::Show });
+                                      tree.enqueue_request({ .node = 999, .a = 1, .kind = RequestKind::Limits });
+                                  },
+        .id = 1,
+        .milliseconds = 10 });
+    f.update();
+    EXPECT_TRUE(f.update(10ms)); // the slider's first value
+    f.tree.layout_dirty = false;
+    EXPECT_FALSE(f.update(10ms)); // the same value, a shown node shown, a node that does not exist
+    EXPECT_FALSE(f.tree.layout_dirty);
+    value = 0.75f;
+    EXPECT_TRUE(f.update(10ms));
+    EXPECT_EQ(f.tree.node(slider).model.as<ValueModel>()->value, 0.75f);
+}
+
 TEST(Timers, a_repeating_timer_counts_each_period_from_its_firing)
 {
     Frames f;
