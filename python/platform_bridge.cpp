@@ -36,6 +36,8 @@ PlatformTable const* loaded_platform_services() { return nullptr; }
 
 void prepare_platform_services() { }
 
+void note_empty_window_starting() { }
+
 }
 
 #endif

@@ -25,6 +25,10 @@ PlatformTable const* platform_services();
 void prepare_platform_services();
 // The services if they are loaded already; never loads, never sets an error.
 PlatformTable const* loaded_platform_services();
+// A window starts with nothing in it: its first frame draws no text, so the
+// backend, if still loading, readies no fonts that would only take the
+// processor from that frame.
+void note_empty_window_starting();
 
 struct WindowState;
 

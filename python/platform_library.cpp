@@ -67,6 +67,8 @@ struct LoadedPlatform {
 char const anchor = 0; // an address inside the module, to find its file
 
 std::atomic<PlatformTable const*> loaded_table { nullptr };
+// Set when a window starts with nothing in it while the backend loads.
+std::atomic<bool> empty_window_starting { false };
 
 std::string prefixed(std::string const& reason) { return "оконная система не загружена: " + reason; }
 
@@ -238,7 +240,7 @@ struct Loading {
     {
         LoadedPlatform loaded = load();
         // Published only once the preparation has read what a window's start may change.
-        if (prepare && loaded.table && loaded.table->prepare_first_frame)
+        if (prepare && loaded.table && loaded.table->prepare_first_frame && !empty_window_starting)
             loaded.table->prepare_first_frame();
         {
             std::lock_guard lock(mutex);
@@ -301,6 +303,8 @@ PlatformTable const* platform_services()
 }
 
 PlatformTable const* loaded_platform_services() { return loaded_table.load(std::memory_order_acquire); }
+
+void note_empty_window_starting() { empty_window_starting = true; }
 
 }
 

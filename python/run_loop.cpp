@@ -184,6 +184,8 @@ PushStack& push_stack()
 
 bool open_native_window(std::shared_ptr<WindowState> const& window, bool run_loop)
 {
+    if (window->tree.size() <= 1)
+        note_empty_window_starting();
     PlatformTable const* platform = platform_services();
     if (!platform)
         return false;

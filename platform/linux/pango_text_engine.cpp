@@ -9,7 +9,6 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdlib>
-#include <future>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -219,19 +218,8 @@ void PangoTextLayout::draw(cairo_t* cairo, PointF origin) const
 
 namespace {
 
-// The fonts of a thread's first frame, loading on a thread of their own in
-// the thread's font map while the window is being made. Nothing else on the
-// thread touches that font map until they are in.
-thread_local std::shared_future<void> fonts_loading;
+// Whether the thread's first engine was made (and took prepared fonts, if any).
 thread_local bool fonts_loaded_once = false;
-
-void wait_for_fonts()
-{
-    if (fonts_loading.valid()) {
-        fonts_loading.wait();
-        fonts_loading = {};
-    }
-}
 
 // A context on `map` with the options every engine draws with.
 PangoContext* make_context(PangoFontMap* map)
@@ -359,36 +347,23 @@ void prepare_first_fonts()
 
 PangoTextEngine::PangoTextEngine()
 {
-    wait_for_fonts();
     if (fonts_loaded_once)
         return;
     fonts_loaded_once = true;
     // Fonts prepared before any engine existed become this thread's; the
-    // context waits for them when first needed.
+    // context waits for them when first needed. Otherwise they load when
+    // text is first laid out: a window with none (nothing in it yet) has
+    // its first frame without a font thread beside it.
     if (prepared_fonts().claim()) {
         takes_prepared_fonts = true;
         return;
     }
-    // Otherwise the first engine of a thread loads its fonts while the
-    // window is made. The default language is read here first: starting the
-    // window switches the process's locale for a moment.
+    // The default language is read now all the same, before the window starts.
     [[maybe_unused]] PangoLanguage* language = pango_language_get_default();
-    m_context = make_context(pango_cairo_font_map_get_default());
-    auto* context = PANGO_CONTEXT(g_object_ref(m_context));
-    try {
-        fonts_loading = std::async(std::launch::async, [context] {
-            load_first_fonts(context);
-            g_object_unref(context);
-        }).share();
-    } catch (std::system_error const&) {
-        // No thread to spare: the fonts load when first laid out.
-        g_object_unref(context);
-    }
 }
 
 PangoTextEngine::~PangoTextEngine()
 {
-    wait_for_fonts();
     clear_caches();
     if (m_context)
         g_object_unref(m_context);
@@ -396,7 +371,6 @@ PangoTextEngine::~PangoTextEngine()
 
 PangoContext* PangoTextEngine::context()
 {
-    wait_for_fonts();
     if (!m_context)
         m_context = make_context(thread_font_map());
     return m_context;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -200,4 +201,26 @@ TEST(PangoTextEngineFirstFonts, first_engines_of_fresh_threads_measure_as_later_
         EXPECT_EQ(i % 2 ? after_dropped[i] : first[i], later[i]) << i;
         EXPECT_EQ(later[i], later[0]) << i;
     }
+}
+
+TEST(PangoTextEngineFonts, a_thread_without_prepared_fonts_loads_them_when_text_is_first_laid_out)
+{
+    auto threads = [] {
+        std::size_t count = 0;
+        for ([[maybe_unused]] auto const& entry : std::filesystem::directory_iterator("/proc/self/task"))
+            ++count;
+        return count;
+    };
+    std::size_t made_with = 0;
+    float width = 0;
+    // A thread of its own: the first engine of a thread is the one that would load fonts.
+    std::thread([&] {
+        std::size_t before = threads();
+        PangoTextEngine engine;
+        made_with = threads() - before;
+        auto format = engine.format(text_format_key(TextRole::Body, 0, 14));
+        width = engine.layout(u"Шрифты", *format, 400, 40)->size().width;
+    }).join();
+    EXPECT_EQ(made_with, 0u) << "a window with nothing in it starts without a font thread";
+    EXPECT_GT(width, 20.0f) << "the fonts load when text is laid out";
 }
