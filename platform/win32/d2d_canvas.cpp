@@ -6,6 +6,7 @@
 #include "platform/win32/dwrite_text_engine.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 
 namespace orvy::win32 {
@@ -43,50 +44,6 @@ RectF bounds_of(std::span<PointF const> points, float pad)
     return { x0 - pad, y0 - pad, x1 - x0 + 2 * pad, y1 - y0 + 2 * pad };
 }
 
-// Where a layout's glyphs may put ink, placed at the origin: its box with
-// the overhangs DirectWrite reports, else its lines grown by a line height.
-RectF ink_bounds(IDWriteTextLayout* layout, PointF origin)
-{
-    DWRITE_TEXT_METRICS metrics {};
-    if (FAILED(layout->GetMetrics(&metrics)))
-        return { origin.x - 1e6f, origin.y - 1e6f, 2e6f, 2e6f };
-    RectF lines { origin.x + metrics.left, origin.y + metrics.top, metrics.widthIncludingTrailingWhitespace,
-        metrics.height };
-    DWRITE_OVERHANG_METRICS overhang {};
-    bool sane = metrics.layoutWidth < 1e6f && metrics.layoutHeight < 1e6f
-        && SUCCEEDED(layout->GetOverhangMetrics(&overhang));
-    float reach = metrics.lineCount > 0 ? metrics.height / static_cast<float>(metrics.lineCount) : metrics.height;
-    float x0 = lines.x - reach, y0 = lines.y - reach, x1 = lines.right() + reach, y1 = lines.bottom() + reach;
-    if (sane) {
-        // One pixel more for antialiasing and hinting.
-        x0 = std::min(lines.x, origin.x - overhang.left) - 1;
-        y0 = std::min(lines.y, origin.y - overhang.top) - 1;
-        x1 = std::max(lines.right(), origin.x + metrics.layoutWidth + overhang.right) + 1;
-        y1 = std::max(lines.bottom(), origin.y + metrics.layoutHeight + overhang.bottom) + 1;
-    }
-    return { x0, y0, x1 - x0, y1 - y0 };
-}
-
-// A BGRA texture of the context's device that can be drawn into, with its
-// render target view; `bind` adds further uses.
-bool make_target_texture(ID3D11DeviceContext* d3d, UINT width, UINT height, UINT bind,
-    ComPtr<ID3D11Texture2D>& texture, ComPtr<ID3D11RenderTargetView>& view)
-{
-    ComPtr<ID3D11Device> device;
-    d3d->GetDevice(&device);
-    D3D11_TEXTURE2D_DESC description {};
-    description.Width = width;
-    description.Height = height;
-    description.MipLevels = 1;
-    description.ArraySize = 1;
-    description.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
-    description.SampleDesc.Count = 1;
-    description.Usage = D3D11_USAGE_DEFAULT;
-    description.BindFlags = D3D11_BIND_RENDER_TARGET | bind;
-    return device && SUCCEEDED(device->CreateTexture2D(&description, nullptr, &texture)) && texture
-        && SUCCEEDED(device->CreateRenderTargetView(texture.Get(), nullptr, &view)) && view;
-}
-
 }
 
 void D2DCanvas::begin(ID2D1DeviceContext* context, ID2D1Factory1* factory, ID3D11DeviceContext* d3d)
@@ -110,6 +67,7 @@ void D2DCanvas::end()
     PixelBox damage = retained ? this->damage(traces) : PixelBox { 0, 0, 1 << 30, 1 << 30 };
     if (!damage.is_empty()) {
         if (retained) {
+            find_kept_texts(damage);
             m_context->SetTarget(m_store.Get());
             m_plan.push_clip({ static_cast<float>(damage.x0), static_cast<float>(damage.y0),
                 static_cast<float>(damage.x1 - damage.x0), static_cast<float>(damage.y1 - damage.y0) });
@@ -400,19 +358,6 @@ void D2DCanvas::pop_clip()
         m_recorded.push_back({ .kind = Call::Kind::PopClip });
 }
 
-void D2DCanvas::draw_text(TextLayout const& layout, PointF origin, Color color)
-{
-    auto const* written = dynamic_cast<DWriteTextLayout const*>(&layout);
-    if (!m_context || !written || !written->layout())
-        return;
-    Signature key;
-    for (char16_t unit : layout.text())
-        key.add(std::uint64_t { unit });
-    key.add(layout.format().serial()).add(layout.box().width).add(layout.box().height);
-    if (Drawing* drawing = place(ink_bounds(written->layout(), origin), BatchKind::Text, color))
-        drawing->texts.push_back({ written->layout(), origin, key.value() });
-}
-
 void D2DCanvas::draw_bitmap(Bitmap const& bitmap, RectF destination)
 {
     if (!m_context || bitmap.is_empty() || !has_area(destination))
@@ -444,7 +389,9 @@ void D2DCanvas::draw_plan()
             if (clear_whole(entry.clip, drawing.single.color))
                 continue;
         }
-        m_unflushed = true;
+        // Text batches say themselves whether Direct2D drew.
+        if (entry.kind != BatchKind::Text)
+            m_unflushed = true;
         switch (entry.kind) {
         case BatchKind::Fill:
             draw_fill(drawing.shapes, entry.color, copy_interiors(drawing.shapes, entry.clip, entry.color));
@@ -458,7 +405,7 @@ void D2DCanvas::draw_plan()
             }
             break;
         }
-        case BatchKind::Text: draw_texts(drawing.texts, entry.color); break;
+        case BatchKind::Text: draw_texts(drawing.texts, entry.color, entry.clip); break;
         case BatchKind::Single: draw_single(drawing.single); break;
         }
     }
@@ -603,29 +550,6 @@ void D2DCanvas::draw_single(Single const& single)
         ++m_calls.others;
         return;
     }
-}
-
-void D2DCanvas::draw_texts(std::vector<PlacedText> const& texts, Color color)
-{
-    // Text draws even when the frame brush failed: it gets its own then.
-    ComPtr<ID2D1SolidColorBrush> own;
-    ID2D1SolidColorBrush* b = brush(color);
-    if (!b && SUCCEEDED(m_context->CreateSolidColorBrush(to_d2d(color), &own)))
-        b = own.Get();
-    if (!b)
-        return;
-    // The runs are placed as the context will draw them.
-    D2D1_MATRIX_3X2_F transform {};
-    m_context->GetTransform(&transform);
-    float dpi_x = 96.0f, dpi_y = 96.0f;
-    m_context->GetDpi(&dpi_x, &dpi_y);
-    DWRITE_MATRIX placing { transform._11, transform._12, transform._21, transform._22, transform._31, transform._32 };
-    for (PlacedText const& text : texts) {
-        if (m_glyphs.add(text.layout.Get(), text.origin, placing, dpi_y / 96.0f))
-            ++m_calls.texts;
-    }
-    m_calls.glyph_runs += m_glyphs.draw(m_context, b);
-    m_glyphs.clear();
 }
 
 ComPtr<ID2D1PathGeometry> D2DCanvas::path(std::span<Polyline const> polylines)

@@ -2,18 +2,21 @@
 // solid-colour brush re-coloured for every fill, outline and text. A frame's
 // calls are gathered between begin and end and drawn at end as the DrawPlan
 // batches them: one path fill per colour and clip where the order allows,
-// and the texts of one colour as one glyph run per font and size.
+// and the texts of one colour as one glyph run per font and size. Texts
+// over one opaque colour are kept across frames and copied.
 #pragma once
 
 #include "core/paint/canvas.hpp"
 #include "platform/win32/detail/com.hpp"
 #include "platform/win32/detail/draw_batches.hpp"
 #include "platform/win32/glyph_batch.hpp"
+#include "platform/win32/text_cache.hpp"
 
 #include <d2d1_1.h>
 #include <d3d11.h>
 #include <dwrite.h>
 
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -39,8 +42,9 @@ public:
     struct FrameCalls {
         std::size_t shapes = 0;      // fills, outlines and lines asked for
         std::size_t shape_draws = 0; // Direct2D fills and outlines made of them
-        std::size_t texts = 0;
+        std::size_t texts = 0;       // texts drawn (into the frame or the kept texts' pages)
         std::size_t glyph_runs = 0;  // Direct2D glyph runs the texts were drawn as
+        std::size_t kept_texts = 0;  // texts copied from the kept texts' pages
         std::size_t others = 0; // bitmaps, gradients, polygons, clears
         std::size_t clips = 0;  // clips pushed
         std::size_t view_clears = 0; // clears of the whole kept frame through Direct3D
@@ -63,9 +67,20 @@ public:
         m_store_view.Reset();
         m_store_texture.Reset();
         m_strips.clear();
+        m_text_cache.clear();
         m_store_failed = false;
         redraw_all();
     }
+
+    // Texts over one opaque colour are kept across frames and copied (on
+    // unless turned off); the pages they are kept in can be bounded tighter.
+    void keep_texts(bool on)
+    {
+        m_keep_texts = on;
+        m_text_cache.clear();
+    }
+    void set_kept_text_limits(TextAtlas::Limits limits) { m_text_cache.set_limits(limits); }
+    TextAtlas const& kept_texts() const { return m_text_cache.atlas(); }
 
     void clear(Color color) override;
     void fill_rect(RectF rect, Color color) override;
@@ -103,6 +118,11 @@ private:
         ComPtr<IDWriteTextLayout> layout;
         PointF origin;
         std::uint64_t key = 0; // the text, its format and box
+        RectF ink;             // where its glyphs put ink, when known
+        float pen = 0;         // where its lines start
+        // Where the text is kept, and the frame's pixels it is copied to.
+        std::optional<TextCache::Source> kept;
+        PixelBox kept_at;
     };
     // A stroked polyline of a stroke batch.
     struct Polyline {
@@ -149,7 +169,13 @@ private:
     // A texture of the colour as wide as the kept frame, made on first use.
     ID3D11Texture2D* color_strip(Color color);
     void draw_single(Single const& single);
-    void draw_texts(std::vector<PlacedText> const& texts, Color color);
+    // Finds the texts inside `damage` drawn over one opaque colour in the
+    // kept texts, and draws those new to them into their pages.
+    void find_kept_texts(PixelBox damage);
+    // The pixels of `at` a copy may set under the clip: nothing where the
+    // clip's fractional edges cut the text.
+    std::optional<PixelBox> copied_pixels(PixelBox at, ClipKey const& clip) const;
+    void draw_texts(std::vector<PlacedText> const& texts, Color color, ClipKey const& clip);
 
     // The frame's brush in the colour; null when it could not be made, so
     // fills and outlines are skipped while text still draws.
@@ -196,6 +222,8 @@ private:
     FrameCalls m_last_calls;
     std::unordered_map<Bitmap const*, CachedBitmap> m_bitmaps;
     GlyphBatch m_glyphs; // the runs of the text batch being drawn
+    TextCache m_text_cache;
+    bool m_keep_texts = true;
 };
 
 }

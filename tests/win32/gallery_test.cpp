@@ -155,6 +155,31 @@ TEST_CASE(the_gallery_answers_a_real_click_and_matches_the_linux_picture)
         CHECK(whole.value() > 0.9);
     }
 
+    // Its texts kept across frames give the pixels of drawing each of them.
+    if (frame.width == width) {
+        D2DCanvas& canvas = gallery.window->canvas();
+        canvas.redraw_all();
+        Bitmap kept = gallery.capture();
+        std::size_t copied = gallery.window->last_frame_calls().kept_texts;
+        canvas.keep_texts(false);
+        canvas.redraw_all();
+        Bitmap drawn = gallery.capture();
+        canvas.keep_texts(true);
+        // Animated widgets move between the two frames.
+        std::uint64_t compared = 0, differing = 0;
+        for (NodeId id = 1; id < gallery.tree.size(); ++id) {
+            Node const& node = gallery.tree.node(id);
+            if (!node.children.empty() || node.kind() == NodeKind::Spinner || !(node.rect.w > 0 && node.rect.h > 0))
+                continue;
+            Share share = compare(kept, drawn, node.rect, 1);
+            compared += share.total;
+            differing += share.total - share.matching;
+        }
+        std::printf("  gallery: %zu texts copied, %llu of %llu pixels differ from drawing them\n", copied,
+            static_cast<unsigned long long>(differing), static_cast<unsigned long long>(compared));
+        CHECK(copied > 50 && compared > 100000 && differing == 0);
+    }
+
     RectF button = gallery.tree.node(nodes.first_button).rect;
     POINT target { static_cast<LONG>(button.x + button.w / 2), static_cast<LONG>(button.y + button.h / 2) };
     ClientToScreen(gallery.window->hwnd(), &target);
@@ -284,7 +309,22 @@ TEST_CASE(frame_times_of_the_1000_node_form)
     // Under Wine, Direct2D draws through wined3d on llvmpipe, where every
     // draw call costs buffers and state of its own: the canvas batches
     // shapes by colour and draws again only where a frame changed.
-    D2DCanvas::FrameCalls whole = measure_frames("whole", form, [&] { form.window->canvas().redraw_all(); });
+    D2DCanvas& canvas = form.window->canvas();
+    // Texts drawn every frame, as without kept texts; then drawn anew into
+    // the kept texts' pages every frame (the first frame of a new window or
+    // theme); then the whole frame with its texts kept (a resize).
+    canvas.keep_texts(false);
+    D2DCanvas::FrameCalls drawn = measure_frames("whole-texts-drawn", form, [&] { canvas.redraw_all(); });
+    CHECK(drawn.kept_texts == 0 && drawn.texts > 50);
+    D2DCanvas::FrameCalls fresh = measure_frames("whole-texts-new", form, [&] {
+        canvas.keep_texts(true);
+        canvas.redraw_all();
+    });
+    // Every text of the form lies on one colour; the rows' texts alike
+    // (the buttons' "Go", the badges' "7") are drawn once.
+    CHECK(fresh.kept_texts == drawn.texts && fresh.texts < drawn.texts / 2);
+    D2DCanvas::FrameCalls whole = measure_frames("whole", form, [&] { canvas.redraw_all(); });
+    CHECK(whole.kept_texts == drawn.texts && whole.texts == 0 && whole.glyph_runs == 0);
     CHECK(whole.damage.x1 - whole.damage.x0 == width && whole.damage.y1 - whole.damage.y0 == height);
     CHECK(whole.shapes > 0 && whole.shape_draws * 2 < whole.shapes);
     // The window's clear sets the whole kept frame without shading it, and
