@@ -67,13 +67,14 @@ public:
         m_store_view.Reset();
         m_store_texture.Reset();
         m_strips.clear();
-        m_text_cache.clear();
+        m_text_cache.release();
         m_store_failed = false;
         redraw_all();
     }
 
     // Texts over one opaque colour are kept across frames and copied (on
-    // unless turned off); the pages they are kept in can be bounded tighter.
+    // unless turned off; either way the texts kept so far are forgotten);
+    // the pages they are kept in can be bounded tighter.
     void keep_texts(bool on)
     {
         m_keep_texts = on;

@@ -45,7 +45,7 @@ bool make_target_texture(ID3D11DeviceContext* d3d, UINT width, UINT height, UINT
 void TextCache::next_frame(D2D1_PIXEL_FORMAT format)
 {
     if (format.format != m_format.format || format.alphaMode != m_format.alphaMode) {
-        clear();
+        release();
         m_format = format;
     }
     m_atlas.next_frame();
@@ -177,6 +177,10 @@ void TextCache::set_limits(TextAtlas::Limits limits)
     m_failed = false;
 }
 
-void TextCache::clear() { set_limits(m_atlas.limits()); }
+void TextCache::clear()
+{
+    m_atlas.clear();
+    m_fresh.clear();
+}
 
 }

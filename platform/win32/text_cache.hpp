@@ -59,8 +59,10 @@ public:
     // Texts kept in fewer or more pages; slots found so far are let go.
     void set_limits(TextAtlas::Limits limits);
     TextAtlas const& atlas() const { return m_atlas; }
-    // Lets go of every page (device change).
+    // Forgets every kept text; the pages stay for the next ones.
     void clear();
+    // Lets go of the pages too (they belong to one device).
+    void release() { set_limits(m_atlas.limits()); }
 
 private:
     struct Page {
