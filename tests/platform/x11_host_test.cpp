@@ -235,6 +235,22 @@ protected:
         return pixel;
     }
 
+    // Maps a window of another client over (40, 30, 100, 60) of the screen and
+    // destroys it: the server keeps no pixels for what it covered, so that
+    // part of the window under it is lost until presented again.
+    void cover_and_uncover()
+    {
+        XSetWindowAttributes attributes {};
+        attributes.override_redirect = True;
+        attributes.background_pixel = 0x00FF00;
+        Window cover = XCreateWindow(display, DefaultRootWindow(display), 40, 30, 100, 60, 0, CopyFromParent,
+            InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+        XMapRaised(display, cover);
+        XSync(display, False);
+        XDestroyWindow(display, cover);
+        XSync(display, False);
+    }
+
     X11Host host;
     Display* display = nullptr;
 };
@@ -665,17 +681,7 @@ TEST_F(X11HostTest, a_window_uncovered_shows_its_kept_frame_again_without_painti
     int paints = record.paints;
     std::uint64_t presents = window->presents();
 
-    // A window of another client over part of ours, then gone: the server
-    // keeps no pixels for ours, so the covered part is lost until presented again.
-    XSetWindowAttributes attributes {};
-    attributes.override_redirect = True;
-    attributes.background_pixel = 0x00FF00;
-    Window cover = XCreateWindow(display, DefaultRootWindow(display), 40, 30, 100, 60, 0, CopyFromParent, InputOutput,
-        CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
-    XMapRaised(display, cover);
-    XSync(display, False);
-    XDestroyWindow(display, cover);
-    XSync(display, False);
+    cover_and_uncover();
     EXPECT_NE(screen_pixel(window, 60, 50), 0xFF0000u) << "the server kept none of the covered part";
     ASSERT_TRUE(serve_until([&] { return window->presents() > presents; }));
     EXPECT_EQ(record.paints, paints);
@@ -709,14 +715,7 @@ TEST_F(X11HostTest, a_frame_of_one_colour_shows_it_and_the_next_drawn_frame_cove
     EXPECT_EQ(screen_pixel(window, 399, 119), 0x204080u);
 
     // Uncovered, the flat frame is shown again as it was.
-    XSetWindowAttributes attributes {};
-    attributes.override_redirect = True;
-    attributes.background_pixel = 0x00FF00;
-    Window cover = XCreateWindow(display, DefaultRootWindow(display), 40, 30, 100, 60, 0, CopyFromParent, InputOutput,
-        CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
-    XMapRaised(display, cover);
-    XSync(display, False);
-    XDestroyWindow(display, cover);
+    cover_and_uncover();
     std::uint64_t presents = window->presents();
     ASSERT_TRUE(serve_until([&] { return window->presents() > presents; }));
     EXPECT_EQ(screen_pixel(window, 60, 50), 0x204080u);
