@@ -5,6 +5,7 @@
 #include "platform/linux/pango_text_engine.hpp"
 
 #include <algorithm>
+#include <memory>
 #include <numbers>
 #include <utility>
 
@@ -19,6 +20,8 @@ bool has_area(RectF rect) { return rect.w > 0 && rect.h > 0; } // false for NaN 
 void CairoCanvas::begin(SurfaceSource source)
 {
     end();
+    m_recording = false;
+    m_calls.clear();
     m_source = std::move(source);
     m_in_frame = true;
     m_untouched = true;
@@ -29,6 +32,63 @@ void CairoCanvas::begin(SurfaceSource source)
 void CairoCanvas::begin(cairo_surface_t* surface)
 {
     begin([surface] { return surface; });
+}
+
+void CairoCanvas::begin_recording()
+{
+    begin(SurfaceSource {});
+    m_recording = true;
+}
+
+void CairoCanvas::drop_recording()
+{
+    m_calls.clear();
+    m_calls.shrink_to_fit();
+}
+
+void CairoCanvas::record_flat_frame()
+{
+    if (!m_flat_frame)
+        return;
+    Color color = *m_flat_frame;
+    bool defers = std::exchange(m_defers_clear, false);
+    begin_recording();
+    clear(color);
+    end();
+    m_defers_clear = defers;
+}
+
+bool CairoCanvas::replay(cairo_surface_t* surface, int top)
+{
+    std::vector<Call> calls = std::move(m_calls);
+    std::optional<Color> flat = m_flat_frame;
+    // The surface's rows are the frame's from `top` on: a whole-pixel shift,
+    // which moves every edge and glyph without changing how it is drawn.
+    double offset_x = 0, offset_y = 0;
+    cairo_surface_get_device_offset(surface, &offset_x, &offset_y);
+    cairo_surface_set_device_offset(surface, offset_x, offset_y - top);
+    bool defers = std::exchange(m_defers_clear, false);
+    begin(surface);
+    for (Call const& call : calls)
+        call(*this);
+    bool drawn = !m_cairo || cairo_status(m_cairo) == CAIRO_STATUS_SUCCESS;
+    end();
+    m_defers_clear = defers;
+    cairo_surface_set_device_offset(surface, offset_x, offset_y);
+    m_calls = std::move(calls);
+    m_flat_frame = flat;
+    return drawn;
+}
+
+bool CairoCanvas::recorded(Call call)
+{
+    if (!m_recording || !m_in_frame)
+        return false;
+    m_untouched = false;
+    if (std::optional<Color> waiting = std::exchange(m_waiting_clear, std::nullopt))
+        m_calls.emplace_back([color = *waiting](CairoCanvas& canvas) { canvas.clear(color); });
+    m_calls.push_back(std::move(call));
+    return true;
 }
 
 void CairoCanvas::end()
@@ -111,6 +171,8 @@ void CairoCanvas::clear(Color color)
         m_waiting_clear = color;
         return;
     }
+    if (recorded([color](CairoCanvas& canvas) { canvas.clear(color); }))
+        return;
     if (!drawing())
         return;
     paint_color(color);
@@ -131,6 +193,8 @@ void CairoCanvas::stroke_rect(RectF rect, Color color, float width) { stroke_rou
 
 void CairoCanvas::fill_rounded_rect(RectF rect, float radius, Color color)
 {
+    if (recorded([=](CairoCanvas& canvas) { canvas.fill_rounded_rect(rect, radius, color); }))
+        return;
     if (!drawing() || !has_area(rect))
         return;
     rounded_path(rect, radius);
@@ -140,6 +204,8 @@ void CairoCanvas::fill_rounded_rect(RectF rect, float radius, Color color)
 
 void CairoCanvas::stroke_rounded_rect(RectF rect, float radius, Color color, float width)
 {
+    if (recorded([=](CairoCanvas& canvas) { canvas.stroke_rounded_rect(rect, radius, color, width); }))
+        return;
     if (!drawing() || !(rect.w >= 0 && rect.h >= 0) || !(width > 0))
         return;
     rounded_path(rect, radius);
@@ -148,6 +214,8 @@ void CairoCanvas::stroke_rounded_rect(RectF rect, float radius, Color color, flo
 
 void CairoCanvas::fill_ellipse(RectF rect, Color color)
 {
+    if (recorded([=](CairoCanvas& canvas) { canvas.fill_ellipse(rect, color); }))
+        return;
     if (!drawing() || !has_area(rect))
         return;
     cairo_save(m_cairo);
@@ -161,6 +229,8 @@ void CairoCanvas::fill_ellipse(RectF rect, Color color)
 
 void CairoCanvas::stroke_ellipse(RectF rect, Color color, float width)
 {
+    if (recorded([=](CairoCanvas& canvas) { canvas.stroke_ellipse(rect, color, width); }))
+        return;
     if (!drawing() || !has_area(rect) || !(width > 0))
         return;
     // The path is built in the scaled space; the stroke happens after the
@@ -175,6 +245,8 @@ void CairoCanvas::stroke_ellipse(RectF rect, Color color, float width)
 
 void CairoCanvas::draw_line(PointF from, PointF to, Color color, float width)
 {
+    if (recorded([=](CairoCanvas& canvas) { canvas.draw_line(from, to, color, width); }))
+        return;
     if (!drawing() || !(width > 0))
         return;
     cairo_move_to(m_cairo, from.x, from.y);
@@ -184,6 +256,10 @@ void CairoCanvas::draw_line(PointF from, PointF to, Color color, float width)
 
 void CairoCanvas::stroke_polyline(std::span<PointF const> points, PathShape shape, Color color, float width)
 {
+    if (recorded([kept = std::vector<PointF>(points.begin(), points.end()), shape, color, width](CairoCanvas& canvas) {
+            canvas.stroke_polyline(kept, shape, color, width);
+        }))
+        return;
     if (!drawing() || points.size() < 2 || !(width > 0))
         return;
     cairo_move_to(m_cairo, points[0].x, points[0].y);
@@ -196,6 +272,10 @@ void CairoCanvas::stroke_polyline(std::span<PointF const> points, PathShape shap
 
 void CairoCanvas::fill_polygon(std::span<PointF const> points, Color color)
 {
+    if (recorded([kept = std::vector<PointF>(points.begin(), points.end()), color](CairoCanvas& canvas) {
+            canvas.fill_polygon(kept, color);
+        }))
+        return;
     if (!drawing() || points.size() < 3)
         return;
     cairo_move_to(m_cairo, points[0].x, points[0].y);
@@ -208,6 +288,8 @@ void CairoCanvas::fill_polygon(std::span<PointF const> points, Color color)
 
 void CairoCanvas::fill_gradient(RectF rect, float radius, LinearGradient const& gradient)
 {
+    if (recorded([=](CairoCanvas& canvas) { canvas.fill_gradient(rect, radius, gradient); }))
+        return;
     if (!drawing() || !has_area(rect))
         return;
     cairo_pattern_t* pattern
@@ -224,6 +306,8 @@ void CairoCanvas::fill_gradient(RectF rect, float radius, LinearGradient const& 
 
 void CairoCanvas::push_clip(RectF rect)
 {
+    if (recorded([rect](CairoCanvas& canvas) { canvas.push_clip(rect); }))
+        return;
     if (!drawing())
         return;
     cairo_save(m_cairo);
@@ -237,6 +321,8 @@ void CairoCanvas::push_clip(RectF rect)
 
 void CairoCanvas::pop_clip()
 {
+    if (recorded([](CairoCanvas& canvas) { canvas.pop_clip(); }))
+        return;
     // A pop without a push would put the context into an error state that
     // silently drops the rest of the frame.
     if (!drawing() || m_clip_depth == 0)
@@ -247,9 +333,20 @@ void CairoCanvas::pop_clip()
 
 void CairoCanvas::draw_text(TextLayout const& layout, PointF origin, Color color)
 {
+    auto const* pango = dynamic_cast<PangoTextLayout const*>(&layout);
+    if (m_recording && m_in_frame) {
+        // The layout may go from the engine's cache before the frame is played.
+        std::function<void(cairo_t*)> show = pango ? pango->drawing_at(origin) : nullptr;
+        recorded([show = std::move(show), color](CairoCanvas& canvas) {
+            if (!canvas.drawing() || !show)
+                return;
+            canvas.set_color(color);
+            show(canvas.m_cairo);
+        });
+        return;
+    }
     if (!drawing())
         return;
-    auto const* pango = dynamic_cast<PangoTextLayout const*>(&layout);
     if (!pango)
         return;
     set_color(color);
@@ -258,6 +355,14 @@ void CairoCanvas::draw_text(TextLayout const& layout, PointF origin, Color color
 
 void CairoCanvas::draw_bitmap(Bitmap const& bitmap, RectF destination)
 {
+    // The bitmap may be a part cut for this call alone: the recording keeps a copy.
+    if (m_recording && m_in_frame && !bitmap.is_empty() && has_area(destination)) {
+        auto kept = std::make_shared<Bitmap const>(bitmap);
+        recorded([kept, destination](CairoCanvas& canvas) { canvas.draw_bitmap(*kept, destination); });
+        return;
+    }
+    if (recorded([](CairoCanvas& canvas) { canvas.drawing(); }))
+        return;
     if (!drawing() || bitmap.is_empty() || !has_area(destination))
         return;
     int stride = bitmap.width * 4;

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace orvy::linux_platform {
 
@@ -34,6 +35,22 @@ public:
     std::optional<Color> const& flat_frame() const { return m_flat_frame; }
     void fill_flat_frame(SurfaceSource source);
 
+    // A frame recorded between begin_recording and end is drawn later, as
+    // often as asked, onto surfaces that each hold some of its rows: every
+    // call is kept with what it needs (texts hold their layouts, bitmaps are
+    // copied), and played with the same Cairo calls as drawing at once, so
+    // the pixels are the same. Deferred clears and flat frames work as with
+    // begin. The recording stays until the next begin or drop_recording.
+    void begin_recording();
+    bool has_recording() const { return !m_calls.empty(); }
+    // Draws the recorded frame onto `surface`, whose first row is row `top`
+    // of the frame; false when Cairo failed.
+    bool replay(cairo_surface_t* surface, int top);
+    void drop_recording();
+    // Records a clear of the flat frame's colour, for a frame that must be
+    // drawn after all.
+    void record_flat_frame();
+
     void clear(Color color) override;
     void fill_rect(RectF rect, Color color) override;
     void stroke_rect(RectF rect, Color color, float width) override;
@@ -51,6 +68,10 @@ public:
     void draw_bitmap(Bitmap const& bitmap, RectF destination) override;
 
 private:
+    using Call = std::function<void(CairoCanvas&)>;
+    // Keeps the call when recording (a waiting clear is kept first); false
+    // when drawing at once.
+    bool recorded(Call call);
     // Whether there is a surface to draw on; a waiting clear is drawn first.
     bool drawing();
     void paint_color(Color color);
@@ -66,6 +87,8 @@ private:
     bool m_untouched = false; // nothing drawn since begin
     std::optional<Color> m_waiting_clear;
     std::optional<Color> m_flat_frame;
+    bool m_recording = false;
+    std::vector<Call> m_calls;
 };
 
 }

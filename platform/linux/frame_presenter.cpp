@@ -2,6 +2,8 @@
 // more and otherwise reused, and XShmPutImage to present; XPutImage from
 // the process's memory where the server cannot share it, and of the part
 // that changed, converted, where the screen takes other pixels than Cairo's.
+// Frames larger than a band go out band by band into a pixmap on the
+// server, which is then copied to the window.
 #include "platform/linux/detail/frame_presenter.hpp"
 
 #include "platform/linux/detail/palette.hpp"
@@ -147,6 +149,9 @@ FramePresenter::FramePresenter(Display* display, unsigned long window, void* vis
     , m_shared(path == Path::Shared)
     , m_converted(path == Path::Converted)
 {
+    // Copies from the pixmap of a frame presented in bands never miss a
+    // pixel: no events are wanted for them.
+    XSetGraphicsExposures(display, m_gc, False);
 }
 
 FramePresenter::~FramePresenter()
@@ -156,6 +161,7 @@ FramePresenter::~FramePresenter()
         XDestroyImage(m_image);
     }
     release_segment();
+    release_back();
     XFreeGC(m_display, m_gc);
     if (m_direct_colormap)
         XFreeColormap(m_display, m_direct_colormap);
@@ -237,9 +243,7 @@ FramePresenter::Target FramePresenter::target(int width, int height)
     }
     auto* visual = static_cast<Visual*>(m_visual);
     auto depth = static_cast<unsigned>(m_depth);
-    if (m_shared && !std::exchange(m_shared_checked, true))
-        m_shared = XShmQueryExtension(m_display);
-    if (m_shared) {
+    if (shares_memory()) {
         m_image = XShmCreateImage(m_display, visual, depth, ZPixmap, nullptr, &m_segment->info,
             static_cast<unsigned>(width), static_cast<unsigned>(height));
         if (!m_image)
@@ -269,6 +273,81 @@ FramePresenter::Target FramePresenter::target(int width, int height)
     }
     m_image->data = reinterpret_cast<char*>(m_plain.data());
     return { m_plain.data(), m_image->bytes_per_line };
+}
+
+bool FramePresenter::shares_memory()
+{
+    if (m_shared && !std::exchange(m_shared_checked, true))
+        m_shared = XShmQueryExtension(m_display);
+    return m_shared;
+}
+
+bool FramePresenter::presents_in_bands(int width, int height)
+{
+    if (m_converted || width <= 0 || height <= 0)
+        return false;
+    return static_cast<std::size_t>(width) * 4 * static_cast<std::size_t>(height) > band_bytes;
+}
+
+void FramePresenter::release_back()
+{
+    if (m_back)
+        XFreePixmap(m_display, m_back);
+    m_back = 0;
+    m_back_width = m_back_height = 0;
+}
+
+bool FramePresenter::present_bands(int width, int height, BandWriter const& write)
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    auto stride = static_cast<std::size_t>(width) * 4;
+    int rows = static_cast<int>(std::clamp<std::size_t>(band_bytes / stride, 1, static_cast<std::size_t>(height)));
+    // The band is an image of the frame's width, as target() makes one of
+    // the whole frame: in the segment, or in the process's memory where the
+    // server does not share it.
+    if (!target(width, rows).pixels)
+        return false;
+    if (!m_back || m_back_width != width || m_back_height != height) {
+        release_back();
+        m_back = XCreatePixmap(m_display, m_window, static_cast<unsigned>(width), static_cast<unsigned>(height),
+            static_cast<unsigned>(m_depth));
+        m_back_width = width;
+        m_back_height = height;
+    }
+    m_flat.reset();
+    for (int top = 0; top < height; top += rows) {
+        // Again each band: a segment the server refused is given up midway.
+        Target band = target(width, rows);
+        int count = std::min(rows, height - top);
+        if (!band.pixels || !write(band, top, count)) {
+            // The pixmap holds parts of two frames: none is kept.
+            release_back();
+            return false;
+        }
+        put_band(top, count);
+    }
+    XCopyArea(m_display, m_back, m_window, m_gc, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), 0, 0);
+    XSync(m_display, False);
+    return true;
+}
+
+void FramePresenter::put_band(int top, int rows)
+{
+    auto width = static_cast<unsigned>(m_image->width), count = static_cast<unsigned>(rows);
+    if (!m_shared) {
+        XPutImage(m_display, m_back, m_gc, m_image, 0, 0, 0, top, width, count);
+        return;
+    }
+    XShmPutImage(m_display, m_back, m_gc, m_image, 0, 0, 0, top, width, count, False);
+    // The next band is written into the same memory once the server has read this one.
+    XSync(m_display, False);
+    if (settle_attach())
+        return;
+    // The server refused the segment: this band goes through the connection
+    // from the memory it was written into, and so does every frame from now on.
+    XPutImage(m_display, m_back, m_gc, m_image, 0, 0, 0, top, width, count);
+    drop_refused_segment();
 }
 
 FramePresenter::Target FramePresenter::converted_target(int width, int height)
@@ -391,6 +470,7 @@ void FramePresenter::present()
     if (!m_image || !m_image->data)
         return;
     m_flat.reset();
+    release_back();
     if (m_converted) {
         present_changes();
         return;
@@ -418,6 +498,7 @@ bool FramePresenter::present_flat(int width, int height, double red, double gree
     Channel to_red(visual->red_mask), to_green(visual->green_mask), to_blue(visual->blue_mask);
     unsigned long pixel = to_red(channel(red)) | to_green(channel(green)) | to_blue(channel(blue));
     m_flat = Flat { pixel, width, height };
+    release_back();
     // The window no longer shows the converted frame kept for comparing.
     m_shown.clear();
     XSetForeground(m_display, m_gc, pixel);
@@ -468,12 +549,12 @@ void FramePresenter::present_through_connection()
 
 void FramePresenter::present_again(int left, int top, int right, int bottom)
 {
-    if (!m_flat && (!m_image || !m_image->data))
+    if (!m_flat && !m_back && (!m_image || !m_image->data))
         return;
     left = std::max(left, 0);
     top = std::max(top, 0);
-    right = std::min(right, m_flat ? m_flat->width : m_image->width);
-    bottom = std::min(bottom, m_flat ? m_flat->height : m_image->height);
+    right = std::min(right, m_flat ? m_flat->width : m_back ? m_back_width : m_image->width);
+    bottom = std::min(bottom, m_flat ? m_flat->height : m_back ? m_back_height : m_image->height);
     if (right <= left || bottom <= top)
         return;
     auto width = static_cast<unsigned>(right - left), height = static_cast<unsigned>(bottom - top);
@@ -481,6 +562,8 @@ void FramePresenter::present_again(int left, int top, int right, int bottom)
     if (m_flat) {
         XSetForeground(m_display, m_gc, m_flat->pixel);
         XFillRectangle(m_display, m_window, m_gc, left, top, width, height);
+    } else if (m_back) {
+        XCopyArea(m_display, m_back, m_window, m_gc, left, top, width, height, left, top);
     } else if (m_shared) {
         XShmPutImage(m_display, m_window, m_gc, m_image, left, top, left, top, width, height, False);
     } else {

@@ -216,6 +216,16 @@ void PangoTextLayout::draw(cairo_t* cairo, PointF origin) const
     pango_cairo_show_layout(cairo, m_layout);
 }
 
+std::function<void(cairo_t*)> PangoTextLayout::drawing_at(PointF origin) const
+{
+    std::shared_ptr<PangoLayout> layout(static_cast<PangoLayout*>(g_object_ref(m_layout)), g_object_unref);
+    float x = origin.x + m_offset_x, y = origin.y + m_offset_y;
+    return [layout, x, y](cairo_t* cairo) {
+        cairo_move_to(cairo, x, y);
+        pango_cairo_show_layout(cairo, layout.get());
+    };
+}
+
 namespace {
 
 // Whether the thread's first engine was made (and took prepared fonts, if any).

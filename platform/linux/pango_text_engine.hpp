@@ -6,6 +6,9 @@
 #include <cairo.h>
 #include <pango/pango.h>
 
+#include <functional>
+#include <memory>
+
 namespace orvy::linux_platform {
 
 class PangoTextFormat final : public TextFormat {
@@ -32,6 +35,9 @@ public:
 
     // Shows the layout with its top-left at origin in the context's current source.
     void draw(cairo_t* cairo, PointF origin) const;
+    // The same drawing as a call that holds a reference of its own to the
+    // Pango layout, so it may outlive this object.
+    std::function<void(cairo_t*)> drawing_at(PointF origin) const;
 
 private:
     std::uint32_t unit_at_byte(std::uint32_t byte) const;

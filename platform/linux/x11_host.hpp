@@ -127,6 +127,9 @@ private:
     // Paints into the presenter's pixels and presents; false when there was
     // nothing to present to.
     bool paint_and_present();
+    // Presents the frame the canvas recorded band by band, or the frame
+    // kept when nothing was drawn; false when it could not.
+    bool present_recorded(int width, int height);
     // What waited for the first frame: the cursor, the focus, the host's own.
     void first_frame_out();
     void apply_cursor();

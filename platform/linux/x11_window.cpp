@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 namespace orvy::linux_platform {
@@ -348,13 +349,27 @@ bool X11Window::paint_and_present()
         retarget(target.pixels, width, height, target.stride);
         return m_target;
     };
+    // A frame larger than a band is recorded instead, as calls without
+    // pixels, and played into one band of pixels after another.
+    bool banded = m_presenter->presents_in_bands(width, height);
     m_canvas.set_defers_clear(!m_visual.transparent);
-    m_canvas.begin(pixels);
+    if (banded)
+        m_canvas.begin_recording();
+    else
+        m_canvas.begin(pixels);
     m_procedure.paint(*this, m_canvas);
     m_canvas.end();
     auto started = Clock::now();
     std::optional<Color> flat = m_canvas.flat_frame();
     if (!flat || !m_presenter->present_flat(width, height, flat->r * flat->a, flat->g * flat->a, flat->b * flat->a)) {
+        if (banded) {
+            if (flat)
+                m_canvas.record_flat_frame();
+            if (!present_recorded(width, height))
+                return false;
+            m_last_present = std::chrono::duration<double>(Clock::now() - started).count();
+            return true;
+        }
         if (flat)
             m_canvas.fill_flat_frame(pixels);
         else if (!no_memory)
@@ -366,6 +381,28 @@ bool X11Window::paint_and_present()
     }
     m_last_present = std::chrono::duration<double>(Clock::now() - started).count();
     return true;
+}
+
+bool X11Window::present_recorded(int width, int height)
+{
+    if (!m_canvas.has_recording() && m_presenter->keeps_frame(width, height)) {
+        // Nothing was drawn at all: the frame kept shows.
+        m_presenter->present_again(0, 0, width, height);
+        return true;
+    }
+    cairo_format_t format = m_visual.transparent ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24;
+    bool shown = m_presenter->present_bands(width, height, [&](detail::FramePresenter::Target band, int top, int rows) {
+        if (!m_canvas.has_recording()) {
+            std::memset(band.pixels, 0, static_cast<std::size_t>(band.stride) * static_cast<std::size_t>(rows));
+            return true;
+        }
+        cairo_surface_t* surface = cairo_image_surface_create_for_data(band.pixels, format, width, rows, band.stride);
+        bool drawn = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS && m_canvas.replay(surface, top);
+        cairo_surface_destroy(surface);
+        return drawn;
+    });
+    m_canvas.drop_recording();
+    return shown;
 }
 
 void X11Window::first_frame_out()

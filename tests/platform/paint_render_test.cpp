@@ -15,8 +15,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <numbers>
+#include <vector>
 
 using namespace orvy;
 
@@ -98,10 +100,21 @@ protected:
 
     void render(Picture& picture, PaintContext const& c, OverlayState const& overlays = {})
     {
+        render_onto(picture.surface(), c, overlays);
+    }
+
+    void render_onto(cairo_surface_t* surface, PaintContext const& c, OverlayState const& overlays = {})
+    {
+        linux_platform::CairoCanvas canvas;
+        canvas.begin(surface);
+        paint_with(canvas, c, overlays);
+    }
+
+    // Lays the tree out, then paints it between the canvas's begin and end.
+    void paint_with(linux_platform::CairoCanvas& canvas, PaintContext const& c, OverlayState const& overlays)
+    {
         layout_pass(tree, { 0, 0, width, height });
         load_tree_images(m_images, m_decoder, tree);
-        linux_platform::CairoCanvas canvas;
-        canvas.begin(picture.surface());
         canvas.clear(c.palette.background());
         paint_tree(canvas, c, tree);
         paint_overlays(canvas, c, tree, overlays);
@@ -111,7 +124,7 @@ protected:
     Tree tree;
     gallery::GalleryNodes nodes = gallery::build(tree, sample_png_file());
 
-private:
+protected:
     linux_platform::PangoTextEngine m_text;
     linux_platform::LinuxImageDecoder m_decoder;
     ImageCache m_images;
@@ -238,4 +251,68 @@ TEST(TreeImages, malformed_memory_images_are_skipped_and_frame_suffixes_pick_gif
     ASSERT_EQ(canvas.of(DrawOp::DrawBitmap).size(), 1u);
     EXPECT_EQ(canvas.of(DrawOp::DrawBitmap)[0].bitmap, last);
     std::filesystem::remove(gif_path);
+}
+
+TEST_F(PaintRender, a_recorded_frame_played_band_by_band_gives_the_pixels_drawn_directly)
+{
+    // The gallery with its overlays: bands cut through text, the image,
+    // rounded corners, gradients, clips and the dialog's shade.
+    PaintContext c = context(ThemeId::Light);
+    OverlayState overlays;
+    overlays.dialog = Dialog { u"Внимание", u"Сохранить изменения?", { u"Нет", u"Да" } };
+    overlays.toasts.push_back(Toast { ToastCorner::TopRight, false, u"Готово", u"Файл сохранён", u"Открыть", c.now });
+    for (cairo_format_t format : { CAIRO_FORMAT_RGB24, CAIRO_FORMAT_ARGB32 }) {
+        cairo_surface_t* direct = cairo_image_surface_create(format, width, height);
+        render_onto(direct, c, overlays);
+        cairo_surface_flush(direct);
+        linux_platform::CairoCanvas recorder;
+        recorder.begin_recording();
+        paint_with(recorder, c, overlays);
+        ASSERT_TRUE(recorder.has_recording());
+        // The texts' layouts and the image go from their caches: the
+        // recording holds what it draws.
+        m_text.clear_caches();
+        m_images.clear();
+
+        int stride = cairo_image_surface_get_stride(direct);
+        unsigned char const* whole = cairo_image_surface_get_data(direct);
+        // RGB24 leaves the top byte of each pixel undefined.
+        std::uint32_t mask = format == CAIRO_FORMAT_RGB24 ? 0xFFFFFFu : 0xFFFFFFFFu;
+        // One row, rows that split text lines, uneven last bands, all of it.
+        // Where a band's edge cuts a run of glyphs or a scaled image, Cairo
+        // composites it another way and may round a few edge pixels
+        // otherwise; a band drawn or placed wrong differs in thousands.
+        for (int rows : { 1, 7, 100, 333, height }) {
+            std::vector<unsigned char> band(static_cast<std::size_t>(stride) * static_cast<std::size_t>(rows), 0xA5);
+            cairo_surface_t* surface = cairo_image_surface_create_for_data(band.data(), format, width, rows, stride);
+            int differing = 0, most = 0;
+            for (int top = 0; top < height; top += rows) {
+                int count = std::min(rows, height - top);
+                ASSERT_TRUE(recorder.replay(surface, top));
+                cairo_surface_flush(surface);
+                for (int y = 0; y < count; ++y) {
+                    for (int x = 0; x < width; ++x) {
+                        std::uint32_t have = 0, want = 0;
+                        std::memcpy(&have, band.data() + y * stride + x * 4, 4);
+                        std::memcpy(&want, whole + (top + y) * stride + x * 4, 4);
+                        if ((have & mask) == (want & mask))
+                            continue;
+                        ++differing;
+                        for (int shift = 0; shift < 32; shift += 8) {
+                            int apart = std::abs(static_cast<int>((have & mask) >> shift & 0xFF)
+                                - static_cast<int>((want & mask) >> shift & 0xFF));
+                            most = std::max(most, apart);
+                        }
+                    }
+                }
+            }
+            EXPECT_LE(most, 32) << "format " << format << ", bands of " << rows << " rows";
+            EXPECT_LE(differing, width * height / 10000) << "format " << format << ", bands of " << rows << " rows";
+            if (rows == height) {
+                EXPECT_EQ(differing, 0) << "format " << format << ", one band";
+            }
+            cairo_surface_destroy(surface);
+        }
+        cairo_surface_destroy(direct);
+    }
 }

@@ -57,6 +57,7 @@ struct Record {
     std::atomic<int> updates = 0;
     bool changing = false;
     bool only_clear = false; // frames of the background colour alone
+    bool green_bar = false;  // a bar down (300, 300)..(380, 400) as well
     std::vector<ClientSize> sizes;
     std::vector<std::pair<float, float>> presses;
     std::vector<std::pair<float, float>> right_presses;
@@ -86,6 +87,8 @@ public:
         canvas.fill_rounded_rect({ 20, 20, 120, 60 }, 10, Color { 1, 0, 0, 1 });
         auto format = m_text.format(text_format_key(TextRole::Title, 0, 20));
         canvas.draw_text(*m_text.layout(u"Привет, orvy", *format, 200, 40), { 150, 20 }, Color { 1, 1, 1, 1 });
+        if (m_record.green_bar)
+            canvas.fill_rect({ 300, 300, 80, 100 }, Color { 0, 1, 0, 1 });
     }
     void resize(ClientSize size) override { m_record.sizes.push_back(size); }
     void left_down(float x, float y) override { m_record.presses.emplace_back(x, y); }
@@ -785,4 +788,58 @@ TEST(CairoCanvasClear, a_clear_waits_for_the_next_drawing_and_alone_makes_a_flat
     EXPECT_FALSE(canvas.flat_frame());
     EXPECT_EQ(pixel(3, 3), 0x204080u);
     cairo_surface_destroy(surface);
+}
+
+TEST_F(X11HostTest, a_frame_larger_than_a_band_reaches_the_screen_whole_and_comes_back_when_uncovered)
+{
+    // 800 x 400 at 4 bytes a pixel is more than one band: the frame goes
+    // out in two, the first ending at row 327, inside the green bar.
+    ASSERT_GT(800u * 400u * 4u, linux_platform::detail::FramePresenter::band_bytes);
+    ASSERT_LT(800u * 300u * 4u, linux_platform::detail::FramePresenter::band_bytes);
+    Record record;
+    record.green_bar = true;
+    X11Window* window = open(record, at_origin(800, 400));
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(serve_until([&] { return record.paints > 0 && is_viewable(display, window->xid()); }));
+    serve_for(50ms); // the map's own Expose
+    auto check = [&](char const* when) {
+        EXPECT_EQ(screen_pixel(window, 5, 5), 0x204080u) << when;
+        EXPECT_EQ(screen_pixel(window, 60, 50), 0xFF0000u) << when;
+        EXPECT_EQ(screen_pixel(window, 799, 399), 0x204080u) << when;
+        EXPECT_EQ(screen_pixel(window, 299, 399), 0x204080u) << when;
+        XSync(display, False);
+        XImage* column = XGetImage(display, window->xid(), 340, 290, 1, 110, AllPlanes, ZPixmap);
+        ASSERT_TRUE(column);
+        for (int y = 0; y < 110; ++y) {
+            unsigned long want = y < 10 ? 0x204080u : 0x00FF00u;
+            EXPECT_EQ(XGetPixel(column, 0, y) & 0xFFFFFF, want) << when << ", row " << 290 + y;
+        }
+        XDestroyImage(column);
+    };
+    check("presented");
+    int lit = 0;
+    for (int x = 150; x < 350; x += 2)
+        lit += screen_pixel(window, x, 40) != 0x204080u;
+    EXPECT_GT(lit, 5) << "the text left no pixels";
+
+    // The frame is kept on the server: uncovered, it shows without a paint.
+    int paints = record.paints;
+    std::uint64_t presents = window->presents();
+    cover_and_uncover();
+    ASSERT_TRUE(serve_until([&] { return window->presents() > presents; }));
+    EXPECT_EQ(record.paints, paints);
+    check("uncovered");
+
+    // A frame of one colour is filled by the server; the next frame in
+    // bands covers it again.
+    record.only_clear = true;
+    window->invalidate();
+    ASSERT_TRUE(serve_until([&] { return record.paints > paints; }));
+    EXPECT_EQ(screen_pixel(window, 60, 50), 0x204080u);
+    EXPECT_EQ(screen_pixel(window, 340, 350), 0x204080u);
+    record.only_clear = false;
+    paints = record.paints;
+    window->invalidate();
+    ASSERT_TRUE(serve_until([&] { return record.paints > paints; }));
+    check("after a flat frame");
 }

@@ -59,6 +59,29 @@ public:
     // named as a pixel (the caller then presents the frame's pixels).
     bool present_flat(int width, int height, double red, double green, double blue);
 
+    // Rows of a frame drawn at once through a segment of their size.
+    static constexpr std::size_t band_bytes = std::size_t { 1 } << 20;
+    // Whether a frame of this size goes out in bands: through shared memory,
+    // and larger than one band. Every page of a frame's segment is written,
+    // so a whole frame would keep a window's pixels resident in the process
+    // as well as on the server; a band keeps a fixed part of them.
+    bool presents_in_bands(int width, int height);
+    // Writes rows [top, top + rows) of the frame, full width, at `pixels`
+    // (the band's first row) with the stride given; false when it could not.
+    using BandWriter = std::function<bool(Target band, int top, int rows)>;
+    // Presents a frame of this size band by band: each band is written into
+    // the segment and put into a pixmap of the frame's size on the server,
+    // which is then copied to the window whole, so the window never shows a
+    // frame in part, and what it loses later comes back from the pixmap.
+    // False when no band memory could be had or a band was not written
+    // (nothing is shown then).
+    bool present_bands(int width, int height, BandWriter const& write);
+    // Whether the last frame, presented in bands at this size, is kept on the server.
+    bool keeps_frame(int width, int height) const
+    {
+        return m_back && m_back_width == width && m_back_height == height;
+    }
+
 private:
     // How a frame reaches the server: Cairo's pixels as they are, through
     // the shared segment or the connection, or converted to the visual's.
@@ -85,6 +108,11 @@ private:
     // Lets go of a segment the server refused; frames go through the connection from now on.
     void drop_refused_segment();
     void release_segment();
+    // Whether frames may go through shared memory, asking the server once.
+    bool shares_memory();
+    void release_back();
+    // Puts rows [top, top + rows) of the band image into the back pixmap.
+    void put_band(int top, int rows);
 
     _XDisplay* m_display;
     unsigned long m_window;
@@ -106,6 +134,11 @@ private:
         int height;
     };
     std::optional<Flat> m_flat;
+    // The last frame presented in bands, kept on the server, and its size;
+    // 0 once a frame was presented otherwise.
+    unsigned long m_back = 0;
+    int m_back_width = 0;
+    int m_back_height = 0;
     std::vector<unsigned char> m_plain; // the frame's pixels when not shared
     // Converted frames: Cairo's pixels, drawn at 4 bytes a pixel, and the
     // image in the visual's format they are converted into.
