@@ -5,6 +5,7 @@
 #include "platform/linux/pango_text_engine.hpp"
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <numbers>
 #include <utility>
@@ -14,6 +15,21 @@ namespace orvy::linux_platform {
 namespace {
 
 bool has_area(RectF rect) { return rect.w > 0 && rect.h > 0; } // false for NaN too
+
+// Rows a recorded call may touch (top, bottom), with two more each way for
+// antialiasing, and `reach` more where a stroke or its joins stand out.
+using Rows = std::pair<float, float>;
+constexpr Rows all_rows { -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::infinity() };
+Rows rows_of(float top, float bottom, float reach = 0) { return { top - reach - 2, bottom + reach + 2 }; }
+Rows rows_of(RectF rect, float reach = 0) { return rows_of(rect.y, rect.y + rect.h, reach); }
+Rows rows_of(std::span<PointF const> points, float reach)
+{
+    if (points.empty())
+        return all_rows;
+    auto [low, high] = std::minmax_element(points.begin(), points.end(),
+        [](PointF a, PointF b) { return a.y < b.y; });
+    return rows_of(low->y, high->y, reach);
+}
 
 }
 
@@ -60,7 +76,7 @@ void CairoCanvas::record_flat_frame()
 
 bool CairoCanvas::replay(cairo_surface_t* surface, int top)
 {
-    std::vector<Call> calls = std::move(m_calls);
+    std::vector<Recorded> calls = std::move(m_calls);
     std::optional<Color> flat = m_flat_frame;
     // The surface's rows are the frame's from `top` on: a whole-pixel shift,
     // which moves every edge and glyph without changing how it is drawn.
@@ -69,8 +85,12 @@ bool CairoCanvas::replay(cairo_surface_t* surface, int top)
     cairo_surface_set_device_offset(surface, offset_x, offset_y - top);
     bool defers = std::exchange(m_defers_clear, false);
     begin(surface);
-    for (Call const& call : calls)
-        call(*this);
+    // Calls that cannot touch these rows are left out; NaN rows are kept.
+    auto first = static_cast<float>(top), last = static_cast<float>(top + cairo_image_surface_get_height(surface));
+    for (Recorded const& recorded : calls) {
+        if (!(recorded.rows.second < first || recorded.rows.first > last))
+            recorded.call(*this);
+    }
     bool drawn = !m_cairo || cairo_status(m_cairo) == CAIRO_STATUS_SUCCESS;
     end();
     m_defers_clear = defers;
@@ -80,14 +100,14 @@ bool CairoCanvas::replay(cairo_surface_t* surface, int top)
     return drawn;
 }
 
-bool CairoCanvas::recorded(Call call)
+bool CairoCanvas::recorded(Call call, std::pair<float, float> rows)
 {
     if (!m_recording || !m_in_frame)
         return false;
     m_untouched = false;
     if (std::optional<Color> waiting = std::exchange(m_waiting_clear, std::nullopt))
-        m_calls.emplace_back([color = *waiting](CairoCanvas& canvas) { canvas.clear(color); });
-    m_calls.push_back(std::move(call));
+        m_calls.push_back({ [color = *waiting](CairoCanvas& canvas) { canvas.clear(color); }, all_rows });
+    m_calls.push_back({ std::move(call), rows });
     return true;
 }
 
@@ -193,7 +213,8 @@ void CairoCanvas::stroke_rect(RectF rect, Color color, float width) { stroke_rou
 
 void CairoCanvas::fill_rounded_rect(RectF rect, float radius, Color color)
 {
-    if (recorded([=](CairoCanvas& canvas) { canvas.fill_rounded_rect(rect, radius, color); }))
+    if (recorded([=](CairoCanvas& canvas) { canvas.fill_rounded_rect(rect, radius, color); },
+            rows_of(rect)))
         return;
     if (!drawing() || !has_area(rect))
         return;
@@ -204,7 +225,8 @@ void CairoCanvas::fill_rounded_rect(RectF rect, float radius, Color color)
 
 void CairoCanvas::stroke_rounded_rect(RectF rect, float radius, Color color, float width)
 {
-    if (recorded([=](CairoCanvas& canvas) { canvas.stroke_rounded_rect(rect, radius, color, width); }))
+    if (recorded([=](CairoCanvas& canvas) { canvas.stroke_rounded_rect(rect, radius, color, width); },
+            rows_of(rect, width)))
         return;
     if (!drawing() || !(rect.w >= 0 && rect.h >= 0) || !(width > 0))
         return;
@@ -214,7 +236,7 @@ void CairoCanvas::stroke_rounded_rect(RectF rect, float radius, Color color, flo
 
 void CairoCanvas::fill_ellipse(RectF rect, Color color)
 {
-    if (recorded([=](CairoCanvas& canvas) { canvas.fill_ellipse(rect, color); }))
+    if (recorded([=](CairoCanvas& canvas) { canvas.fill_ellipse(rect, color); }, rows_of(rect)))
         return;
     if (!drawing() || !has_area(rect))
         return;
@@ -229,7 +251,7 @@ void CairoCanvas::fill_ellipse(RectF rect, Color color)
 
 void CairoCanvas::stroke_ellipse(RectF rect, Color color, float width)
 {
-    if (recorded([=](CairoCanvas& canvas) { canvas.stroke_ellipse(rect, color, width); }))
+    if (recorded([=](CairoCanvas& canvas) { canvas.stroke_ellipse(rect, color, width); }, rows_of(rect, width)))
         return;
     if (!drawing() || !has_area(rect) || !(width > 0))
         return;
@@ -245,7 +267,8 @@ void CairoCanvas::stroke_ellipse(RectF rect, Color color, float width)
 
 void CairoCanvas::draw_line(PointF from, PointF to, Color color, float width)
 {
-    if (recorded([=](CairoCanvas& canvas) { canvas.draw_line(from, to, color, width); }))
+    if (recorded([=](CairoCanvas& canvas) { canvas.draw_line(from, to, color, width); },
+            rows_of(std::min(from.y, to.y), std::max(from.y, to.y), width)))
         return;
     if (!drawing() || !(width > 0))
         return;
@@ -258,7 +281,7 @@ void CairoCanvas::stroke_polyline(std::span<PointF const> points, PathShape shap
 {
     if (recorded([kept = std::vector<PointF>(points.begin(), points.end()), shape, color, width](CairoCanvas& canvas) {
             canvas.stroke_polyline(kept, shape, color, width);
-        }))
+        }, rows_of(points, width * 5)))
         return;
     if (!drawing() || points.size() < 2 || !(width > 0))
         return;
@@ -274,7 +297,7 @@ void CairoCanvas::fill_polygon(std::span<PointF const> points, Color color)
 {
     if (recorded([kept = std::vector<PointF>(points.begin(), points.end()), color](CairoCanvas& canvas) {
             canvas.fill_polygon(kept, color);
-        }))
+        }, rows_of(points, 0)))
         return;
     if (!drawing() || points.size() < 3)
         return;
@@ -288,7 +311,7 @@ void CairoCanvas::fill_polygon(std::span<PointF const> points, Color color)
 
 void CairoCanvas::fill_gradient(RectF rect, float radius, LinearGradient const& gradient)
 {
-    if (recorded([=](CairoCanvas& canvas) { canvas.fill_gradient(rect, radius, gradient); }))
+    if (recorded([=](CairoCanvas& canvas) { canvas.fill_gradient(rect, radius, gradient); }, rows_of(rect)))
         return;
     if (!drawing() || !has_area(rect))
         return;
@@ -336,13 +359,16 @@ void CairoCanvas::draw_text(TextLayout const& layout, PointF origin, Color color
     auto const* pango = dynamic_cast<PangoTextLayout const*>(&layout);
     if (m_recording && m_in_frame) {
         // The layout may go from the engine's cache before the frame is played.
+        // Wherever the alignment puts the text in its box, it lies within
+        // the box widened by the text's own size.
         std::function<void(cairo_t*)> show = pango ? pango->drawing_at(origin) : nullptr;
+        float height = layout.size().height;
         recorded([show = std::move(show), color](CairoCanvas& canvas) {
             if (!canvas.drawing() || !show)
                 return;
             canvas.set_color(color);
             show(canvas.m_cairo);
-        });
+        }, rows_of(origin.y - height, origin.y + layout.box().height + height));
         return;
     }
     if (!drawing())
@@ -358,7 +384,8 @@ void CairoCanvas::draw_bitmap(Bitmap const& bitmap, RectF destination)
     // The bitmap may be a part cut for this call alone: the recording keeps a copy.
     if (m_recording && m_in_frame && !bitmap.is_empty() && has_area(destination)) {
         auto kept = std::make_shared<Bitmap const>(bitmap);
-        recorded([kept, destination](CairoCanvas& canvas) { canvas.draw_bitmap(*kept, destination); });
+        recorded([kept, destination](CairoCanvas& canvas) { canvas.draw_bitmap(*kept, destination); },
+            rows_of(destination));
         return;
     }
     if (recorded([](CairoCanvas& canvas) { canvas.drawing(); }))

@@ -6,7 +6,9 @@
 #include <cairo.h>
 
 #include <functional>
+#include <limits>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace orvy::linux_platform {
@@ -69,9 +71,16 @@ public:
 
 private:
     using Call = std::function<void(CairoCanvas&)>;
+    // A call kept with the rows of the frame it may touch (top, bottom):
+    // bands it cannot touch leave it out.
+    struct Recorded {
+        Call call;
+        std::pair<float, float> rows;
+    };
     // Keeps the call when recording (a waiting clear is kept first); false
     // when drawing at once.
-    bool recorded(Call call);
+    bool recorded(Call call, std::pair<float, float> rows = { -std::numeric_limits<float>::infinity(),
+                                 std::numeric_limits<float>::infinity() });
     // Whether there is a surface to draw on; a waiting clear is drawn first.
     bool drawing();
     void paint_color(Color color);
@@ -88,7 +97,7 @@ private:
     std::optional<Color> m_waiting_clear;
     std::optional<Color> m_flat_frame;
     bool m_recording = false;
-    std::vector<Call> m_calls;
+    std::vector<Recorded> m_calls;
 };
 
 }
