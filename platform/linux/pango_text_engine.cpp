@@ -32,6 +32,20 @@ int to_pango(float pixels)
     return static_cast<int>(std::lround(std::clamp(pixels * PANGO_SCALE, -limit, limit)));
 }
 
+// A word too wide for its line is broken between characters as it stands,
+// the way the Windows text engine breaks it: Pango would end each such
+// line with a hyphen the text does not have. Shared by every wrapped
+// layout and never changed, so any thread may read it.
+PangoAttrList* without_inserted_hyphens()
+{
+    static PangoAttrList* const list = [] {
+        PangoAttrList* made = pango_attr_list_new();
+        pango_attr_list_insert(made, pango_attr_insert_hyphens_new(FALSE));
+        return made;
+    }();
+    return list;
+}
+
 }
 
 PangoTextFormat::PangoTextFormat(TextFormatKey const& key, std::string const& family_name)
@@ -63,6 +77,7 @@ PangoTextLayout::PangoTextLayout(PangoContext* context, std::u16string_view text
     if (wrap) {
         pango_layout_set_width(m_layout, to_pango(box.width));
         pango_layout_set_wrap(m_layout, PANGO_WRAP_WORD_CHAR);
+        pango_layout_set_attributes(m_layout, without_inserted_hyphens());
         PangoAlignment alignment = key.align == TextAlign::Center ? PANGO_ALIGN_CENTER
             : key.align == TextAlign::Trailing                    ? PANGO_ALIGN_RIGHT
                                                                   : PANGO_ALIGN_LEFT;

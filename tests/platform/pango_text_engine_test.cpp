@@ -167,6 +167,21 @@ TEST_F(PangoTextEngineTest, a_long_word_wraps_as_full_lines_that_fit_and_keeps_i
     }
 }
 
+TEST_F(PangoTextEngineTest, a_word_wider_than_its_box_breaks_between_characters_without_added_hyphens)
+{
+    // Four lines' worth of one word: a hyphen ending each line would take a
+    // character's room and need a fifth line.
+    auto body = format(TextRole::Paragraph, 15);
+    float one = engine.text_width(std::u16string(100, u'W'), *body) / 100;
+    for (std::size_t per_line : { 3u, 7u }) {
+        auto laid = engine.layout(std::u16string(per_line * 4, u'W'), *body, per_line * one + 0.5f, 1000);
+        ASSERT_TRUE(laid);
+        float line_height = laid->caret_at(0).height;
+        EXPECT_EQ(std::lround(laid->size().height / line_height), 4) << per_line;
+        EXPECT_LE(laid->size().width, per_line * one + 0.5f);
+    }
+}
+
 // A thread's first engine loads its fonts on a thread of its own; what it
 // measures at once, or an engine dropped before it measured anything, must
 // be what a later engine of the thread sees.
