@@ -1,7 +1,7 @@
 // The entry point of _orvy_linux.so, the Linux backend as a library the module
 // opens on first use: one exported function returning the services' table.
 #include "core/window/platform.hpp"
-#include "platform/linux/pango_text_engine.hpp"
+#include "platform/linux/x11_host.hpp"
 
 #include "orvy_core_interface.hpp"
 
@@ -13,7 +13,7 @@ orvy::PlatformTable const table {
     .make_text_engine = orvy::make_platform_text_engine,
     .make_image_decoder = orvy::make_platform_image_decoder,
     .startup_mark = orvy::startup_mark,
-    .prepare_first_frame = orvy::linux_platform::prepare_first_fonts,
+    .prepare_first_frame = orvy::linux_platform::prepare_first_frame,
 };
 
 }

@@ -13,6 +13,16 @@ Host& platform_host()
     return host;
 }
 
+namespace linux_platform {
+
+void prepare_first_frame()
+{
+    prepare_first_fonts();
+    prepare_display();
+}
+
+}
+
 std::unique_ptr<TextEngine> make_platform_text_engine() { return std::make_unique<linux_platform::PangoTextEngine>(); }
 
 std::unique_ptr<ImageDecoder> make_platform_image_decoder()

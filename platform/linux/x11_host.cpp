@@ -17,9 +17,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
+#include <optional>
 #include <poll.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace orvy::linux_platform {
 
@@ -44,7 +50,83 @@ void set_icon(Display* display, Window window, detail::Atoms const& atoms, std::
         detail::set_cardinals(display, window, atoms.net_wm_icon, XA_CARDINAL, items);
 }
 
+// The connection prepare_display opens before any host needs one, with its
+// atoms. Never freed: the opening thread may still run while the process
+// exits (exit waits for it).
+struct PreparedDisplay {
+    enum class State { Open, Opening, Ready, Closed };
+    std::mutex mutex;
+    std::condition_variable ready;
+    State state = State::Open;
+    Display* display = nullptr; // set once Ready, until taken
+    std::optional<detail::Atoms> atoms;
+
+    // The prepared connection and its atoms, waiting while it is opened: the
+    // host would only do the same. Null when there is none; then none will be
+    // prepared any more.
+    Display* take(std::optional<detail::Atoms>& taken_atoms)
+    {
+        std::unique_lock lock(mutex);
+        ready.wait(lock, [this] { return state != State::Opening; });
+        state = State::Closed;
+        taken_atoms = std::exchange(atoms, std::nullopt);
+        return std::exchange(display, nullptr);
+    }
+    void finish(Display* opened, std::optional<detail::Atoms> const& named)
+    {
+        {
+            std::lock_guard lock(mutex);
+            display = opened;
+            atoms = named;
+            state = State::Ready;
+        }
+        ready.notify_all();
+    }
+    void wait_until_opened()
+    {
+        std::unique_lock lock(mutex);
+        ready.wait(lock, [this] { return state != State::Opening; });
+    }
+};
+
+PreparedDisplay& prepared_display()
+{
+    static PreparedDisplay* const prepared = new PreparedDisplay;
+    return *prepared;
 }
+
+}
+
+void prepare_display()
+{
+    PreparedDisplay& prepared = prepared_display();
+    {
+        std::lock_guard lock(prepared.mutex);
+        if (prepared.state != PreparedDisplay::State::Open)
+            return;
+        prepared.state = PreparedDisplay::State::Opening;
+    }
+    try {
+        std::thread([&prepared] {
+            // The handler every host sets: Xlib's own would end the process on
+            // an error the server sends before the host has the connection.
+            XSetErrorHandler(ignore_error);
+            Display* display = XOpenDisplay(nullptr);
+            std::optional<detail::Atoms> atoms;
+            if (display)
+                atoms = detail::intern_atoms(display, DefaultScreen(display));
+            prepared.finish(display, atoms);
+        }).detach();
+    } catch (std::system_error const&) {
+        prepared.finish(nullptr, std::nullopt); // no thread to spare: the host opens its own
+        return;
+    }
+    // A process that ends meanwhile lets the opening finish first, rather
+    // than tearing Xlib down under it.
+    std::atexit(wait_for_prepared_display);
+}
+
+void wait_for_prepared_display() { prepared_display().wait_until_opened(); }
 
 X11Host::X11Host() : m_posted(detail::PostedEvents::create()) { }
 
@@ -85,14 +167,17 @@ bool X11Host::open_display(std::string& error)
         m_display_error = error = "no file descriptor left for the loop's wake-up";
         return false;
     }
-    Display* display = XOpenDisplay(nullptr);
+    std::optional<detail::Atoms> atoms;
+    Display* display = prepared_display().take(atoms);
+    if (!display)
+        display = XOpenDisplay(nullptr);
     if (!display) {
         char const* name = std::getenv("DISPLAY");
         m_display_error = error = std::string("cannot open the X display \"") + (name ? name : "") + "\"";
         return false;
     }
     XSetErrorHandler(ignore_error);
-    m_atoms = std::make_unique<detail::Atoms>(detail::intern_atoms(display, DefaultScreen(display)));
+    m_atoms = std::make_unique<detail::Atoms>(atoms ? *atoms : detail::intern_atoms(display, DefaultScreen(display)));
     m_display = display;
     // Neither makes an X request before it is first used.
     m_clipboard = std::make_unique<X11Clipboard>(display);

@@ -180,6 +180,19 @@ private:
     double m_last_present = 0;
 };
 
+// Starts opening the display connection, and naming the atoms a host uses,
+// on a thread of its own before any host needs them, so that the round trips
+// to the X server happen while the script builds its window; the first host
+// that opens its display takes the connection, waiting if it is still being
+// opened. A connection that could not be opened is not taken: the host then
+// opens its own and reports why that fails. Once per process.
+void prepare_display();
+// Returns once the connection prepare_display opens, if any, is open or has failed.
+void wait_for_prepared_display();
+// What a first frame needs, readied while the script builds its window: the
+// fonts (prepare_first_fonts) and the display connection.
+void prepare_first_frame();
+
 class X11Host final : public Host {
 public:
     X11Host();

@@ -843,3 +843,60 @@ TEST_F(X11HostTest, a_frame_larger_than_a_band_reaches_the_screen_whole_and_come
     ASSERT_TRUE(serve_until([&] { return record.paints > paints; }));
     check("after a flat frame");
 }
+
+// The connection prepared before any host exists is once per process: each
+// case runs in a process of its own (gtest re-runs the test binary for it).
+TEST(X11HostPreparedDisplay, the_first_host_takes_the_prepared_connection_and_a_later_one_opens_its_own)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no X server to connect to";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            linux_platform::prepare_display();
+            linux_platform::wait_for_prepared_display();
+            // Descriptors are numbered from the lowest free one: a connection
+            // opened before this one was opened before the hosts existed.
+            int marker = ::dup(0);
+            X11Host first;
+            Display* taken = first.display();
+            X11Host later;
+            Display* own = later.display();
+            bool ok = taken && own && ConnectionNumber(taken) < marker && ConnectionNumber(own) > marker;
+            // The prepared atoms name what the host's own would.
+            ok = ok && first.atoms().wm_delete_window != None
+                && first.atoms().wm_delete_window == later.atoms().wm_delete_window
+                && first.atoms().net_wm_window_type_notification == later.atoms().net_wm_window_type_notification;
+            // The connection answers on the thread that took it.
+            ok = ok && XSync(taken, False) && first.screen_size() != ClientSize {};
+            std::exit(ok ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+TEST(X11HostPreparedDisplay, a_connection_that_could_not_be_prepared_leaves_the_host_to_open_its_own)
+{
+    char const* display = std::getenv("DISPLAY");
+    if (!display)
+        GTEST_SKIP() << "no X server to connect to";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    std::string reachable = display;
+    EXPECT_EXIT(
+        {
+            ::setenv("DISPLAY", ":65000", 1);
+            linux_platform::prepare_display();
+            linux_platform::wait_for_prepared_display();
+            bool ok = true;
+            {
+                // Still unreachable: the host reports it as it would without the preparation.
+                X11Host host;
+                WindowCreation made = host.create_window(WindowOptions {}, {}, nullptr);
+                ok = !made.window && made.error.find(":65000") != std::string::npos;
+            }
+            ::setenv("DISPLAY", reachable.c_str(), 1);
+            X11Host host;
+            ok = ok && host.display() && host.screen_size() != ClientSize {};
+            std::exit(ok ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
