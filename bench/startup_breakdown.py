@@ -7,9 +7,11 @@ ctypes Xlib, as the peers' x_floor.py does), the 300-row orvy form and, when
 PyQt6 and the peer scripts are found, the Qt form (qt_bench.py form).
 For orvy it prints the median moment of each start-up step, in ms since the
 script's first line, and the median first frame of every script with the
-ratios between them.
+ratios between them. --table adds the 10,000-row table of the peer workloads
+to every round and prints its steps, with the script's building of its rows
+and their conversion by tbl() as steps of their own.
 
-Usage: PYTHONPATH=build/python python3 bench/startup_breakdown.py [--runs N] [--peers DIR] [--before DIR]
+Usage: PYTHONPATH=build/python python3 bench/startup_breakdown.py [--runs N] [--peers DIR] [--before DIR] [--table]
 (--peers: the directory of qt_bench.py and its common.py; ../shared/peers
 beside the repository by default. --before: the python/ directory of another
 build, whose empty window and form run in the same rounds and fill a "before"
@@ -82,6 +84,10 @@ def child(kind):
                         w.ch("", w=30)
                         w.grow(w.sl(0.5), 1)
                         w.tx("", w=200)
+    elif kind == "table":
+        data = [["r%d c%d" % (i, j) for j in range(4)] for i in range(10000)]
+        at["rows_built"] = time.perf_counter()
+        w.grow(w.tbl(["Column %d" % j for j in range(4)], data), 1)
     at["built"] = time.perf_counter()
 
     def tick():
@@ -120,8 +126,8 @@ def floor_round(env):
     return float(out.split()[-1])
 
 
-def qt_round(peers, env):
-    _, out = run([os.path.join(peers, "qt_bench.py"), "form"], env)
+def qt_round(peers, env, workload="form"):
+    _, out = run([os.path.join(peers, "qt_bench.py"), workload], env)
     for line in out.splitlines():
         if line.startswith("RESULT "):
             return json.loads(line[7:])["first_frame_ms"]
@@ -179,7 +185,8 @@ def main():
     parser.add_argument("--runs", type=int, default=7)
     parser.add_argument("--peers", default=os.path.join(HERE, "..", "..", "shared", "peers"))
     parser.add_argument("--before", help="python/ directory of the build to compare with")
-    parser.add_argument("--child", choices=("empty", "form", "floor"))
+    parser.add_argument("--child", choices=("empty", "form", "table", "floor"))
+    parser.add_argument("--table", action="store_true", help="also run the 10,000-row table in every round")
     args = parser.parse_args()
     if args.child:
         return child(args.child)
@@ -194,6 +201,7 @@ def main():
               % os.path.abspath(args.peers), file=sys.stderr)
     before_env = dict(env, PYTHONPATH=os.path.abspath(args.before)) if args.before else None
     empty, form, floor, qt_form, empty_before, form_before = [], [], [], [], [], []
+    table, table_before, qt_table = [], [], []
     try:
         for _ in range(args.runs):
             if before_env:
@@ -204,6 +212,12 @@ def main():
             form.append(orvy_round("form", env))
             if qt:
                 qt_form.append(qt_round(args.peers, env))
+            if args.table:
+                if before_env:
+                    table_before.append(orvy_round("table", before_env))
+                table.append(orvy_round("table", env))
+                if qt:
+                    qt_table.append(qt_round(args.peers, env, "table"))
     finally:
         if server:
             server.terminate()
@@ -247,6 +261,33 @@ def main():
             print("  before: orvy form %.1f = %.2fx Qt's" % (before_form, before_form / first_qt))
     else:
         print("  orvy form %.1f (PyQt6 not found: no Qt figure)" % first_form)
+    if args.table:
+        print_table(table, table_before if before_env else None, qt_table, median)
+
+
+def print_table(table, before, qt_table, median):
+    """The table's steps; W() and the widgets is there the rows' conversion by tbl()."""
+    steps = STEPS[:1] + [("rows_built", "the script's 40,000 cell strings built")] + [
+        (name, "tbl() converted the rows" if name == "built" else label) for name, label in STEPS[1:]]
+    print()
+    if before is not None:
+        print("| step, ms since start | 10,000-row table before | 10,000-row table |")
+        print("|---|---|---|")
+    else:
+        print("| step | 10,000-row table, ms since start |")
+        print("|---|---|")
+    for name, label in [("interpreter", "interpreter start (before the script's first line)")] + steps:
+        values = ([median(before, name)] if before is not None else []) + [median(table, name)]
+        print("| %s | %s |" % (label, " | ".join("%.1f" % v for v in values)))
+    first = median(table, "first_present")
+    line = "  orvy table %.1f" % first
+    answered = [value for value in qt_table if value is not None]
+    if answered:
+        first_qt = statistics.median(answered)
+        line += "; Qt table %.1f = %.2fx Qt's" % (first_qt, first / first_qt)
+        if before is not None:
+            line += "; before %.2fx" % (median(before, "first_present") / first_qt)
+    print(line)
 
 
 if __name__ == "__main__":
