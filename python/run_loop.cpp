@@ -96,6 +96,15 @@ WindowHooks native_hooks(std::shared_ptr<WindowState> const& state)
             refresh_after_close(*window);
         PyGILState_Release(gil);
     };
+    // A window that can no longer be drawn reports why as a failed creation
+    // would have: a RuntimeError with the platform's words, here handed to
+    // the thread's exception hook, as there is no call to raise it from.
+    hooks.on_failure = [](std::string_view error) {
+        PyGILState_STATE gil = PyGILState_Ensure();
+        PyErr_SetString(PyExc_RuntimeError, std::string(error).c_str());
+        report_exception();
+        PyGILState_Release(gil);
+    };
     return hooks;
 }
 

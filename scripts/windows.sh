@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 build=build-win
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DORVY_WERROR=ON \
   -DORVY_BENCH=OFF >/dev/null
-cmake --build "$build"
+cmake --build "$build" -j2
 
 # One Wine prefix per build directory, made once: its first boot is slow.
 # Wine has no "Segoe UI": DirectWrite is told to use DejaVu Sans for it.

@@ -125,6 +125,10 @@ public:
 struct WindowHooks {
     Callback<void(float width, float height)> on_resize;
     Callback<void()> on_close; // run once when the window is destroyed
+    // Run when the platform cannot go on drawing a window it made (its
+    // device was lost and no new one could be made), with the platform's
+    // words as a failed creation gives them; the window then closes.
+    Callback<void(std::string_view error)> on_failure;
 };
 
 // Routes a window's native events to its handlers and applies what follows
@@ -160,6 +164,10 @@ public:
     // Runs the close hook once; the backend then releases the owner of a
     // modal window and ends the loop when this was the main window.
     void destroy();
+    // Reports that the window cannot be drawn any more: to the failure hook,
+    // or to standard error without one, so that it is never silent. The
+    // backend closes the window afterwards.
+    void fail(std::string_view error);
 
     void set_resize_hook(Callback<void(float, float)> hook) { m_hooks.on_resize = std::move(hook); }
     FrameTimer const& frame_timer() const { return m_timer; }

@@ -1,6 +1,8 @@
 // WindowProcedure: native events to handler calls, repaints and the frame timer.
 #include "core/window/host.hpp"
 
+#include <cstdio>
+
 namespace orvy {
 
 WindowProcedure::WindowProcedure(std::unique_ptr<WindowHandlers> handlers, WindowHooks hooks)
@@ -146,6 +148,13 @@ void WindowProcedure::destroy()
     Callback<void()> hook = std::move(m_hooks.on_close);
     if (hook)
         hook();
+}
+
+void WindowProcedure::fail(std::string_view error)
+{
+    if (call_in_place(m_hooks.on_failure, error))
+        return;
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(error.size()), error.data());
 }
 
 }

@@ -59,10 +59,14 @@ public:
     ID2D1Bitmap1* retained_frame() const { return m_store.Get(); }
     // The next frame is drawn whole (after a device or size change).
     void redraw_all() { m_last_traces.clear(); }
-    // Device bitmaps made from core's bitmaps belong to one context.
+    // Device bitmaps made from core's bitmaps belong to one context, as do
+    // the kept frame, the colour strips and the kept texts' pages: all go
+    // when the device does (the last frame's bitmaps would keep it alive).
     void forget_bitmaps()
     {
         m_bitmaps.clear();
+        m_last_bitmaps.clear();
+        m_brush.Reset();
         m_store.Reset();
         m_store_view.Reset();
         m_store_texture.Reset();

@@ -11,6 +11,23 @@ namespace {
 // A call that reported success but handed back no object.
 constexpr HRESULT missing_object = static_cast<HRESULT>(0x8004F001);
 
+struct Injected {
+    HRESULT result = S_OK;
+    int count = 0;
+};
+thread_local Injected injected[4];
+
+// The injected result of the step, used up one call at a time; `own` when
+// none is left.
+HRESULT injected_or(RenderDevice::Step step, HRESULT own)
+{
+    Injected& slot = injected[static_cast<std::size_t>(step)];
+    if (slot.count <= 0)
+        return own;
+    --slot.count;
+    return slot.result;
+}
+
 DXGI_SWAP_CHAIN_DESC1 swap_chain_description(SwapChainPlan const& plan)
 {
     DXGI_SWAP_CHAIN_DESC1 description {};
@@ -34,6 +51,8 @@ RenderDevice::Created RenderDevice::create(HWND window, bool glass, std::int32_t
     std::unique_ptr<RenderDevice> device(new RenderDevice());
     auto fail = [](HRESULT result) { return Created { nullptr, FAILED(result) ? result : missing_object }; };
 
+    if (HRESULT refused = injected_or(Step::Create, S_OK); FAILED(refused))
+        return fail(refused);
     D3D_FEATURE_LEVEL levels[] = { D3D_FEATURE_LEVEL_11_1, D3D_FEATURE_LEVEL_11_0 };
     HRESULT result = D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, D3D11_CREATE_DEVICE_BGRA_SUPPORT,
         levels, ARRAYSIZE(levels), D3D11_SDK_VERSION, &device->m_d3d, nullptr, &device->m_d3d_context);
@@ -136,15 +155,30 @@ HRESULT RenderDevice::create_target()
     return S_OK;
 }
 
-void RenderDevice::resize(std::uint32_t width, std::uint32_t height)
+bool RenderDevice::is_loss(HRESULT result)
+{
+    // mingw-w64 declares the Direct2D code unsigned.
+    return result == static_cast<HRESULT>(D2DERR_RECREATE_TARGET) || result == DXGI_ERROR_DEVICE_REMOVED
+        || result == DXGI_ERROR_DEVICE_RESET;
+}
+
+void RenderDevice::inject(Step step, HRESULT result, int count)
+{
+    injected[static_cast<std::size_t>(step)] = { result, count };
+}
+
+HRESULT RenderDevice::resize(std::uint32_t width, std::uint32_t height)
 {
     if (width == 0 || height == 0)
-        return;
+        return S_OK;
     m_context->SetTarget(nullptr);
     m_target.Reset();
     UINT flags = m_plan.frame_latency_waitable ? DXGI_SWAP_CHAIN_FLAG_FRAME_LATENCY_WAITABLE_OBJECT : 0;
-    if (SUCCEEDED(m_swap_chain->ResizeBuffers(0, width, height, DXGI_FORMAT_UNKNOWN, flags)))
+    HRESULT result = injected_or(Step::ResizeBuffers,
+        m_swap_chain->ResizeBuffers(0, width, height, DXGI_FORMAT_UNKNOWN, flags));
+    if (SUCCEEDED(result))
         create_target();
+    return result;
 }
 
 void RenderDevice::begin_frame()
@@ -159,18 +193,19 @@ void RenderDevice::begin_frame()
     m_context->BeginDraw();
 }
 
-void RenderDevice::end_frame(ID2D1Bitmap1* retained, Bitmap* capture)
+HRESULT RenderDevice::end_frame(ID2D1Bitmap1* retained, Bitmap* capture)
 {
-    // Errors of the frame are not recoverable here; the next frame tries
-    // again with the same objects.
-    m_context->EndDraw();
+    // Other errors of the frame are left to the next frame, which tries
+    // again with the same objects; a lost device is the caller's to replace.
+    HRESULT result = injected_or(Step::EndDraw, m_context->EndDraw());
     if (retained && m_target)
         m_target->CopyFromBitmap(nullptr, retained, nullptr);
     if (capture)
         read_back(*capture);
+    return result;
 }
 
-void RenderDevice::present() { m_swap_chain->Present(1, 0); }
+HRESULT RenderDevice::present() { return injected_or(Step::Present, m_swap_chain->Present(1, 0)); }
 
 void RenderDevice::read_back(Bitmap& capture)
 {

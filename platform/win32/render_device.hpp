@@ -39,18 +39,30 @@ public:
     ID2D1Factory1* factory() const { return m_factory.Get(); }
     ID3D11DeviceContext* d3d_context() const { return m_d3d_context.Get(); }
 
-    // Resizes the buffers and rebuilds the target; a zero side is ignored,
-    // failures are swallowed (the next resize repairs the target).
-    void resize(std::uint32_t width, std::uint32_t height);
+    // Resizes the buffers and rebuilds the target; a zero side is ignored.
+    // Failures leave the target for the next resize to repair; the result
+    // is ResizeBuffers', for the caller to tell a lost device.
+    HRESULT resize(std::uint32_t width, std::uint32_t height);
 
     // Waits on the frame-latency object (at most a second) and begins drawing.
     void begin_frame();
     // Ends drawing and copies the retained frame (when the canvas keeps
     // one) to the back buffer; when `capture` is given, the frame is then
-    // copied into it as premultiplied BGRA.
-    void end_frame(ID2D1Bitmap1* retained, Bitmap* capture);
-    // Presents the back buffer with one vertical blank.
-    void present();
+    // copied into it as premultiplied BGRA. The result is EndDraw's.
+    HRESULT end_frame(ID2D1Bitmap1* retained, Bitmap* capture);
+    // Presents the back buffer with one vertical blank; Present's result.
+    HRESULT present();
+
+    // Whether a result says the device is gone (removed or reset by the
+    // driver, or a target Direct2D wants made again): nothing made on it
+    // draws any more, and only a new device brings the window back.
+    static bool is_loss(HRESULT result);
+
+    // For tests, which cannot make a driver take the device away: the next
+    // `count` calls of the step, on any device of this thread, report
+    // `result` instead of their own (creation stops at its first step).
+    enum class Step : std::uint8_t { Create, EndDraw, Present, ResizeBuffers };
+    static void inject(Step step, HRESULT result, int count = 1);
 
 private:
     RenderDevice() = default;

@@ -47,7 +47,7 @@ public:
     void set_cursor(CursorKind cursor) override;
     void capture_pointer(bool captured) override;
     void set_text_input_area(RectF area) override;
-    bool is_transparent() const override { return m_device->is_transparent(); }
+    bool is_transparent() const override { return m_device && m_device->is_transparent(); }
     void set_backdrop(Backdrop backdrop) override;
     std::shared_ptr<Waker> waker() override { return m_waker; }
     void request_file_dialogs() override;
@@ -55,7 +55,9 @@ public:
 
     HWND hwnd() const { return m_window; }
     WindowProcedure& procedure() { return m_procedure; }
-    RenderDevice& device() { return *m_device; }
+    // Null once the device was lost and no new one could be made (the
+    // window is then closing).
+    RenderDevice* device() { return m_device.get(); }
     bool timer_running() const { return m_timer_running; }
     WindowId owner() const { return m_owner; }
 
@@ -78,9 +80,24 @@ public:
     D2DCanvas::FrameCalls const& last_frame_calls() const { return m_canvas.last_frame_calls(); }
     D2DCanvas& canvas() { return m_canvas; }
     std::uint64_t paints() const { return m_paints; }
+    // How many times the device was lost (and, but for the last time of a
+    // window that closed for it, made anew).
+    std::uint64_t device_losses() const { return m_device_losses; }
+
+    // A device lost this many times in a row, with no frame presented in
+    // between, is given up: a driver that takes every new device away again
+    // would otherwise have the window make one on every frame.
+    static constexpr int loss_limit = 3;
 
 private:
-    void paint();
+    // Paints a frame; the loss when the device was lost drawing or presenting it.
+    HRESULT paint();
+    // The device reported `loss`: everything made on it goes (the canvas's
+    // device bitmaps, kept frame and kept texts' pages with it), a new device
+    // is made for the window and the next frame is drawn whole. When no
+    // device can be made, or the new ones keep being lost, the failure is
+    // reported as a failed creation reports it and the window closes.
+    void replace_device(HRESULT loss);
     void apply_backdrop(std::optional<Backdrop> backdrop);
     void place_composition_window();
     void drop_files(HDROP drop);
@@ -100,6 +117,8 @@ private:
     Bitmap* m_capture = nullptr;
     PaintTimes m_last_paint;
     std::uint64_t m_paints = 0;
+    std::uint64_t m_device_losses = 0;
+    int m_losses_in_a_row = 0;
 
     friend class Win32Host;
 };

@@ -184,7 +184,7 @@ void Win32Window::drop_files(HDROP drop)
         m_procedure.file_drop(*this, paths, { static_cast<float>(point.x), static_cast<float>(point.y) });
 }
 
-void Win32Window::paint()
+HRESULT Win32Window::paint()
 {
     LARGE_INTEGER frequency {}, before {}, after {};
     QueryPerformanceFrequency(&frequency);
@@ -195,6 +195,9 @@ void Win32Window::paint()
         before = after;
         return seconds;
     };
+    // A window whose device could not be made again draws nothing while it closes.
+    if (!m_device)
+        return S_OK;
     m_device->begin_frame();
     m_last_paint.wait = lap();
     m_canvas.begin(m_device->context(), m_device->factory(), m_device->d3d_context());
@@ -203,11 +206,46 @@ void Win32Window::paint()
     m_canvas.end();
     m_last_paint.draw = lap();
     Bitmap* capture = std::exchange(m_capture, nullptr);
-    m_device->end_frame(m_canvas.retained_frame(), capture);
+    HRESULT drawn = m_device->end_frame(m_canvas.retained_frame(), capture);
     m_last_paint.finish = lap();
-    m_device->present();
+    // A frame drawn on a lost device is not presented; it is drawn again on the new one.
+    HRESULT presented = RenderDevice::is_loss(drawn) ? drawn : m_device->present();
     m_last_paint.present = lap();
     ++m_paints;
+    if (!RenderDevice::is_loss(presented)) {
+        m_losses_in_a_row = 0;
+        return S_OK;
+    }
+    // What was read back was never shown: the capture waits for the next frame.
+    if (capture) {
+        *capture = {};
+        m_capture = capture;
+    }
+    return presented;
+}
+
+void Win32Window::replace_device(HRESULT loss)
+{
+    ++m_device_losses;
+    m_canvas.forget_bitmaps();
+    bool glass = m_device->is_transparent();
+    // A window has one flip swap chain at a time: the old one goes first.
+    m_device.reset();
+    HRESULT failure = loss;
+    if (++m_losses_in_a_row < loss_limit) {
+        ClientSize size = client_size();
+        RenderDevice::Created created = RenderDevice::create(m_window, glass, static_cast<std::int32_t>(size.width),
+            static_cast<std::int32_t>(size.height));
+        if (created.device) {
+            m_device = std::move(created.device);
+            m_device->resize(size.width, size.height);
+            invalidate();
+            return;
+        }
+        failure = created.error;
+    }
+    m_procedure.fail(describe_hresult(failure));
+    request_close();
 }
 
 LRESULT Win32Window::handle(UINT message, WPARAM wparam, LPARAM lparam)
@@ -226,14 +264,21 @@ LRESULT Win32Window::handle(UINT message, WPARAM wparam, LPARAM lparam)
         return 0;
     case WM_SIZE: {
         ClientSize size = unpack_size(static_cast<std::uintptr_t>(lparam));
-        m_device->resize(size.width, size.height);
+        if (m_device) {
+            if (HRESULT resized = m_device->resize(size.width, size.height); RenderDevice::is_loss(resized))
+                replace_device(resized);
+        }
         m_procedure.resize(*this, size);
         return 0;
     }
-    case WM_PAINT:
-        paint();
+    case WM_PAINT: {
+        HRESULT lost = paint();
         ValidateRect(m_window, nullptr);
+        // Once the paint is done with, so that the new device's first frame is asked for.
+        if (RenderDevice::is_loss(lost))
+            replace_device(lost);
         return 0;
+    }
     case WM_ERASEBKGND: return 1; // painting covers everything: no flicker between frames
     case WM_SETCURSOR:
         if (LOWORD(lparam) != HTCLIENT)

@@ -5,7 +5,9 @@ moves the pointer and clicks through XTEST; "REQUEST type X Y TEXT" clicks
 there and types, "REQUEST type-on TEXT" types where the focus is, "REQUEST key
 KEYS..." presses key combinations (xdotool names: ctrl+a, Return);
 "REQUEST screen-pixel X Y RRGGBB" asks for a pixel of the X screen to be
-compared. Figures and results pass
+compared; "REQUEST screen-keep NAME X Y W H" keeps an area of the X screen
+once it has settled, and "REQUEST screen-same NAME X Y W H" waits for the
+area to show again what was kept under that name. Figures and results pass
 through; the exit status is the program's, or 1 when a request failed.
 
 Before Wine starts, the X keymap gets the Russian letters the program types
@@ -15,9 +17,13 @@ keymap when it starts, would not follow.
 
 Usage: drive.py WINE_PROGRAM [ARGUMENTS...]  (inside an X server, WINEPREFIX set)
 """
+import atexit
 import ctypes
+import os
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 RUSSIAN = dict(zip("абвгдеёжзийклмнопрстуфхцчшщъыьэюя",
@@ -112,7 +118,68 @@ def answer(words):
             time.sleep(0.1)
         print(f"  FAILED screen pixel at ({x}, {y}) is {have}, not {want}", flush=True)
         return False
+    if words[0] in ("screen-keep", "screen-same"):
+        name = words[1]
+        x, y, width, height = (int(word) for word in words[2:6])
+        return (keep_screen_area if words[0] == "screen-keep" else same_screen_area)(name, x, y, width, height)
     print(f"  FAILED unknown request {' '.join(words)}", flush=True)
+    return False
+
+
+KEPT_SHOTS = tempfile.mkdtemp(prefix="orvy-shots-")
+atexit.register(shutil.rmtree, KEPT_SHOTS, ignore_errors=True)
+
+
+def screen_area(x, y, width, height, path):
+    """Writes an area of the X screen to a PNG file."""
+    subprocess.run(["import", "-silent", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage",
+                    path], check=True, timeout=60)
+
+
+def differing_pixels(first, second):
+    """How many pixels of two pictures of one size differ, or None when they cannot be compared."""
+    out = subprocess.run(["compare", "-metric", "AE", first, second, "null:"], capture_output=True, text=True,
+                         timeout=60)
+    try:
+        return int(float(out.stderr.split()[0]))
+    except (IndexError, ValueError):
+        return None
+
+
+def keep_screen_area(name, x, y, width, height):
+    """Keeps the area once two shots in a row agree: the frame reaches the
+    screen some time after it was presented."""
+    kept = os.path.join(KEPT_SHOTS, f"{name}.png")
+    latest = os.path.join(KEPT_SHOTS, f"{name}-latest.png")
+    screen_area(x, y, width, height, kept)
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline:
+        time.sleep(0.3)
+        screen_area(x, y, width, height, latest)
+        if differing_pixels(kept, latest) == 0:
+            print(f"  screen area {name} kept", flush=True)
+            return True
+        os.replace(latest, kept)
+    print(f"  FAILED screen area {name} did not settle", flush=True)
+    return False
+
+
+def same_screen_area(name, x, y, width, height):
+    kept = os.path.join(KEPT_SHOTS, f"{name}.png")
+    latest = os.path.join(KEPT_SHOTS, f"{name}-again.png")
+    if not os.path.exists(kept):
+        print(f"  FAILED no screen area kept as {name}", flush=True)
+        return False
+    deadline = time.monotonic() + 10
+    differing = None
+    while time.monotonic() < deadline:
+        screen_area(x, y, width, height, latest)
+        differing = differing_pixels(kept, latest)
+        if differing == 0:
+            print(f"  screen area {name} shows the same pixels again", flush=True)
+            return True
+        time.sleep(0.2)
+    print(f"  FAILED screen area {name}: {differing} pixels differ", flush=True)
     return False
 
 

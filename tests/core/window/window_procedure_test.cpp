@@ -136,3 +136,19 @@ TEST_F(WindowProcedureTest, the_close_hook_runs_once)
     procedure.destroy();
     EXPECT_EQ(closes, 1);
 }
+
+TEST_F(WindowProcedureTest, a_failure_goes_to_the_failure_hook_or_to_standard_error_but_never_nowhere)
+{
+    std::vector<std::string> failures;
+    WindowHooks hooks;
+    hooks.on_failure = [&](std::string_view error) { failures.emplace_back(error); };
+    WindowProcedure procedure = make(std::move(hooks));
+    procedure.fail("0x887A0005: gone");
+    procedure.fail("0x887A0004: again");
+    EXPECT_EQ(failures, (std::vector<std::string> { "0x887A0005: gone", "0x887A0004: again" }));
+
+    WindowProcedure silent = make({});
+    testing::internal::CaptureStderr();
+    silent.fail("0x887A0005: gone");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "0x887A0005: gone\n");
+}
