@@ -3,6 +3,7 @@
 #include "platform/win32/render_device.hpp"
 
 #include <cstring>
+#include <utility>
 
 namespace orvy::win32 {
 
@@ -186,7 +187,10 @@ void RenderDevice::begin_frame()
     // An object that lets a whole second pass without a signal never will
     // (Wine's does not): the frames go on without it rather than wait a
     // second each.
-    if (m_latency_object && WaitForSingleObjectEx(m_latency_object, 1000, TRUE) == WAIT_TIMEOUT) {
+    // A frame waited for and not presented is still the swap chain's to
+    // take: waiting again would wait for one more.
+    if (m_latency_object && !std::exchange(m_frame_waited, true)
+        && WaitForSingleObjectEx(m_latency_object, 1000, TRUE) == WAIT_TIMEOUT) {
         CloseHandle(m_latency_object);
         m_latency_object = nullptr;
     }
@@ -205,7 +209,12 @@ HRESULT RenderDevice::end_frame(ID2D1Bitmap1* retained, Bitmap* capture)
     return result;
 }
 
-HRESULT RenderDevice::present() { return injected_or(Step::Present, m_swap_chain->Present(1, 0)); }
+HRESULT RenderDevice::present()
+{
+    HRESULT result = injected_or(Step::Present, m_swap_chain->Present(1, 0));
+    m_frame_waited = false;
+    return result;
+}
 
 void RenderDevice::read_back(Bitmap& capture)
 {

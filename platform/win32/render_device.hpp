@@ -51,6 +51,7 @@ public:
     // copied into it as premultiplied BGRA. The result is EndDraw's.
     HRESULT end_frame(ID2D1Bitmap1* retained, Bitmap* capture);
     // Presents the back buffer with one vertical blank; Present's result.
+    // A frame may end without it when the screen shows its pixels already.
     HRESULT present();
 
     // Whether a result says the device is gone (removed or reset by the
@@ -75,6 +76,7 @@ private:
     ComPtr<IDXGIFactory2> m_dxgi_factory;
     ComPtr<IDXGISwapChain1> m_swap_chain;
     HANDLE m_latency_object = nullptr;
+    bool m_frame_waited = false; // waited for on the latency object, not presented yet
     ComPtr<IDCompositionDevice> m_dcomp_device;
     ComPtr<IDCompositionTarget> m_dcomp_target;
     ComPtr<IDCompositionVisual> m_dcomp_visual;

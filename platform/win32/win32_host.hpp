@@ -72,6 +72,7 @@ public:
         double draw = 0;    // the canvas's Direct2D calls
         double finish = 0;  // EndDraw and the copy to the back buffer
         double present = 0;
+        bool presented = false; // false where the frame changed nothing and the last one stays on screen
         double total() const { return wait + record + draw + finish + present; }
     };
     void capture_next_frame(Bitmap* capture) { m_capture = capture; }
@@ -119,6 +120,8 @@ private:
     std::uint64_t m_paints = 0;
     std::uint64_t m_device_losses = 0;
     int m_losses_in_a_row = 0;
+    bool m_resized = false;        // since the last paint
+    bool m_presented_kept = false; // the last frame presented was the canvas's kept frame
 
     friend class Win32Host;
 };

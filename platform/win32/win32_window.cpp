@@ -116,7 +116,18 @@ void Win32Window::raise()
 
 void Win32Window::request_close() { PostMessageW(m_window, WM_CLOSE, 0, 0); }
 
-void Win32Window::invalidate() { InvalidateRect(m_window, nullptr, FALSE); }
+// A paint of the window's own asking: no pixel of the window is invalid
+// for it, so a frame that changes nothing need not be presented again.
+// Where the system asks (a window shown, uncovered or resized), it marks
+// an update region and the frame is presented whatever it drew. A hidden
+// or minimised window is painted only once it shows again, as before.
+void Win32Window::invalidate()
+{
+    if (IsIconic(m_window) || !IsWindowVisible(m_window))
+        InvalidateRect(m_window, nullptr, FALSE);
+    else
+        RedrawWindow(m_window, nullptr, nullptr, RDW_INTERNALPAINT);
+}
 
 void Win32Window::start_frame_timer()
 {
@@ -198,6 +209,7 @@ HRESULT Win32Window::paint()
     // A window whose device could not be made again draws nothing while it closes.
     if (!m_device)
         return S_OK;
+    bool asked = GetUpdateRect(m_window, nullptr, FALSE) != 0 || std::exchange(m_resized, false);
     m_device->begin_frame();
     m_last_paint.wait = lap();
     m_canvas.begin(m_device->context(), m_device->factory(), m_device->d3d_context());
@@ -206,10 +218,20 @@ HRESULT Win32Window::paint()
     m_canvas.end();
     m_last_paint.draw = lap();
     Bitmap* capture = std::exchange(m_capture, nullptr);
-    HRESULT drawn = m_device->end_frame(m_canvas.retained_frame(), capture);
+    // The kept frame the same as the one presented last: the screen shows
+    // it already, and copying and presenting it again would only cost.
+    m_last_paint.presented = asked || capture || !m_canvas.retained_frame() || !m_presented_kept
+        || !m_canvas.last_frame_calls().damage.is_empty();
+    HRESULT drawn = m_device->end_frame(m_last_paint.presented ? m_canvas.retained_frame() : nullptr, capture);
     m_last_paint.finish = lap();
     // A frame drawn on a lost device is not presented; it is drawn again on the new one.
-    HRESULT presented = RenderDevice::is_loss(drawn) ? drawn : m_device->present();
+    HRESULT presented = drawn;
+    if (RenderDevice::is_loss(drawn))
+        m_last_paint.presented = false;
+    else if (m_last_paint.presented) {
+        presented = m_device->present();
+        m_presented_kept = m_canvas.retained_frame() != nullptr;
+    }
     m_last_paint.present = lap();
     ++m_paints;
     if (!RenderDevice::is_loss(presented)) {
@@ -228,6 +250,7 @@ void Win32Window::replace_device(HRESULT loss)
 {
     ++m_device_losses;
     m_canvas.forget_bitmaps();
+    m_presented_kept = false; // the new swap chain shows nothing yet
     bool glass = m_device->is_transparent();
     // A window has one flip swap chain at a time: the old one goes first.
     m_device.reset();
@@ -268,6 +291,7 @@ LRESULT Win32Window::handle(UINT message, WPARAM wparam, LPARAM lparam)
             if (HRESULT resized = m_device->resize(size.width, size.height); RenderDevice::is_loss(resized))
                 replace_device(resized);
         }
+        m_resized = true; // the new buffers hold no frame yet
         m_procedure.resize(*this, size);
         return 0;
     }

@@ -123,6 +123,10 @@ Bitmap capture(Win32Window& window)
     return frame;
 }
 
+// Asks for a frame that is presented though its calls are the last
+// frame's, as after the system invalidates the window.
+void present(Win32Window& window) { InvalidateRect(window.hwnd(), nullptr, FALSE); }
+
 // The next frame drawn whole, as it went to the back buffer.
 Bitmap capture_whole(Win32Window& window)
 {
@@ -144,7 +148,8 @@ std::size_t differing_pixels(Bitmap const& a, Bitmap const& b)
 
 // Asks the driver about the window's area of the X screen, repainting now
 // and then meanwhile: under Wine the background erased when the window was
-// shown can reach the screen late, over a frame already presented.
+// shown can reach the screen late, over a frame already presented. The
+// system's invalidation presents the frame though nothing in it changed.
 bool ask_about_screen(Win32Window& window, std::string const& what, std::string const& name)
 {
     POINT corner { 0, 0 };
@@ -155,7 +160,7 @@ bool ask_about_screen(Win32Window& window, std::string const& what, std::string 
     return serve_until(host(),
         [&] {
             if (std::chrono::steady_clock::now() - painted > 500ms) {
-                window.invalidate();
+                InvalidateRect(window.hwnd(), nullptr, FALSE);
                 painted = std::chrono::steady_clock::now();
             }
             return answered();
@@ -284,7 +289,7 @@ TEST_CASE(a_device_that_cannot_be_made_again_is_reported_and_the_window_closes)
     capture(*window);
     RenderDevice::inject(RenderDevice::Step::Create, refusal);
     RenderDevice::inject(RenderDevice::Step::Present, DXGI_ERROR_DEVICE_REMOVED);
-    window->invalidate();
+    present(*window);
     CHECK(serve_until(host(), [&] { return host().find(id) == nullptr; }));
     // Reported once, in the words a failed creation uses, and the window
     // went with its close hook; nothing was retried meanwhile.
@@ -306,7 +311,7 @@ TEST_CASE(a_device_lost_again_and_again_is_given_up)
     // Every new device is lost at its first frame: the window makes
     // devices up to the limit, then reports the loss and closes.
     RenderDevice::inject(RenderDevice::Step::Present, DXGI_ERROR_DEVICE_REMOVED, 100);
-    window->invalidate();
+    present(*window);
     int paints_before = seen.paints;
     CHECK(serve_until(host(), [&] { return host().find(id) == nullptr; }, 30s));
     CHECK(seen.paints - paints_before == Win32Window::loss_limit);
@@ -324,7 +329,7 @@ TEST_CASE(a_device_lost_again_and_again_is_given_up)
     for (int loss = 1; loss <= Win32Window::loss_limit + 1; ++loss) {
         capture(*window);
         RenderDevice::inject(RenderDevice::Step::Present, DXGI_ERROR_DEVICE_RESET);
-        window->invalidate();
+        present(*window);
         CHECK(serve_until(host(), [&] { return window->device_losses() == static_cast<std::uint64_t>(loss); }));
     }
     capture(*window);
