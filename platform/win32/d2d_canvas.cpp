@@ -66,24 +66,18 @@ void D2DCanvas::end()
     bool retained = prepare_store();
     PixelBox damage = retained ? this->damage(traces) : PixelBox { 0, 0, 1 << 30, 1 << 30 };
     if (!damage.is_empty()) {
+        std::optional<RectF> outer;
         if (retained) {
             find_kept_texts(damage);
             m_context->SetTarget(m_store.Get());
-            m_plan.push_clip({ static_cast<float>(damage.x0), static_cast<float>(damage.y0),
-                static_cast<float>(damage.x1 - damage.x0), static_cast<float>(damage.y1 - damage.y0) });
+            outer = RectF { static_cast<float>(damage.x0), static_cast<float>(damage.y0),
+                static_cast<float>(damage.x1 - damage.x0), static_cast<float>(damage.y1 - damage.y0) };
         }
-        for (Call& call : m_recorded) {
-            if (call.kind == Call::Kind::PushClip) {
-                m_plan.push_clip(call.bounds);
-                continue;
-            }
-            if (call.kind == Call::Kind::PopClip) {
-                m_plan.pop_clip();
-                continue;
-            }
-            std::optional<DrawPlan::Placed> placed = m_plan.place(call.bounds, call.batch, call.color, call.width);
+        each_drawing(m_recorded, outer, [&](Call& call, std::optional<RectF> clip) {
+            std::optional<DrawPlan::Placed> placed
+                = m_plan.place(call.bounds, clip, call.batch, call.color, call.width);
             if (!placed)
-                continue;
+                return;
             if (placed->created)
                 m_drawings.emplace_back();
             Drawing& drawing = m_drawings[placed->entry];
@@ -93,7 +87,7 @@ void D2DCanvas::end()
             std::move(call.drawing.texts.begin(), call.drawing.texts.end(), std::back_inserter(drawing.texts));
             if (call.batch == BatchKind::Single)
                 drawing.single = std::move(call.drawing.single);
-        }
+        });
         draw_plan();
         if (retained)
             m_context->SetTarget(m_target.Get());
@@ -186,19 +180,10 @@ std::vector<Trace> D2DCanvas::trace() const
 {
     std::vector<Trace> traces;
     traces.reserve(m_recorded.size());
-    ClipStack clips;
-    for (Call const& call : m_recorded) {
-        if (call.kind == Call::Kind::PushClip) {
-            clips.push(call.bounds);
-            continue;
-        }
-        if (call.kind == Call::Kind::PopClip) {
-            clips.pop();
-            continue;
-        }
+    each_drawing(m_recorded, std::nullopt, [&](Call const& call, std::optional<RectF> clip) {
         Signature signature;
         PixelBox reach = pixels_touched(call.bounds);
-        if (std::optional<RectF> clip = clips.current()) {
+        if (clip) {
             signature.add(*clip);
             reach = reach.intersected(pixels_touched(*clip));
         }
@@ -222,7 +207,7 @@ std::vector<Trace> D2DCanvas::trace() const
             signature.add(text.origin).add(text.key);
         signature.add(static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(single.bitmap.Get())));
         traces.push_back({ signature.value(), reach });
-    }
+    });
     return traces;
 }
 

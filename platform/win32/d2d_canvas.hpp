@@ -153,6 +153,28 @@ private:
     };
     // Records a call and returns what it is to draw.
     Drawing* place(RectF bounds, BatchKind kind, Color color, float width = 0);
+    // Walks the recorded calls in order, keeping the clips they push and
+    // pop: `visit(call, clip)` for each drawing, `clip` the area the clips
+    // in force leave (within `outer` when given; nothing when no clip is in
+    // force). A pop with no push of the frame's own before it is ignored,
+    // so `outer` holds for every drawing.
+    template<typename Calls, typename Visit>
+    static void each_drawing(Calls& calls, std::optional<RectF> outer, Visit&& visit)
+    {
+        ClipStack clips;
+        if (outer)
+            clips.push(*outer);
+        std::size_t const floor = clips.depth();
+        for (auto& call : calls) {
+            if (call.kind == Call::Kind::PushClip)
+                clips.push(call.bounds);
+            else if (call.kind == Call::Kind::PopClip) {
+                if (clips.depth() > floor)
+                    clips.pop();
+            } else
+                visit(call, clips.current());
+        }
+    }
     std::vector<Trace> trace() const;
     // Where this frame's calls differ from the last one's.
     PixelBox damage(std::vector<Trace> const& traces) const;

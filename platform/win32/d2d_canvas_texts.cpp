@@ -89,18 +89,8 @@ void D2DCanvas::find_kept_texts(PixelBox damage)
     // The calls in order, each with what it leaves under the texts after it.
     std::vector<Paint> paints;
     paints.reserve(m_recorded.size());
-    ClipStack clips;
     constexpr std::int32_t everywhere = 1 << 30;
-    for (Call& call : m_recorded) {
-        if (call.kind == Call::Kind::PushClip) {
-            clips.push(call.bounds);
-            continue;
-        }
-        if (call.kind == Call::Kind::PopClip) {
-            clips.pop();
-            continue;
-        }
-        std::optional<RectF> clip = clips.current();
+    each_drawing(m_recorded, std::nullopt, [&](Call& call, std::optional<RectF> clip) {
         PixelBox touched = pixels_touched(call.bounds);
         Paint paint { clip ? touched.intersected(pixels_touched(*clip)) : touched, {}, call.color };
         Drawing& drawing = call.drawing;
@@ -138,7 +128,7 @@ void D2DCanvas::find_kept_texts(PixelBox damage)
             }
         }
         paints.push_back(paint);
-    }
+    });
     TextCache::Drawn drawn = m_text_cache.draw_fresh(m_context, m_factory);
     m_calls.texts += drawn.texts;
     m_calls.glyph_runs += drawn.glyph_runs;

@@ -235,11 +235,12 @@ void ClipStack::pop()
         m_clips.pop_back();
 }
 
-std::optional<DrawPlan::Placed> DrawPlan::place(RectF bounds, BatchKind kind, Color color, float width)
+std::optional<DrawPlan::Placed> DrawPlan::place(RectF bounds, std::optional<RectF> current, BatchKind kind,
+    Color color, float width)
 {
     PixelBox touched = pixels_touched(bounds);
     ClipKey clip;
-    if (std::optional<RectF> current = m_clips.current()) {
+    if (current) {
         if (!pixels_inside(*current).contains(touched)) {
             clip = { true, *current };
             touched = touched.intersected(pixels_touched(*current));

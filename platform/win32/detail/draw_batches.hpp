@@ -143,7 +143,13 @@ public:
     // into an earlier entry of the same kind, colour, width and clip where
     // the order allows, else into a new entry at the end. Single drawings
     // always get an entry of their own. Nothing when it cannot be seen.
-    std::optional<Placed> place(RectF bounds, BatchKind kind, Color color, float width = 0);
+    std::optional<Placed> place(RectF bounds, BatchKind kind, Color color, float width = 0)
+    {
+        return place(bounds, m_clips.current(), kind, color, width);
+    }
+    // The same inside `clip` (the area left by the clips in force, nothing
+    // when none is) rather than the clips pushed into the plan.
+    std::optional<Placed> place(RectF bounds, std::optional<RectF> clip, BatchKind kind, Color color, float width = 0);
 
     std::vector<Entry> const& entries() const { return m_entries; }
     void reset();
