@@ -358,8 +358,28 @@ void D2DCanvas::draw_plan()
 {
     ClipKey pushed;
     std::vector<DrawPlan::Entry> const& entries = m_plan.entries();
+    // The large areas each opaque fill sets whole, in the order of the
+    // plan: the solid interiors of its shapes inside its clip.
+    std::vector<std::size_t> cover_entries;
+    std::vector<PixelBox> covers;
+    for (std::size_t i = 0; m_store_texture && i < entries.size(); ++i) {
+        if (entries[i].kind != BatchKind::Fill || !(entries[i].color.a >= 1.0f))
+            continue;
+        for (BatchShape const& shape : m_drawings[i].shapes) {
+            PixelBox box = solid_interior(shape);
+            if (entries[i].clip.clipped)
+                box = box.intersected(pixels_inside(entries[i].clip.rect));
+            if (!box.is_empty() && std::int64_t { box.x1 - box.x0 } * (box.y1 - box.y0) >= copied_area_min) {
+                cover_entries.push_back(i);
+                covers.push_back(box);
+            }
+        }
+    }
+    std::size_t later = 0; // the first cover of an entry after the current one
     for (std::size_t i = 0; i < entries.size(); ++i) {
         DrawPlan::Entry const& entry = entries[i];
+        while (later < cover_entries.size() && cover_entries[later] <= i)
+            ++later;
         if (!(entry.clip == pushed)) {
             if (pushed.clipped)
                 m_context->PopAxisAlignedClip();
@@ -379,7 +399,8 @@ void D2DCanvas::draw_plan()
             m_unflushed = true;
         switch (entry.kind) {
         case BatchKind::Fill:
-            draw_fill(drawing.shapes, entry.color, copy_interiors(drawing.shapes, entry.clip, entry.color));
+            draw_fill(drawing.shapes, entry.color,
+                copy_interiors(drawing.shapes, entry.clip, entry.color, std::span(covers).subspan(later)));
             break;
         case BatchKind::Stroke: {
             ID2D1SolidColorBrush* b = brush(entry.color);
@@ -400,7 +421,8 @@ void D2DCanvas::draw_plan()
     m_drawings.clear();
 }
 
-std::vector<PixelBox> D2DCanvas::copy_interiors(std::vector<BatchShape> const& shapes, ClipKey const& clip, Color color)
+std::vector<PixelBox> D2DCanvas::copy_interiors(std::vector<BatchShape> const& shapes, ClipKey const& clip, Color color,
+    std::span<PixelBox const> covers)
 {
     std::vector<PixelBox> copied;
     if (!m_store_texture || !(color.a >= 1.0f))
@@ -410,15 +432,34 @@ std::vector<PixelBox> D2DCanvas::copy_interiors(std::vector<BatchShape> const& s
     // Pixels wholly inside the clip are kept by it however it rounds.
     if (clip.clipped)
         area = area.intersected(pixels_inside(clip.rect));
+    auto large = [](PixelBox const& box) {
+        return !box.is_empty() && std::int64_t { box.x1 - box.x0 } * (box.y1 - box.y0) >= copied_area_min;
+    };
+    std::vector<PixelBox> covered;
     for (BatchShape const& shape : shapes) {
         PixelBox inside = solid_interior(shape).intersected(area);
-        if (!inside.is_empty()
-            && std::int64_t { inside.x1 - inside.x0 } * (inside.y1 - inside.y0) >= copied_area_min)
+        if (!large(inside))
+            continue;
+        // Under a later fill's inside but for edges too small to copy (a
+        // field over its border): those edges are filled, the rest left.
+        auto leaves_little = [&](PixelBox const& cover) {
+            PixelBox under = inside.intersected(cover);
+            return !under.is_empty()
+                && !large({ inside.x0, inside.y0, inside.x1, under.y0 })
+                && !large({ inside.x0, under.y1, inside.x1, inside.y1 })
+                && !large({ inside.x0, under.y0, under.x0, under.y1 })
+                && !large({ under.x1, under.y0, inside.x1, under.y1 });
+        };
+        auto cover = std::find_if(covers.begin(), covers.end(), leaves_little);
+        if (cover != covers.end())
+            covered.push_back(inside.intersected(*cover));
+        else
             copied.push_back(inside);
     }
+    m_calls.covered += covered.size();
     ID3D11Texture2D* strip = copied.empty() ? nullptr : color_strip(color);
     if (!strip)
-        return {};
+        return covered;
     // Direct3D sees the Direct2D drawing of the frame so far only once flushed.
     if (std::exchange(m_unflushed, false))
         m_context->Flush();
@@ -431,6 +472,7 @@ std::vector<PixelBox> D2DCanvas::copy_interiors(std::vector<BatchShape> const& s
             ++m_calls.copies;
         }
     }
+    copied.insert(copied.end(), covered.begin(), covered.end());
     return copied;
 }
 

@@ -49,6 +49,7 @@ public:
         std::size_t clips = 0;  // clips pushed
         std::size_t view_clears = 0; // clears of the whole kept frame through Direct3D
         std::size_t copies = 0;      // inner areas of fills copied from a strip of their colour
+        std::size_t covered = 0;     // inner areas of fills left to a later opaque fill over them
         PixelBox damage;        // the pixels drawn again
     };
     FrameCalls const& last_frame_calls() const { return m_last_calls; }
@@ -191,8 +192,13 @@ private:
     void draw_fill(std::vector<BatchShape> const& shapes, Color color, std::span<PixelBox const> holes);
     // Copies the solid interiors of the large shapes among `shapes` (inside
     // `clip`) into the kept frame from a strip of the opaque `color`, and
-    // returns the boxes copied: the fill leaves them out.
-    std::vector<PixelBox> copy_interiors(std::vector<BatchShape> const& shapes, ClipKey const& clip, Color color);
+    // returns the boxes copied: the fill leaves them out. Where one of
+    // `covers` (pixels a later opaque fill of the frame sets whole) leaves
+    // only edges too small to copy, the part under it is left out without
+    // a copy (whatever those pixels hold until then, that fill sets them)
+    // and the edges are filled.
+    std::vector<PixelBox> copy_interiors(std::vector<BatchShape> const& shapes, ClipKey const& clip, Color color,
+        std::span<PixelBox const> covers);
     // A texture of the colour as wide as the kept frame, made on first use.
     ID3D11Texture2D* color_strip(Color color);
     void draw_single(Single const& single);

@@ -1,5 +1,7 @@
-// The kept frame drawn again only where the calls changed, against the same
-// frames drawn whole: the same pixels whatever the calls do with clips.
+// The canvas's frames against the same calls drawn another way: the kept
+// frame drawn again only where the calls changed against the frame drawn
+// whole, and pixels set by copies or left to later fills against every
+// pixel shaded by Direct2D.
 #include "platform/win32/d2d_canvas.hpp"
 #include "tests/win32/check.hpp"
 #include "tests/win32/offscreen.hpp"
@@ -12,6 +14,7 @@ namespace {
 
 constexpr Color paper { 1, 1, 1, 1 };
 constexpr Color veil { 0, 0, 0, 0.5f };
+constexpr Color ink { 0.2f, 0.4f, 0.9f, 1 };
 
 // Draws the frame with a canvas that keeps its frame across calls (after
 // `before`) and with a fresh one, and returns the pixels that differ.
@@ -60,3 +63,50 @@ TEST_CASE(a_pop_without_its_push_leaves_the_kept_pixels_outside_the_change_alone
 }
 
 
+TEST_CASE(inner_areas_a_later_opaque_fill_covers_are_neither_copied_nor_filled)
+{
+    Offscreen offscreen;
+    if (!offscreen.ready())
+        return;
+    constexpr Color field { 0.09f, 0.1f, 0.13f, 1 };
+    constexpr Color border { 0.17f, 0.18f, 0.22f, 1 };
+    auto scene = [&](Canvas& canvas) {
+        canvas.clear(paper);
+        for (int row = 0; row < 3; ++row) {
+            float y = 10.0f + 60.0f * static_cast<float>(row);
+            // A bordered field: the border's inside lies under the field's.
+            canvas.fill_rounded_rect({ 10, y, 160, 40 }, 8, border);
+            // Drawn between the two: translucent, and a text-like mark
+            // across the border's inside, both gone under the field.
+            canvas.fill_rect({ 40, y + 5, 200, 20 }, veil);
+            canvas.draw_line({ 20, y + 20 }, { 150, y + 22 }, ink, 1.5f);
+            canvas.fill_rounded_rect({ 12.5f, y + 2, 155, 36 }, 6, field);
+            // Covered only in part: copied as before.
+            canvas.fill_rect({ 200, y, 250, 40 }, border);
+            canvas.fill_rect({ 220, y + 2, 100, 36 }, field);
+        }
+        // A cover cut by a clip off the pixel grid covers only what the clip
+        // keeps for sure; an unclipped cover under a translucent one still
+        // covers.
+        canvas.fill_rect({ 10, 200, 200, 40 }, border);
+        canvas.push_clip({ 10, 200, 120.5f, 40 });
+        canvas.fill_rect({ 10, 200, 200, 40 }, field);
+        canvas.pop_clip();
+        canvas.fill_rect({ 10, 260, 200, 40 }, border);
+        canvas.fill_rect({ 10, 260, 200, 40 }, field);
+        canvas.fill_rect({ 50, 250, 100, 60 }, veil);
+    };
+    D2DCanvas shaded;
+    Bitmap every = offscreen.frame(shaded, scene, false);
+    D2DCanvas kept;
+    Bitmap copied = offscreen.frame(kept, scene);
+    D2DCanvas::FrameCalls const& calls = kept.last_frame_calls();
+    std::size_t differing = differing_pixels(copied, every);
+    std::printf("  %zu inner areas copied, %zu left to later fills, %zu pixels differ\n", calls.copies,
+        calls.covered, differing);
+    CHECK(differing == 0);
+    // The three fields' borders and the last border; the clipped one is copied.
+    CHECK(calls.covered == 4);
+    CHECK(calls.copies > 0);
+    CHECK(shaded.last_frame_calls().copies == 0 && shaded.last_frame_calls().covered == 0);
+}

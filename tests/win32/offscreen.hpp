@@ -53,11 +53,12 @@ struct Offscreen {
     }
     bool ready() const { return target != nullptr; }
 
-    // One frame of the canvas, and its kept frame read back.
-    Bitmap frame(win32::D2DCanvas& canvas, std::function<void(Canvas&)> const& paint)
+    // One frame of the canvas, and its kept frame read back. Without
+    // Direct3D the canvas sets every pixel through Direct2D.
+    Bitmap frame(win32::D2DCanvas& canvas, std::function<void(Canvas&)> const& paint, bool direct3d = true)
     {
         context->BeginDraw();
-        canvas.begin(context.Get(), factory.Get(), d3d.Get());
+        canvas.begin(context.Get(), factory.Get(), direct3d ? d3d.Get() : nullptr);
         paint(canvas);
         canvas.end();
         context->EndDraw();
