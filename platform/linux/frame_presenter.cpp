@@ -302,7 +302,11 @@ bool FramePresenter::present_bands(int width, int height, BandWriter const& writ
     if (width <= 0 || height <= 0)
         return false;
     auto stride = static_cast<std::size_t>(width) * 4;
-    int rows = static_cast<int>(std::clamp<std::size_t>(band_bytes / stride, 1, static_cast<std::size_t>(height)));
+    // As few bands as fit in band_bytes, all of one height (the last may
+    // be shorter), so the segment holds no more rows than a band needs.
+    auto all_rows = static_cast<std::size_t>(height);
+    std::size_t bands = (stride * all_rows + band_bytes - 1) / band_bytes;
+    int rows = static_cast<int>(std::clamp<std::size_t>((all_rows + bands - 1) / bands, 1, all_rows));
     // The band is an image of the frame's width, as target() makes one of
     // the whole frame: in the segment, or in the process's memory where the
     // server does not share it.
@@ -325,14 +329,14 @@ bool FramePresenter::present_bands(int width, int height, BandWriter const& writ
             release_back();
             return false;
         }
-        put_band(top, count);
+        put_band(top, count, top + count >= height);
     }
     XCopyArea(m_display, m_back, m_window, m_gc, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), 0, 0);
     XSync(m_display, False);
     return true;
 }
 
-void FramePresenter::put_band(int top, int rows)
+void FramePresenter::put_band(int top, int rows, bool last)
 {
     auto width = static_cast<unsigned>(m_image->width), count = static_cast<unsigned>(rows);
     if (!m_shared) {
@@ -340,6 +344,10 @@ void FramePresenter::put_band(int top, int rows)
         return;
     }
     XShmPutImage(m_display, m_back, m_gc, m_image, 0, 0, 0, top, width, count, False);
+    // The last band of a segment attached earlier needs no round trip of
+    // its own: the present's sync after the copy also covers its reading.
+    if (last && !m_attach_serial)
+        return;
     // The next band is written into the same memory once the server has read this one.
     XSync(m_display, False);
     if (settle_attach())

@@ -792,20 +792,20 @@ TEST(CairoCanvasClear, a_clear_waits_for_the_next_drawing_and_alone_makes_a_flat
 
 TEST_F(X11HostTest, a_frame_larger_than_a_band_reaches_the_screen_whole_and_comes_back_when_uncovered)
 {
-    // 800 x 400 at 4 bytes a pixel is more than one band: the frame goes
-    // out in two, the first ending at row 327, inside the green bar.
-    ASSERT_GT(800u * 400u * 4u, linux_platform::detail::FramePresenter::band_bytes);
-    ASSERT_LT(800u * 300u * 4u, linux_platform::detail::FramePresenter::band_bytes);
+    // 800 x 700 at 4 bytes a pixel is more than one band: the frame goes
+    // out in two of 350 rows, the first ending inside the green bar.
+    ASSERT_GT(800u * 700u * 4u, linux_platform::detail::FramePresenter::band_bytes);
+    ASSERT_LT(800u * 350u * 4u, linux_platform::detail::FramePresenter::band_bytes);
     Record record;
     record.green_bar = true;
-    X11Window* window = open(record, at_origin(800, 400));
+    X11Window* window = open(record, at_origin(800, 700));
     ASSERT_TRUE(window);
     ASSERT_TRUE(serve_until([&] { return record.paints > 0 && is_viewable(display, window->xid()); }));
     serve_for(50ms); // the map's own Expose
     auto check = [&](char const* when) {
         EXPECT_EQ(screen_pixel(window, 5, 5), 0x204080u) << when;
         EXPECT_EQ(screen_pixel(window, 60, 50), 0xFF0000u) << when;
-        EXPECT_EQ(screen_pixel(window, 799, 399), 0x204080u) << when;
+        EXPECT_EQ(screen_pixel(window, 799, 699), 0x204080u) << when;
         EXPECT_EQ(screen_pixel(window, 299, 399), 0x204080u) << when;
         XSync(display, False);
         XImage* column = XGetImage(display, window->xid(), 340, 290, 1, 110, AllPlanes, ZPixmap);

@@ -59,8 +59,10 @@ public:
     // named as a pixel (the caller then presents the frame's pixels).
     bool present_flat(int width, int height, double red, double green, double blue);
 
-    // Rows of a frame drawn at once through a segment of their size.
-    static constexpr std::size_t band_bytes = std::size_t { 1 } << 20;
+    // The most bytes of a frame drawn at once through a segment of their
+    // size. Each band costs a round trip and a replay of the calls that reach
+    // it: 2 MiB sends a 1280 x 720 frame in two bands of 1.8 MB.
+    static constexpr std::size_t band_bytes = std::size_t { 2 } << 20;
     // Whether a frame of this size goes out in bands: through shared memory,
     // and larger than one band. Every page of a frame's segment is written,
     // so a whole frame would keep a window's pixels resident in the process
@@ -111,8 +113,9 @@ private:
     // Whether frames may go through shared memory, asking the server once.
     bool shares_memory();
     void release_back();
-    // Puts rows [top, top + rows) of the band image into the back pixmap.
-    void put_band(int top, int rows);
+    // Puts rows [top, top + rows) of the band image into the back pixmap;
+    // `last` for the frame's last band, which the present's sync follows.
+    void put_band(int top, int rows, bool last);
 
     _XDisplay* m_display;
     unsigned long m_window;
