@@ -6,6 +6,7 @@
 #include "core/style/theme.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <condition_variable>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <utility>
 
 #include <pango/pangocairo.h>
+#include <unistd.h>
 
 namespace orvy::linux_platform {
 
@@ -285,11 +287,21 @@ struct PreparedFonts {
     std::condition_variable ready;
     State state = State::Open;
     PangoFontMap* map = nullptr; // set once Ready, until taken
+    std::atomic<pid_t> process = 0; // the process that prepared them
 
+    // A process forked after the preparation has no loading thread to wait
+    // for (and may have copied the lock held): it loads fonts of its own.
+    bool forked() const
+    {
+        pid_t preparer = process;
+        return preparer != 0 && preparer != ::getpid();
+    }
     // Takes the font map for the calling thread, waiting while it loads;
     // null when there is none (then none will be prepared any more).
     PangoFontMap* take()
     {
+        if (forked())
+            return nullptr;
         std::unique_lock lock(mutex);
         ready.wait(lock, [this] { return state != State::Loading; });
         state = State::Closed;
@@ -299,6 +311,8 @@ struct PreparedFonts {
     // first engine's thread keeps its own fonts.
     bool claim()
     {
+        if (forked())
+            return false;
         std::lock_guard lock(mutex);
         if (state == State::Open)
             state = State::Closed;
@@ -329,7 +343,9 @@ PangoFontMap* thread_font_map()
 
 }
 
-void prepare_first_fonts()
+void prepare_first_fonts() { prepare_first_fonts_with(load_first_fonts); }
+
+void prepare_first_fonts_with(void (*load)(PangoContext*))
 {
     PreparedFonts& fonts = prepared_fonts();
     {
@@ -337,6 +353,7 @@ void prepare_first_fonts()
         if (fonts.state != PreparedFonts::State::Open)
             return;
         fonts.state = PreparedFonts::State::Loading;
+        fonts.process = ::getpid();
     }
     // Read now, on the caller's time: starting a window switches the
     // process's locale for a moment.
@@ -350,10 +367,10 @@ void prepare_first_fonts()
         fonts.ready.notify_all();
     };
     try {
-        std::thread([finish] {
+        std::thread([finish, load] {
             PangoFontMap* map = pango_cairo_font_map_new();
             PangoContext* context = make_context(map);
-            load_first_fonts(context);
+            load(context);
             g_object_unref(context);
             finish(map);
         }).detach();
@@ -365,6 +382,8 @@ void prepare_first_fonts()
     // than tearing the libraries down under it.
     std::atexit([] {
         PreparedFonts& loading = prepared_fonts();
+        if (loading.forked())
+            return;
         std::unique_lock lock(loading.mutex);
         loading.ready.wait(lock, [&loading] { return loading.state != PreparedFonts::State::Loading; });
     });

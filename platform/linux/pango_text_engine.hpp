@@ -58,6 +58,9 @@ private:
 // thread then takes that font map as its thread's. Once per process; returns
 // after the process-wide state the loading reads (the default language) is read.
 void prepare_first_fonts();
+// The same with `load` laying out what the fonts are prepared for, in a
+// context on the prepared font map.
+void prepare_first_fonts_with(void (*load)(PangoContext*));
 
 // Uses the calling thread's font map, so one engine serves one thread.
 class PangoTextEngine final : public TextEngine {

@@ -16,6 +16,7 @@
 #include <X11/cursorfont.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <cstdlib>
@@ -60,12 +61,17 @@ struct PreparedDisplay {
     State state = State::Open;
     Display* display = nullptr; // set once Ready, until taken
     std::optional<detail::Atoms> atoms;
+    std::atomic<pid_t> process = 0; // the process that prepared it
 
     // The prepared connection and its atoms, waiting while it is opened: the
     // host would only do the same. Null when there is none; then none will be
-    // prepared any more.
+    // prepared any more. A process forked after the preparation gets none:
+    // it shares the connection's socket with its parent, whose requests would
+    // mix with its own, and has no opening thread to wait for.
     Display* take(std::optional<detail::Atoms>& taken_atoms)
     {
+        if (forked())
+            return nullptr;
         std::unique_lock lock(mutex);
         ready.wait(lock, [this] { return state != State::Opening; });
         state = State::Closed;
@@ -82,8 +88,15 @@ struct PreparedDisplay {
         }
         ready.notify_all();
     }
+    bool forked() const
+    {
+        pid_t preparer = process;
+        return preparer != 0 && preparer != ::getpid();
+    }
     void wait_until_opened()
     {
+        if (forked())
+            return;
         std::unique_lock lock(mutex);
         ready.wait(lock, [this] { return state != State::Opening; });
     }
@@ -105,6 +118,7 @@ void prepare_display()
         if (prepared.state != PreparedDisplay::State::Open)
             return;
         prepared.state = PreparedDisplay::State::Opening;
+        prepared.process = ::getpid();
     }
     try {
         std::thread([&prepared] {

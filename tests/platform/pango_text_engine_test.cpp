@@ -4,8 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <condition_variable>
+#include <cstdlib>
 #include <filesystem>
+#include <mutex>
+#include <set>
+#include <string>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include <pango/pangocairo.h>
@@ -241,4 +248,36 @@ TEST(PangoTextEngineFonts, a_thread_without_prepared_fonts_loads_them_when_text_
     }).join();
     EXPECT_EQ(made_with, 0u) << "a window with nothing in it starts without a font thread";
     EXPECT_GT(width, 20.0f) << "the fonts load when text is laid out";
+}
+
+// Prepared fonts are once per process: the case runs in a process of its own
+// (gtest re-runs the test binary for it).
+TEST(PangoTextEnginePreparedFonts, a_process_forked_while_fonts_load_exits_without_waiting_for_them)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            static std::mutex mutex;
+            static std::condition_variable changed;
+            static bool released = false;
+            // Loading that does not end until the parent lets it: the child
+            // is forked while it runs and has no thread that would end it.
+            linux_platform::prepare_first_fonts_with([](PangoContext*) {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [] { return released; });
+            });
+            pid_t child = ::fork();
+            if (child == 0)
+                std::exit(0); // runs the exit handlers, which wait for loading in the process that started it
+            int status = 0;
+            bool ok = child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)
+                && WEXITSTATUS(status) == 0;
+            {
+                std::lock_guard lock(mutex);
+                released = true;
+            }
+            changed.notify_all();
+            std::exit(ok ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }

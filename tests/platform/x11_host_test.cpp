@@ -900,3 +900,34 @@ TEST(X11HostPreparedDisplay, a_connection_that_could_not_be_prepared_leaves_the_
         },
         testing::ExitedWithCode(0), "");
 }
+
+TEST(X11HostPreparedDisplay, a_process_forked_after_the_preparation_opens_a_connection_of_its_own)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no X server to connect to";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            linux_platform::prepare_display();
+            linux_platform::wait_for_prepared_display();
+            int marker = ::dup(0);
+            pid_t child = ::fork();
+            if (child == 0) {
+                // The inherited socket is the parent's connection: the child's
+                // host opens its own, and its exit does not wait for an opening
+                // thread it does not have.
+                X11Host host;
+                Display* display = host.display();
+                bool ok = display && ConnectionNumber(display) > marker && XSync(display, False);
+                std::exit(ok ? 0 : 1);
+            }
+            int status = 0;
+            bool ok = child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)
+                && WEXITSTATUS(status) == 0;
+            // The parent still takes the prepared connection.
+            X11Host host;
+            ok = ok && host.display() && ConnectionNumber(host.display()) < marker;
+            std::exit(ok ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
