@@ -220,29 +220,35 @@ void RenderDevice::read_back(Bitmap& capture)
 {
     capture = {};
     ComPtr<ID3D11Texture2D> buffer;
-    if (FAILED(m_swap_chain->GetBuffer(0, IID_PPV_ARGS(&buffer))) || !buffer)
-        return;
+    if (SUCCEEDED(m_swap_chain->GetBuffer(0, IID_PPV_ARGS(&buffer))) && buffer)
+        capture = read_texture(m_d3d.Get(), m_d3d_context.Get(), buffer.Get());
+}
+
+Bitmap read_texture(ID3D11Device* device, ID3D11DeviceContext* context, ID3D11Texture2D* texture)
+{
     D3D11_TEXTURE2D_DESC description {};
-    buffer->GetDesc(&description);
+    texture->GetDesc(&description);
     description.Usage = D3D11_USAGE_STAGING;
     description.BindFlags = 0;
     description.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
     description.MiscFlags = 0;
     ComPtr<ID3D11Texture2D> staging;
-    if (FAILED(m_d3d->CreateTexture2D(&description, nullptr, &staging)) || !staging)
-        return;
-    m_d3d_context->CopyResource(staging.Get(), buffer.Get());
+    if (FAILED(device->CreateTexture2D(&description, nullptr, &staging)) || !staging)
+        return {};
+    context->CopyResource(staging.Get(), texture);
     D3D11_MAPPED_SUBRESOURCE mapped {};
-    if (FAILED(m_d3d_context->Map(staging.Get(), 0, D3D11_MAP_READ, 0, &mapped)))
-        return;
-    capture.width = static_cast<std::int32_t>(description.Width);
-    capture.height = static_cast<std::int32_t>(description.Height);
+    if (FAILED(context->Map(staging.Get(), 0, D3D11_MAP_READ, 0, &mapped)))
+        return {};
+    Bitmap picture;
+    picture.width = static_cast<std::int32_t>(description.Width);
+    picture.height = static_cast<std::int32_t>(description.Height);
     std::size_t row = std::size_t { description.Width } * 4;
-    capture.pixels.resize(row * description.Height);
+    picture.pixels.resize(row * description.Height);
     for (UINT y = 0; y < description.Height; ++y)
-        std::memcpy(capture.pixels.data() + row * y, static_cast<std::uint8_t const*>(mapped.pData) + mapped.RowPitch * y,
+        std::memcpy(picture.pixels.data() + row * y, static_cast<std::uint8_t const*>(mapped.pData) + mapped.RowPitch * y,
             row);
-    m_d3d_context->Unmap(staging.Get(), 0);
+    context->Unmap(staging.Get(), 0);
+    return picture;
 }
 
 }

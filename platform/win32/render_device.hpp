@@ -87,4 +87,8 @@ private:
     SwapChainPlan m_plan;
 };
 
+// The texture's pixels as the CPU sees them, through a staging copy (BGRA
+// rows without padding); empty when the copy cannot be made or mapped.
+Bitmap read_texture(ID3D11Device* device, ID3D11DeviceContext* context, ID3D11Texture2D* texture);
+
 }

@@ -5,9 +5,9 @@
 #include "core/image/image.hpp"
 #include "platform/win32/d2d_canvas.hpp"
 #include "platform/win32/detail/com.hpp"
+#include "platform/win32/render_device.hpp"
 
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 
 namespace orvy::win32_test {
@@ -71,29 +71,7 @@ struct Offscreen {
         ComPtr<ID3D11Texture2D> texture;
         if (!bitmap || FAILED(bitmap->GetSurface(&surface)) || FAILED(surface.As(&texture)))
             return {};
-        D3D11_TEXTURE2D_DESC description {};
-        texture->GetDesc(&description);
-        description.Usage = D3D11_USAGE_STAGING;
-        description.BindFlags = 0;
-        description.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
-        description.MiscFlags = 0;
-        ComPtr<ID3D11Texture2D> staging;
-        D3D11_MAPPED_SUBRESOURCE mapped {};
-        if (FAILED(device->CreateTexture2D(&description, nullptr, &staging)))
-            return {};
-        d3d->CopyResource(staging.Get(), texture.Get());
-        if (FAILED(d3d->Map(staging.Get(), 0, D3D11_MAP_READ, 0, &mapped)))
-            return {};
-        Bitmap picture;
-        picture.width = static_cast<std::int32_t>(description.Width);
-        picture.height = static_cast<std::int32_t>(description.Height);
-        std::size_t row = std::size_t { description.Width } * 4;
-        picture.pixels.resize(row * description.Height);
-        for (UINT y = 0; y < description.Height; ++y)
-            std::memcpy(picture.pixels.data() + row * y, static_cast<std::uint8_t const*>(mapped.pData) + mapped.RowPitch * y,
-                row);
-        d3d->Unmap(staging.Get(), 0);
-        return picture;
+        return win32::read_texture(device.Get(), d3d.Get(), texture.Get());
     }
 };
 
