@@ -1,22 +1,19 @@
 // Pango layouts: wrapping, box alignment, UTF-16 positions and hit tests.
 #include "platform/linux/pango_text_engine.hpp"
 
+#include "platform/linux/detail/prepared.hpp"
 #include "platform/linux/detail/utf.hpp"
 
 #include "core/style/theme.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <condition_variable>
 #include <cstdlib>
-#include <mutex>
 #include <system_error>
 #include <thread>
 #include <utility>
 
 #include <pango/pangocairo.h>
-#include <unistd.h>
 
 namespace orvy::linux_platform {
 
@@ -279,46 +276,8 @@ void load_first_fonts(PangoContext* context)
 }
 
 // The font map prepare_first_fonts loads before any engine exists, handed to
-// the first thread that makes one. Never freed: the loading thread may still
-// run while the process exits (exit waits for it).
-struct PreparedFonts {
-    enum class State { Open, Loading, Ready, Closed };
-    std::mutex mutex;
-    std::condition_variable ready;
-    State state = State::Open;
-    PangoFontMap* map = nullptr; // set once Ready, until taken
-    std::atomic<pid_t> process = 0; // the process that prepared them
-
-    // A process forked after the preparation has no loading thread to wait
-    // for (and may have copied the lock held): it loads fonts of its own.
-    bool forked() const
-    {
-        pid_t preparer = process;
-        return preparer != 0 && preparer != ::getpid();
-    }
-    // Takes the font map for the calling thread, waiting while it loads;
-    // null when there is none (then none will be prepared any more).
-    PangoFontMap* take()
-    {
-        if (forked())
-            return nullptr;
-        std::unique_lock lock(mutex);
-        ready.wait(lock, [this] { return state != State::Loading; });
-        state = State::Closed;
-        return std::exchange(map, nullptr);
-    }
-    // Whether fonts were prepared or are loading; closes it otherwise, so the
-    // first engine's thread keeps its own fonts.
-    bool claim()
-    {
-        if (forked())
-            return false;
-        std::lock_guard lock(mutex);
-        if (state == State::Open)
-            state = State::Closed;
-        return state == State::Loading || state == State::Ready;
-    }
-};
+// the first thread that makes one.
+using PreparedFonts = detail::Prepared<PangoFontMap*>;
 
 PreparedFonts& prepared_fonts()
 {
@@ -348,45 +307,26 @@ void prepare_first_fonts() { prepare_first_fonts_with(load_first_fonts); }
 void prepare_first_fonts_with(void (*load)(PangoContext*))
 {
     PreparedFonts& fonts = prepared_fonts();
-    {
-        std::lock_guard lock(fonts.mutex);
-        if (fonts.state != PreparedFonts::State::Open)
-            return;
-        fonts.state = PreparedFonts::State::Loading;
-        fonts.process = ::getpid();
-    }
+    if (!fonts.start())
+        return;
     // Read now, on the caller's time: starting a window switches the
     // process's locale for a moment.
     [[maybe_unused]] PangoLanguage* language = pango_language_get_default();
-    auto finish = [&fonts](PangoFontMap* map) {
-        {
-            std::lock_guard lock(fonts.mutex);
-            fonts.map = map;
-            fonts.state = PreparedFonts::State::Ready;
-        }
-        fonts.ready.notify_all();
-    };
     try {
-        std::thread([finish, load] {
+        std::thread([&fonts, load] {
             PangoFontMap* map = pango_cairo_font_map_new();
             PangoContext* context = make_context(map);
             load(context);
             g_object_unref(context);
-            finish(map);
+            fonts.finish(map);
         }).detach();
     } catch (std::system_error const&) {
-        finish(nullptr); // no thread to spare: the first engine loads its own
+        fonts.finish(nullptr); // no thread to spare: the first engine loads its own
         return;
     }
     // A process that ends meanwhile lets the loading finish first, rather
     // than tearing the libraries down under it.
-    std::atexit([] {
-        PreparedFonts& loading = prepared_fonts();
-        if (loading.forked())
-            return;
-        std::unique_lock lock(loading.mutex);
-        loading.ready.wait(lock, [&loading] { return loading.state != PreparedFonts::State::Loading; });
-    });
+    std::atexit([] { prepared_fonts().wait(); });
 }
 
 PangoTextEngine::PangoTextEngine()

@@ -6,6 +6,7 @@
 
 #include "platform/linux/atspi_bridge.hpp"
 #include "platform/linux/detail/compose_cache.hpp"
+#include "platform/linux/detail/prepared.hpp"
 #include "platform/linux/detail/utf.hpp"
 #include "platform/linux/image_decoder.hpp"
 // Xlib's headers last: their macros clash with names in core.
@@ -16,11 +17,8 @@
 #include <X11/cursorfont.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <condition_variable>
 #include <cstdlib>
-#include <mutex>
 #include <optional>
 #include <poll.h>
 #include <system_error>
@@ -52,55 +50,13 @@ void set_icon(Display* display, Window window, detail::Atoms const& atoms, std::
 }
 
 // The connection prepare_display opens before any host needs one, with its
-// atoms. Never freed: the opening thread may still run while the process
-// exits (exit waits for it).
-struct PreparedDisplay {
-    enum class State { Open, Opening, Ready, Closed };
-    std::mutex mutex;
-    std::condition_variable ready;
-    State state = State::Open;
-    Display* display = nullptr; // set once Ready, until taken
+// atoms. A process forked after the preparation gets none: it shares the
+// connection's socket with its parent, whose requests would mix with its own.
+struct OpenedDisplay {
+    Display* display = nullptr;
     std::optional<detail::Atoms> atoms;
-    std::atomic<pid_t> process = 0; // the process that prepared it
-
-    // The prepared connection and its atoms, waiting while it is opened: the
-    // host would only do the same. Null when there is none; then none will be
-    // prepared any more. A process forked after the preparation gets none:
-    // it shares the connection's socket with its parent, whose requests would
-    // mix with its own, and has no opening thread to wait for.
-    Display* take(std::optional<detail::Atoms>& taken_atoms)
-    {
-        if (forked())
-            return nullptr;
-        std::unique_lock lock(mutex);
-        ready.wait(lock, [this] { return state != State::Opening; });
-        state = State::Closed;
-        taken_atoms = std::exchange(atoms, std::nullopt);
-        return std::exchange(display, nullptr);
-    }
-    void finish(Display* opened, std::optional<detail::Atoms> const& named)
-    {
-        {
-            std::lock_guard lock(mutex);
-            display = opened;
-            atoms = named;
-            state = State::Ready;
-        }
-        ready.notify_all();
-    }
-    bool forked() const
-    {
-        pid_t preparer = process;
-        return preparer != 0 && preparer != ::getpid();
-    }
-    void wait_until_opened()
-    {
-        if (forked())
-            return;
-        std::unique_lock lock(mutex);
-        ready.wait(lock, [this] { return state != State::Opening; });
-    }
 };
+using PreparedDisplay = detail::Prepared<OpenedDisplay>;
 
 PreparedDisplay& prepared_display()
 {
@@ -113,26 +69,20 @@ PreparedDisplay& prepared_display()
 void prepare_display()
 {
     PreparedDisplay& prepared = prepared_display();
-    {
-        std::lock_guard lock(prepared.mutex);
-        if (prepared.state != PreparedDisplay::State::Open)
-            return;
-        prepared.state = PreparedDisplay::State::Opening;
-        prepared.process = ::getpid();
-    }
+    if (!prepared.start())
+        return;
     try {
         std::thread([&prepared] {
             // The handler every host sets: Xlib's own would end the process on
             // an error the server sends before the host has the connection.
             XSetErrorHandler(ignore_error);
-            Display* display = XOpenDisplay(nullptr);
-            std::optional<detail::Atoms> atoms;
-            if (display)
-                atoms = detail::intern_atoms(display, DefaultScreen(display));
-            prepared.finish(display, atoms);
+            OpenedDisplay opened { XOpenDisplay(nullptr) };
+            if (opened.display)
+                opened.atoms = detail::intern_atoms(opened.display, DefaultScreen(opened.display));
+            prepared.finish(std::move(opened));
         }).detach();
     } catch (std::system_error const&) {
-        prepared.finish(nullptr, std::nullopt); // no thread to spare: the host opens its own
+        prepared.finish({}); // no thread to spare: the host opens its own
         return;
     }
     // A process that ends meanwhile lets the opening finish first, rather
@@ -140,7 +90,7 @@ void prepare_display()
     std::atexit(wait_for_prepared_display);
 }
 
-void wait_for_prepared_display() { prepared_display().wait_until_opened(); }
+void wait_for_prepared_display() { prepared_display().wait(); }
 
 X11Host::X11Host() : m_posted(detail::PostedEvents::create()) { }
 
@@ -181,8 +131,7 @@ bool X11Host::open_display(std::string& error)
         m_display_error = error = "no file descriptor left for the loop's wake-up";
         return false;
     }
-    std::optional<detail::Atoms> atoms;
-    Display* display = prepared_display().take(atoms);
+    auto [display, atoms] = prepared_display().take();
     if (!display)
         display = XOpenDisplay(nullptr);
     if (!display) {
