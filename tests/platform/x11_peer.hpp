@@ -56,7 +56,10 @@ struct Connection {
         attributes.event_mask = PropertyChangeMask;
         Window made = XCreateWindow(display, DefaultRootWindow(display), x, y, 200, 100, 0, CopyFromParent,
             InputOutput, CopyFromParent, CWEventMask, &attributes);
-        XFlush(display);
+        // Synced, not flushed: the server may serve another connection's
+        // request naming the window before a merely flushed creation, and
+        // an event sent to a window it does not know yet is dropped.
+        XSync(display, False);
         return made;
     }
 };
