@@ -6,6 +6,7 @@
 // server, which is then copied to the window.
 #include "platform/linux/detail/frame_presenter.hpp"
 
+#include "platform/linux/detail/connection_loss.hpp"
 #include "platform/linux/detail/palette.hpp"
 
 #include <algorithm>
@@ -159,6 +160,18 @@ FramePresenter::~FramePresenter()
     if (m_image) {
         m_image->data = nullptr; // the segment's or m_plain's, not the image's to free
         XDestroyImage(m_image);
+    }
+    if (detail::connection_lost(m_display)) {
+        // The server went away, and with it the pixmap, the context and its
+        // side of the segment: only this process's memory is let go.
+        if (m_attach_serial) {
+            stop_awaiting(m_display, std::exchange(m_attach_serial, 0));
+            shmctl(m_segment->info.shmid, IPC_RMID, nullptr);
+        }
+        if (m_segment->bytes)
+            shmdt(m_segment->info.shmaddr);
+        *m_segment = {};
+        return;
     }
     release_segment();
     release_back();

@@ -2,6 +2,7 @@
 #include "platform/linux/x11_host.hpp"
 
 #include "platform/linux/atspi_bridge.hpp"
+#include "platform/linux/detail/connection_loss.hpp"
 #include "platform/linux/detail/input_method.hpp"
 #include "platform/linux/detail/key_map.hpp"
 #include "platform/linux/detail/x11.hpp"
@@ -258,8 +259,9 @@ void X11Host::read_events()
                 native->deliver_preedit(*preedit);
         }
     };
-    // XPending reads what the server sent without blocking.
-    while (XPending(m_display) > 0) {
+    // XPending reads what the server sent without blocking. Once the
+    // connection broke nothing more is read from it.
+    while (m_display && !detail::connection_lost(m_display) && XPending(m_display) > 0) {
         XEvent event;
         XNextEvent(m_display, &event);
         if (m_input_method && XFilterEvent(&event, None)) {

@@ -6,6 +6,7 @@
 
 #include "platform/linux/atspi_bridge.hpp"
 #include "platform/linux/detail/compose_cache.hpp"
+#include "platform/linux/detail/connection_loss.hpp"
 #include "platform/linux/detail/prepared.hpp"
 #include "platform/linux/detail/utf.hpp"
 #include "platform/linux/image_decoder.hpp"
@@ -77,8 +78,13 @@ void prepare_display()
             // an error the server sends before the host has the connection.
             XSetErrorHandler(ignore_error);
             OpenedDisplay opened { XOpenDisplay(nullptr) };
+            detail::watch_connection(opened.display);
             if (opened.display)
                 opened.atoms = detail::intern_atoms(opened.display, DefaultScreen(opened.display));
+            // A server that went away meanwhile leaves a connection no one
+            // may use: the host then tries one of its own.
+            if (opened.display && detail::connection_lost(opened.display))
+                opened = {};
             prepared.finish(std::move(opened));
         }).detach();
     } catch (std::system_error const&) {
@@ -96,6 +102,8 @@ X11Host::X11Host() : m_posted(detail::PostedEvents::create()) { }
 
 X11Host::~X11Host()
 {
+    if (m_display && detail::connection_lost(m_display))
+        abandon_display();
     m_windows.clear();
     m_retired.clear();
     m_input_method.reset();
@@ -108,6 +116,7 @@ X11Host::~X11Host()
                 XFreeCursor(m_display, cursor);
         }
         // Wakers on other threads only touch the posted events, which they share.
+        detail::forget_connection(m_display);
         XCloseDisplay(m_display);
     }
 }
@@ -120,6 +129,8 @@ Display* X11Host::display()
 
 bool X11Host::open_display(std::string& error)
 {
+    if (m_display && detail::connection_lost(m_display))
+        abandon_display();
     if (m_display)
         return true;
     if (m_display_tried) {
@@ -132,8 +143,10 @@ bool X11Host::open_display(std::string& error)
         return false;
     }
     auto [display, atoms] = prepared_display().take();
-    if (!display)
+    if (!display) {
         display = XOpenDisplay(nullptr);
+        detail::watch_connection(display);
+    }
     if (!display) {
         char const* name = std::getenv("DISPLAY");
         m_display_error = error = std::string("cannot open the X display \"") + (name ? name : "") + "\"";
@@ -142,11 +155,48 @@ bool X11Host::open_display(std::string& error)
     XSetErrorHandler(ignore_error);
     m_atoms = std::make_unique<detail::Atoms>(atoms ? *atoms : detail::intern_atoms(display, DefaultScreen(display)));
     m_display = display;
+    if (detail::connection_lost(display)) {
+        abandon_display();
+        error = m_display_error;
+        return false;
+    }
     // Neither makes an X request before it is first used.
     m_clipboard = std::make_unique<X11Clipboard>(display);
     make_drop_target();
     mark_startup(StartupMark::VideoStarted);
     return true;
+}
+
+void X11Host::abandon_display()
+{
+    if (!m_display)
+        return;
+    Display* lost = m_display;
+    std::string words = detail::connection_loss_words(lost);
+    if (words.empty())
+        words = std::string("X connection to ") + DisplayString(lost) + " broken.";
+    // From here the host has no connection: code the hooks below run (or a
+    // later window) is told so instead of writing into the broken one.
+    m_display = nullptr;
+    m_display_lost = true;
+    m_display_tried = true;
+    m_display_error = words;
+    // Their teardown would speak to the server; the process keeps them.
+    (void)m_clipboard.release();
+    (void)m_drop.release();
+    (void)m_input_method.release();
+    m_input_method_wanted = false;
+    m_input_method_tried = true;
+    std::fill(std::begin(m_cursors), std::end(m_cursors), 0UL);
+    // Every window first hears why, then closes; the hooks may run code
+    // that closes other windows, so each is looked up afresh.
+    std::vector<WindowId> ids = window_ids();
+    for (WindowId id : ids) {
+        if (X11Window* native = window(id))
+            native->procedure().fail(words);
+    }
+    for (WindowId id : window_ids())
+        destroy(id);
 }
 
 void X11Host::make_drop_target()
@@ -324,6 +374,14 @@ WindowCreation X11Host::create_window(WindowOptions const& options, WindowHooks 
     }
     if (options.icon)
         set_icon(display, xid, atoms, *options.icon);
+    // A server that went away while the window was described leaves
+    // nothing to show it on: the creation fails with the words for the break.
+    if (detail::connection_lost(display)) {
+        abandon_display();
+        result.error = m_display_error;
+        return result;
+    }
+
     if (options.modal && owner)
         owner->set_enabled(false);
 
@@ -501,6 +559,9 @@ void X11Host::serve_once(std::chrono::milliseconds longest_wait)
 {
     using Clock = X11Window::Clock;
     ++m_serving;
+    // The connection broke in a call since the last round.
+    if (m_display && detail::connection_lost(m_display))
+        abandon_display();
     auto now = Clock::now();
     auto wait = longest_wait;
     for (auto const& [id, native] : m_windows) {
@@ -520,6 +581,7 @@ void X11Host::serve_once(std::chrono::milliseconds longest_wait)
     nfds_t count = 0;
     if (m_posted)
         watched[count++] = { m_posted->descriptor(), POLLIN, 0 };
+    pollfd* connection = nullptr;
     if (m_display) {
         // A drop whose data has not come is given up in time.
         if (std::optional<XdndTarget::Clock::time_point> deadline = m_drop->deadline())
@@ -529,6 +591,7 @@ void X11Host::serve_once(std::chrono::milliseconds longest_wait)
         // Events Xlib has read already would not wake the poll.
         if (XEventsQueued(m_display, QueuedAlready) > 0)
             wait = std::chrono::milliseconds::zero();
+        connection = &watched[count];
         watched[count++] = { ConnectionNumber(m_display), POLLIN, 0 };
     }
     int timeout = wait == std::chrono::milliseconds::max()
@@ -539,9 +602,16 @@ void X11Host::serve_once(std::chrono::milliseconds longest_wait)
         }
     }
 
-    // Pass 2: every waiting event.
+    // Pass 2: every waiting event. A connection that hung up is lost even
+    // where Xlib, with nothing left to read, did not find out.
+    if (m_display && detail::connection_lost(m_display))
+        abandon_display();
     handle_posted();
     read_events();
+    if (m_display && connection && (connection->revents & (POLLHUP | POLLERR | POLLNVAL)))
+        detail::mark_connection_hung_up(m_display);
+    if (m_display && detail::connection_lost(m_display))
+        abandon_display();
     if (m_drop)
         m_drop->expire(Clock::now());
 
@@ -566,6 +636,8 @@ void X11Host::serve_once(std::chrono::milliseconds longest_wait)
     }
     if (m_accessibility)
         m_accessibility->sync();
+    if (m_display && detail::connection_lost(m_display))
+        abandon_display();
     // Pass 4: the input method, once a text field asked for it and the frame is out.
     if (m_input_method_wanted && m_display)
         open_input_method();
@@ -625,7 +697,8 @@ void X11Host::destroy(WindowId id)
     if (found == m_windows.end())
         return;
     if (m_serving > 1) {
-        XUnmapWindow(m_display, found->second->xid());
+        if (m_display)
+            XUnmapWindow(m_display, found->second->xid());
         m_retired.push_back(std::move(found->second));
     }
     m_windows.erase(found);

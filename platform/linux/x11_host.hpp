@@ -121,6 +121,8 @@ public:
     void deliver_preedit(std::u16string_view text);
 
 private:
+    // The connection broke: no request may go out on it any more.
+    bool is_cut_off() const;
     void release_target();
     void retarget(unsigned char* pixels, int width, int height, int stride);
     void select_input();
@@ -219,8 +221,12 @@ public:
     // The ids of the open windows, to walk while the code they run may open
     // or close windows (look each up again before use).
     std::vector<WindowId> window_ids() const;
-    // The connection, opened on first use; null when no X server answers.
+    // The connection, opened on first use; null when no X server answers
+    // or the one it had went away.
     _XDisplay* display();
+    // The connection broke (its server went away): every window was told
+    // why and closed, and no window can be made any more.
+    bool is_display_lost() const { return m_display_lost; }
     detail::Atoms const& atoms() const { return *m_atoms; }
     std::shared_ptr<detail::PostedEvents> const& posted() const { return m_posted; }
     void post(WindowId id, detail::PostedKind kind) const;
@@ -241,6 +247,10 @@ public:
 
 private:
     bool open_display(std::string& error);
+    // The server went away: each window is told why through its failure
+    // hook and closes as if destroyed. What held the connection is let go
+    // without a request, and the loop stops watching it.
+    void abandon_display();
     // One handler per X event type, found in a table (x11_events.cpp).
     struct Events;
     void dispatch(_XEvent& event);
@@ -266,6 +276,7 @@ private:
 
     _XDisplay* m_display = nullptr;
     bool m_display_tried = false;
+    bool m_display_lost = false;
     std::string m_display_error;
     std::unique_ptr<detail::Atoms> m_atoms;
     std::optional<bool> m_window_manager;

@@ -2,6 +2,8 @@
 // receiving, shared by the clipboard and the drop target.
 #include "platform/linux/detail/x11_transfer.hpp"
 
+#include "platform/linux/detail/connection_loss.hpp"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -136,6 +138,9 @@ bool take_events_until(Display* display, std::function<bool(XEvent const&)> cons
                 return true;
             continue;
         }
+        // A server that went away answers nothing more: the wait ends.
+        if (connection_lost(display))
+            return false;
         auto remaining = std::chrono::ceil<std::chrono::milliseconds>(deadline() - Clock::now());
         if (remaining.count() <= 0)
             return false;
@@ -146,6 +151,8 @@ bool take_events_until(Display* display, std::function<bool(XEvent const&)> cons
         pollfd connection { ConnectionNumber(display), POLLIN, 0 };
         poll(&connection, 1, static_cast<int>(std::min<long long>(remaining.count(), 60000)));
         XEventsQueued(display, QueuedAfterReading);
+        if (connection.revents & (POLLHUP | POLLERR | POLLNVAL))
+            mark_connection_hung_up(display);
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include "core/window/startup_marks.hpp"
 
+#include "platform/linux/detail/connection_loss.hpp"
 #include "platform/linux/detail/input_method.hpp"
 #include "platform/linux/detail/utf.hpp"
 #include "platform/linux/detail/x11.hpp"
@@ -59,25 +60,41 @@ X11Window::~X11Window()
     m_canvas.end();
     release_target();
     m_presenter.reset();
-    m_input_context.reset();
     m_host.forget_drop_target(m_xid);
+    if (is_cut_off()) {
+        // The server that held the window is gone, and the input context
+        // with it; destroying either would be a request.
+        (void)m_input_context.release();
+        return;
+    }
+    m_input_context.reset();
     XDestroyWindow(m_display, m_xid);
     if (m_visual.colormap)
         XFreeColormap(m_display, m_visual.colormap);
 }
 
+bool X11Window::is_cut_off() const { return detail::connection_lost(m_display); }
+
 PointI X11Window::position() const
 {
     int x = 0, y = 0;
+    if (is_cut_off())
+        return { x, y };
     Window child = None;
     XTranslateCoordinates(m_display, m_xid, DefaultRootWindow(m_display), 0, 0, &x, &y, &child);
     return { x, y };
 }
 
-void X11Window::move(std::int32_t x, std::int32_t y) { XMoveWindow(m_display, m_xid, x, y); }
+void X11Window::move(std::int32_t x, std::int32_t y)
+{
+    if (!is_cut_off())
+        XMoveWindow(m_display, m_xid, x, y);
+}
 
 void X11Window::raise()
 {
+    if (is_cut_off())
+        return;
     XMapRaised(m_display, m_xid);
     if (!m_mapped) {
         m_focus_on_map = true;
@@ -141,17 +158,23 @@ void X11Window::set_cursor(CursorKind cursor)
 
 void X11Window::apply_cursor()
 {
-    if (!m_wanted_cursor || m_wanted_cursor == m_cursor)
+    if (!m_wanted_cursor || m_wanted_cursor == m_cursor || is_cut_off())
         return;
     m_cursor = m_wanted_cursor;
     m_host.show_cursor(*this, *m_cursor);
 }
 
-void X11Window::capture_pointer(bool captured) { m_host.grab_pointer(*this, captured); }
+void X11Window::capture_pointer(bool captured)
+{
+    if (!is_cut_off())
+        m_host.grab_pointer(*this, captured);
+}
 
 void X11Window::set_text_input_area(RectF area)
 {
     m_input_area = area;
+    if (is_cut_off())
+        return;
     if (m_input_context) {
         m_input_context->place(area);
         return;
@@ -199,7 +222,7 @@ void X11Window::exposed(RectI area)
 void X11Window::present_damage()
 {
     std::optional<RectI> area = std::exchange(m_damage, std::nullopt);
-    if (!area || !m_presented || !m_presenter)
+    if (!area || !m_presented || !m_presenter || is_cut_off())
         return;
     m_presenter->present_again(area->left, area->top, area->right, area->bottom);
     ++m_presents;
@@ -216,7 +239,7 @@ void X11Window::mapped()
 
 void X11Window::settle_focus()
 {
-    if (!std::exchange(m_focus_pending, false))
+    if (!std::exchange(m_focus_pending, false) || is_cut_off())
         return;
     // Without a window manager nobody gives a new window the keyboard.
     if (m_focus_on_map || (m_takes_focus && !m_host.has_window_manager())) {
@@ -239,6 +262,8 @@ void X11Window::apply_configured_size()
 
 void X11Window::frame_extents_changed()
 {
+    if (is_cut_off())
+        return;
     std::vector<long> extents = detail::read_cardinals(m_display, m_xid, m_host.atoms().net_frame_extents, 4);
     if (extents.size() != 4)
         return;
@@ -311,6 +336,9 @@ void X11Window::retarget(unsigned char* pixels, int width, int height, int strid
 void X11Window::paint()
 {
     m_needs_paint = false;
+    // Nothing is painted for a server that went away; the loop closes the window.
+    if (is_cut_off())
+        return;
     m_presented = paint_and_present();
     if (m_presented) {
         // The whole frame covers whatever the server lost meanwhile.

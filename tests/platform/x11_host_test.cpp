@@ -12,6 +12,7 @@
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <functional>
 #include <optional>
 #include <spawn.h>
@@ -928,6 +929,138 @@ TEST(X11HostPreparedDisplay, a_process_forked_after_the_preparation_opens_a_conn
             X11Host host;
             ok = ok && host.display() && ConnectionNumber(host.display()) < marker;
             std::exit(ok ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+namespace {
+
+// An X server of the test's own, which it can kill; its display number is
+// what the server announces on a pipe. Runs in the process that uses it.
+struct OwnServer {
+    pid_t pid = -1;
+    std::string name;
+
+    bool start()
+    {
+        int pipe_ends[2];
+        if (::pipe(pipe_ends) != 0)
+            return false;
+        std::string fd = std::to_string(pipe_ends[1]);
+        char const* argv[] = { "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "320x240x24", "-nolisten", "tcp",
+            "-noreset", nullptr };
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        int spawned = posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(pipe_ends[1]);
+        char number[32] = {};
+        ssize_t got = spawned == 0 ? ::read(pipe_ends[0], number, sizeof number - 1) : -1;
+        ::close(pipe_ends[0]);
+        if (got <= 0)
+            return false;
+        name = ":" + std::to_string(std::atoi(number));
+        return true;
+    }
+
+    void kill()
+    {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+};
+
+}
+
+// Each case runs in a process of its own: the connection it breaks is the
+// process's, and Xlib's default would end that process.
+TEST(X11HostLostDisplay, windows_hear_why_and_close_the_loop_ends_and_no_window_can_be_made_afterwards)
+{
+    if (::system("command -v Xvfb > /dev/null") != 0)
+        GTEST_SKIP() << "no Xvfb to start a server of the test's own";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            OwnServer server;
+            if (!server.start())
+                std::exit(2);
+            ::setenv("DISPLAY", server.name.c_str(), 1);
+            std::vector<std::string> failures;
+            int closed = 0;
+            Record main_record;
+            Record sub_record;
+            X11Host host;
+            auto hooks = [&] {
+                WindowHooks made;
+                made.on_failure = [&failures](std::string_view error) { failures.emplace_back(error); };
+                made.on_close = [&closed] { ++closed; };
+                return made;
+            };
+            WindowCreation main = host.create_window(WindowOptions {}, hooks(),
+                std::make_unique<RecordingHandlers>(main_record));
+            WindowOptions sub_options = WindowOptions::sub_window();
+            sub_options.owner = main.window ? main.window->id() : 0;
+            WindowCreation sub = host.create_window(sub_options, hooks(),
+                std::make_unique<RecordingHandlers>(sub_record));
+            if (!main.window || !sub.window)
+                std::exit(3);
+            auto* main_window = static_cast<X11Window*>(main.window);
+            WindowId main_id = main.window->id();
+            for (int round = 0; round < 500 && !main_window->is_first_frame_out(); ++round)
+                host.serve_once(20ms);
+            server.kill();
+            // The loop finds the break, reports it and ends: the main window is gone.
+            host.run(main_id);
+            std::string words = "X connection to " + server.name + " broken (explicit kill or server shutdown).";
+            bool ok = failures.size() == 2 && failures[0] == words && failures[1] == words && closed == 2;
+            ok = ok && host.is_display_lost() && !host.find(main_id) && host.window_ids().empty();
+            // What asks the server afterwards is refused in the same words, without a request.
+            WindowCreation again = host.create_window(WindowOptions {}, {}, std::make_unique<RecordingHandlers>(main_record));
+            ok = ok && !again.window && again.error == words && !host.display();
+            ok = ok && host.clipboard_text().empty() && !host.set_clipboard_text(u"kept")
+                && host.screen_size() == ClientSize {};
+            // A round of the loop with nothing left neither waits on nor touches the connection.
+            host.serve_once(0ms);
+            std::exit(ok ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+TEST(X11HostLostDisplay, a_clipboard_read_waiting_for_its_owner_ends_when_the_server_goes)
+{
+    if (::system("command -v Xvfb > /dev/null") != 0)
+        GTEST_SKIP() << "no Xvfb to start a server of the test's own";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            OwnServer server;
+            if (!server.start())
+                std::exit(2);
+            ::setenv("DISPLAY", server.name.c_str(), 1);
+            // An owner that never answers: the read waits until the server goes.
+            Display* owner = XOpenDisplay(nullptr);
+            if (!owner)
+                std::exit(3);
+            Window owner_window = XCreateSimpleWindow(owner, DefaultRootWindow(owner), 0, 0, 1, 1, 0, 0, 0);
+            XSelectInput(owner, owner_window, NoEventMask);
+            XSetSelectionOwner(owner, XInternAtom(owner, "CLIPBOARD", False), owner_window, CurrentTime);
+            XSync(owner, False);
+            X11Host host;
+            if (!host.display())
+                std::exit(4);
+            // Killed once the request reached the owner (its connection reads it).
+            std::thread killer([&] {
+                XEvent event;
+                XNextEvent(owner, &event);
+                server.kill();
+            });
+            std::u16string text = host.clipboard_text();
+            killer.join();
+            bool ok = text.empty();
+            host.serve_once(0ms);
+            ok = ok && host.is_display_lost();
+            std::_Exit(ok ? 0 : 1); // the owner's connection is broken too: no teardown
         },
         testing::ExitedWithCode(0), "");
 }

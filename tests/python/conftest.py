@@ -174,7 +174,8 @@ class Driver:
 @pytest.fixture
 def private_xvfb():
     """Starts X servers of the test's own, `start(screen, *options)` ->
-    the environment to run clients on it; they stop after the test. Xvfb
+    the environment to run clients on it; they stop after the test, or
+    when `start.stop(env)` kills one, as a crash would. Xvfb
     announces its display number on a pipe and may write there again
     later, which ends it once the pipe is closed: the pipe stays open for
     as long as the server runs."""
@@ -187,6 +188,7 @@ def private_xvfb():
         os.close(write)
         running.append((server, read))
         number = os.read(read, 64).decode().strip()
+        server.display = number
         assert number, f"Xvfb cannot start a {screen} screen"
         env = dict(os.environ, DISPLAY=":" + number)
         # The display number can come before the server takes connections.
@@ -196,6 +198,14 @@ def private_xvfb():
             time.sleep(0.1)
         return env
 
+    def stop(env):
+        number = env["DISPLAY"][1:]
+        for server, _ in running:
+            if server.display == number:
+                server.kill()
+                server.wait()
+
+    start.stop = stop
     yield start
     for server, read in running:
         server.kill()
