@@ -52,12 +52,16 @@ void record_loss(Display* display, int error)
     if (!entry || entry->lost)
         return;
     entry->lost = true;
-    // A peer that hung up shows as a closed pipe or no error at all (the
-    // read found the end of the stream); anything else is named.
-    if (error == 0 || error == EPIPE || error == ECONNRESET || error == EAGAIN)
-        entry->words = "X connection to " + entry->name + " broken (explicit kill or server shutdown).";
-    else
+    // A server that went away shows as a closed pipe, a reset or the end of
+    // the stream. Errors of the network are named; any other value is left
+    // over from an unrelated call (the connection's library does not always
+    // set one) and says nothing about the break.
+    bool network = error == ETIMEDOUT || error == EHOSTUNREACH || error == ENETUNREACH || error == ENETDOWN
+        || error == ECONNABORTED || error == EIO;
+    if (network)
         entry->words = "X connection to " + entry->name + " broken: " + std::strerror(error) + ".";
+    else
+        entry->words = "X connection to " + entry->name + " broken (explicit kill or server shutdown).";
 }
 
 // Runs first, with errno as the failed read or write left it. For our

@@ -1064,3 +1064,40 @@ TEST(X11HostLostDisplay, a_clipboard_read_waiting_for_its_owner_ends_when_the_se
         },
         testing::ExitedWithCode(0), "");
 }
+
+TEST(X11HostLostDisplay, a_window_made_after_the_server_went_is_reported_by_the_loop_and_no_later_one_is_made)
+{
+    if (::system("command -v Xvfb > /dev/null") != 0)
+        GTEST_SKIP() << "no Xvfb to start a server of the test's own";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            OwnServer server;
+            if (!server.start())
+                std::exit(2);
+            ::setenv("DISPLAY", server.name.c_str(), 1);
+            // The connection opened ahead on its thread is taken after the server went.
+            linux_platform::prepare_display();
+            linux_platform::wait_for_prepared_display();
+            server.kill();
+            X11Host host;
+            Record record;
+            std::vector<std::string> failures;
+            WindowHooks hooks;
+            hooks.on_failure = [&failures](std::string_view error) { failures.emplace_back(error); };
+            // Its requests wait in Xlib's buffer: the break shows once they go
+            // out, as a failed creation when the creation waits for an answer,
+            // otherwise in the loop.
+            WindowCreation made = host.create_window(WindowOptions {}, std::move(hooks),
+                std::make_unique<RecordingHandlers>(record));
+            std::string words = "X connection to " + server.name + " broken (explicit kill or server shutdown).";
+            if (made.window)
+                host.run(made.window->id());
+            bool ok = made.window ? failures.size() == 1 && failures[0] == words : made.error == words;
+            ok = ok && host.is_display_lost() && host.window_ids().empty();
+            WindowCreation again = host.create_window(WindowOptions {}, {}, std::make_unique<RecordingHandlers>(record));
+            ok = ok && !again.window && again.error == words;
+            std::exit(ok ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
