@@ -102,8 +102,10 @@ X11Host::X11Host() : m_posted(detail::PostedEvents::create()) { }
 
 X11Host::~X11Host()
 {
+    // A break found only now is not reported: no window's code may run
+    // this late (the process is ending). The windows go without a request.
     if (m_display && detail::connection_lost(m_display))
-        abandon_display();
+        let_go_of_display();
     m_windows.clear();
     m_retired.clear();
     m_input_method.reset();
@@ -169,14 +171,29 @@ bool X11Host::open_display(std::string& error)
 
 void X11Host::abandon_display()
 {
-    if (!m_display)
+    if (!let_go_of_display())
         return;
+    // Every window first hears why, then closes; the hooks may run code
+    // that closes other windows, so each is looked up afresh.
+    std::vector<WindowId> ids = window_ids();
+    for (WindowId id : ids) {
+        if (X11Window* native = window(id))
+            native->procedure().fail(m_display_error);
+    }
+    for (WindowId id : window_ids())
+        destroy(id);
+}
+
+bool X11Host::let_go_of_display()
+{
+    if (!m_display)
+        return false;
     Display* lost = m_display;
     std::string words = detail::connection_loss_words(lost);
     if (words.empty())
         words = std::string("X connection to ") + DisplayString(lost) + " broken.";
-    // From here the host has no connection: code the hooks below run (or a
-    // later window) is told so instead of writing into the broken one.
+    // From here the host has no connection: code the windows' hooks run (or
+    // a later window) is told so instead of writing into the broken one.
     m_display = nullptr;
     m_display_lost = true;
     m_display_tried = true;
@@ -188,15 +205,7 @@ void X11Host::abandon_display()
     m_input_method_wanted = false;
     m_input_method_tried = true;
     std::fill(std::begin(m_cursors), std::end(m_cursors), 0UL);
-    // Every window first hears why, then closes; the hooks may run code
-    // that closes other windows, so each is looked up afresh.
-    std::vector<WindowId> ids = window_ids();
-    for (WindowId id : ids) {
-        if (X11Window* native = window(id))
-            native->procedure().fail(words);
-    }
-    for (WindowId id : window_ids())
-        destroy(id);
+    return true;
 }
 
 void X11Host::make_drop_target()

@@ -251,6 +251,9 @@ private:
     // hook and closes as if destroyed. What held the connection is let go
     // without a request, and the loop stops watching it.
     void abandon_display();
+    // The host's side of that without a word to the windows: false when
+    // there was no connection to let go of.
+    bool let_go_of_display();
     // One handler per X event type, found in a table (x11_events.cpp).
     struct Events;
     void dispatch(_XEvent& event);

@@ -1101,3 +1101,37 @@ TEST(X11HostLostDisplay, a_window_made_after_the_server_went_is_reported_by_the_
         },
         testing::ExitedWithCode(0), "");
 }
+
+TEST(X11HostLostDisplay, a_host_that_goes_with_a_break_not_yet_reported_runs_no_window_code_and_sends_nothing)
+{
+    if (::system("command -v Xvfb > /dev/null") != 0)
+        GTEST_SKIP() << "no Xvfb to start a server of the test's own";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            OwnServer server;
+            if (!server.start())
+                std::exit(2);
+            ::setenv("DISPLAY", server.name.c_str(), 1);
+            int calls = 0;
+            Record record;
+            auto host = std::make_unique<X11Host>();
+            WindowHooks hooks;
+            hooks.on_failure = [&calls](std::string_view) { ++calls; };
+            hooks.on_close = [&calls] { ++calls; };
+            WindowCreation made = host->create_window(WindowOptions {}, std::move(hooks),
+                std::make_unique<RecordingHandlers>(record));
+            if (!made.window)
+                std::exit(3);
+            auto* native = static_cast<X11Window*>(made.window);
+            for (int round = 0; round < 500 && !native->is_first_frame_out(); ++round)
+                host->serve_once(20ms);
+            server.kill();
+            // The read finds the break; the loop that would report it never runs again.
+            bool ok = host->clipboard_text().empty() && !host->is_display_lost();
+            // As at the end of a process: the window's code is not run any more.
+            host.reset();
+            std::exit(ok && calls == 0 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
