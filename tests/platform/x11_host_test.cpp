@@ -961,6 +961,8 @@ struct OwnServer {
         if (got <= 0)
             return false;
         name = ":" + std::to_string(std::atoi(number));
+        // The process's connections go to it.
+        ::setenv("DISPLAY", name.c_str(), 1);
         return true;
     }
 
@@ -971,21 +973,27 @@ struct OwnServer {
     }
 };
 
-}
-
 // Each case runs in a process of its own: the connection it breaks is the
 // process's, and Xlib's default would end that process.
-TEST(X11HostLostDisplay, windows_hear_why_and_close_the_loop_ends_and_no_window_can_be_made_afterwards)
+class X11HostLostDisplay : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (::system("command -v Xvfb > /dev/null") != 0)
+            GTEST_SKIP() << "no Xvfb to start a server of the test's own";
+        GTEST_FLAG_SET(death_test_style, "threadsafe");
+    }
+};
+
+}
+
+TEST_F(X11HostLostDisplay, windows_hear_why_and_close_the_loop_ends_and_no_window_can_be_made_afterwards)
 {
-    if (::system("command -v Xvfb > /dev/null") != 0)
-        GTEST_SKIP() << "no Xvfb to start a server of the test's own";
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
             OwnServer server;
             if (!server.start())
                 std::exit(2);
-            ::setenv("DISPLAY", server.name.c_str(), 1);
             std::vector<std::string> failures;
             int closed = 0;
             Record main_record;
@@ -1027,17 +1035,13 @@ TEST(X11HostLostDisplay, windows_hear_why_and_close_the_loop_ends_and_no_window_
         testing::ExitedWithCode(0), "");
 }
 
-TEST(X11HostLostDisplay, a_clipboard_read_waiting_for_its_owner_ends_when_the_server_goes)
+TEST_F(X11HostLostDisplay, a_clipboard_read_waiting_for_its_owner_ends_when_the_server_goes)
 {
-    if (::system("command -v Xvfb > /dev/null") != 0)
-        GTEST_SKIP() << "no Xvfb to start a server of the test's own";
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
             OwnServer server;
             if (!server.start())
                 std::exit(2);
-            ::setenv("DISPLAY", server.name.c_str(), 1);
             // An owner that never answers: the read waits until the server goes.
             Display* owner = XOpenDisplay(nullptr);
             if (!owner)
@@ -1065,17 +1069,13 @@ TEST(X11HostLostDisplay, a_clipboard_read_waiting_for_its_owner_ends_when_the_se
         testing::ExitedWithCode(0), "");
 }
 
-TEST(X11HostLostDisplay, a_window_made_after_the_server_went_is_reported_by_the_loop_and_no_later_one_is_made)
+TEST_F(X11HostLostDisplay, a_window_made_after_the_server_went_is_reported_by_the_loop_and_no_later_one_is_made)
 {
-    if (::system("command -v Xvfb > /dev/null") != 0)
-        GTEST_SKIP() << "no Xvfb to start a server of the test's own";
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
             OwnServer server;
             if (!server.start())
                 std::exit(2);
-            ::setenv("DISPLAY", server.name.c_str(), 1);
             // The connection opened ahead on its thread is taken after the server went.
             linux_platform::prepare_display();
             linux_platform::wait_for_prepared_display();
@@ -1102,17 +1102,13 @@ TEST(X11HostLostDisplay, a_window_made_after_the_server_went_is_reported_by_the_
         testing::ExitedWithCode(0), "");
 }
 
-TEST(X11HostLostDisplay, a_host_that_goes_with_a_break_not_yet_reported_runs_no_window_code_and_sends_nothing)
+TEST_F(X11HostLostDisplay, a_host_that_goes_with_a_break_not_yet_reported_runs_no_window_code_and_sends_nothing)
 {
-    if (::system("command -v Xvfb > /dev/null") != 0)
-        GTEST_SKIP() << "no Xvfb to start a server of the test's own";
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
             OwnServer server;
             if (!server.start())
                 std::exit(2);
-            ::setenv("DISPLAY", server.name.c_str(), 1);
             int calls = 0;
             Record record;
             auto host = std::make_unique<X11Host>();
