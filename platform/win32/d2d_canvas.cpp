@@ -501,12 +501,44 @@ void D2DCanvas::draw_fill(std::vector<BatchShape> const& shapes, Color color, st
     ID2D1SolidColorBrush* b = brush(color);
     if (!b || shapes.empty())
         return;
-    ++m_calls.shape_draws;
     if (shapes.size() > 1 || !holes.empty()) {
-        if (ComPtr<ID2D1PathGeometry> geometry = path(shapes, holes))
-            m_context->FillGeometry(geometry.Get(), b);
+        std::vector<std::vector<std::size_t>> groups = fill_groups(shapes, path_curve_limit);
+        if (groups.size() == 1) {
+            ++m_calls.shape_draws;
+            if (ComPtr<ID2D1PathGeometry> geometry = path(shapes, holes))
+                m_context->FillGeometry(geometry.Get(), b);
+            return;
+        }
+        // Each hole lies inside the shape it was cut from, and every shape
+        // sharing its pixels is in that shape's group.
+        std::vector<std::size_t> group_of(shapes.size());
+        std::vector<PixelBox> touched(shapes.size());
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            for (std::size_t i : groups[g]) {
+                group_of[i] = g;
+                touched[i] = pixels_touched(shapes[i].bounds());
+            }
+        }
+        std::vector<std::vector<PixelBox>> group_holes(groups.size());
+        for (PixelBox const& hole : holes) {
+            auto owner = std::find_if(touched.begin(), touched.end(),
+                [&](PixelBox const& box) { return box.intersects(hole); });
+            // A hole no shape reaches needs leaving out of none.
+            if (owner != touched.end())
+                group_holes[group_of[static_cast<std::size_t>(owner - touched.begin())]].push_back(hole);
+        }
+        std::vector<BatchShape> members;
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            members.clear();
+            for (std::size_t i : groups[g])
+                members.push_back(shapes[i]);
+            ++m_calls.shape_draws;
+            if (ComPtr<ID2D1PathGeometry> geometry = path(members, group_holes[g]))
+                m_context->FillGeometry(geometry.Get(), b);
+        }
         return;
     }
+    ++m_calls.shape_draws;
     // A shape alone is drawn by its own call.
     BatchShape const& shape = shapes.front();
     switch (shape.kind) {

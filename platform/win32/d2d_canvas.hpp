@@ -1,9 +1,10 @@
 // D2DCanvas: the Canvas drawn with a Direct2D 1.1 device context, one
 // solid-colour brush re-coloured for every fill, outline and text. A frame's
 // calls are gathered between begin and end and drawn at end as the DrawPlan
-// batches them: one path fill per colour and clip where the order allows,
-// and the texts of one colour as one glyph run per font and size. Texts
-// over one opaque colour are kept across frames and copied.
+// batches them: one fill per colour and clip where the order allows (as
+// paths of a bounded number of curves each), and the texts of one colour
+// as one glyph run per font and size. Texts over one opaque colour are
+// kept across frames and copied.
 #pragma once
 
 #include "core/paint/canvas.hpp"
@@ -244,6 +245,10 @@ private:
     static constexpr std::int32_t strip_height = 64;
     // Smaller interiors cost more as a copy of their own than as part of the fill.
     static constexpr std::int64_t copied_area_min = 2048;
+    // A fill's shapes go as paths of at most this many curves (but for
+    // shapes sharing pixels): closing a path costs more than linearly in
+    // its curves, and a path of its own costs little.
+    static constexpr std::size_t path_curve_limit = 96;
     bool m_unflushed = false; // Direct2D drawing of the frame not yet handed to Direct3D
     bool m_store_failed = false;
     std::vector<Call> m_recorded;

@@ -216,6 +216,74 @@ Figure hole_figure(PixelBox const& box)
     return rounded_figure({ x0, y0, static_cast<float>(box.x1) - x0, static_cast<float>(box.y1) - y0 }, 0, 0, false);
 }
 
+std::size_t curve_count(BatchShape const& shape)
+{
+    std::vector<Figure> figures;
+    append_figures(shape, figures);
+    std::size_t count = 0;
+    for (Figure const& figure : figures)
+        count += static_cast<std::size_t>(std::count_if(figure.segments.begin(), figure.segments.end(),
+            [](Figure::Segment const& segment) { return segment.curve; }));
+    return count;
+}
+
+std::vector<std::vector<std::size_t>> fill_groups(std::span<BatchShape const> shapes, std::size_t curve_limit)
+{
+    struct Group {
+        std::vector<std::size_t> members;
+        std::vector<PixelBox> boxes; // the pixels each member touches
+        PixelBox bounds;
+        std::size_t curves = 0;
+    };
+    std::vector<Group> groups;
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        PixelBox box = pixels_touched(shapes[i].bounds());
+        std::size_t curves = curve_count(shapes[i]);
+        // The groups holding a shape that shares a pixel with this one
+        // become one, the earliest; the shape joins it.
+        std::optional<std::size_t> home;
+        for (std::size_t g = 0; g < groups.size();) {
+            Group& group = groups[g];
+            bool touches = group.bounds.intersects(box)
+                && std::any_of(group.boxes.begin(), group.boxes.end(),
+                    [&](PixelBox const& other) { return other.intersects(box); });
+            if (!touches) {
+                ++g;
+                continue;
+            }
+            if (!home) {
+                home = g++;
+                continue;
+            }
+            Group& into = groups[*home];
+            into.members.insert(into.members.end(), group.members.begin(), group.members.end());
+            into.boxes.insert(into.boxes.end(), group.boxes.begin(), group.boxes.end());
+            into.bounds = into.bounds.united(group.bounds);
+            into.curves += group.curves;
+            groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(g));
+        }
+        // Apart from every other shape: the last group while it has room.
+        if (!home && !groups.empty() && groups.back().curves + curves <= curve_limit)
+            home = groups.size() - 1;
+        if (!home) {
+            groups.emplace_back();
+            home = groups.size() - 1;
+        }
+        Group& group = groups[*home];
+        group.members.push_back(i);
+        group.boxes.push_back(box);
+        group.bounds = group.bounds.united(box);
+        group.curves += curves;
+    }
+    std::vector<std::vector<std::size_t>> result;
+    result.reserve(groups.size());
+    for (Group& group : groups) {
+        std::sort(group.members.begin(), group.members.end());
+        result.push_back(std::move(group.members));
+    }
+    return result;
+}
+
 void ClipStack::push(RectF rect)
 {
     rect.w = std::max(rect.w, 0.0f);

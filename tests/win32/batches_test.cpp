@@ -1,7 +1,10 @@
 // The canvas's drawing plan: which drawings share a batch, the figures a
-// batch fills, and the pixels where a frame differs from the last.
+// batch fills, the paths a large fill splits into, and the pixels where a
+// frame differs from the last.
 #include "platform/win32/detail/draw_batches.hpp"
 #include "tests/win32/check.hpp"
+
+#include <algorithm>
 
 using namespace orvy;
 using namespace orvy::win32;
@@ -223,4 +226,47 @@ TEST_CASE(a_frame_changes_where_its_calls_differ_from_the_last_frames)
     std::vector<Trace> same { { 5, { 0, 0, 1, 1 } }, { 5, { 0, 0, 1, 1 } } };
     CHECK((changed_pixels(same, std::span(same).first(1)) == PixelBox { 0, 0, 1, 1 }));
     CHECK((changed_pixels({}, last) == PixelBox { 0, 0, 100, 100 }));
+}
+
+TEST_CASE(a_fill_past_the_curve_limit_splits_into_groups_that_keep_touching_shapes_together)
+{
+    auto rounded = [](float x, float y) {
+        return BatchShape { .kind = BatchShape::Kind::RoundedRect, .rect = { x, y, 20, 10 }, .radius = 4 };
+    };
+    CHECK(curve_count(rounded(0, 0)) == 4);
+    CHECK(curve_count({ .kind = BatchShape::Kind::Rect, .rect = { 0, 0, 5, 5 } }) == 0);
+    CHECK(curve_count({ .kind = BatchShape::Kind::RoundedOutline, .rect = { 0, 0, 40, 20 }, .radius = 4, .width = 2 })
+        == 8);
+    using Group = std::vector<std::size_t>;
+    // Ten apart, eight curves a group: two by two, in order.
+    std::vector<BatchShape> shapes;
+    for (int i = 0; i < 10; ++i)
+        shapes.push_back(rounded(30.0f * static_cast<float>(i), 0));
+    std::vector<Group> groups = fill_groups(shapes, 8);
+    CHECK(groups.size() == 5);
+    CHECK((groups.front() == Group { 0, 1 } && groups.back() == Group { 8, 9 }));
+    CHECK(fill_groups(shapes, 40).size() == 1);
+    // Straight shapes hold no curves.
+    std::vector<BatchShape> straight(50, { .kind = BatchShape::Kind::Rect, .rect = { 0, 0, 5, 5 } });
+    CHECK(fill_groups(straight, 8).size() == 1);
+    // A shape sharing pixels with a full group joins it all the same; one
+    // sharing pixels with two groups joins them into one.
+    shapes.push_back(rounded(15, 5));   // over the first and the second
+    shapes.push_back(rounded(45, 5));   // over the second and the third
+    shapes.push_back(rounded(1000, 0)); // apart, and the last group is full
+    // Meeting a full group's shape on a pixel boundary shares no pixel with
+    // it: the last group takes the shape. Half a pixel into it does.
+    shapes.push_back(rounded(250, 10));
+    shapes.push_back(rounded(275, 9.5f));
+    groups = fill_groups(shapes, 8);
+    CHECK((groups == std::vector<Group> { { 0, 1, 2, 3, 10, 11 }, { 4, 5 }, { 6, 7 }, { 8, 9, 14 }, { 12, 13 } }));
+    // Every shape in exactly one group, whatever the limit.
+    for (std::size_t limit : { 0, 4, 12 }) {
+        std::vector<std::size_t> seen;
+        for (Group const& group : fill_groups(shapes, limit))
+            seen.insert(seen.end(), group.begin(), group.end());
+        std::sort(seen.begin(), seen.end());
+        CHECK(seen.size() == shapes.size() && std::adjacent_find(seen.begin(), seen.end()) == seen.end());
+    }
+    CHECK(fill_groups({}, 8).empty());
 }

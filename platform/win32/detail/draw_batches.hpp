@@ -91,6 +91,17 @@ PixelBox solid_interior(BatchShape const& shape);
 // a batch, a hole the batch's fill leaves out.
 Figure hole_figure(PixelBox const& box);
 
+// How many curves the shape's figures hold.
+std::size_t curve_count(BatchShape const& shape);
+
+// Splits the shapes of one fill into groups, each filled as a path of its
+// own, so that no group holds more than `curve_limit` curves: closing a
+// path costs more than linearly in its curves. Shapes sharing a pixel stay
+// in one group (filled apart, an edge pixel both reach would be blended
+// twice), so one group may exceed the limit. Each group lists indices into
+// `shapes`, in order; one group when the shapes fit the limit together.
+std::vector<std::vector<std::size_t>> fill_groups(std::span<BatchShape const> shapes, std::size_t curve_limit);
+
 enum class BatchKind : std::uint8_t { Fill, Stroke, Text, Single };
 
 struct ClipKey {
