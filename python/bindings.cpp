@@ -148,6 +148,8 @@ void refresh_window(WindowState& window)
     // Bindings may be added while they run (build inside a binding); walk by index.
     for (std::size_t i = 0; i < window.bindings.size(); ++i) {
         PyRef callable = window.bindings[i].callable;
+        if (!callable)
+            continue; // dropped by the window's collection
         std::vector<std::uint32_t> ids = std::move(window.bindings[i].dependencies);
         PyRef result = evaluate_pull(callable.get(), ids);
         window.bindings[i].dependencies = std::move(ids);

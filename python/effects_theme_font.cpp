@@ -28,7 +28,7 @@ public:
     void operator()(float value) const
     {
         PyGILState_STATE gil = PyGILState_Ensure();
-        {
+        if (m_signal.get()) { // null once the window's collection dropped it
             PyRef store = PyRef::steal(PyObject_GetAttrString(m_signal.get(), "st"));
             PyRef number = PyRef::steal(PyFloat_FromDouble(value));
             PyRef result = store && number ? PyRef::steal(PyObject_CallFunctionObjArgs(store.get(), number.get(), nullptr)) : PyRef();

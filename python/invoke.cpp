@@ -2,6 +2,7 @@
 #include "python/invoke.hpp"
 
 #include "python/module.hpp"
+#include "python/window.hpp"
 
 #include <string>
 
@@ -199,20 +200,62 @@ PyCallable::PyCallable(PyObject* callable, std::weak_ptr<WindowState> window)
     : m_callable(callable), m_window(std::move(window))
 {
     Py_INCREF(callable);
+    if (auto state = m_window.lock()) {
+        m_registry = state->callables;
+        std::lock_guard lock(m_registry->m_mutex);
+        m_registry->m_members.insert(this);
+    }
 }
 
 PyCallable::PyCallable(PyCallable&& other) noexcept
-    : m_callable(std::exchange(other.m_callable, nullptr)), m_window(std::move(other.m_window))
+    : m_callable(nullptr), m_window(std::move(other.m_window)), m_registry(std::move(other.m_registry))
 {
+    if (!m_registry) {
+        m_callable = std::exchange(other.m_callable, nullptr);
+        return;
+    }
+    // Under the lock, so that a clear sees the callable in exactly one of the two.
+    std::lock_guard lock(m_registry->m_mutex);
+    m_callable = std::exchange(other.m_callable, nullptr);
+    m_registry->m_members.erase(&other);
+    m_registry->m_members.insert(this);
 }
 
 PyCallable::~PyCallable()
 {
-    if (!m_callable || !Py_IsInitialized())
+    PyObject* callable = m_callable;
+    if (m_registry) {
+        std::lock_guard lock(m_registry->m_mutex);
+        m_registry->m_members.erase(this);
+        callable = std::exchange(m_callable, nullptr);
+    }
+    if (!callable || !Py_IsInitialized())
         return;
     PyGILState_STATE gil = PyGILState_Ensure();
-    Py_DECREF(m_callable);
+    Py_DECREF(callable);
     PyGILState_Release(gil);
+}
+
+int CallableRegistry::traverse(visitproc visit, void* arg)
+{
+    std::lock_guard lock(m_mutex);
+    for (PyCallable* member : m_members)
+        Py_VISIT(member->m_callable);
+    return 0;
+}
+
+void CallableRegistry::clear()
+{
+    std::vector<PyRef> dropped;
+    {
+        std::lock_guard lock(m_mutex);
+        dropped.reserve(m_members.size());
+        for (PyCallable* member : m_members) {
+            if (member->m_callable)
+                dropped.push_back(PyRef::steal(std::exchange(member->m_callable, nullptr)));
+        }
+    }
+    // Released without the lock: a finalizer may make or destroy callables.
 }
 
 }

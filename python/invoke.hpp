@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <unordered_set>
 #include <vector>
 
 namespace orvy::py {
@@ -94,9 +96,33 @@ PyRef make_args(Values const&... values)
     return ok ? tuple : PyRef();
 }
 
+class PyCallable;
+
+// The PyCallables made for one window, wherever core keeps them (node slots,
+// the event registry, timers, hooks), so that the window's W object can
+// show them to the garbage collector and drop them when it breaks a cycle.
+// Members add and remove themselves; core may move them on any thread, so
+// the set has a lock of its own. It holds no Python references itself and
+// may be destroyed anywhere.
+class CallableRegistry {
+public:
+    // Visits every held callable (interpreter lock held).
+    int traverse(visitproc visit, void* arg);
+    // Drops every held callable (interpreter lock held): the members stay,
+    // and calling them does nothing from then on.
+    void clear();
+
+private:
+    friend class PyCallable;
+    std::mutex m_mutex;
+    std::unordered_set<PyCallable*> m_members;
+};
+
 // A Python callable owned by core (a node slot, the registry, a timer).
 // It may be called and destroyed wherever core likes: it takes the
-// interpreter lock itself.
+// interpreter lock itself. One made for a window is listed in that window's
+// CallableRegistry; once the registry cleared it, it holds nothing and its
+// calls do nothing.
 class PyCallable {
 public:
     PyCallable(PyObject* callable, std::weak_ptr<WindowState> window);
@@ -120,7 +146,7 @@ public:
     void call_with(BuildArgs&& build_args, UseResult&& use_result) const
     {
         PyGILState_STATE gil = PyGILState_Ensure();
-        {
+        if (m_callable) {
             std::shared_ptr<WindowState> window = m_window.lock();
             PyRef args = build_args();
             if (!args) {
@@ -135,8 +161,12 @@ public:
     }
 
 private:
+    friend class CallableRegistry;
     PyObject* m_callable;
     std::weak_ptr<WindowState> m_window;
+    // The window's registry that lists this callable; null for a callable
+    // made without a window.
+    std::shared_ptr<CallableRegistry> m_registry;
 };
 
 }

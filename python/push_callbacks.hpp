@@ -30,9 +30,10 @@ struct Push {
         PyGILState_STATE gil = PyGILState_Ensure();
         {
             std::shared_ptr<WindowState> keep = window.lock();
-            if (signal)
+            // A callable the window's collection dropped holds null: skipped.
+            if (signal && signal->get())
                 write_signal(signal->get(), signal_value(), keep.get());
-            if (callback) {
+            if (callback && callback->get()) {
                 PyRef args = callback_args();
                 if (!args)
                     report_exception();

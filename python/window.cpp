@@ -226,14 +226,70 @@ PyObject* on_error(MethodCall& c)
     Py_RETURN_NONE;
 }
 
+// A window state whose Python references its holder may report to the
+// collector and drop: nothing else shares the state (no context, controller,
+// running loop or native window; a callback being called holds it too), so
+// nothing but its holder can still call them.
+bool solely_held(std::shared_ptr<WindowState> const& state) { return state.use_count() == 1 && state->native == 0; }
+
+// Visits the references of a solely held state and of the sub-windows only
+// it holds. A sub-window whose W object still lives is shared with that
+// object and left out: either side alone cannot tell whether the other is
+// garbage.
+int visit_window_state(WindowState& state, visitproc visit, void* arg)
+{
+    Py_VISIT(state.on_resize.get());
+    Py_VISIT(state.on_close.get());
+    for (Binding const& binding : state.bindings)
+        Py_VISIT(binding.callable.get());
+    for (auto const& kept : state.kept_objects)
+        Py_VISIT(kept.second.get());
+    if (int failed = state.callables->traverse(visit, arg))
+        return failed;
+    for (auto const& sub : state.subwindows) {
+        if (solely_held(sub)) {
+            if (int failed = visit_window_state(*sub, visit, arg))
+                return failed;
+        }
+    }
+    return 0;
+}
+
+// Drops the references visit_window_state reports. The objects are released
+// only after the state let go of all of them, as releasing one may run code.
+void clear_window_state(WindowState& state, std::vector<PyRef>& dropped)
+{
+    dropped.push_back(std::move(state.on_resize));
+    dropped.push_back(std::move(state.on_close));
+    // The bindings stay (their nodes and order matter to the refresh), without callables.
+    for (Binding& binding : state.bindings)
+        dropped.push_back(std::move(binding.callable));
+    for (auto& kept : state.kept_objects)
+        dropped.push_back(std::move(kept.second));
+    state.kept_objects.clear();
+    state.callables->clear();
+    for (auto const& sub : state.subwindows) {
+        if (solely_held(sub))
+            clear_window_state(*sub, dropped);
+    }
+}
+
 int window_traverse(PyObject* self, visitproc visit, void* arg)
 {
     Py_VISIT(Py_TYPE(self));
     auto* window = reinterpret_cast<WindowObject*>(self);
-    if (window->state) {
-        Py_VISIT(window->state->on_resize.get());
-        Py_VISIT(window->state->on_close.get());
-    }
+    if (window->state && solely_held(window->state))
+        return visit_window_state(*window->state, visit, arg);
+    return 0;
+}
+
+int window_clear(PyObject* self)
+{
+    auto* window = reinterpret_cast<WindowObject*>(self);
+    if (!window->state || !solely_held(window->state))
+        return 0;
+    std::vector<PyRef> dropped;
+    clear_window_state(*window->state, dropped);
     return 0;
 }
 
@@ -337,6 +393,7 @@ int add_window_type(PyObject* module, ModuleState& state)
         created.create,
         { Py_tp_dealloc, reinterpret_cast<void*>(window_dealloc) },
         { Py_tp_traverse, reinterpret_cast<void*>(window_traverse) },
+        { Py_tp_clear, reinterpret_cast<void*>(window_clear) },
         { Py_tp_methods, methods.data() },
         { 0, nullptr },
     };

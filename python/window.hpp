@@ -7,6 +7,7 @@
 #include "core/window/decoration.hpp"
 #include "core/window/post_queue.hpp"
 #include "python/args.hpp"
+#include "python/invoke.hpp"
 #include "python/module.hpp"
 #include "python/thread_bound.hpp"
 
@@ -87,6 +88,9 @@ struct WindowState {
     NodeId parent_for(std::optional<NodeId> explicit_parent) const;
 
     std::uint64_t key; // unique per process; also identifies the tree for node handles
+    // The Python callables made for this window, for the W object's garbage
+    // collection support.
+    std::shared_ptr<CallableRegistry> callables = std::make_shared<CallableRegistry>();
     Tree tree;
     std::vector<NodeId> context_stack;
     Phase phase = Phase::Configuring;
