@@ -211,9 +211,51 @@ HRESULT RenderDevice::end_frame(ID2D1Bitmap1* retained, Bitmap* capture)
 
 HRESULT RenderDevice::present()
 {
+    wait_for_last_present();
     HRESULT result = injected_or(Step::Present, m_swap_chain->Present(1, 0));
     m_frame_waited = false;
+    if (SUCCEEDED(result))
+        mark_present();
     return result;
+}
+
+void RenderDevice::wait_for_last_present()
+{
+    if (!std::exchange(m_present_pending, false) || !m_present_query || !waits_for_presents())
+        return;
+    // The first look flushes the commands up to the query, the later ones
+    // only look; a millisecond asleep between them.
+    UINT flags = 0;
+    for (int slept = 0; slept < 1000; ++slept) {
+        HRESULT done = m_d3d_context->GetData(m_present_query.Get(), nullptr, 0, flags);
+        // Done, or failed (a lost device, which the present reports).
+        if (done != S_FALSE) {
+            m_presents_slept += slept > 0;
+            return;
+        }
+        flags = D3D11_ASYNC_GETDATA_DONOTFLUSH;
+        Sleep(1);
+    }
+    // A query that lets a whole second pass is not waited for again: the
+    // presents go on with the runtime's own wait.
+    m_present_query.Reset();
+    m_present_query_failed = true;
+}
+
+void RenderDevice::mark_present()
+{
+    if (!waits_for_presents())
+        return;
+    if (!m_present_query) {
+        D3D11_QUERY_DESC description { D3D11_QUERY_EVENT, 0 };
+        if (FAILED(m_d3d->CreateQuery(&description, &m_present_query)) || !m_present_query) {
+            m_present_query.Reset();
+            m_present_query_failed = true;
+            return;
+        }
+    }
+    m_d3d_context->End(m_present_query.Get());
+    m_present_pending = true;
 }
 
 void RenderDevice::read_back(Bitmap& capture)

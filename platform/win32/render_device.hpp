@@ -35,6 +35,14 @@ public:
 
     bool is_transparent() const { return m_dcomp_device != nullptr; }
     bool waits_for_frame_latency() const { return m_latency_object != nullptr; }
+    // Without a working latency object, each present waits asleep for the
+    // one before it to have gone out, through an event query ended after
+    // it: the runtime's own wait for that is a busy loop (Wine's spins on
+    // the UI thread for as long as its command thread still draws the
+    // frame before). False once such a query failed or never completed.
+    bool waits_for_presents() const { return !m_latency_object && !m_present_query_failed; }
+    // Presents that found the one before still going out and slept for it.
+    std::uint64_t presents_slept() const { return m_presents_slept; }
     ID2D1DeviceContext* context() const { return m_context.Get(); }
     ID2D1Factory1* factory() const { return m_factory.Get(); }
     ID3D11DeviceContext* d3d_context() const { return m_d3d_context.Get(); }
@@ -68,6 +76,11 @@ public:
 private:
     RenderDevice() = default;
     HRESULT create_target();
+    // Sleeps until the event query ended after the last present is done
+    // (at most a second; a query that never completes is given up).
+    void wait_for_last_present();
+    // Ends the event query after a present that went through.
+    void mark_present();
     void read_back(Bitmap& capture);
 
     ComPtr<ID3D11Device> m_d3d;
@@ -77,6 +90,10 @@ private:
     ComPtr<IDXGISwapChain1> m_swap_chain;
     HANDLE m_latency_object = nullptr;
     bool m_frame_waited = false; // waited for on the latency object, not presented yet
+    ComPtr<ID3D11Query> m_present_query;
+    bool m_present_pending = false; // the query was ended after a present and not seen done
+    bool m_present_query_failed = false;
+    std::uint64_t m_presents_slept = 0;
     ComPtr<IDCompositionDevice> m_dcomp_device;
     ComPtr<IDCompositionTarget> m_dcomp_target;
     ComPtr<IDCompositionVisual> m_dcomp_visual;

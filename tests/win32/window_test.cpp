@@ -216,6 +216,40 @@ TEST_CASE(a_frame_that_changes_nothing_is_presented_only_when_the_system_asks)
     close(window);
 }
 
+TEST_CASE(presents_back_to_back_wait_for_the_one_before_without_giving_up)
+{
+    Record record;
+    Win32Window* window = open(record, at_origin(1280, 720));
+    CHECK(window && window->device());
+    if (!window || !window->device())
+        return;
+    host().serve_for(100ms);
+    // Frames the system asks for are presented, one right after another.
+    auto present = [&] {
+        int before = record.paints;
+        InvalidateRect(window->hwnd(), nullptr, FALSE);
+        CHECK(serve_until(host(), [&] { return record.paints > before; }));
+        return window->last_paint_times().presented;
+    };
+    int presented = 0;
+    for (int i = 0; i < 12; ++i)
+        presented += present();
+    CHECK(presented == 12);
+    win32::RenderDevice const& device = *window->device();
+    std::printf("  latency object %s, %llu of 12 presents slept for the one before\n",
+        device.waits_for_frame_latency() ? "in use" : "gone", static_cast<unsigned long long>(device.presents_slept()));
+    // Something bounds how far the frames run ahead: the latency object,
+    // or (under Wine, whose object never signals) the query after each
+    // present, which completed every time (one that did not would be given up).
+    CHECK(device.waits_for_frame_latency() != device.waits_for_presents());
+    // A present that fails leaves no query behind to wait for in vain.
+    win32::RenderDevice::inject(win32::RenderDevice::Step::Present, DXGI_ERROR_WAS_STILL_DRAWING);
+    CHECK(present());
+    CHECK(present() && present());
+    CHECK(device.waits_for_frame_latency() != device.waits_for_presents());
+    close(window);
+}
+
 TEST_CASE(an_idle_window_stops_ticking_until_another_thread_wakes_it)
 {
     Record record;
