@@ -131,8 +131,7 @@ Display* X11Host::display()
 
 bool X11Host::open_display(std::string& error)
 {
-    if (m_display && detail::connection_lost(m_display))
-        abandon_display();
+    abandon_display_if_lost();
     if (m_display)
         return true;
     if (m_display_tried) {
@@ -157,8 +156,7 @@ bool X11Host::open_display(std::string& error)
     XSetErrorHandler(ignore_error);
     m_atoms = std::make_unique<detail::Atoms>(atoms ? *atoms : detail::intern_atoms(display, DefaultScreen(display)));
     m_display = display;
-    if (detail::connection_lost(display)) {
-        abandon_display();
+    if (abandon_display_if_lost()) {
         error = m_display_error;
         return false;
     }
@@ -166,6 +164,14 @@ bool X11Host::open_display(std::string& error)
     m_clipboard = std::make_unique<X11Clipboard>(display);
     make_drop_target();
     mark_startup(StartupMark::VideoStarted);
+    return true;
+}
+
+bool X11Host::abandon_display_if_lost()
+{
+    if (!m_display || !detail::connection_lost(m_display))
+        return false;
+    abandon_display();
     return true;
 }
 
@@ -385,8 +391,7 @@ WindowCreation X11Host::create_window(WindowOptions const& options, WindowHooks 
         set_icon(display, xid, atoms, *options.icon);
     // A server that went away while the window was described leaves
     // nothing to show it on: the creation fails with the words for the break.
-    if (detail::connection_lost(display)) {
-        abandon_display();
+    if (abandon_display_if_lost()) {
         result.error = m_display_error;
         return result;
     }
@@ -569,8 +574,7 @@ void X11Host::serve_once(std::chrono::milliseconds longest_wait)
     using Clock = X11Window::Clock;
     ++m_serving;
     // The connection broke in a call since the last round.
-    if (m_display && detail::connection_lost(m_display))
-        abandon_display();
+    abandon_display_if_lost();
     auto now = Clock::now();
     auto wait = longest_wait;
     for (auto const& [id, native] : m_windows) {
@@ -613,14 +617,12 @@ void X11Host::serve_once(std::chrono::milliseconds longest_wait)
 
     // Pass 2: every waiting event. A connection that hung up is lost even
     // where Xlib, with nothing left to read, did not find out.
-    if (m_display && detail::connection_lost(m_display))
-        abandon_display();
+    abandon_display_if_lost();
     handle_posted();
     read_events();
     if (m_display && connection && (connection->revents & (POLLHUP | POLLERR | POLLNVAL)))
         detail::mark_connection_hung_up(m_display);
-    if (m_display && detail::connection_lost(m_display))
-        abandon_display();
+    abandon_display_if_lost();
     if (m_drop)
         m_drop->expire(Clock::now());
 
@@ -645,8 +647,7 @@ void X11Host::serve_once(std::chrono::milliseconds longest_wait)
     }
     if (m_accessibility)
         m_accessibility->sync();
-    if (m_display && detail::connection_lost(m_display))
-        abandon_display();
+    abandon_display_if_lost();
     // Pass 4: the input method, once a text field asked for it and the frame is out.
     if (m_input_method_wanted && m_display)
         open_input_method();

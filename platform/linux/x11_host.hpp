@@ -251,6 +251,8 @@ private:
     // hook and closes as if destroyed. What held the connection is let go
     // without a request, and the loop stops watching it.
     void abandon_display();
+    // Does that when the connection broke since the last look; true then.
+    bool abandon_display_if_lost();
     // The host's side of that without a word to the windows: false when
     // there was no connection to let go of.
     bool let_go_of_display();
