@@ -176,7 +176,7 @@ WindowCreation Win32Host::create_window(WindowOptions const& options, WindowHook
     GetClientRect(hwnd, &client);
     ClientSize size { static_cast<std::uint32_t>(std::max<LONG>(client.right - client.left, 0)),
         static_cast<std::uint32_t>(std::max<LONG>(client.bottom - client.top, 0)) };
-    native.device()->resize(size.width, size.height);
+    native.fit_device(size);
     if (size.width && size.height)
         native.procedure().handlers().resize(size);
 

@@ -99,6 +99,9 @@ private:
     // device can be made, or the new ones keep being lost, the failure is
     // reported as a failed creation reports it and the window closes.
     void replace_device(HRESULT loss);
+    // Sizes the device's buffers to the client area, replacing the device
+    // when that reports it lost.
+    void fit_device(ClientSize size);
     void apply_backdrop(std::optional<Backdrop> backdrop);
     void place_composition_window();
     void drop_files(HDROP drop);

@@ -248,27 +248,42 @@ HRESULT Win32Window::paint()
 
 void Win32Window::replace_device(HRESULT loss)
 {
-    ++m_device_losses;
     m_canvas.forget_bitmaps();
     m_presented_kept = false; // the new swap chain shows nothing yet
     bool glass = m_device->is_transparent();
-    // A window has one flip swap chain at a time: the old one goes first.
-    m_device.reset();
     HRESULT failure = loss;
-    if (++m_losses_in_a_row < loss_limit) {
+    // A new device whose buffers are reported lost as they are sized is
+    // lost as well, and counts towards the limit.
+    while (RenderDevice::is_loss(failure)) {
+        ++m_device_losses;
+        // A window has one flip swap chain at a time: the old one goes first.
+        m_device.reset();
+        if (++m_losses_in_a_row >= loss_limit)
+            break;
         ClientSize size = client_size();
         RenderDevice::Created created = RenderDevice::create(m_window, glass, static_cast<std::int32_t>(size.width),
             static_cast<std::int32_t>(size.height));
-        if (created.device) {
-            m_device = std::move(created.device);
-            m_device->resize(size.width, size.height);
-            invalidate();
-            return;
+        if (!created.device) {
+            failure = created.error;
+            break;
         }
-        failure = created.error;
+        m_device = std::move(created.device);
+        failure = m_device->resize(size.width, size.height);
+    }
+    if (m_device) {
+        invalidate();
+        return;
     }
     m_procedure.fail(describe_hresult(failure));
     request_close();
+}
+
+void Win32Window::fit_device(ClientSize size)
+{
+    if (!m_device)
+        return;
+    if (HRESULT resized = m_device->resize(size.width, size.height); RenderDevice::is_loss(resized))
+        replace_device(resized);
 }
 
 LRESULT Win32Window::handle(UINT message, WPARAM wparam, LPARAM lparam)
@@ -287,10 +302,7 @@ LRESULT Win32Window::handle(UINT message, WPARAM wparam, LPARAM lparam)
         return 0;
     case WM_SIZE: {
         ClientSize size = unpack_size(static_cast<std::uintptr_t>(lparam));
-        if (m_device) {
-            if (HRESULT resized = m_device->resize(size.width, size.height); RenderDevice::is_loss(resized))
-                replace_device(resized);
-        }
+        fit_device(size);
         m_resized = true; // the new buffers hold no frame yet
         m_procedure.resize(*this, size);
         return 0;

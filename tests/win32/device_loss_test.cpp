@@ -337,3 +337,38 @@ TEST_CASE(a_device_lost_again_and_again_is_given_up)
     CHECK(later.failures.empty() && !later.closed);
     close(window);
 }
+
+TEST_CASE(buffers_lost_as_they_are_sized_replace_the_device_at_once)
+{
+    Bitmap image = decoded_picture();
+    HRESULT const removed = DXGI_ERROR_DEVICE_REMOVED;
+    // Lost while the new window's buffers are sized: the window opens on
+    // a device made anew, not on the lost one until a present notices.
+    RenderDevice::inject(RenderDevice::Step::ResizeBuffers, removed);
+    Seen seen;
+    Win32Window* window = open(seen, image);
+    CHECK(window);
+    if (!window)
+        return;
+    CHECK(window->device_losses() == 1 && window->device() != nullptr);
+    Bitmap first = capture(*window);
+    CHECK(rgb_at(first, 250 + 3, 20 + 3) == rgb_at(image, 3, 3));
+
+    // A resize whose replacement device is lost again as it is sized: each
+    // loss makes another, and the frame after them is the frame before.
+    RenderDevice::inject(RenderDevice::Step::ResizeBuffers, removed, 2);
+    SendMessageW(window->hwnd(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(window_width, window_height));
+    CHECK(window->device_losses() == 3 && window->device() != nullptr);
+    CHECK(differing_pixels(first, capture(*window)) == 0);
+    CHECK(seen.failures.empty() && !seen.closed);
+
+    // Devices lost as fast as they are made are given up at the limit,
+    // reported once, and the window closes.
+    WindowId id = window->id();
+    RenderDevice::inject(RenderDevice::Step::ResizeBuffers, removed, 100);
+    SendMessageW(window->hwnd(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(window_width, window_height));
+    CHECK(serve_until(host(), [&] { return host().find(id) == nullptr; }));
+    CHECK((seen.failures == std::vector<std::string> { win32::describe_hresult(removed) }));
+    CHECK(seen.closed);
+    RenderDevice::inject(RenderDevice::Step::ResizeBuffers, S_OK, 0);
+}
