@@ -184,9 +184,8 @@ HRESULT RenderDevice::resize(std::uint32_t width, std::uint32_t height)
 
 void RenderDevice::begin_frame()
 {
-    // An object that lets a whole second pass without a signal never will
-    // (Wine's does not): the frames go on without it rather than wait a
-    // second each.
+    // An object that lets a whole second pass without a signal never will:
+    // the frames go on without it rather than wait a second each.
     // A frame waited for and not presented is still the swap chain's to
     // take: waiting again would wait for one more.
     if (m_latency_object && !std::exchange(m_frame_waited, true)

@@ -239,7 +239,7 @@ TEST_CASE(presents_back_to_back_wait_for_the_one_before_without_giving_up)
     std::printf("  latency object %s, %llu of 12 presents slept for the one before\n",
         device.waits_for_frame_latency() ? "in use" : "gone", static_cast<unsigned long long>(device.presents_slept()));
     // Something bounds how far the frames run ahead: the latency object,
-    // or (under Wine, whose object never signals) the query after each
+    // or (under Wine, which hands out no latency object) the query after each
     // present, which completed every time (one that did not would be given up).
     CHECK(device.waits_for_frame_latency() != device.waits_for_presents());
     // A present that fails leaves no query behind to wait for in vain.
