@@ -14,6 +14,13 @@ namespace {
 void controller_dealloc(PyObject* self) { destroy_object<ControllerObject>(self); }
 void post_dealloc(PyObject* self) { destroy_object<PostObject>(self); }
 
+int controller_traverse(PyObject* self, visitproc visit, void* arg)
+{
+    Py_VISIT(Py_TYPE(self));
+    Py_VISIT(reinterpret_cast<ControllerObject*>(self)->window_object.get());
+    return 0;
+}
+
 struct ControllerType {
     char const* name;         // the Python name
     char const* qualified;    // "_orvy." + name
@@ -43,7 +50,7 @@ ControllerObject* enter_controller(PyObject* self)
 
 PyObject* new_controller(MethodCall& c, PyTypeObject* ModuleState::*type, char const* internal_name)
 {
-    return reinterpret_cast<PyObject*>(create_object<ControllerObject>(c.module->*type, internal_name, c.shared_state()));
+    return reinterpret_cast<PyObject*>(create_object<ControllerObject>(c.module->*type, internal_name, c.window_object));
 }
 
 ControllerObject& controller_of(MethodCall& c) { return *reinterpret_cast<ControllerObject*>(c.self); }
@@ -93,7 +100,7 @@ int add_controller_types(PyObject* module, ModuleState& state)
         int count = 0;
         slots[count++] = { Py_tp_new, reinterpret_cast<void*>(no_constructor) };
         slots[count++] = { Py_tp_dealloc, reinterpret_cast<void*>(is_post ? post_dealloc : controller_dealloc) };
-        slots[count++] = { Py_tp_traverse, reinterpret_cast<void*>(traverse_type_only) };
+        slots[count++] = { Py_tp_traverse, reinterpret_cast<void*>(is_post ? traverse_type_only : controller_traverse) };
         slots[count++] = { Py_tp_methods, controller_methods(type.name) };
         if (PyType_Slot call = controller_call_slot(type.name); call.slot != 0)
             slots[count++] = call;

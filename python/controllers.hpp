@@ -6,14 +6,15 @@
 namespace orvy::py {
 
 // Fx, Fnt, Rct, Dlg, Note, Thm, Clip and Fl: bound to the creating thread.
+// A controller keeps its W object alive (and with it the window state).
 struct ControllerObject {
-    explicit ControllerObject(char const* internal_name, std::shared_ptr<WindowState> state)
-        : bound(internal_name), window(std::move(state))
+    ControllerObject(char const* internal_name, PyObject* window)
+        : bound(internal_name), window_object(PyRef::borrow(window))
     {
     }
     PyObject_HEAD
     ThreadBound bound;
-    std::shared_ptr<WindowState> window;
+    PyRef window_object;
 };
 
 // Post may be called from any thread, so it carries no thread binding.
@@ -26,7 +27,7 @@ ControllerObject* enter_controller(PyObject* self);
 
 struct MethodCall;
 // The body of the W methods that hand out a controller (declared with shared
-// access): the controller shares the window's state.
+// access): the controller holds the W object.
 PyObject* new_controller(MethodCall& c, PyTypeObject* ModuleState::*type, char const* internal_name);
 // The controller a controller method was called on.
 ControllerObject& controller_of(MethodCall& c);

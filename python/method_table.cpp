@@ -254,6 +254,7 @@ PyObject* run_parsed(MethodCall& c)
         if (!c.call)
             return nullptr;
         c.module = c.call->module;
+        c.window_object = c.self;
         c.shared = &c.call->object->state;
         break;
     case Receiver::Controller: {
@@ -261,7 +262,8 @@ PyObject* run_parsed(MethodCall& c)
         if (!controller)
             return nullptr;
         c.module = &module_state(Py_TYPE(c.self));
-        c.shared = &controller->window;
+        c.window_object = controller->window_object.get();
+        c.shared = &state_of_window_object(c.window_object);
         break;
     }
     case Receiver::Plain:
@@ -413,7 +415,7 @@ PyObject* MethodCall::node_handle(std::optional<NodeId> id) { return handle_for(
 
 PyObject* MethodCall::context(std::optional<NodeId> id)
 {
-    return id ? new_context(*module, shared_state(), *id) : nullptr;
+    return id ? new_context(*module, window_object, *id) : nullptr;
 }
 
 }

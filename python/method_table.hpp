@@ -269,6 +269,7 @@ struct MethodCall {
     std::optional<WindowCall> call; // W methods
     ModuleState* module = nullptr; // W and controller methods
     std::shared_ptr<WindowState> const* shared = nullptr; // the receiver's window: W and controllers
+    PyObject* window_object = nullptr; // the receiver's W (a controller's W): W and controllers
     std::array<PyObject*, max_params> raw {};
     std::array<ArgValue, max_params> values {};
 

@@ -18,8 +18,9 @@ struct NodeObject {
 struct ContextObject {
     PyObject_HEAD
     ThreadBound bound { "Ctx" };
-    std::shared_ptr<WindowState> window;
+    PyRef window_object; // the W whose window holds the node
     NodeId id = 0;
+    WindowState& window() const { return *state_of_window_object(window_object.get()); }
 };
 
 ContextObject* enter_context(PyObject* self)
@@ -33,9 +34,9 @@ PyObject* context_enter(MethodCall& c)
     ContextObject* context = enter_context(c.self);
     if (!context)
         return nullptr;
-    PyObject* node = new_node_handle(module_state(Py_TYPE(c.self)), *context->window, context->id);
+    PyObject* node = new_node_handle(module_state(Py_TYPE(c.self)), context->window(), context->id);
     if (node)
-        context->window->context_stack.push_back(context->id);
+        context->window().context_stack.push_back(context->id);
     return node;
 }
 
@@ -44,7 +45,7 @@ PyObject* context_exit(MethodCall& c)
     ContextObject* context = enter_context(c.self);
     if (!context)
         return nullptr;
-    auto& stack = context->window->context_stack;
+    auto& stack = context->window().context_stack;
     if (!stack.empty())
         stack.pop_back();
     Py_RETURN_FALSE;
@@ -52,6 +53,13 @@ PyObject* context_exit(MethodCall& c)
 
 void node_dealloc(PyObject* self) { destroy_object<NodeObject>(self); }
 void context_dealloc(PyObject* self) { destroy_object<ContextObject>(self); }
+
+int context_traverse(PyObject* self, visitproc visit, void* arg)
+{
+    Py_VISIT(Py_TYPE(self));
+    Py_VISIT(reinterpret_cast<ContextObject*>(self)->window_object.get());
+    return 0;
+}
 
 
 }
@@ -66,12 +74,12 @@ PyObject* new_node_handle(ModuleState& module, WindowState const& window, NodeId
     return reinterpret_cast<PyObject*>(node);
 }
 
-PyObject* new_context(ModuleState& module, std::shared_ptr<WindowState> const& window, NodeId id)
+PyObject* new_context(ModuleState& module, PyObject* window, NodeId id)
 {
     auto* context = create_object<ContextObject>(module.context_type);
     if (!context)
         return nullptr;
-    context->window = window;
+    context->window_object = PyRef::borrow(window);
     context->id = id;
     return reinterpret_cast<PyObject*>(context);
 }
@@ -113,7 +121,7 @@ int add_node_types(PyObject* module, ModuleState& state)
     static PyType_Slot context_slots[] = {
         { Py_tp_new, reinterpret_cast<void*>(no_constructor) },
         { Py_tp_dealloc, reinterpret_cast<void*>(context_dealloc) },
-        { Py_tp_traverse, reinterpret_cast<void*>(traverse_type_only) },
+        { Py_tp_traverse, reinterpret_cast<void*>(context_traverse) },
         { Py_tp_methods, context_methods },
         { Py_tp_doc, const_cast<char*>("Контейнер как контекст: `with win.bx() as p:`.") },
         { 0, nullptr },

@@ -208,8 +208,11 @@ PyObject* subwin(MethodCall& c)
     if (c.given("on_close"))
         sub->on_close = PyRef::borrow(c.object("on_close"));
     sub->owner = c.shared_state();
-    c.state().subwindows.push_back(sub);
-    return new_window_object(*c.module, std::move(sub));
+    PyRef object = PyRef::steal(new_window_object(*c.module, std::move(sub)));
+    if (!object)
+        return nullptr;
+    c.state().subwindows.push_back(object);
+    return object.release();
 }
 
 PyObject* enter(MethodCall& c)
@@ -226,16 +229,15 @@ PyObject* on_error(MethodCall& c)
     Py_RETURN_NONE;
 }
 
-// A window state whose Python references its holder may report to the
-// collector and drop: nothing else shares the state (no context, controller,
-// running loop or native window; a callback being called holds it too), so
-// nothing but its holder can still call them.
+// A window state whose Python references its W object may report to the
+// collector and drop: nothing but the W object holds the state (no running
+// loop or native window; a callback being called holds it too), so nothing
+// else can still call them. Contexts, controllers and owner windows hold the
+// W object and report that reference themselves.
 bool solely_held(std::shared_ptr<WindowState> const& state) { return state.use_count() == 1 && state->native == 0; }
 
-// Visits the references of a solely held state and of the sub-windows only
-// it holds. A sub-window whose W object still lives is shared with that
-// object and left out: either side alone cannot tell whether the other is
-// garbage.
+// Visits the references of a solely held state, the sub-windows' W objects
+// included: each of those reports its own state in turn.
 int visit_window_state(WindowState& state, visitproc visit, void* arg)
 {
     Py_VISIT(state.on_resize.get());
@@ -244,21 +246,18 @@ int visit_window_state(WindowState& state, visitproc visit, void* arg)
         Py_VISIT(binding.callable.get());
     for (auto const& kept : state.kept_objects)
         Py_VISIT(kept.second.get());
-    if (int failed = state.callables->traverse(visit, arg))
-        return failed;
-    for (auto const& sub : state.subwindows) {
-        if (solely_held(sub)) {
-            if (int failed = visit_window_state(*sub, visit, arg))
-                return failed;
-        }
-    }
-    return 0;
+    for (PyRef const& sub : state.subwindows)
+        Py_VISIT(sub.get());
+    return state.callables->traverse(visit, arg);
 }
 
-// Drops the references visit_window_state reports. The objects are released
-// only after the state let go of all of them, as releasing one may run code.
-void clear_window_state(WindowState& state, std::vector<PyRef>& dropped)
+// Drops the callables and kept objects visit_window_state reports; the
+// sub-windows stay, as the collector clears those that are garbage through
+// their own W objects. The objects are released only after the state let go
+// of all of them, as releasing one may run code.
+void clear_window_state(WindowState& state)
 {
+    std::vector<PyRef> dropped;
     dropped.push_back(std::move(state.on_resize));
     dropped.push_back(std::move(state.on_close));
     // The bindings stay (their nodes and order matter to the refresh), without callables.
@@ -268,10 +267,6 @@ void clear_window_state(WindowState& state, std::vector<PyRef>& dropped)
         dropped.push_back(std::move(kept.second));
     state.kept_objects.clear();
     state.callables->clear();
-    for (auto const& sub : state.subwindows) {
-        if (solely_held(sub))
-            clear_window_state(*sub, dropped);
-    }
 }
 
 int window_traverse(PyObject* self, visitproc visit, void* arg)
@@ -286,10 +281,8 @@ int window_traverse(PyObject* self, visitproc visit, void* arg)
 int window_clear(PyObject* self)
 {
     auto* window = reinterpret_cast<WindowObject*>(self);
-    if (!window->state || !solely_held(window->state))
-        return 0;
-    std::vector<PyRef> dropped;
-    clear_window_state(*window->state, dropped);
+    if (window->state && solely_held(window->state))
+        clear_window_state(*window->state);
     return 0;
 }
 

@@ -1,5 +1,6 @@
-// WindowState and the W object: the per-window state shared by the W object,
-// its contexts, its controllers and, once shown, the native window.
+// WindowState and the W object: the per-window state shared by the W object
+// and, once shown, the native window. Contexts, controllers and the owner of
+// a sub-window hold the W object, never the state itself (see WindowObject).
 #pragma once
 
 #include "core/frame/window_core.hpp"
@@ -106,7 +107,9 @@ struct WindowState {
     std::vector<Binding> bindings; // pull bindings in registration order
     // Objects a widget keeps for its life without using them (the `bg` of a table).
     std::vector<std::pair<NodeId, PyRef>> kept_objects;
-    std::vector<std::shared_ptr<WindowState>> subwindows;
+    // The W objects of the sub-windows made by subwin(), which keep their
+    // states alive for as long as this window lives.
+    std::vector<PyRef> subwindows;
     std::weak_ptr<WindowState> owner;
     // The native window, once shown (0 before and after).
     WindowId native = 0;
@@ -117,11 +120,24 @@ struct WindowState {
     std::shared_ptr<std::atomic<std::uint64_t>> post_wakeups = std::make_shared<std::atomic<std::uint64_t>>(0);
 };
 
+// The W object is the one Python owner of its window state: a context, a
+// controller or the owner of a sub-window references the W object instead
+// of sharing the state. So while the state has no other owner (no native
+// window, running loop or callback being called), the W object alone can
+// show the state's Python references to the garbage collector, and every
+// Python object that keeps the window alive is seen by the collector as
+// keeping the W object alive.
 struct WindowObject {
     PyObject_HEAD
     ThreadBound bound { "PyWindow" };
     std::shared_ptr<WindowState> state;
 };
+
+// The state of a W object (`window` must be one).
+inline std::shared_ptr<WindowState>& state_of_window_object(PyObject* window)
+{
+    return reinterpret_cast<WindowObject*>(window)->state;
+}
 
 enum class Access : std::uint8_t { Shared, Exclusive };
 
@@ -160,7 +176,8 @@ void refresh_window_properties();
 
 // New handles for Python.
 PyObject* new_node_handle(ModuleState& module, WindowState const& window, NodeId id);
-PyObject* new_context(ModuleState& module, std::shared_ptr<WindowState> const& window, NodeId id);
+// `window` is the W object the context keeps alive.
+PyObject* new_context(ModuleState& module, PyObject* window, NodeId id);
 PyObject* new_window_object(ModuleState& module, std::shared_ptr<WindowState> state);
 
 }

@@ -71,7 +71,7 @@ def test_a_cycle_through_the_module_globals_is_collected():
         w.bt("b", clk=lambda: print(w, m))
     """), namespace)
     ref = weakref.ref(namespace["m"])
-    namespace.clear()
+    del namespace   # not cleared: only the collector can free it
     gc.collect()
     assert ref() is None
 
@@ -117,6 +117,102 @@ def test_a_shared_subwindow_is_not_cleared_with_its_owner():
     gc.collect()
     sub, b = keep.pop()
     assert sub._activate(b) and len(calls) == 1
+
+
+# Objects besides the W object that keep a window alive, each made by a
+# script line that stores it in the globals as `second`; `w` is the window.
+SECOND_OWNERS = {
+    "sub-window": "second = w.subwin('sub')\nsecond.bt('s', clk=lambda: (w, m))",
+    "sub-window shown and closed": (
+        "second = w.subwin('sub')\nsecond.every(10, lambda: (w, m))\n"
+        "w.after(20, second.show)\nw.after(100, second.close)"),
+    "context": "second = w.bx()\nwith second:\n    w.bt('c', clk=lambda: (w, m))",
+    "controller": "second = w.fx()",
+    "clipboard": "second = w.clip()",
+    "sub-window's controller": (
+        "def make():\n    sub = w.subwin('sub')\n    sub.bt('s', clk=lambda: (w, m))\n    return sub.dlg()\n"
+        "second = make()"),
+    "sub-window's context": "sub = w.subwin('sub')\nsecond = sub.bx()\nsub.bt('s', clk=lambda: (sub, m))",
+}
+
+
+def run_in_namespace(code):
+    namespace = {"_orvy": _orvy, "Marker": Marker}
+    exec("m = Marker()\nw = _orvy.W()\nw.bt('b', clk=lambda: (w, m, second))\n" + code, namespace)
+    return namespace
+
+
+@pytest.mark.parametrize("kind", list(SECOND_OWNERS))
+def test_a_cycle_through_the_globals_and_a_second_owner_of_the_window_is_collected(kind):
+    namespace = run_in_namespace(SECOND_OWNERS[kind])
+    ref = weakref.ref(namespace["m"])
+    del namespace   # left to the collector: the callbacks' globals are the namespace
+    gc.collect()
+    assert ref() is None
+
+
+@pytest.mark.parametrize("kind", list(SECOND_OWNERS))
+def test_a_reachable_second_owner_keeps_the_window_and_its_callbacks(kind):
+    namespace = run_in_namespace(SECOND_OWNERS[kind])
+    ref = weakref.ref(namespace["m"])
+    second = namespace["second"]
+    del namespace
+    gc.collect()
+    # The main window's callback still holds the marker: nothing was cleared.
+    assert ref() is not None
+    del second
+    gc.collect()
+    assert ref() is None
+
+
+def test_a_context_and_a_controller_outlive_the_dropped_w_object():
+    def make():
+        w = _orvy.W()
+        return w.bx(), w.fx()
+
+    box, effects = make()
+    gc.collect()
+    with box as parent:
+        assert isinstance(parent, _orvy.N)
+    del box
+    gc.collect()
+    assert isinstance(effects, _orvy.Fx)
+
+
+def test_a_reachable_subwindow_keeps_working_callbacks_when_its_owner_is_garbage():
+    calls = []
+    namespace = {"_orvy": _orvy, "calls": calls}
+    exec(textwrap.dedent("""
+        w = _orvy.W()
+        sub = w.subwin("sub")
+        b = sub.bt("b", clk=lambda: calls.append(w))
+        w.bt("main", clk=lambda: sub)
+    """), namespace)
+    sub, b = namespace["sub"], namespace["b"]
+    del namespace
+    gc.collect()
+    assert sub._activate(b) and len(calls) == 1
+
+
+@pytest.mark.skipif(not os.environ.get("DISPLAY"), reason="needs an X display")
+@pytest.mark.parametrize("kind", list(SECOND_OWNERS))
+def test_a_script_with_a_second_owner_of_its_window_in_its_globals_flushes_its_files_at_exit(kind, tmp_path):
+    out = tmp_path / "out.txt"
+    script = "import _orvy\n" + f"log = open({str(out)!r}, 'w')\n" + textwrap.dedent("""
+        class Marker:
+            pass
+        m = Marker()
+        w = _orvy.W("gc", 300, 200)
+    """) + SECOND_OWNERS[kind] + textwrap.dedent("""
+        b = w.bt("b", clk=lambda: log.write("clicked "))
+        w.after(50, lambda: w._activate(b))
+        w.after(200, w.close)
+        w.go()
+        log.write("after go")
+    """)
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=120)
+    assert done.returncode == 0, done.stderr
+    assert out.read_text() == "clicked after go"
 
 
 @pytest.mark.skipif(not os.environ.get("DISPLAY"), reason="needs an X display")
