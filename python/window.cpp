@@ -196,8 +196,34 @@ PyObject* build(MethodCall& c)
     Py_RETURN_NONE;
 }
 
+// A window state whose Python references its W object may report to the
+// collector and drop: nothing but the W object holds the state (no running
+// loop or native window; a callback being called holds it too), so nothing
+// else can still call them. Contexts, controllers and owner windows hold the
+// W object and report that reference themselves.
+bool solely_held(std::shared_ptr<WindowState> const& state) { return state.use_count() == 1 && state->native == 0; }
+
+// Lets go of the sub-windows nothing but this window refers to and that are
+// not shown: unreachable, they can never be shown again (a closed one has
+// run its close hook already), and a program that makes a sub-window per
+// action would otherwise keep every one of them while its main window lives.
+// Those that refer back to this window are left to the collector.
+void release_unreachable_subwindows(WindowState& state)
+{
+    std::vector<PyRef> kept, released;
+    for (PyRef& sub : state.subwindows) {
+        auto const& sub_state = reinterpret_cast<WindowObject*>(sub.get())->state;
+        bool unreachable = Py_REFCNT(sub.get()) == 1 && sub_state && solely_held(sub_state);
+        (unreachable ? released : kept).push_back(std::move(sub));
+    }
+    state.subwindows = std::move(kept);
+    // `released` goes last, with the list whole again: a released window's
+    // callables may run code as they go.
+}
+
 PyObject* subwin(MethodCall& c)
 {
+    release_unreachable_subwindows(c.state());
     auto sub = std::make_shared<WindowState>();
     WindowSettings& settings = sub->settings;
     settings.is_sub = true;
@@ -228,13 +254,6 @@ PyObject* on_error(MethodCall& c)
     set_exception_hook(c.object("f"));
     Py_RETURN_NONE;
 }
-
-// A window state whose Python references its W object may report to the
-// collector and drop: nothing but the W object holds the state (no running
-// loop or native window; a callback being called holds it too), so nothing
-// else can still call them. Contexts, controllers and owner windows hold the
-// W object and report that reference themselves.
-bool solely_held(std::shared_ptr<WindowState> const& state) { return state.use_count() == 1 && state->native == 0; }
 
 // Visits the references of a solely held state, the sub-windows' W objects
 // included: each of those reports its own state in turn.

@@ -266,3 +266,41 @@ def test_a_shown_window_whose_w_object_is_garbage_keeps_running_its_callbacks():
     assert len(fired) >= 3
     gc.collect()
     assert ref() is None
+
+
+@pytest.mark.skipif(not os.environ.get("DISPLAY"), reason="needs an X display")
+def test_subwindows_nothing_refers_to_do_not_pile_up_in_their_owner():
+    # A sub-window per action, shown and closed or never shown, each with a
+    # marker in its callback: once nothing refers to one but its owner, the
+    # owner's next subwin lets it go without waiting for the collector.
+    w = _orvy.W("owner", 300, 200)
+    refs = []
+    kept = []
+
+    def action():
+        marker = Marker()
+        refs.append(weakref.ref(marker))
+        sub = w.subwin("one", 200, 120)
+        b = sub.bt("b", clk=lambda: marker)
+        if len(refs) % 2:
+            sub.show()
+            sub.close()
+        if len(refs) == 4:
+            kept.append((sub, b))   # still the script's: kept and working
+
+    def finish():
+        for _ in range(6):
+            action()
+        w.close()
+
+    w.after(10, finish)
+    gc.disable()
+    try:
+        w.go()
+        w.subwin("last")
+        alive = [ref() is not None for ref in refs]
+    finally:
+        gc.enable()
+    assert alive == [False, False, False, True, False, False]
+    sub, b = kept.pop()
+    assert sub._activate(b)
