@@ -32,6 +32,17 @@ D2D1_ELLIPSE ellipse(RectF rect)
 
 float corner_radius(RectF rect, float radius) { return std::max(0.0f, std::min({ radius, rect.w / 2, rect.h / 2 })); }
 
+bool is_finite(RectF rect)
+{
+    return std::isfinite(rect.x) && std::isfinite(rect.y) && std::isfinite(rect.w) && std::isfinite(rect.h);
+}
+
+bool are_finite(std::span<PointF const> points)
+{
+    return std::all_of(
+        points.begin(), points.end(), [](PointF point) { return std::isfinite(point.x) && std::isfinite(point.y); });
+}
+
 RectF bounds_of(std::span<PointF const> points, float pad)
 {
     float x0 = points[0].x, y0 = points[0].y, x1 = x0, y1 = y0;
@@ -238,7 +249,10 @@ ID2D1SolidColorBrush* D2DCanvas::brush(Color color)
 
 D2DCanvas::Drawing* D2DCanvas::place(RectF bounds, BatchKind kind, Color color, float width)
 {
-    if (!m_context)
+    // A drawing with a coordinate that is not a number or infinite has no
+    // place on the pixel grid, and its path would never close (Direct2D
+    // under Wine tessellates such a path without end): it is not drawn.
+    if (!m_context || !is_finite(bounds))
         return nullptr;
     m_recorded.push_back({ Call::Kind::Draw, bounds, kind, color, width, {} });
     return &m_recorded.back().drawing;
@@ -308,7 +322,7 @@ void D2DCanvas::draw_line(PointF from, PointF to, Color color, float width)
 
 void D2DCanvas::stroke_polyline(std::span<PointF const> points, PathShape shape, Color color, float width)
 {
-    if (points.size() < 2 || !(width > 0))
+    if (points.size() < 2 || !(width > 0) || !are_finite(points))
         return;
     // Joins may reach out further than half the width (mitre up to ten times).
     if (Drawing* drawing = place(bounds_of(points, width * 5), BatchKind::Stroke, color, width))
@@ -317,7 +331,7 @@ void D2DCanvas::stroke_polyline(std::span<PointF const> points, PathShape shape,
 
 void D2DCanvas::fill_polygon(std::span<PointF const> points, Color color)
 {
-    if (points.size() < 3)
+    if (points.size() < 3 || !are_finite(points))
         return;
     if (Drawing* drawing = place(bounds_of(points, 0), BatchKind::Single, color))
         drawing->single = { .kind = Single::Kind::Polygon, .color = color, .points = { points.begin(), points.end() } };
@@ -504,9 +518,7 @@ void D2DCanvas::draw_fill(std::vector<BatchShape> const& shapes, Color color, st
     if (shapes.size() > 1 || !holes.empty()) {
         std::vector<std::vector<std::size_t>> groups = fill_groups(shapes, path_curve_limit);
         if (groups.size() == 1) {
-            ++m_calls.shape_draws;
-            if (ComPtr<ID2D1PathGeometry> geometry = path(shapes, holes))
-                m_context->FillGeometry(geometry.Get(), b);
+            fill_path(shapes, holes, b);
             return;
         }
         // Each hole lies inside the shape it was cut from, and every shape
@@ -532,9 +544,7 @@ void D2DCanvas::draw_fill(std::vector<BatchShape> const& shapes, Color color, st
             members.clear();
             for (std::size_t i : groups[g])
                 members.push_back(shapes[i]);
-            ++m_calls.shape_draws;
-            if (ComPtr<ID2D1PathGeometry> geometry = path(members, group_holes[g]))
-                m_context->FillGeometry(geometry.Get(), b);
+            fill_path(members, group_holes[g], b);
         }
         return;
     }
@@ -628,33 +638,25 @@ ComPtr<ID2D1PathGeometry> D2DCanvas::path(std::span<Polyline const> polylines)
     return geometry;
 }
 
-ComPtr<ID2D1PathGeometry> D2DCanvas::path(std::span<BatchShape const> shapes, std::span<PixelBox const> holes)
+void D2DCanvas::fill_path(std::span<BatchShape const> shapes, std::span<PixelBox const> holes, ID2D1Brush* brush)
 {
+    ++m_calls.shape_draws;
+    // Kept by their figures where they are: a path is found again when
+    // the same shapes come back in the same place (a frame drawn whole
+    // again, a theme change), and draws exactly the pixels it drew the
+    // first time. (Moved by whole pixels, a rounded corner's control
+    // points round differently in their last place: another path.)
     std::vector<Figure> figures;
     for (BatchShape const& shape : shapes)
         append_figures(shape, figures);
     for (PixelBox const& hole : holes)
         figures.push_back(hole_figure(hole));
-    ComPtr<ID2D1PathGeometry> geometry;
-    ComPtr<ID2D1GeometrySink> sink;
-    if (!m_factory || FAILED(m_factory->CreatePathGeometry(&geometry)) || FAILED(geometry->Open(&sink)))
-        return nullptr;
-    // The figures run so that the shapes' union has a non-zero winding and
-    // the holes' inside a winding of zero where no other shape covers it.
-    sink->SetFillMode(D2D1_FILL_MODE_WINDING);
-    for (Figure const& figure : figures) {
-        sink->BeginFigure(to_d2d(figure.start), D2D1_FIGURE_BEGIN_FILLED);
-        for (Figure::Segment const& segment : figure.segments) {
-            if (segment.curve)
-                sink->AddBezier({ to_d2d(segment.c1), to_d2d(segment.c2), to_d2d(segment.end) });
-            else
-                sink->AddLine(to_d2d(segment.end));
-        }
-        sink->EndFigure(D2D1_FIGURE_END_CLOSED);
-    }
-    if (FAILED(sink->Close()))
-        return nullptr;
-    return geometry;
+    std::size_t built = m_geometries.counts().builds;
+    ComPtr<ID2D1PathGeometry> geometry = m_geometries.path(m_factory, figures);
+    m_calls.paths_built += m_geometries.counts().builds - built;
+    if (!geometry)
+        return;
+    m_context->FillGeometry(geometry.Get(), brush);
 }
 
 ID2D1Bitmap* D2DCanvas::device_bitmap(Bitmap const& bitmap)

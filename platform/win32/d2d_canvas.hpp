@@ -10,6 +10,7 @@
 #include "core/paint/canvas.hpp"
 #include "platform/win32/detail/com.hpp"
 #include "platform/win32/detail/draw_batches.hpp"
+#include "platform/win32/geometry_cache.hpp"
 #include "platform/win32/glyph_batch.hpp"
 #include "platform/win32/text_cache.hpp"
 
@@ -51,6 +52,7 @@ public:
         std::size_t view_clears = 0; // clears of the whole kept frame through Direct3D
         std::size_t copies = 0;      // inner areas of fills copied from a strip of their colour
         std::size_t covered = 0;     // inner areas of fills left to a later opaque fill over them
+        std::size_t paths_built = 0; // fills' paths built, not found in the geometry cache
         PixelBox damage;        // the pixels drawn again
     };
     FrameCalls const& last_frame_calls() const { return m_last_calls; }
@@ -63,7 +65,8 @@ public:
     void redraw_all() { m_last_traces.clear(); }
     // Device bitmaps made from core's bitmaps belong to one context, as do
     // the kept frame, the colour strips and the kept texts' pages: all go
-    // when the device does (the last frame's bitmaps would keep it alive).
+    // when the device does (the last frame's bitmaps would keep it alive),
+    // and the fills' paths with the factory that goes with it.
     void forget_bitmaps()
     {
         m_bitmaps.clear();
@@ -74,6 +77,7 @@ public:
         m_store_texture.Reset();
         m_strips.clear();
         m_text_cache.release();
+        m_geometries.clear();
         m_store_failed = false;
         redraw_all();
     }
@@ -88,6 +92,12 @@ public:
     }
     void set_kept_text_limits(TextAtlas::Limits limits) { m_text_cache.set_limits(limits); }
     TextAtlas const& kept_texts() const { return m_text_cache.atlas(); }
+
+    // The fills' paths kept across frames (made on the factory of the
+    // frame's context; another factory replaces them).
+    GeometryCache const& geometries() const { return m_geometries; }
+    void forget_geometries() { m_geometries.clear(); }
+    void set_geometry_limit(std::size_t limit) { m_geometries.set_limit(limit); }
 
     void clear(Color color) override;
     void fill_rect(RectF rect, Color color) override;
@@ -215,7 +225,8 @@ private:
     // fills and outlines are skipped while text still draws.
     ID2D1SolidColorBrush* brush(Color color);
     ComPtr<ID2D1PathGeometry> path(std::span<Polyline const> polylines);
-    ComPtr<ID2D1PathGeometry> path(std::span<BatchShape const> shapes, std::span<PixelBox const> holes = {});
+    // Fills the shapes less the holes as one path, kept in the geometry cache.
+    void fill_path(std::span<BatchShape const> shapes, std::span<PixelBox const> holes, ID2D1Brush* brush);
     ID2D1Bitmap* device_bitmap(Bitmap const& bitmap);
 
     struct CachedBitmap {
@@ -261,6 +272,7 @@ private:
     std::unordered_map<Bitmap const*, CachedBitmap> m_bitmaps;
     GlyphBatch m_glyphs; // the runs of the text batch being drawn
     TextCache m_text_cache;
+    GeometryCache m_geometries;
     bool m_keep_texts = true;
 };
 

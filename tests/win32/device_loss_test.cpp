@@ -203,6 +203,9 @@ TEST_CASE(a_lost_device_is_made_anew_and_presents_the_frame_drawn_before)
         std::printf("  before the loss: %zu texts drawn, %zu copied\n", window->last_frame_calls().texts,
             window->last_frame_calls().kept_texts);
         CHECK(window->last_frame_calls().kept_texts == 3 && window->last_frame_calls().texts == 0);
+        // The paths of the two panels (their insides copied, so paths with
+        // a hole) were built by the frame before and found again.
+        CHECK(window->last_frame_calls().paths_built == 0 && window->canvas().geometries().size() == 2);
         if (!screen_compared)
             CHECK(ask_about_screen(*window, "screen-keep", "device"));
 
@@ -225,6 +228,8 @@ TEST_CASE(a_lost_device_is_made_anew_and_presents_the_frame_drawn_before)
         CHECK(calls.damage.x0 <= 0 && calls.damage.y0 <= 0 && calls.damage.x1 >= window_width
             && calls.damage.y1 >= window_height);
         CHECK(calls.texts == 3 && calls.kept_texts == 3);
+        // The paths of the old device's factory went with it: built anew.
+        CHECK(calls.paths_built == 2 && window->canvas().geometries().size() == 2);
         std::size_t differing = differing_pixels(before, after);
         std::printf("  %zu pixels differ after the loss\n", differing);
         CHECK(differing == 0);

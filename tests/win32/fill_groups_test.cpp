@@ -5,6 +5,8 @@
 #include "tests/win32/check.hpp"
 #include "tests/win32/offscreen.hpp"
 
+#include <cmath>
+#include <limits>
 #include <optional>
 
 using namespace orvy;
@@ -178,4 +180,82 @@ TEST_CASE(fills_split_into_groups_draw_the_pixels_of_plain_direct2d_drawing)
         CHECK(calls.shape_draws >= 12 && calls.shape_draws * 4 < calls.shapes);
         CHECK(direct3d == (calls.copies > 0));
     }
+}
+
+namespace {
+
+std::vector<Step> moved(std::vector<Step> steps, float dx, float dy)
+{
+    for (Step& step : steps) {
+        step.rect.x += dx;
+        step.rect.y += dy;
+    }
+    return steps;
+}
+
+}
+
+TEST_CASE(fills_drawn_again_reuse_their_paths_and_keep_their_pixels)
+{
+    Offscreen offscreen;
+    CHECK(offscreen.ready());
+    if (!offscreen.ready())
+        return;
+    D2DCanvas canvas;
+    std::size_t built_first = 0;
+    struct Move {
+        char const* name;
+        float dx, dy;
+    };
+    // The scene again where it was, moved by whole pixels (other figures:
+    // paths of their own), then back where it was first.
+    Move const moves[] = { { "first", 0, 0 }, { "again", 0, 0 }, { "moved 3, 7", 3, 7 }, { "moved 1, -3", 1, -3 },
+        { "back", 0, 0 } };
+    for (Move const& move : moves) {
+        std::vector<Step> steps = moved(many_shapes(), move.dx, move.dy);
+        Bitmap plain = draw_plainly(offscreen, steps);
+        canvas.redraw_all();
+        Bitmap batched = offscreen.frame(canvas, [&](Canvas& c) { draw(c, steps); });
+        D2DCanvas::FrameCalls const& calls = canvas.last_frame_calls();
+        std::size_t differing = differing_pixels(batched, plain);
+        std::printf("  %s: %zu draws, %zu paths built, %zu pixels differ\n", move.name, calls.shape_draws,
+            calls.paths_built, differing);
+        CHECK(differing == 0);
+        if (move.name == moves[0].name) {
+            built_first = calls.paths_built;
+            CHECK(built_first > 0 && built_first <= calls.shape_draws);
+        } else if (move.dx == 0 && move.dy == 0) {
+            CHECK(calls.paths_built == 0);
+        } else {
+            CHECK(calls.paths_built > 0);
+        }
+    }
+}
+
+TEST_CASE(drawings_at_coordinates_that_are_not_numbers_are_left_out_and_the_rest_drawn)
+{
+    Offscreen offscreen;
+    CHECK(offscreen.ready());
+    if (!offscreen.ready())
+        return;
+    float const nan = std::numeric_limits<float>::quiet_NaN();
+    float const inf = std::numeric_limits<float>::infinity();
+    std::vector<Step> steps = many_shapes();
+    Bitmap plain = draw_plainly(offscreen, steps);
+    // Among the shapes of the batches, where they would join their paths.
+    D2DCanvas canvas;
+    Bitmap batched = offscreen.frame(canvas, [&](Canvas& c) {
+        draw(c, steps);
+        c.fill_rounded_rect({ nan, 30, 40, 20 }, 6, ink);
+        c.fill_rounded_rect({ 30, 30, 40, inf }, 6, ink);
+        c.stroke_rounded_rect({ 60, 60, 40, 20 }, 6, rust, inf);
+        c.draw_line({ 10, 10 }, { nan, 40 }, ink, 2);
+        c.fill_ellipse({ -inf, 10, 30, 30 }, ink);
+        PointF const points[] = { { 10, 10 }, { nan, 20 }, { 40, 40 } };
+        c.stroke_polyline(points, PathShape::Open, ink, 2);
+        c.fill_polygon(points, rust);
+    });
+    std::size_t differing = differing_pixels(batched, plain);
+    std::printf("  %zu shapes drawn, %zu pixels differ\n", canvas.last_frame_calls().shapes, differing);
+    CHECK(differing == 0);
 }

@@ -287,10 +287,11 @@ D2DCanvas::FrameCalls measure_frames(char const* name, CoreWindow& form, std::fu
         name, at(paints, 0.5), at(paints, 0.9), at(paints, 1.0), at(records, 0.5), at(draws, 0.5),
         at(finishes, 0.5), at(presents, 0.5));
     D2DCanvas::FrameCalls const& calls = form.window->last_frame_calls();
-    std::printf("FIGURE frame-1000-nodes %s direct2d-calls shapes %zu as %zu draws, texts %zu as %zu glyph runs, "
-                "others %zu, clips %zu, view clears %zu, copies %zu, covered %zu, damage %dx%d\n",
-        name, calls.shapes, calls.shape_draws, calls.texts, calls.glyph_runs, calls.others, calls.clips,
-        calls.view_clears, calls.copies, calls.covered, calls.damage.x1 - calls.damage.x0,
+    std::printf("FIGURE frame-1000-nodes %s direct2d-calls shapes %zu as %zu draws (%zu paths built), "
+                "texts %zu as %zu glyph runs, others %zu, clips %zu, view clears %zu, copies %zu, covered %zu, "
+                "damage %dx%d\n",
+        name, calls.shapes, calls.shape_draws, calls.paths_built, calls.texts, calls.glyph_runs, calls.others,
+        calls.clips, calls.view_clears, calls.copies, calls.covered, calls.damage.x1 - calls.damage.x0,
         calls.damage.y1 - calls.damage.y0);
     CHECK(paints.size() == static_cast<std::size_t>(frames));
     return calls;
@@ -324,6 +325,16 @@ TEST_CASE(frame_times_of_the_1000_node_form)
     // Every text of the form lies on one colour; the rows' texts alike
     // (the buttons' "Go", the badges' "7") are drawn once.
     CHECK(fresh.kept_texts == drawn.texts && fresh.texts < drawn.texts / 2);
+    // The fills' paths are kept across frames: the frame whose texts are
+    // new builds none. A new window's first frame builds them all and
+    // draws every text anew.
+    CHECK(fresh.paths_built == 0);
+    D2DCanvas::FrameCalls first = measure_frames("whole-all-new", form, [&] {
+        canvas.keep_texts(true);
+        canvas.forget_geometries();
+        canvas.redraw_all();
+    });
+    CHECK(first.paths_built > 0 && first.kept_texts == drawn.texts);
     D2DCanvas::FrameCalls whole = measure_frames("whole", form, [&] { canvas.redraw_all(); });
     CHECK(whole.kept_texts == drawn.texts && whole.texts == 0 && whole.glyph_runs == 0);
     CHECK(whole.damage.x1 - whole.damage.x0 == width && whole.damage.y1 - whole.damage.y0 == height);
