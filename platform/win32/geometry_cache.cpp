@@ -64,11 +64,10 @@ ComPtr<ID2D1PathGeometry> GeometryCache::path(ID2D1Factory1* factory, std::span<
         m_factory = factory;
     }
     std::vector<float> key = figures_key(figures);
-    Signature signature;
-    signature.add(std::uint64_t { key.size() });
+    // FNV-1a over whole 32-bit words: a frame hashes thousands of them.
+    std::uint64_t hash = 14695981039346656037ull ^ key.size();
     for (float value : key)
-        signature.add(value);
-    std::uint64_t hash = signature.value();
+        hash = (hash ^ std::bit_cast<std::uint32_t>(value)) * 1099511628211ull;
     auto [first, last] = m_index.equal_range(hash);
     for (auto found = first; found != last; ++found) {
         auto entry = found->second;
