@@ -12,6 +12,10 @@ class StyleContext;
 
 struct FrameContext {
     Instant now;
+    // Reads the time again where the update has spent some of it: the
+    // frame hook may run posted calls for a whole budget before the timers
+    // are looked at. Without one the timers see `now`.
+    Callback<Instant()> clock;
     float client_width = 0;
     float client_height = 0;
     StyleContext* styles = nullptr; // applies the stylesheet queue; none skips it

@@ -57,6 +57,7 @@ void WindowCore::sync_backdrop()
 FrameContext WindowCore::frame_context() const
 {
     return { .now = Clock::now(),
+        .clock = [] { return Clock::now(); },
         .client_width = static_cast<float>(m_client.width),
         .client_height = static_cast<float>(m_client.height),
         .styles = &m_styles,

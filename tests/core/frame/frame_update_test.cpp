@@ -256,6 +256,35 @@ TEST(Timers, an_after_zero_fires_once_at_least_a_millisecond_after_intake)
     EXPECT_TRUE(f.tree.timers.empty());
 }
 
+TEST(Timers, the_timer_step_reads_the_clock_again_and_never_goes_back_in_time)
+{
+    Frames f;
+    int fired = 0;
+    Instant clock = f.now;
+    // The hook stands for work that takes time before the timers' turn.
+    std::chrono::nanoseconds hook_takes = 2ms;
+    f.tree.frame_hook = [&](Tree&) {
+        clock += hook_takes;
+        return false;
+    };
+    auto update = [&](std::chrono::nanoseconds advance) {
+        f.now += advance;
+        clock = f.now;
+        return frame_update(f.tree, { .now = f.now, .clock = [&] { return clock; } });
+    };
+    f.tree.timer_inbox.push({ .on_fire = [&](Tree&) { ++fired; }, .id = 1, .milliseconds = 0, .once = true });
+    update(0ns);
+    EXPECT_EQ(fired, 1); // 2 ms went by before the timers: due at intake
+    // A clock that reads earlier than the update's own time is not believed.
+    hook_takes = -1h;
+    f.tree.timer_inbox.push({ .on_fire = [&](Tree&) { ++fired; }, .id = 2, .milliseconds = 5, .once = true });
+    update(0ns);
+    update(4ms);
+    EXPECT_EQ(fired, 1);
+    update(1ms);
+    EXPECT_EQ(fired, 2);
+}
+
 TEST(Timers, a_firing_asks_for_a_repaint_only_when_its_callback_left_something_to_show)
 {
     Frames f;
