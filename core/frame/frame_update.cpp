@@ -204,20 +204,18 @@ bool has_unshown_changes(Tree const& tree)
     return tree.layout_dirty || tree.has_queued_changes();
 }
 
-// Fires the timers that are due at `now`. A timer taken from the inbox
-// counts from `intake`, the start of this update: it was asked for before
-// the update began, and the steps before the timers (posted calls above
-// all) may have used up its interval already, so it can fire in the update
-// that takes it. Returns whether their callbacks changed anything to show:
-// a timer that only polls (reads state, talks to another process, writes a
-// text or binding value equal to the one shown) costs no repaint.
-bool advance_timers(Tree& tree, Instant intake, Instant now)
+// Fires the timers that are due at `now`; a timer taken from the inbox
+// counts from `now` and fires in a later update. Returns whether their
+// callbacks changed anything to show: a timer that only polls (reads state,
+// talks to another process, writes a text or binding value equal to the one
+// shown) costs no repaint.
+bool advance_timers(Tree& tree, Instant now)
 {
     if (tree.timers.empty() && tree.timer_inbox.empty() && tree.cancelled_timers.empty())
         return false;
     for (TimerRequest& request : tree.timer_inbox.take()) {
         tree.timers.push_back({ .interval = timer_interval(request.milliseconds),
-            .start = intake,
+            .start = now,
             .on_fire = std::move(request.on_fire),
             .id = request.id,
             .once = request.once });
@@ -326,11 +324,12 @@ bool frame_update(Tree& tree, FrameContext const& context)
     dt = std::max(dt, 0.0f);
     // Step 10: tweens.
     changed |= advance_tweens(tree, dt);
-    // Step 11: timers, on the time read now: the steps above may have run
-    // for a while, and a timer that fell due meanwhile fires in this update
-    // rather than after the next round of posted calls.
+    // Step 11: timers, on the time read now: the steps above (posted calls
+    // above all) may have run for a while, and a timer that fell due
+    // meanwhile fires in this update rather than after the next round of
+    // posted calls.
     Instant timer_now = context.clock ? std::max(context.clock(), context.now) : context.now;
-    changed |= advance_timers(tree, context.now, timer_now);
+    changed |= advance_timers(tree, timer_now);
     // Step 12: spinners never let the window rest.
     if (tree.spinner_count > 0) {
         for (Node& node : tree.nodes) {

@@ -274,7 +274,18 @@ TEST(Timers, the_timer_step_reads_the_clock_again_and_never_goes_back_in_time)
     };
     f.tree.timer_inbox.push({ .on_fire = [&](Tree&) { ++fired; }, .id = 1, .milliseconds = 0, .once = true });
     update(0ns);
-    EXPECT_EQ(fired, 1); // 2 ms went by before the timers: due at intake
+    EXPECT_EQ(fired, 0); // taken in at the time read after the hook
+    f.tree.timer_inbox.push({ .on_fire = [&](Tree&) { fired += 10; }, .id = 3, .milliseconds = 2, .once = true });
+    // Due 1 ms after its intake, read after the hook: the first fires.
+    update(1ms);
+    EXPECT_EQ(fired, 1);
+    // The second counts from the reading after the hook too, not from the
+    // update's start: 1 ms of its 2, then both.
+    update(1ms);
+    EXPECT_EQ(fired, 1);
+    update(1ms);
+    EXPECT_EQ(fired, 11);
+    fired = 1;
     // A clock that reads earlier than the update's own time is not believed.
     hook_takes = -1h;
     f.tree.timer_inbox.push({ .on_fire = [&](Tree&) { ++fired; }, .id = 2, .milliseconds = 5, .once = true });
