@@ -108,7 +108,8 @@ struct WindowState {
     // Objects a widget keeps for its life without using them (the `bg` of a table).
     std::vector<std::pair<NodeId, PyRef>> kept_objects;
     // The W objects of the sub-windows made by subwin(), which keep their
-    // states alive for as long as this window lives.
+    // states alive; those nothing else refers to and not shown are let go
+    // at the next subwin().
     std::vector<PyRef> subwindows;
     std::weak_ptr<WindowState> owner;
     // The native window, once shown (0 before and after).

@@ -1,7 +1,8 @@
 // GeometryCache: Direct2D path geometries kept by the figures they hold, so
-// a fill whose figures come again (the next frame drawn whole, a theme
-// change, the same group of shapes moved by whole pixels) is drawn without
-// building and closing its path again.
+// a fill whose figures come again in the same place (the next frame drawn
+// whole, a theme change) is drawn without building and closing its path
+// again. Shapes moved, even by whole pixels, make other figures: a rounded
+// corner's control points, worked out where it is, round differently.
 #pragma once
 
 #include "platform/win32/detail/com.hpp"
